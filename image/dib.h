@@ -1,0 +1,75 @@
+// Dib: one BMP file held in memory, the 14-byte file header plus one owned
+// block with the info header, the colour table and the pixel rows.
+//
+// Read accepts what Lintra can work on safely and refuses, with a message
+// box and the Dib left exactly as it was, anything that would make it read
+// or write outside the file's bytes. Write stores the Dib unchanged through
+// a temporary file renamed over the destination, so a failed Save never
+// destroys the file that was there.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "image/bmp_format.h"
+#include "image/image_view.h"
+#include "image/message_sink.h"
+
+namespace lintra {
+
+class Dib {
+public:
+    Dib() = default;
+    virtual ~Dib() = default;
+    Dib(const Dib&) = delete;
+    Dib& operator=(const Dib&) = delete;
+
+    // Loads the BMP file at path. m_bValid tells the outcome: 1 after a
+    // successful read, 0 after a refusal, which has been shown through sink
+    // and leaves the block and all pointers as they were.
+    // Throws FileError when the file cannot be opened or read.
+    void Read(const std::string& path, MessageSink& sink);
+    // Stores the file header and the block unchanged at path.
+    // Throws FileError when the file cannot be created, written or renamed;
+    // the earlier file at path is then intact.
+    void Write(const std::string& path);
+
+    std::int32_t GetWidth() const;
+    std::int32_t GetHeight() const;
+    std::uint32_t GetColorCount() const;
+    std::uint8_t* GetBits() const { return m_pBits; }
+    RgbQuad* GetColorTable() const { return m_pColorTable; }
+    BitmapInfo* GetBitmapInfo() const { return m_pBitmapInfo; }
+    // Stores m_nBitCount and m_nStride from the info header; returns the stride.
+    std::uint32_t ComputeStride();
+
+    bool IsEmpty() const { return m_pBlock == nullptr; }
+    int GetBitCount() const { return m_pInfoHeader ? m_pInfoHeader->biBitCount : 0; }
+    // The pixel rows as an 8-bit image view (empty view for an empty Dib).
+    ImageView View();
+
+    // Copies stride x height bytes of pixel rows from source to destination;
+    // both must have the same width, height and bit count.
+    static void CopyPixels(Dib& destination, const Dib& source);
+    // Turns a 256-entry colour-indexed image into grey levels with an
+    // identity grey colour table (double-precision 0.299 R + 0.114 B + 0.587 G).
+    static void ConvertToGrey(Dib& dib);
+
+    RgbQuad* m_pColorTable = nullptr;
+    std::uint8_t* m_pBits = nullptr;
+    std::int32_t m_bValid = 0;
+    BitmapFileHeader m_fileHeader{};
+    BitmapInfoHeader* m_pInfoHeader = nullptr;
+    BitmapInfo* m_pBitmapInfo = nullptr;
+    std::uint8_t* m_pBlock = nullptr;
+    std::uint32_t m_nBlockSize = 0;
+    std::uint32_t m_nBitCount = 0;
+    std::uint32_t m_nStride = 0;
+    std::string m_szPath;
+
+private:
+    std::unique_ptr<std::uint8_t[]> m_block;  // owns what m_pBlock points at
+};
+
+}  // namespace lintra

@@ -1,0 +1,23 @@
+// The exception every failed file operation of the core raises: a file that
+// cannot be opened, read, created, written or renamed. It names the path and
+// the reason, so a front end can report "cannot save X: disk full".
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace lintra {
+
+class FileError : public std::runtime_error {
+public:
+    FileError(std::string path, std::string reason)
+        : std::runtime_error(path + ": " + reason), path_(std::move(path)), reason_(std::move(reason)) {}
+    const std::string& path() const noexcept { return path_; }
+    const std::string& reason() const noexcept { return reason_; }
+
+private:
+    std::string path_;
+    std::string reason_;
+};
+
+}  // namespace lintra

@@ -1,0 +1,21 @@
+// The one way the core tells the user something: a message box with an OK
+// button. The desktop program shows a real box, lintra-batch prints a line
+// on standard error, the tests record what was said.
+#pragma once
+
+#include <string>
+
+namespace lintra {
+
+// The caption the program's message boxes carry (the application title).
+inline constexpr const char* kAppTitle = "Contourix";
+
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    // Shows text in a box with the given caption and an OK button, and
+    // returns when the user has dismissed it.
+    virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+};
+
+}  // namespace lintra
