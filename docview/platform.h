@@ -47,6 +47,10 @@ public:
     // to end, and kills it when it runs longer than timeout.
     virtual ConverterOutcome RunConverter(const std::string& program, const std::vector<std::string>& args,
                                           std::chrono::milliseconds timeout) = 0;
+    // Creates and shows a new parameter dialog (trackbar 0 to 255) that
+    // reports positions to this view. Earlier dialogs stay open and keep
+    // reporting; the view applies the operation of the newest.
+    virtual void OpenParamDialog() = 0;
     // Reports a failed file operation of a command (the framework's standard
     // report of a file exception): names the file and the reason.
     virtual void ReportFileError(const FileError& error) = 0;
