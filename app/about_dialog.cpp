@@ -1,0 +1,66 @@
+#include "app/about_dialog.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/dialog_units.h"
+#include "app/icons.h"
+
+namespace lintra {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("关于Contourix"));
+    setObjectName(QStringLiteral("aboutDialog"));
+    QFont dialogFont = font();
+    dialogFont.setPointSize(9);
+    setFont(dialogFont);
+    const DialogUnits du(dialogFont);
+
+    auto place = [&](QWidget* widget, QRect rect) {
+        widget->setGeometry(rect);
+        return widget;
+    };
+    auto text = [&](const QString& s, int x, int y, int w, const char* name) {
+        auto* label = new QLabel(s, this);
+        label->setObjectName(QLatin1String(name));
+        QRect rect = du.Rect(x, y, w, 8);
+        rect.setWidth(qMax(rect.width(), label->sizeHint().width()));
+        rect.setHeight(qMax(rect.height(), label->sizeHint().height()));
+        return place(label, rect);
+    };
+
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("icon"));
+    icon->setPixmap(AppIcon().pixmap(32, 32));
+    place(icon, QRect(du.X(16), du.Y(20), 32, 32));
+
+    text(QStringLiteral("Contourix 1.0.1"), 43, 16, 88, "name");
+    text(QStringLiteral("更新时间:2008.1.27"), 42, 30, 88, "date");
+
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("picture"));
+    picture->setPixmap(AboutPicture());
+    place(picture, QRect(du.X(35), du.Y(52), AboutPicture().width(), AboutPicture().height()));
+
+    text(QStringLiteral("作者"), 77, 52, 20, "authorLabel");
+    text(QStringLiteral("主页"), 77, 61, 20, "homeLabel");
+    text(QStringLiteral("邮箱"), 77, 70, 20, "mailLabel");
+    text(QStringLiteral("Lintra 项目组"), 98, 52, 100, "author");
+    text(QStringLiteral("见随程序附带的 README.md"), 98, 61, 100, "home");
+    text(QStringLiteral("未提供"), 98, 70, 100, "mail");
+
+    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    place(ok, du.Rect(137, 18, 50, 16));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    // The labels may be wider than the template where the CJK font is
+    // wider than the template's font: grow the box rather than clip them.
+    QRect bounds = du.Rect(0, 0, 203, 99);
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        bounds = bounds.united(child->geometry().adjusted(0, 0, du.X(6), du.Y(4)));
+    setFixedSize(bounds.size());
+}
+
+}  // namespace lintra

@@ -1,0 +1,8 @@
+#include <QApplication>
+#include "app/main_frame.h"
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    lintra::CMainFrame frame;
+    frame.show();
+    return app.exec();
+}

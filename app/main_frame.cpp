@@ -1,0 +1,179 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QDir>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/icons.h"
+#include "app/lock_indicators.h"
+#include "app/menus.h"
+#include "docview/commands.h"
+
+namespace lintra {
+namespace {
+
+QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+constexpr const char* kAppTitle = "Contourix";  // string 57344
+
+}  // namespace
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowIcon(AppIcon());
+    BuildMenus();
+    BuildAccelerators();
+    BuildToolBar();
+    BuildStatusBar();
+    SetDocumentTitle(QStringLiteral("无标题"));
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::MakeAction(int id, const QString& text) {
+    auto* action = new QAction(text, this);
+    action->setData(id);
+    action->setObjectName(QStringLiteral("command%1").arg(id));
+    CommandPrompt prompt = PromptFor(id);
+    if (!prompt.statusTip.isEmpty()) action->setStatusTip(prompt.statusTip);
+    if (!prompt.toolTip.isEmpty()) action->setToolTip(prompt.toolTip);
+    QIcon icon = ToolbarIcon(id);
+    if (!icon.isNull()) action->setIcon(icon);
+    // Icons belong to the toolbar; the menus show the labels alone.
+    action->setIconVisibleInMenu(false);
+    return action;
+}
+
+void CMainFrame::BuildMenus() {
+    for (const MenuSpec& spec : MainMenu()) {
+        QMenu* menu = menuBar()->addMenu(FromView(spec.title));
+        if (fileMenu_ == nullptr) fileMenu_ = menu;
+        for (const MenuEntry& entry : spec.entries) {
+            if (entry.id == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QtMenuText text = ToQtMenuText(entry.label);
+            QAction* action = MakeAction(entry.id, text.text);
+            // The key hint shows beside the label even when the accelerator
+            // table gives the command no key.
+            if (!text.keyHint.isEmpty()) action->setProperty("keyHint", text.keyHint);
+            menu->addAction(action);
+            actions_.insert(entry.id, action);
+            if (entry.id == cmd::kViewToolbar || entry.id == cmd::kViewStatusBar) {
+                action->setCheckable(true);
+                action->setChecked(true);
+            } else {
+                connect(action, &QAction::triggered, this, [this, id = entry.id] { emit commandTriggered(id); });
+            }
+        }
+    }
+    // The recent files go between the separator after Save and Exit.
+    if (QAction* exitAction = actions_.value(cmd::kAppExit)) {
+        recentSeparator_ = fileMenu_->insertSeparator(exitAction);
+        recentSeparator_->setVisible(false);
+    }
+}
+
+void CMainFrame::BuildAccelerators() {
+    for (const AcceleratorEntry& accelerator : Accelerators()) {
+        QKeySequence keys(FromView(accelerator.keys), QKeySequence::PortableText);
+        if (QAction* action = actions_.value(accelerator.id)) {
+            QList<QKeySequence> shortcuts = action->shortcuts();
+            shortcuts.append(keys);
+            action->setShortcuts(shortcuts);
+            continue;
+        }
+        // A key whose command has no menu item: one hidden action per
+        // command, so that Ctrl+Z and Alt+Backspace share one.
+        QAction* hidden = nullptr;
+        for (QAction* candidate : acceleratorActions_)
+            if (candidate->data().toInt() == accelerator.id) hidden = candidate;
+        if (hidden == nullptr) {
+            hidden = MakeAction(accelerator.id, QString());
+            connect(hidden, &QAction::triggered, this, [this, id = accelerator.id] { emit commandTriggered(id); });
+            addAction(hidden);
+            acceleratorActions_.append(hidden);
+        }
+        QList<QKeySequence> shortcuts = hidden->shortcuts();
+        shortcuts.append(keys);
+        hidden->setShortcuts(shortcuts);
+    }
+    // A hint with no matching accelerator still shows beside its label.
+    for (QAction* action : std::as_const(actions_)) {
+        QString hint = action->property("keyHint").toString();
+        if (!hint.isEmpty() && !action->shortcuts().contains(QKeySequence(hint, QKeySequence::PortableText)))
+            action->setText(action->text() + u'\t' + hint);
+    }
+}
+
+void CMainFrame::BuildToolBar() {
+    toolBar_ = new QToolBar(QStringLiteral("工具栏"), this);
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    toolBar_->setIconSize(QSize(20, 20));
+    toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
+    toolBar_->setMovable(true);
+    toolBar_->setFloatable(true);
+    for (int id : ToolbarButtons()) {
+        if (id == 0) {
+            toolBar_->addSeparator();
+            continue;
+        }
+        QAction* action = actions_.value(id);
+        if (action == nullptr) {
+            action = MakeAction(id, QString());
+            connect(action, &QAction::triggered, this, [this, id] { emit commandTriggered(id); });
+            actions_.insert(id, action);
+        }
+        toolBar_->addAction(action);
+    }
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+    if (QAction* toggle = actions_.value(cmd::kViewToolbar)) {
+        connect(toggle, &QAction::toggled, toolBar_, &QToolBar::setVisible);
+        connect(toolBar_, &QToolBar::visibilityChanged, toggle, &QAction::setChecked);
+    }
+}
+
+void CMainFrame::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    // A permanent "ready" text that prompts and tips cover while they show.
+    idleLabel_ = new QLabel(QStringLiteral("就绪"), bar);
+    idleLabel_->setObjectName(QStringLiteral("idleText"));
+    bar->addWidget(idleLabel_, 1);
+    lockIndicators_ = new LockIndicators(bar);
+    if (QAction* toggle = actions_.value(cmd::kViewStatusBar)) {
+        connect(toggle, &QAction::toggled, bar, &QStatusBar::setVisible);
+    }
+}
+
+void CMainFrame::SetDocumentTitle(const QString& title) {
+    documentTitle_ = title;
+    setWindowTitle(title.isEmpty() ? QLatin1String(kAppTitle) : title + QStringLiteral(" - ") + QLatin1String(kAppTitle));
+}
+
+void CMainFrame::SetRecentFiles(const QStringList& paths) {
+    for (QAction* action : std::as_const(recentActions_)) {
+        fileMenu_->removeAction(action);
+        action->deleteLater();
+    }
+    recentActions_.clear();
+    if (recentSeparator_ == nullptr) return;
+    for (int i = 0; i < paths.size(); ++i) {
+        QString shown = QDir::toNativeSeparators(paths[i]);
+        shown.replace(u'&', QStringLiteral("&&"));
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), this);
+        action->setData(paths[i]);
+        action->setStatusTip(QStringLiteral("打开此文档"));
+        connect(action, &QAction::triggered, this, [this, path = paths[i]] { emit recentFileTriggered(path); });
+        fileMenu_->insertAction(recentSeparator_, action);
+        recentActions_.append(action);
+    }
+    recentSeparator_->setVisible(!paths.isEmpty());
+}
+
+}  // namespace lintra

@@ -1,0 +1,67 @@
+// The main window: menu bar, toolbar and accelerators built from the
+// command table, the status bar with its idle text and lock indicators,
+// the recent-file entries of the File menu, and the title.
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QStringList>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace lintra {
+
+class LockIndicators;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // The action that sends command id from the menus and the toolbar, or
+    // null for an identifier that has no menu item.
+    QAction* ActionFor(int id) const { return actions_.value(id); }
+    // The hidden actions of the accelerators whose command has no menu item
+    // (New, Print, Undo, Cut, Copy, Paste, the pane keys).
+    const QList<QAction*>& AcceleratorOnlyActions() const { return acceleratorActions_; }
+    QToolBar* ToolBar() const { return toolBar_; }
+    QLabel* IdleLabel() const { return idleLabel_; }
+
+    // "<document title> - Contourix", as a single-document frame shows it.
+    void SetDocumentTitle(const QString& title);
+    QString DocumentTitle() const { return documentTitle_; }
+
+    // Shows paths as the numbered recent-file entries above Exit.
+    void SetRecentFiles(const QStringList& paths);
+    const QList<QAction*>& RecentFileActions() const { return recentActions_; }
+
+signals:
+    // A menu item, toolbar button or accelerator was used.
+    void commandTriggered(int id);
+    // A recent-file entry was chosen.
+    void recentFileTriggered(const QString& path);
+
+private:
+    void BuildMenus();
+    void BuildAccelerators();
+    void BuildToolBar();
+    void BuildStatusBar();
+    QAction* MakeAction(int id, const QString& text);
+
+    QHash<int, QAction*> actions_;
+    QList<QAction*> acceleratorActions_;
+    QList<QAction*> recentActions_;
+    QMenu* fileMenu_ = nullptr;
+    QAction* recentSeparator_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QLabel* idleLabel_ = nullptr;
+    LockIndicators* lockIndicators_ = nullptr;
+    QString documentTitle_;
+};
+
+}  // namespace lintra

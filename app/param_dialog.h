@@ -1,0 +1,66 @@
+// CGaiBian: the modeless parameter dialog, a 0 to 255 trackbar that sends
+// its position to the view whenever it differs from the one last sent:
+// when the mouse lets go of the trackbar, and on every key press in the
+// dialog before the focused control handles the key (so a key reports the
+// position the earlier keys reached). Page Up, Page Down and clicks in the
+// channel move nothing; the edit box only shows the last position sent.
+#pragma once
+
+#include <QDialog>
+#include <QSlider>
+#include <functional>
+
+class QLineEdit;
+class QPushButton;
+
+namespace lintra {
+
+// The trackbar: a QSlider that says when the mouse button is released over
+// it after its own handling, like a released-capture notification.
+class TrackBar : public QSlider {
+    Q_OBJECT
+public:
+    explicit TrackBar(QWidget* parent = nullptr);
+
+signals:
+    void captureReleased();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+class CGaiBian : public QDialog {
+    Q_OBJECT
+public:
+    // send delivers a position to the view and returns once the view has
+    // re-applied its operation.
+    CGaiBian(std::function<void(int)> send, QWidget* parent);
+
+    TrackBar* Slider() const { return slider_; }
+    QLineEdit* ValueEdit() const { return edit_; }
+    QPushButton* OkButton() const { return ok_; }
+    int LastPosition() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    // Sends the trackbar position if it differs from the last one sent and
+    // shows it in the edit box.
+    void ReportFull();
+    // Sends it without touching the edit box.
+    void ReportShort();
+    // True for a key event sent to the dialog window itself (no control of
+    // the dialog has the focus), false for one a control passed on.
+    bool IsOwnKeyEvent() const;
+
+    std::function<void(int)> send_;
+    TrackBar* slider_ = nullptr;
+    QLineEdit* edit_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    int lastPos_ = 0;
+};
+
+}  // namespace lintra

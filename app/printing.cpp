@@ -1,0 +1,68 @@
+#include "app/printing.h"
+
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+#include "app/qt_canvas.h"
+
+namespace lintra {
+
+double RenderFitted(QPainter& painter, const QRect& page, const PrintSource& source) {
+    QSize content = source.contentSize ? source.contentSize() : QSize();
+    double scale = 1.0;
+    painter.save();
+    if (!content.isEmpty() && !page.isEmpty()) {
+        scale = std::min(static_cast<double>(page.width()) / content.width(),
+                         static_cast<double>(page.height()) / content.height());
+        double left = page.left() + (page.width() - content.width() * scale) / 2.0;
+        painter.translate(left, page.top());
+        painter.scale(scale, scale);
+    } else {
+        painter.translate(page.topLeft());
+    }
+    QPainterCanvas canvas(painter);
+    if (source.draw) source.draw(canvas);
+    painter.restore();
+    return scale;
+}
+
+PrintController::PrintController(PrintSource source, QObject* parent)
+    : QObject(parent), source_(std::move(source)), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+
+PrintController::~PrintController() = default;
+
+bool PrintController::PrintTo(QPrinter& printer) {
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    page.moveTopLeft(QPoint(0, 0));
+    RenderFitted(painter, page, source_);
+    return painter.end();
+}
+
+void PrintController::Print(QWidget* parent, bool showDialog) {
+    if (showDialog) {
+        QPrintDialog dialog(printer_.get(), parent);
+        dialog.setWindowTitle(QStringLiteral("打印"));
+        if (dialog.exec() != QDialog::Accepted) return;
+    }
+    PrintTo(*printer_);
+}
+
+void PrintController::Preview(QWidget* parent) {
+    QPrintPreviewDialog dialog(printer_.get(), parent);
+    dialog.setWindowTitle(QStringLiteral("打印预览"));
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) { PrintTo(*printer); });
+    dialog.exec();
+}
+
+void PrintController::PageSetup(QWidget* parent) {
+    QPageSetupDialog dialog(printer_.get(), parent);
+    dialog.setWindowTitle(QStringLiteral("打印设置"));
+    dialog.exec();
+}
+
+}  // namespace lintra

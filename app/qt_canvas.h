@@ -1,0 +1,34 @@
+// The drawing pass's canvas on a QPainter: the screen widget, a printer page
+// or a preview page all paint through it.
+#pragma once
+
+#include <QPainter>
+
+#include "image/canvas.h"
+
+namespace lintra {
+
+class QPainterCanvas : public Canvas {
+public:
+    explicit QPainterCanvas(QPainter& painter) : painter_(painter) {}
+
+    // Draws the rows as a QImage of format Indexed8 with the 256 palette
+    // entries as its colour table; the bottom-row-first pixel rows are
+    // flipped so the picture stands upright.
+    void DrawIndexedImage(int left, int top, const std::uint8_t* pixels, int width, int height, int stride,
+                          const Palette256& palette) override;
+    // A cosmetic pen: one device pixel wide at any scale, no antialiasing.
+    void SetPen(PenColour colour) override;
+    // Leaves out the end pixel, as a GDI LineTo does, so that a chain of
+    // segments never paints a shared end point twice.
+    void DrawLine(int x1, int y1, int x2, int y2) override;
+
+private:
+    QPainter& painter_;
+};
+
+// The QImage a DrawIndexedImage call paints (exposed for the printer path,
+// which scales it, and for the tests).
+QImage IndexedToQImage(const std::uint8_t* pixels, int width, int height, int stride, const Palette256& palette);
+
+}  // namespace lintra
