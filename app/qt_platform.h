@@ -1,0 +1,69 @@
+// The platform services of the document and the view, done with Qt:
+// message boxes, file dialogs, the frame title, the busy cursor, the
+// temporary and program directories and the converter process. What needs
+// the rest of the program (repainting the view, opening a parameter
+// dialog) goes to callbacks the application sets.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "docview/platform.h"
+
+class QWidget;
+
+namespace lintra {
+
+// Turns a file-dialog filter of "description|pattern|" pairs into Qt name
+// filters ("位图文件(*.BMP) (*.BMP *.bmp)"). Patterns match either case,
+// since Linux file names are case-sensitive and scans come as .bmp and .BMP.
+QStringList ToQtNameFilters(const std::string& filter);
+
+class QtPlatform : public Platform {
+public:
+    QtPlatform() = default;
+
+    // The window that owns the dialogs and message boxes.
+    void SetWindow(QWidget* window) { window_ = window; }
+    // Overrides the directory Palettor is looked for in (the tests run from
+    // another folder than the programs).
+    void SetProgramDirectory(const QString& directory) { programDirectory_ = directory; }
+    // The next ChooseOpenFile returns path without showing a dialog: the
+    // command line and the recent-file entries open through the Open
+    // command itself.
+    void PresetOpenFile(const QString& path) { presetOpenFile_ = path; }
+    // Likewise for the next ChooseSaveFile (the tests save without a dialog).
+    void PresetSaveFile(const QString& path) { presetSaveFile_ = path; }
+
+    std::function<void()> onInvalidate;
+    std::function<void(const QString&)> onTitle;
+    std::function<void()> onOpenParamDialog;
+    // Replaces the message boxes (the tests record what was said).
+    std::function<void(const QString& text, const QString& caption)> onMessage;
+
+    void ShowMessage(const std::string& text, const std::string& caption) override;
+    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override;
+    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override;
+    void InvalidateView() override;
+    void SetBusy(bool busy) override;
+    void SetDocumentTitle(const std::string& title) override;
+    std::string TempDirectory() override;
+    std::string ProgramDirectory() override;
+    ConverterOutcome RunConverter(const std::string& program, const std::vector<std::string>& args,
+                                  std::chrono::milliseconds timeout) override;
+    void OpenParamDialog() override;
+    void ReportFileError(const FileError& error) override;
+
+private:
+    std::optional<std::string> ChooseFile(const FileDialogSpec& spec, bool save);
+
+    QWidget* window_ = nullptr;
+    QString programDirectory_;
+    QString presetOpenFile_;
+    QString presetSaveFile_;
+    QString lastDirectory_;
+    int busyDepth_ = 0;
+};
+
+}  // namespace lintra
