@@ -1,5 +1,6 @@
 #include "app/printing.h"
 
+#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
@@ -49,7 +50,10 @@ void PrintController::Print(QWidget* parent, bool showDialog) {
         dialog.setWindowTitle(QStringLiteral("打印"));
         if (dialog.exec() != QDialog::Accepted) return;
     }
-    PrintTo(*printer_);
+    if (!PrintTo(*printer_)) {
+        QString target = printer_->outputFileName().isEmpty() ? printer_->printerName() : printer_->outputFileName();
+        QMessageBox::warning(parent, QStringLiteral("Contourix"), QStringLiteral("无法打印到 %1。").arg(target));
+    }
 }
 
 void PrintController::Preview(QWidget* parent) {

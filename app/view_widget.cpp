@@ -1,0 +1,62 @@
+#include "app/view_widget.h"
+
+#include <QContextMenuEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include "app/qt_canvas.h"
+#include "docview/doc.h"
+#include "docview/view.h"
+
+namespace lintra {
+
+LintraViewWidget::LintraViewWidget(CLintraDoc& doc, CLintraView& view, QWidget* parent)
+    : QWidget(parent), doc_(doc), view_(view) {
+    setObjectName(QStringLiteral("view"));
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Base, Qt::white);
+    setPalette(white);
+}
+
+void LintraViewWidget::RequestRefresh() {
+    if (refreshQueued_) return;
+    refreshQueued_ = true;
+    QTimer::singleShot(0, this, [this] { Refresh(); });
+}
+
+void LintraViewWidget::Refresh() {
+    refreshQueued_ = false;
+    // Loading may show a message box; here is a safe place for it.
+    view_.LoadPendingImage();
+    QSize content = ContentSize();
+    setMinimumSize(content.isEmpty() ? QSize(0, 0) : content);
+    update();
+}
+
+QSize LintraViewWidget::ContentSize() const {
+    const Dib* display = view_.m_pDisplayImage;
+    if (doc_.m_bImageOpen != 1 || doc_.m_bReloadPending != 0 || display == nullptr || display->IsEmpty()) return {};
+    return {display->GetWidth() + 2 * kMargin, std::abs(display->GetHeight()) + 2 * kMargin};
+}
+
+void LintraViewWidget::paintEvent(QPaintEvent*) {
+    // A load still pending is done by the refresh that is already queued;
+    // painting never loads.
+    if (doc_.m_bReloadPending != 0) {
+        RequestRefresh();
+        return;
+    }
+    QPainter painter(this);
+    QPainterCanvas canvas(painter);
+    try {
+        view_.OnDraw(canvas);
+    } catch (...) {
+        // Nothing may leave a paint event; the next refresh reports.
+    }
+}
+
+void LintraViewWidget::contextMenuEvent(QContextMenuEvent* event) { emit contextMenuRequested(event->globalPos()); }
+
+}  // namespace lintra

@@ -1,0 +1,316 @@
+// The whole program on the offscreen platform: opening from the command
+// line's path, the painted view, every processing item reaching its
+// handler, the parameter dialogs driving the view, saving and printing.
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/lintra_app.h"
+#include "app/main_frame.h"
+#include "app/param_dialog.h"
+#include "app/printing.h"
+#include "app/qt_platform.h"
+#include "app/recent_files.h"
+#include "app/view_widget.h"
+#include "docview/commands.h"
+#include "docview/doc.h"
+#include "docview/view.h"
+
+using namespace lintra;
+
+namespace {
+
+const QString kSamples = QStringLiteral(LINTRA_SHARED_DIR "/samples/");
+const QString kHorse = kSamples + QStringLiteral("horse_400x328_8bit_grey_pillow.bmp");
+const QString kCamera = kSamples + QStringLiteral("camera_512x512_8bit_grey_imagemagick.bmp");
+
+// The current image's pixels, top row first, as a comparable byte string.
+QByteArray Pixels(Dib& dib) {
+    ImageView view = dib.View();
+    QByteArray bytes;
+    for (int y = view.height - 1; y >= 0; --y)
+        bytes.append(reinterpret_cast<const char*>(view.row(y)), view.width);
+    return bytes;
+}
+
+// The picture as the view shows it: the grab's region at (5, 5).
+QImage Shown(LintraViewWidget& widget, QSize size) {
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(QRect(QPoint(5, 5), size));
+}
+
+}  // namespace
+
+class TestViewCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void openShowsThePictureAtFiveFive();
+    void largePictureScrolls();
+    void everyProcessingItemReachesItsHandler();
+    void vectorModePaintsSegmentsInDarkRed();
+    void paramDialogAppliesTheReleasedPosition();
+    void newestDialogChoosesTheOperation();
+    void saveWritesTheDisplayedImage();
+    void refusedFileLeavesTitleAndReportsIt();
+    void printsToPdf();
+
+private:
+    void Open(const QString& path);
+
+    QTemporaryDir dir_;
+    std::unique_ptr<QSettings> settings_;
+    std::unique_ptr<CLintraApp> app_;
+    QStringList messages_;
+};
+
+void TestViewCommands::init() {
+    QVERIFY(dir_.isValid());
+    settings_ = std::make_unique<QSettings>(dir_.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    app_ = std::make_unique<CLintraApp>(*settings_);
+    StartOptions options;
+    options.programDirectory = QStringLiteral(LINTRA_BIN_DIR);
+    QVERIFY(app_->InitInstance(options));
+    messages_.clear();
+    app_->Platform().onMessage = [this](const QString& text, const QString&) { messages_.append(text); };
+    QVERIFY(QTest::qWaitForWindowExposed(&app_->Frame()));
+}
+
+void TestViewCommands::cleanup() {
+    app_.reset();
+    settings_.reset();
+}
+
+void TestViewCommands::Open(const QString& path) {
+    app_->OpenFile(path);
+    app_->ViewWidget().Refresh();
+    QCoreApplication::processEvents();
+}
+
+void TestViewCommands::openShowsThePictureAtFiveFive() {
+    // Before any Open nothing is painted.
+    QImage blank = app_->ViewWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(blank.pixel(10, 10), qRgb(255, 255, 255));
+
+    Open(kHorse);
+    QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join(u'\n')));
+    QCOMPARE(app_->Frame().windowTitle(), kHorse + QStringLiteral(" - Contourix"));
+    QCOMPARE(app_->Recent().Paths().value(0), kHorse);
+    QImage expected = QImage(kHorse).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!expected.isNull());
+    QCOMPARE(app_->ViewWidget().ContentSize(), expected.size() + QSize(10, 10));
+    QImage grabbed = app_->ViewWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(grabbed.copy(QRect(QPoint(5, 5), expected.size())), expected);
+    // The margin keeps the background.
+    QCOMPARE(grabbed.pixel(4, 4), qRgb(255, 255, 255));
+    QCOMPARE(grabbed.pixel(5 + expected.width(), 5 + expected.height()), qRgb(255, 255, 255));
+}
+
+void TestViewCommands::largePictureScrolls() {
+    app_->Frame().resize(400, 300);
+    Open(kCamera);
+    QCoreApplication::processEvents();
+    QScrollArea& area = app_->ScrollArea();
+    QVERIFY(area.horizontalScrollBar()->isVisible());
+    QVERIFY(area.verticalScrollBar()->isVisible());
+    QCOMPARE(app_->ViewWidget().size(), QSize(522, 522));
+    // Large enough: no scroll bars.
+    app_->Frame().resize(900, 800);
+    QCoreApplication::processEvents();
+    QVERIFY(!area.horizontalScrollBar()->isVisible());
+    QVERIFY(!area.verticalScrollBar()->isVisible());
+}
+
+void TestViewCommands::everyProcessingItemReachesItsHandler() {
+    Open(kHorse);
+    CLintraView& view = app_->View();
+    CMainFrame& frame = app_->Frame();
+    const int processing[] = {cmd::kEdgeSobel,        cmd::kEdgeRoberts,        cmd::kEdgePrewitt,
+                              cmd::kEdgeKirsch,       cmd::kEdgeGaussLaplace,   cmd::kEdgeGradient,
+                              cmd::kBinariseGradient, cmd::kBinariseThreshold,  cmd::kBinariseIterative,
+                              cmd::kInvert,           cmd::kRemoveBlackWhitePoints, cmd::kThin,
+                              cmd::kContour1,         cmd::kContour2,           cmd::kOutermostContour,
+                              cmd::kRemoveShortBranches, cmd::kRemoveSmallBlobs, cmd::kRemoveIsolatedPoints,
+                              cmd::kWhiteBorder};
+    const QByteArray original = Pixels(view.m_originalImage);
+    for (int id : processing) {
+        // Start from a binarised picture with a different previous image,
+        // so that the copy into the previous image shows the handler ran.
+        frame.ActionFor(cmd::kRestoreOriginal)->trigger();
+        QCOMPARE(Pixels(view.m_currentImage), original);
+        frame.ActionFor(cmd::kBinariseThreshold)->trigger();
+        QByteArray before = Pixels(view.m_currentImage);
+        QVERIFY(before != original);
+        QCOMPARE(Pixels(view.m_previousImage), original);
+        frame.ActionFor(id)->trigger();
+        QVERIFY2(Pixels(view.m_previousImage) == before, qPrintable(QString::number(id)));
+        QCOMPARE(view.m_pDisplayImage, &view.m_currentImage);
+    }
+    // Restore previous, twice, gives the same image.
+    frame.ActionFor(cmd::kInvert)->trigger();
+    QByteArray inverted = Pixels(view.m_currentImage);
+    frame.ActionFor(cmd::kRestorePrevious)->trigger();
+    QByteArray once = Pixels(view.m_currentImage);
+    QVERIFY(once != inverted);
+    frame.ActionFor(cmd::kRestorePrevious)->trigger();
+    QCOMPARE(Pixels(view.m_currentImage), once);
+    // The shown picture follows the current image.
+    QCoreApplication::processEvents();
+    QImage shown = Shown(app_->ViewWidget(), QSize(400, 328));
+    QCOMPARE(qGray(shown.pixel(0, 0)), static_cast<int>(static_cast<std::uint8_t>(once.at(0))));
+}
+
+void TestViewCommands::vectorModePaintsSegmentsInDarkRed() {
+    Open(kHorse);
+    CMainFrame& frame = app_->Frame();
+    for (int id : {cmd::kBinariseIterative, cmd::kThin, cmd::kVectorise1}) frame.ActionFor(id)->trigger();
+    CLintraView& view = app_->View();
+    QCOMPARE(view.m_bVectorMode, 1);
+    const SegmentList& segments = app_->Doc().m_segmentList;
+    QVERIFY(!segments.empty());
+    QCoreApplication::processEvents();
+    QImage grabbed = app_->ViewWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int height = 328;
+    int onRed = 0;
+    for (const CLineSegment& s : segments) {
+        if (s.x1 == s.x2 && s.y1 == s.y2) continue;
+        onRed += grabbed.pixel(s.x1 + 5, height - s.y1 + 4) == qRgb(128, 0, 0) ? 1 : 0;
+    }
+    // Every segment start is painted (a later segment may not overwrite it
+    // with another colour: there is only one pen).
+    QVERIFY(onRed > 0);
+    int counted = 0;
+    for (const CLineSegment& s : segments) counted += (s.x1 == s.x2 && s.y1 == s.y2) ? 0 : 1;
+    QCOMPARE(onRed, counted);
+    // No bitmap under the vectors: a pixel far from any segment is background.
+    QCOMPARE(grabbed.pixel(2, 2), qRgb(255, 255, 255));
+    // Show bitmap brings the picture back, unchanged.
+    QByteArray current = Pixels(view.m_currentImage);
+    frame.ActionFor(cmd::kShowBitmap)->trigger();
+    QCOMPARE(view.m_bVectorMode, 0);
+    QCOMPARE(Pixels(view.m_currentImage), current);
+}
+
+void TestViewCommands::paramDialogAppliesTheReleasedPosition() {
+    Open(kHorse);
+    CMainFrame& frame = app_->Frame();
+    QImage grey = QImage(kHorse).convertToFormat(QImage::Format_Grayscale8);
+    frame.ActionFor(cmd::kParamBinariseThreshold)->trigger();
+    QCOMPARE(app_->ParamDialogs().size(), 1);
+    CGaiBian* dialog = app_->ParamDialogs().last();
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->ValueEdit()->text(), QStringLiteral("0"));
+    for (int p : {100, 30, 100}) {
+        dialog->Slider()->setValue(p);
+        QTest::mouseRelease(dialog->Slider(), Qt::LeftButton);
+        QCOMPARE(dialog->ValueEdit()->text(), QString::number(p));
+        QCoreApplication::processEvents();
+        // Every release starts again from the picture as it was: p > threshold is white.
+        QImage shown = Shown(app_->ViewWidget(), grey.size());
+        int wrong = 0;
+        for (int y = 0; y < grey.height(); ++y)
+            for (int x = 0; x < grey.width(); ++x) {
+                QRgb expected = grey.pixelColor(x, y).red() > p ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+                wrong += shown.pixel(x, y) != expected ? 1 : 0;
+            }
+        QCOMPARE(wrong, 0);
+    }
+    // Restore previous brings back the picture from before the dialog.
+    frame.ActionFor(cmd::kRestorePrevious)->trigger();
+    QCoreApplication::processEvents();
+    QCOMPARE(Shown(app_->ViewWidget(), grey.size()), grey.convertToFormat(QImage::Format_RGB32));
+}
+
+void TestViewCommands::newestDialogChoosesTheOperation() {
+    Open(kHorse);
+    CMainFrame& frame = app_->Frame();
+    frame.ActionFor(cmd::kParamBinariseGradient)->trigger();
+    frame.ActionFor(cmd::kParamBinariseThreshold)->trigger();
+    QCOMPARE(app_->ParamDialogs().size(), 2);
+    CGaiBian* older = app_->ParamDialogs().first();
+    QVERIFY(older->isVisible());
+    // The older dialog's release runs the newer dialog's operation.
+    older->Slider()->setValue(128);
+    QTest::mouseRelease(older->Slider(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QImage grey = QImage(kHorse).convertToFormat(QImage::Format_Grayscale8);
+    QImage shown = Shown(app_->ViewWidget(), grey.size());
+    QCOMPARE(shown.pixel(0, 0), grey.pixelColor(0, 0).red() > 128 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    int wrong = 0;
+    for (int y = 0; y < grey.height(); y += 3)
+        for (int x = 0; x < grey.width(); x += 3)
+            wrong += shown.pixel(x, y) != (grey.pixelColor(x, y).red() > 128 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    QCOMPARE(wrong, 0);
+    // Closing hides a dialog; it stays alive.
+    older->close();
+    QVERIFY(!older->isVisible());
+    QCOMPARE(app_->ParamDialogs().size(), 2);
+}
+
+void TestViewCommands::saveWritesTheDisplayedImage() {
+    Open(kHorse);
+    app_->Frame().ActionFor(cmd::kInvert)->trigger();
+    QString path = dir_.filePath(QStringLiteral("saved.bmp"));
+    app_->Platform().PresetSaveFile(path);
+    app_->Frame().ActionFor(cmd::kFileSave)->trigger();
+    QImage saved(path);
+    QVERIFY(!saved.isNull());
+    QImage grey = QImage(kHorse).convertToFormat(QImage::Format_Grayscale8);
+    QCOMPARE(saved.size(), grey.size());
+    QCOMPARE(saved.pixelColor(10, 10).red(), 255 - grey.pixelColor(10, 10).red());
+
+    // A folder that does not exist: a message naming the file.
+    QString bad = dir_.filePath(QStringLiteral("missing/out.bmp"));
+    app_->Platform().PresetSaveFile(bad);
+    app_->Frame().ActionFor(cmd::kFileSave)->trigger();
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_.first().contains(QStringLiteral("out.bmp")), qPrintable(messages_.first()));
+}
+
+void TestViewCommands::refusedFileLeavesTitleAndReportsIt() {
+    Open(kHorse);
+    QString title = app_->Frame().windowTitle();
+    // A 1-bit file: read, then refused at load with the depth message.
+    Open(kSamples + QStringLiteral("horse_400x328_1bit_netpbm.bmp"));
+    QCOMPARE(messages_.size(), 1);
+    QCOMPARE(messages_.first(), QStringLiteral("打开失败,程序只支持8位或24位位图!"));
+    // Not a BMP at all: the reader's message, title unchanged.
+    messages_.clear();
+    QString text = dir_.filePath(QStringLiteral("notes.bmp"));
+    QFile file(text);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("hello, not a bitmap");
+    file.close();
+    QString before = app_->Frame().windowTitle();
+    Open(text);
+    QCOMPARE(messages_, QStringList{QStringLiteral("This isn't a bitmap file!")});
+    QCOMPARE(app_->Frame().windowTitle(), before);
+    Q_UNUSED(title);
+}
+
+void TestViewCommands::printsToPdf() {
+    Open(kHorse);
+    QString path = dir_.filePath(QStringLiteral("print.pdf"));
+    QPrinter& printer = app_->Printing().Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    app_->Dispatch(cmd::kFilePrintDirect);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray pdf = file.readAll();
+    QVERIFY(pdf.startsWith("%PDF-"));
+    QVERIFY(pdf.contains("/Subtype /Image"));
+    QVERIFY(pdf.contains("/Width 400"));
+    QVERIFY(pdf.contains("/Height 328"));
+}
+
+QTEST_MAIN(TestViewCommands)
+#include "test_view_commands.moc"
