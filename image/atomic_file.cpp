@@ -1,0 +1,106 @@
+#include "image/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include "image/file_error.h"
+
+namespace lintra {
+
+namespace {
+
+std::string Reason(int error) { return std::strerror(error); }
+
+// The folder part of path as rename needs it: "." for a bare file name.
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Owns the temporary file until it has been renamed: on any failure the
+// descriptor is closed and the file removed.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& destination) : destination_(destination) {
+        static std::atomic<unsigned> counter{0};
+        std::string stem = FolderOf(destination) + "/." + NameOf(destination) + ".tmp" + std::to_string(getpid()) + "-";
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            path_ = stem + std::to_string(counter.fetch_add(1));
+            // 0666 lets the umask decide the permissions, as for any new file.
+            fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ >= 0) return;
+            if (errno != EEXIST) break;
+        }
+        int error = errno;
+        path_.clear();
+        throw FileError(destination_, "cannot create a temporary file beside it: " + Reason(error));
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (fd_ >= 0) close(fd_);
+        if (!path_.empty()) unlink(path_.c_str());
+    }
+
+    void Write(std::span<const std::uint8_t> bytes) {
+        while (!bytes.empty()) {
+            ssize_t written = write(fd_, bytes.data(), bytes.size());
+            if (written < 0) {
+                if (errno == EINTR) continue;
+                Fail("cannot write");
+            }
+            bytes = bytes.subspan(static_cast<std::size_t>(written));
+        }
+    }
+
+    // Keeps the permissions of the file being replaced, so a Save does not
+    // turn a shared drawing private.
+    void KeepModeOfDestination() {
+        struct stat existing;
+        if (stat(destination_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+            fchmod(fd_, existing.st_mode & 07777);
+    }
+
+    void Commit() {
+        if (fsync(fd_) != 0 && errno != EINVAL) Fail("cannot flush");
+        int fd = fd_;
+        fd_ = -1;
+        if (close(fd) != 0) Fail("cannot close");
+        if (rename(path_.c_str(), destination_.c_str()) != 0) Fail("cannot replace the file");
+        path_.clear();
+    }
+
+private:
+    [[noreturn]] void Fail(const char* what) {
+        int error = errno;
+        throw FileError(destination_, std::string(what) + ": " + Reason(error));
+    }
+
+    std::string destination_;
+    std::string path_;
+    int fd_ = -1;
+};
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> chunks) {
+    if (path.empty() || path.back() == '/') throw FileError(path, "not a file name");
+    TemporaryFile file(path);
+    for (std::span<const std::uint8_t> chunk : chunks) file.Write(chunk);
+    file.KeepModeOfDestination();
+    file.Commit();
+}
+
+}  // namespace lintra

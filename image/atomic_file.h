@@ -1,0 +1,24 @@
+// Whole-file writes that never leave a half-written destination: the bytes go
+// to a temporary file beside the destination, which is flushed to disk and
+// then renamed over it in one step.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <string>
+
+namespace lintra {
+
+// Writes the chunks, in order, as the new contents of path.
+// Throws FileError (path and reason) when the temporary file cannot be
+// created, written, flushed or closed, or cannot be renamed over path; the
+// temporary file is then removed and whatever was at path is left intact.
+void WriteFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> chunks);
+
+// A chunk of raw bytes for WriteFileAtomically.
+inline std::span<const std::uint8_t> Bytes(const void* data, std::size_t size) {
+    return {static_cast<const std::uint8_t*>(data), size};
+}
+
+}  // namespace lintra
