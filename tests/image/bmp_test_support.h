@@ -54,6 +54,9 @@ inline void WriteBytes(const std::string& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The header structs are packed: compare their fields by value (+field), as
+// binding a reference to a misaligned field is undefined.
+//
 // A BMP file assembled from its parts exactly as given: nothing is derived
 // from anything else unless Fit() is called, so tests can lie in any field.
 struct BmpBuilder {

@@ -47,8 +47,8 @@ TEST_F(DibReadTest, EightBitWithoutColourCountGets256EntriesAndFilledInSizes) {
     ASSERT_EQ(dib.m_bValid, 1);
     EXPECT_TRUE(sink.messages.empty());
     EXPECT_EQ(dib.GetColorCount(), 256u);
-    EXPECT_EQ(dib.m_pInfoHeader->biClrUsed, 256u);
-    EXPECT_EQ(dib.m_pInfoHeader->biSizeImage, 1040u);  // stride 104 x 10 rows
+    EXPECT_EQ(+dib.m_pInfoHeader->biClrUsed, 256u);
+    EXPECT_EQ(+dib.m_pInfoHeader->biSizeImage, 1040u);  // stride 104 x 10 rows
     EXPECT_EQ(BlockOffset(dib, dib.GetColorTable()), 40u);
     EXPECT_EQ(BlockOffset(dib, dib.GetBits()), 40u + 1024u);
     EXPECT_EQ(dib.GetBits()[104 * 3 + 5], Diagonal(5, 3));
@@ -86,7 +86,7 @@ TEST_F(DibReadTest, LayoutFollowsInfoHeaderSizeAndColourCount) {
     EXPECT_EQ(static_cast<void*>(dib.m_pInfoHeader), static_cast<void*>(dib.m_pBlock));
     EXPECT_EQ(static_cast<void*>(dib.m_pBitmapInfo), static_cast<void*>(dib.m_pBlock));
     EXPECT_EQ(dib.m_nBlockSize, v4.Build().size() - 14);
-    EXPECT_EQ(dib.m_fileHeader.bfOffBits, v4.file.bfOffBits);
+    EXPECT_EQ(+dib.m_fileHeader.bfOffBits, +v4.file.bfOffBits);
 }
 
 TEST_F(DibReadTest, TwentyFourBitHasNoColourTable) {
@@ -102,7 +102,7 @@ TEST_F(DibReadTest, TwentyFourBitHasNoColourTable) {
     EXPECT_EQ(dib.GetColorCount(), 0u);
     EXPECT_EQ(BlockOffset(dib, dib.GetBits()), 40u);
     EXPECT_EQ(dib.ComputeStride(), 12u);
-    EXPECT_EQ(dib.m_pInfoHeader->biSizeImage, 24u);
+    EXPECT_EQ(+dib.m_pInfoHeader->biSizeImage, 24u);
     EXPECT_TRUE(HasLoadableDepth(dib));
 }
 

@@ -90,7 +90,7 @@ TEST_F(DibTest, ConvertToGreyLeavesPaddingAndShortTablesAlone) {
 
     const std::uint8_t* rows = dib.GetBits();
     EXPECT_EQ(Bytes(rows, rows + 8), (Bytes{0, 76, 76, 0xEE, 0, 76, 76, 0xEE}));
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(dib.GetColorTable()[i].rgbGreen, i);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(+dib.GetColorTable()[i].rgbGreen, i);
 }
 
 TEST_F(DibTest, CopyPixelsCopiesRowsOnly) {

@@ -191,8 +191,8 @@ TEST(SamePictureTest, DecodedRle8SavesAsAPlainFileThatReadsBackTheSame) {
     EXPECT_TRUE(std::equal(saved.begin() + 1078, saved.end(), plain.begin() + 1078));
     BitmapFileHeader header;
     std::memcpy(&header, saved.data(), sizeof header);
-    EXPECT_EQ(header.bfSize, saved.size());
-    EXPECT_EQ(header.bfOffBits, 1078u);
+    EXPECT_EQ(+header.bfSize, saved.size());
+    EXPECT_EQ(+header.bfOffBits, 1078u);
 }
 
 }  // namespace

@@ -116,8 +116,8 @@ TEST(Rle8Test, DibHoldsDecodedRowsAsAnUncompressedFile) {
     dib.Read(dir.File("rle.bmp"), sink);
     ASSERT_EQ(dib.m_bValid, 1);
     EXPECT_EQ(Bytes(dib.GetBits(), dib.GetBits() + 16), (Bytes{3, 3, 3, 3, 3, 0, 0, 0, 0, 7, 7, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(dib.m_pInfoHeader->biCompression, kBiRgb);
-    EXPECT_EQ(dib.m_pInfoHeader->biSizeImage, 16u);
+    EXPECT_EQ(+dib.m_pInfoHeader->biCompression, kBiRgb);
+    EXPECT_EQ(+dib.m_pInfoHeader->biSizeImage, 16u);
     EXPECT_EQ(dib.m_nBlockSize, 40u + 64u + 16u);
 
     // Saved, it is a plain file with sizes and offsets that match its bytes.
