@@ -14,7 +14,9 @@ namespace lintra {
 
 namespace {
 
-std::string Reason(int error) { return std::strerror(error); }
+std::string Reason(int error) {
+    return std::strerror(error);
+}
 
 // The folder part of path as rename needs it: "." for a bare file name.
 std::string FolderOf(const std::string& path) {
@@ -35,7 +37,8 @@ class TemporaryFile {
 public:
     explicit TemporaryFile(const std::string& destination) : destination_(destination) {
         static std::atomic<unsigned> counter{0};
-        std::string stem = FolderOf(destination) + "/." + NameOf(destination) + ".tmp" + std::to_string(getpid()) + "-";
+        std::string stem =
+            FolderOf(destination) + "/." + NameOf(destination) + ".tmp" + std::to_string(getpid()) + "-";
         for (int attempt = 0; attempt < 100; ++attempt) {
             path_ = stem + std::to_string(counter.fetch_add(1));
             // 0666 lets the umask decide the permissions, as for any new file.
@@ -95,7 +98,8 @@ private:
 
 }  // namespace
 
-void WriteFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> chunks) {
+void WriteFileAtomically(const std::string& path,
+                         std::initializer_list<std::span<const std::uint8_t>> chunks) {
     if (path.empty() || path.back() == '/') throw FileError(path, "not a file name");
     TemporaryFile file(path);
     for (std::span<const std::uint8_t> chunk : chunks) file.Write(chunk);

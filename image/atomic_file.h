@@ -14,7 +14,8 @@ namespace lintra {
 // Throws FileError (path and reason) when the temporary file cannot be
 // created, written, flushed or closed, or cannot be renamed over path; the
 // temporary file is then removed and whatever was at path is left intact.
-void WriteFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> chunks);
+void WriteFileAtomically(const std::string& path,
+                         std::initializer_list<std::span<const std::uint8_t>> chunks);
 
 // A chunk of raw bytes for WriteFileAtomically.
 inline std::span<const std::uint8_t> Bytes(const void* data, std::size_t size) {

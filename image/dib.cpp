@@ -7,15 +7,22 @@
 
 namespace lintra {
 
-std::int32_t Dib::GetWidth() const { return m_pInfoHeader ? m_pInfoHeader->biWidth : 0; }
+std::int32_t Dib::GetWidth() const {
+    return m_pInfoHeader ? m_pInfoHeader->biWidth : 0;
+}
 
-std::int32_t Dib::GetHeight() const { return m_pInfoHeader ? m_pInfoHeader->biHeight : 0; }
+std::int32_t Dib::GetHeight() const {
+    return m_pInfoHeader ? m_pInfoHeader->biHeight : 0;
+}
 
-std::uint32_t Dib::GetColorCount() const { return m_pInfoHeader ? BmpColorCount(*m_pInfoHeader) : 0; }
+std::uint32_t Dib::GetColorCount() const {
+    return m_pInfoHeader ? BmpColorCount(*m_pInfoHeader) : 0;
+}
 
 std::uint32_t Dib::ComputeStride() {
     m_nBitCount = m_pInfoHeader ? m_pInfoHeader->biBitCount : 0;
-    m_nStride = m_pInfoHeader ? static_cast<std::uint32_t>(BmpStride(static_cast<int>(m_nBitCount), GetWidth())) : 0;
+    m_nStride =
+        m_pInfoHeader ? static_cast<std::uint32_t>(BmpStride(static_cast<int>(m_nBitCount), GetWidth())) : 0;
     return m_nStride;
 }
 

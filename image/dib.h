@@ -2,10 +2,12 @@
 // block with the info header, the colour table and the pixel rows.
 //
 // Read accepts what Lintra can work on safely and refuses, with a message
-// box and the Dib left exactly as it was, anything that would make it read
-// or write outside the file's bytes. Write stores the Dib unchanged through
-// a temporary file renamed over the destination, so a failed Save never
-// destroys the file that was there.
+// box (texts in image/bmp_messages.h) and the Dib left exactly as it was,
+// anything that would make it read or write outside the file's bytes. RLE8
+// files are decoded into plain rows and top-down files turned bottom-up, so
+// every Dib holds uncompressed rows, bottom row first. Write stores the Dib
+// unchanged through a temporary file renamed over the destination, so a
+// failed Save never destroys the file that was there.
 #pragma once
 
 #include <cstdint>
@@ -50,10 +52,13 @@ public:
     ImageView View();
 
     // Copies stride x height bytes of pixel rows from source to destination;
-    // both must have the same width, height and bit count.
+    // both should have the same width, height and bit count. Never copies
+    // more than the smaller of the two holds.
     static void CopyPixels(Dib& destination, const Dib& source);
     // Turns a 256-entry colour-indexed image into grey levels with an
-    // identity grey colour table (double-precision 0.299 R + 0.114 B + 0.587 G).
+    // identity grey colour table (double-precision 0.299 R + 0.114 B + 0.587 G,
+    // truncated). A shorter table is rewritten as far as it goes and indices
+    // beyond it become 0; anything but 8 bits is left alone.
     static void ConvertToGrey(Dib& dib);
 
     RgbQuad* m_pColorTable = nullptr;

@@ -87,14 +87,18 @@ struct Layout {
 bool CompressionHoldsRows(const BitmapInfoHeader& header, bool& rle8) {
     rle8 = header.biCompression == kBiRle8;
     switch (header.biCompression) {
-        case kBiRgb: return true;
-        case kBiRle8: return header.biBitCount == 8;
+        case kBiRgb:
+            return true;
+        case kBiRle8:
+            return header.biBitCount == 8;
         // Bit fields (3) and alpha bit fields (6) only describe the channel
         // masks of 16- and 32-bit rows; the bytes are plain rows, which the
         // load then refuses by their depth.
         case 3:
-        case 6: return header.biBitCount == 16 || header.biBitCount == 32;
-        default: return false;
+        case 6:
+            return header.biBitCount == 16 || header.biBitCount == 32;
+        default:
+            return false;
     }
 }
 
@@ -104,7 +108,8 @@ const char* CheckLayout(const BitmapInfoHeader& header, std::uint64_t blockBytes
     if (blockBytes >= 4 && header.biSize < sizeof(BitmapInfoHeader)) return kMsgOldInfoHeader;
     if (blockBytes < sizeof(BitmapInfoHeader) || header.biSize > blockBytes) return kMsgNoInfoHeader;
     if (blockBytes > std::numeric_limits<std::uint32_t>::max()) return kMsgTooLarge;
-    if (header.biWidth < 1 || header.biHeight == 0 || header.biHeight == std::numeric_limits<std::int32_t>::min())
+    if (header.biWidth < 1 || header.biHeight == 0 ||
+        header.biHeight == std::numeric_limits<std::int32_t>::min())
         return kMsgBadDimensions;
     if (!CompressionHoldsRows(header, layout.rle8)) return kMsgCompression;
     layout.topDown = header.biHeight < 0;
@@ -118,7 +123,8 @@ const char* CheckLayout(const BitmapInfoHeader& header, std::uint64_t blockBytes
 
     layout.height = layout.topDown ? -header.biHeight : header.biHeight;
     layout.stride = static_cast<std::uint64_t>(BmpStride(header.biBitCount, header.biWidth));
-    if (layout.stride > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return kMsgTooLarge;
+    if (layout.stride > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
+        return kMsgTooLarge;
     // stride < 2^31 and height < 2^31: the product cannot wrap.
     layout.rowBytes = layout.stride * static_cast<std::uint64_t>(layout.height);
     if (layout.rle8) {
@@ -152,7 +158,8 @@ void Dib::Read(const std::string& path, MessageSink& sink) {
 
     InputFile file(path);
     BitmapFileHeader fileHeader{};
-    file.ReadAt(0, &fileHeader, static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), sizeof fileHeader)));
+    file.ReadAt(0, &fileHeader,
+                static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), sizeof fileHeader)));
     if (file.size() < 2 || fileHeader.bfType != kBmpSignature) return refuse(kMsgNotBitmap);
 
     std::uint64_t blockBytes = file.size() > sizeof fileHeader ? file.size() - sizeof fileHeader : 0;
@@ -176,8 +183,10 @@ void Dib::Read(const std::string& path, MessageSink& sink) {
         std::unique_ptr<std::uint8_t[]> decoded = Allocate(decodedBlockBytes, true);
         if (!decoded) return refuse(kMsgNoMemory);
         std::memcpy(decoded.get(), block.get(), layout.tableEnd);
-        std::span<const std::uint8_t> stream(block.get() + layout.tableEnd, static_cast<std::size_t>(streamBytes));
-        if (!DecodeRle8(stream, decoded.get() + layout.tableEnd, header.biWidth, layout.height, layout.stride))
+        std::span<const std::uint8_t> stream(block.get() + layout.tableEnd,
+                                             static_cast<std::size_t>(streamBytes));
+        if (!DecodeRle8(stream, decoded.get() + layout.tableEnd, header.biWidth, layout.height,
+                        layout.stride))
             return refuse(kMsgBadRle);
         block = std::move(decoded);
         blockBytes = decodedBlockBytes;

@@ -19,7 +19,8 @@ void DrawDib(Canvas& canvas, const Dib& dib) {
     int width = dib.GetWidth();
     int height = dib.GetHeight();
     int stride = static_cast<int>(BmpStride(8, width));
-    canvas.DrawIndexedImage(kDrawMargin, kDrawMargin, dib.GetBits(), width, height, stride, CreateDibPalette(dib));
+    canvas.DrawIndexedImage(kDrawMargin, kDrawMargin, dib.GetBits(), width, height, stride,
+                            CreateDibPalette(dib));
 }
 
 }  // namespace lintra

@@ -5,7 +5,8 @@
 
 namespace lintra {
 
-bool DecodeRle8(std::span<const std::uint8_t> stream, std::uint8_t* rows, int width, int height, std::size_t stride) {
+bool DecodeRle8(std::span<const std::uint8_t> stream, std::uint8_t* rows, int width, int height,
+                std::size_t stride) {
     std::size_t pos = 0;
     std::size_t size = stream.size();
     // x may equal width (the cursor behind the last pixel) and y may equal
@@ -21,7 +22,8 @@ bool DecodeRle8(std::span<const std::uint8_t> stream, std::uint8_t* rows, int wi
         pos += 2;
         if (count > 0) {
             if (!fits(count)) return false;
-            std::memset(rows + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x), value, count);
+            std::memset(rows + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x), value,
+                        count);
             x += count;
             continue;
         }
@@ -43,8 +45,8 @@ bool DecodeRle8(std::span<const std::uint8_t> stream, std::uint8_t* rows, int wi
             default: {  // value literal indices, padded to an even count
                 std::size_t literal = value;
                 if (size - pos < literal || !fits(value)) return false;
-                std::memcpy(rows + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x), stream.data() + pos,
-                            literal);
+                std::memcpy(rows + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x),
+                            stream.data() + pos, literal);
                 x += value;
                 pos += literal + (literal & 1);
                 break;

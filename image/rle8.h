@@ -15,6 +15,7 @@ namespace lintra {
 // would write outside them or needs bytes past the end of the stream; a
 // stream that ends between instructions without an end-of-bitmap is decoded
 // as far as it goes.
-bool DecodeRle8(std::span<const std::uint8_t> stream, std::uint8_t* rows, int width, int height, std::size_t stride);
+bool DecodeRle8(std::span<const std::uint8_t> stream, std::uint8_t* rows, int width, int height,
+                std::size_t stride);
 
 }  // namespace lintra

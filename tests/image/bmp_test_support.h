@@ -64,7 +64,7 @@ struct BmpBuilder {
     BitmapInfoHeader info{40, 0, 0, 1, 8, kBiRgb, 0, 2835, 2835, 0, 0};
     Bytes headerExtra;  // bytes of a longer info header behind the 40
     std::vector<RgbQuad> table;
-    Bytes gap;          // bytes between colour table and rows
+    Bytes gap;  // bytes between colour table and rows
     Bytes rows;
 
     // An 8-bit image of w x h whose pixel (x, y) is value(x, y), bottom row
@@ -89,7 +89,8 @@ struct BmpBuilder {
 
     // Sets bfSize and bfOffBits to the sizes of the parts.
     BmpBuilder& Fit() {
-        file.bfOffBits = static_cast<std::uint32_t>(14 + 40 + headerExtra.size() + 4 * table.size() + gap.size());
+        file.bfOffBits =
+            static_cast<std::uint32_t>(14 + 40 + headerExtra.size() + 4 * table.size() + gap.size());
         file.bfSize = static_cast<std::uint32_t>(file.bfOffBits + rows.size());
         return *this;
     }

@@ -19,7 +19,9 @@ using testing::Bytes;
 using testing::RecordingSink;
 using testing::ScratchDir;
 
-std::uint8_t Diagonal(int x, int y) { return static_cast<std::uint8_t>(x * 7 + y * 13); }
+std::uint8_t Diagonal(int x, int y) {
+    return static_cast<std::uint8_t>(x * 7 + y * 13);
+}
 
 class DibReadTest : public ::testing::Test {
 protected:
@@ -173,7 +175,9 @@ struct Damage {
     const char* message;
 };
 
-Bytes Build(BmpBuilder& b) { return b.Build(); }
+Bytes Build(BmpBuilder& b) {
+    return b.Build();
+}
 
 Bytes Truncated(const BmpBuilder& b, std::size_t length) {
     Bytes bytes = b.Build();
@@ -214,16 +218,56 @@ TEST_P(DibRefusalTest, RefusesWithMessageAndKeepsThePreviousImage) {
 const Damage kDamages[] = {
     {"EmptyFile", [](BmpBuilder&) { return Bytes{}; }, kMsgNotBitmap},
     {"OneByte", [](BmpBuilder&) { return Bytes{'B'}; }, kMsgNotBitmap},
-    {"WrongSignature", [](BmpBuilder& b) { b.file.bfType = 0x5842; return Build(b); }, kMsgNotBitmap},
+    {"WrongSignature",
+     [](BmpBuilder& b) {
+         b.file.bfType = 0x5842;
+         return Build(b);
+     },
+     kMsgNotBitmap},
     {"SignatureOnly", [](BmpBuilder& b) { return Truncated(b, 2); }, kMsgNoInfoHeader},
     {"EndsInInfoHeader", [](BmpBuilder& b) { return Truncated(b, 14 + 39); }, kMsgNoInfoHeader},
-    {"InfoHeaderLongerThanFile", [](BmpBuilder& b) { b.info.biSize = 5000; return Build(b); }, kMsgNoInfoHeader},
-    {"OldInfoHeader", [](BmpBuilder& b) { b.info.biSize = 12; return Build(b); }, kMsgOldInfoHeader},
-    {"ZeroWidth", [](BmpBuilder& b) { b.info.biWidth = 0; return Build(b); }, kMsgBadDimensions},
-    {"NegativeWidth", [](BmpBuilder& b) { b.info.biWidth = -4; return Build(b); }, kMsgBadDimensions},
-    {"ZeroHeight", [](BmpBuilder& b) { b.info.biHeight = 0; return Build(b); }, kMsgBadDimensions},
-    {"LowestHeight", [](BmpBuilder& b) { b.info.biHeight = INT_MIN; return Build(b); }, kMsgBadDimensions},
-    {"Rle4", [](BmpBuilder& b) { b.info.biCompression = 2; return Build(b); }, kMsgCompression},
+    {"InfoHeaderLongerThanFile",
+     [](BmpBuilder& b) {
+         b.info.biSize = 5000;
+         return Build(b);
+     },
+     kMsgNoInfoHeader},
+    {"OldInfoHeader",
+     [](BmpBuilder& b) {
+         b.info.biSize = 12;
+         return Build(b);
+     },
+     kMsgOldInfoHeader},
+    {"ZeroWidth",
+     [](BmpBuilder& b) {
+         b.info.biWidth = 0;
+         return Build(b);
+     },
+     kMsgBadDimensions},
+    {"NegativeWidth",
+     [](BmpBuilder& b) {
+         b.info.biWidth = -4;
+         return Build(b);
+     },
+     kMsgBadDimensions},
+    {"ZeroHeight",
+     [](BmpBuilder& b) {
+         b.info.biHeight = 0;
+         return Build(b);
+     },
+     kMsgBadDimensions},
+    {"LowestHeight",
+     [](BmpBuilder& b) {
+         b.info.biHeight = INT_MIN;
+         return Build(b);
+     },
+     kMsgBadDimensions},
+    {"Rle4",
+     [](BmpBuilder& b) {
+         b.info.biCompression = 2;
+         return Build(b);
+     },
+     kMsgCompression},
     {"Rle8On24Bits",
      [](BmpBuilder& b) {
          b.info.biBitCount = 24;
@@ -231,8 +275,18 @@ const Damage kDamages[] = {
          return Build(b);
      },
      kMsgCompression},
-    {"MasksOn8Bits", [](BmpBuilder& b) { b.info.biCompression = 3; return Build(b); }, kMsgCompression},
-    {"Jpeg", [](BmpBuilder& b) { b.info.biCompression = 4; return Build(b); }, kMsgCompression},
+    {"MasksOn8Bits",
+     [](BmpBuilder& b) {
+         b.info.biCompression = 3;
+         return Build(b);
+     },
+     kMsgCompression},
+    {"Jpeg",
+     [](BmpBuilder& b) {
+         b.info.biCompression = 4;
+         return Build(b);
+     },
+     kMsgCompression},
     {"Rle8TopDown",
      [](BmpBuilder& b) {
          b.info.biCompression = kBiRle8;
@@ -247,8 +301,18 @@ const Damage kDamages[] = {
          return Build(b.Fit());
      },
      kMsgBadRle},
-    {"ColourCount257", [](BmpBuilder& b) { b.info.biClrUsed = 257; return Build(b); }, kMsgBadColourCount},
-    {"ColourCountHuge", [](BmpBuilder& b) { b.info.biClrUsed = 0xFFFFFFFF; return Build(b); }, kMsgBadColourCount},
+    {"ColourCount257",
+     [](BmpBuilder& b) {
+         b.info.biClrUsed = 257;
+         return Build(b);
+     },
+     kMsgBadColourCount},
+    {"ColourCountHuge",
+     [](BmpBuilder& b) {
+         b.info.biClrUsed = 0xFFFFFFFF;
+         return Build(b);
+     },
+     kMsgBadColourCount},
     {"EndsInColourTable", [](BmpBuilder& b) { return Truncated(b, 14 + 40 + 1023); }, kMsgNoColourTable},
     {"TwentyFourBitTableBeyondFile",
      [](BmpBuilder& b) {
@@ -293,7 +357,9 @@ const Damage kDamages[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Damaged, DibRefusalTest, ::testing::ValuesIn(kDamages),
-                         [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Damage>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(DibReadTest, FileThatCannotBeReadThrowsWithPathAndReason) {
     Dib dib;

@@ -1,12 +1,13 @@
 // The Dib's own operations: stride, grey conversion, pixel copies and
 // saving, including saves that fail.
+#include "image/dib.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <csignal>
 
 #include "bmp_test_support.h"
-#include "image/dib.h"
 #include "image/file_error.h"
 
 namespace lintra {
@@ -32,10 +33,19 @@ TEST(BmpStrideTest, RowLengthRoundedUpToFourBytes) {
         int bits, width;
         std::int64_t stride;
     };
-    const Case cases[] = {{1, 9, 4},     {4, 9, 8},     {8, 101, 104}, {8, 100, 100}, {24, 101, 304},
-                          {24, 100, 300}, {1, 33, 8},    {4, 1, 4},     {16, 9, 12},   {32, 9, 12},
+    const Case cases[] = {{1, 9, 4},
+                          {4, 9, 8},
+                          {8, 101, 104},
+                          {8, 100, 100},
+                          {24, 101, 304},
+                          {24, 100, 300},
+                          {1, 33, 8},
+                          {4, 1, 4},
+                          {16, 9, 12},
+                          {32, 9, 12},
                           {8, 2147483647, 2147483648}};
-    for (const Case& c : cases) EXPECT_EQ(BmpStride(c.bits, c.width), c.stride) << c.bits << " bits, width " << c.width;
+    for (const Case& c : cases)
+        EXPECT_EQ(BmpStride(c.bits, c.width), c.stride) << c.bits << " bits, width " << c.width;
 }
 
 TEST_F(DibTest, ComputeStrideStoresBitCountAndStride) {
@@ -62,27 +72,32 @@ TEST_F(DibTest, ConvertToGreyMapsColoursToTruncatedBrightness) {
     struct Colour {
         std::uint8_t r, g, b, grey;
     };
-    const Colour colours[] = {{255, 255, 255, 255}, {255, 0, 0, 76}, {0, 255, 0, 149}, {0, 0, 255, 29},
-                              {59, 59, 59, 58},     {128, 128, 128, 128}, {240, 240, 240, 240}, {10, 200, 30, 123}};
+    const Colour colours[] = {{255, 255, 255, 255}, {255, 0, 0, 76},   {0, 255, 0, 149},
+                              {0, 0, 255, 29},      {59, 59, 59, 58},  {128, 128, 128, 128},
+                              {240, 240, 240, 240}, {10, 200, 30, 123}};
     const int n = static_cast<int>(std::size(colours));
-    BmpBuilder b = BmpBuilder::Indexed8(n, 2, 256, [n](int x, int y) { return static_cast<std::uint8_t>((x + y) % n); });
+    BmpBuilder b =
+        BmpBuilder::Indexed8(n, 2, 256, [n](int x, int y) { return static_cast<std::uint8_t>((x + y) % n); });
     for (int i = 0; i < n; ++i) b.table[i] = {colours[i].b, colours[i].g, colours[i].r, 9};
     Dib dib;
     Load(dib, b);
     Dib::ConvertToGrey(dib);
 
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < n; ++x) EXPECT_EQ(dib.View().at(x, y), colours[(x + y) % n].grey) << x << "," << y;
+        for (int x = 0; x < n; ++x)
+            EXPECT_EQ(dib.View().at(x, y), colours[(x + y) % n].grey) << x << "," << y;
     for (int i = 0; i < 256; ++i) {
         const RgbQuad& e = dib.GetColorTable()[i];
-        ASSERT_TRUE(e.rgbRed == i && e.rgbGreen == i && e.rgbBlue == i && e.rgbReserved == 0) << "entry " << i;
+        ASSERT_TRUE(e.rgbRed == i && e.rgbGreen == i && e.rgbBlue == i && e.rgbReserved == 0)
+            << "entry " << i;
     }
 }
 
 TEST_F(DibTest, ConvertToGreyLeavesPaddingAndShortTablesAlone) {
     // A 16-entry table: the rows start right behind it, so rewriting 256
     // entries would destroy pixels. Indices past the table show black.
-    BmpBuilder b = BmpBuilder::Indexed8(3, 2, 16, [](int x, int y) { return static_cast<std::uint8_t>(x == 0 ? 200 : 5 + y); });
+    BmpBuilder b = BmpBuilder::Indexed8(
+        3, 2, 16, [](int x, int y) { return static_cast<std::uint8_t>(x == 0 ? 200 : 5 + y); });
     for (auto& e : b.table) e = {0, 0, 255, 0};  // all red
     Dib dib;
     Load(dib, b);
@@ -95,7 +110,8 @@ TEST_F(DibTest, ConvertToGreyLeavesPaddingAndShortTablesAlone) {
 
 TEST_F(DibTest, CopyPixelsCopiesRowsOnly) {
     Dib source, destination;
-    BmpBuilder a = BmpBuilder::Indexed8(5, 3, 256, [](int x, int y) { return static_cast<std::uint8_t>(x + 10 * y); });
+    BmpBuilder a =
+        BmpBuilder::Indexed8(5, 3, 256, [](int x, int y) { return static_cast<std::uint8_t>(x + 10 * y); });
     BmpBuilder b = BmpBuilder::Indexed8(5, 3, 256, [](int, int) { return 0; });
     b.table[3] = {1, 2, 3, 4};
     Load(source, a, "a.bmp");
@@ -112,7 +128,8 @@ TEST_F(DibTest, CopyPixelsCopiesRowsOnly) {
 }
 
 TEST_F(DibTest, WriteReproducesTheFileByteForByte) {
-    BmpBuilder b = BmpBuilder::Indexed8(7, 5, 16, [](int x, int y) { return static_cast<std::uint8_t>(x ^ y); });
+    BmpBuilder b =
+        BmpBuilder::Indexed8(7, 5, 16, [](int x, int y) { return static_cast<std::uint8_t>(x ^ y); });
     b.file.bfReserved1 = 0x1234;
     b.file.bfSize = 999;  // wrong, and kept
     b.info.biClrImportant = 3;
@@ -134,7 +151,8 @@ TEST_F(DibTest, WriteReproducesTheFileByteForByte) {
 class FailedWriteTest : public DibTest {
 protected:
     void SetUp() override {
-        Load(dib, BmpBuilder::Indexed8(300, 300, 256, [](int x, int y) { return static_cast<std::uint8_t>(x * y); }));
+        Load(dib, BmpBuilder::Indexed8(300, 300, 256,
+                                       [](int x, int y) { return static_cast<std::uint8_t>(x * y); }));
         testing::WriteBytes(dir.File("old.bmp"), old);
     }
     void ExpectOnlyOldFiles() {

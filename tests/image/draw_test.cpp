@@ -1,11 +1,12 @@
 // The drawing pass on a recording canvas: where the bitmap and the
 // segments land, and the palette handed over.
+#include "image/draw.h"
+
 #include <gtest/gtest.h>
 
 #include <list>
 
 #include "bmp_test_support.h"
-#include "image/draw.h"
 
 namespace lintra {
 namespace {
@@ -79,7 +80,8 @@ TEST_F(DrawTest, PaletteHas256EntriesBlackBeyondTheColourCount) {
         }
     }
     Palette256 none = CreateDibPalette(Dib());
-    EXPECT_TRUE(std::all_of(none.begin(), none.end(), [](const PaletteEntry& e) { return e.red == 0 && e.green == 0 && e.blue == 0; }));
+    EXPECT_TRUE(std::all_of(none.begin(), none.end(),
+                            [](const PaletteEntry& e) { return e.red == 0 && e.green == 0 && e.blue == 0; }));
 }
 
 TEST_F(DrawTest, OnlyEightBitImagesAreDrawn) {

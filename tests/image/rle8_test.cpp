@@ -1,12 +1,13 @@
 // RLE8 decoding: the escapes, what skipped pixels become, and streams built
 // to overrun their rows or their bytes.
+#include "image/rle8.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "bmp_test_support.h"
 #include "image/dib.h"
-#include "image/rle8.h"
 
 namespace lintra {
 namespace {
@@ -24,8 +25,11 @@ struct GuardedRows {
         return DecodeRle8(stream, rows(), width, height, static_cast<std::size_t>(stride));
     }
     bool GuardsIntact() const {
-        auto untouched = [](auto first, auto last) { return std::all_of(first, last, [](auto b) { return b == kMark; }); };
-        return untouched(memory.begin(), memory.begin() + kGuard) && untouched(memory.end() - kGuard, memory.end());
+        auto untouched = [](auto first, auto last) {
+            return std::all_of(first, last, [](auto b) { return b == kMark; });
+        };
+        return untouched(memory.begin(), memory.begin() + kGuard) &&
+               untouched(memory.end() - kGuard, memory.end());
     }
     Bytes Pixels() { return Bytes(rows(), rows() + static_cast<std::size_t>(stride) * height); }
 
@@ -37,6 +41,7 @@ struct GuardedRows {
 
 TEST(Rle8Test, DecodesRunsLiteralsSkipsAndLineEnds) {
     GuardedRows image(5, 3);
+    // clang-format off
     Bytes stream = {
         3, 9,              // row 0: 9 9 9
         0, 2, 1, 1,        // skip one right and one up: row 1, x 4
@@ -51,6 +56,7 @@ TEST(Rle8Test, DecodesRunsLiteralsSkipsAndLineEnds) {
     Bytes expected = {9, 9, 9, 0, 0, 0, 0, 0,
                       0, 0, 0, 0, 5, 0, 0, 0,
                       1, 2, 3, 4, 4, 0, 0, 0};
+    // clang-format on
     EXPECT_EQ(image.Pixels(), expected);
 }
 
@@ -64,6 +70,7 @@ TEST(Rle8Test, StreamEndingWithoutEndOfBitmapKeepsWhatItDecoded) {
 }
 
 TEST(Rle8Test, StreamsThatOverrunAreRefusedWithoutWritingOutside) {
+    // clang-format off
     const std::vector<Bytes> overruns = {
         {5, 1},                       // run longer than the row
         {4, 1, 1, 1},                 // run starting at the row end
@@ -76,6 +83,7 @@ TEST(Rle8Test, StreamsThatOverrunAreRefusedWithoutWritingOutside) {
         {0, 2, 1},                    // skip cut short
         {2, 1, 3},                    // a lone byte at the end
     };
+    // clang-format on
     for (const Bytes& stream : overruns) {
         GuardedRows image(4, 2);
         EXPECT_FALSE(image.Decode(stream)) << ::testing::PrintToString(stream);
@@ -90,11 +98,12 @@ TEST(Rle8Test, RandomStreamsNeverWriteOutsideTheRows) {
         int height = 1 + static_cast<int>(random() % 5);
         Bytes stream(random() % 40);
         // Small values make escapes and short runs common.
-        for (auto& b : stream) b = static_cast<std::uint8_t>(random() % 3 == 0 ? random() % 4 : random() % 256);
+        for (auto& b : stream)
+            b = static_cast<std::uint8_t>(random() % 3 == 0 ? random() % 4 : random() % 256);
         GuardedRows image(width, height);
         image.Decode(stream);
-        ASSERT_TRUE(image.GuardsIntact()) << "round " << round << " " << width << "x" << height << " "
-                                          << ::testing::PrintToString(stream);
+        ASSERT_TRUE(image.GuardsIntact())
+            << "round " << round << " " << width << "x" << height << " " << ::testing::PrintToString(stream);
     }
 }
 
@@ -115,7 +124,8 @@ TEST(Rle8Test, DibHoldsDecodedRowsAsAnUncompressedFile) {
     Dib dib;
     dib.Read(dir.File("rle.bmp"), sink);
     ASSERT_EQ(dib.m_bValid, 1);
-    EXPECT_EQ(Bytes(dib.GetBits(), dib.GetBits() + 16), (Bytes{3, 3, 3, 3, 3, 0, 0, 0, 0, 7, 7, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Bytes(dib.GetBits(), dib.GetBits() + 16),
+              (Bytes{3, 3, 3, 3, 3, 0, 0, 0, 0, 7, 7, 0, 0, 0, 0, 0}));
     EXPECT_EQ(+dib.m_pInfoHeader->biCompression, kBiRgb);
     EXPECT_EQ(+dib.m_pInfoHeader->biSizeImage, 16u);
     EXPECT_EQ(dib.m_nBlockSize, 40u + 64u + 16u);

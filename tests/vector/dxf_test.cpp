@@ -1,5 +1,7 @@
 // The DXF text and file: the fixed layout byte for byte, and the entities
 // read back by a separate small reader.
+#include "vector/dxf.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,7 +11,6 @@
 #include <random>
 
 #include "image/file_error.h"
-#include "vector/dxf.h"
 
 namespace lintra {
 namespace {
@@ -26,10 +27,11 @@ std::string Lines(std::initializer_list<const char*> lines) {
 TEST(DxfTextTest, WorkedExampleByteForByte) {
     SegmentList segments;
     AppendSegment(segments, {3, 4}, {5, 4});
-    std::string expected = Lines({"0", "SECTION", "2", "HEADER", "9", "$LIMMIN", "10", "0", "20", "0",
-                                  "9", "$LIMMAX", "10", "10", "20", "10", "0", "ENDSEC", "0", "SECTION",
-                                  "2", "ENTITIES", "0", "LINE", "8", "Vorlak", "10", "3", "20", "4",
-                                  "11", "5", "21", "4", "0", "ENDSEC", "0", "EOF"});
+    std::string expected =
+        Lines({"0",  "SECTION",  "2",  "HEADER", "9",  "$LIMMIN", "10", "0",      "20", "0",
+               "9",  "$LIMMAX",  "10", "10",     "20", "10",      "0",  "ENDSEC", "0",  "SECTION",
+               "2",  "ENTITIES", "0",  "LINE",   "8",  "Vorlak",  "10", "3",      "20", "4",
+               "11", "5",        "21", "4",      "0",  "ENDSEC",  "0",  "EOF"});
     std::string text = DxfText(segments, 10, 10);
     EXPECT_EQ(text, expected);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 37);
@@ -38,9 +40,9 @@ TEST(DxfTextTest, WorkedExampleByteForByte) {
 
 TEST(DxfTextTest, EmptyListGivesAnEmptyEntitiesSection) {
     std::string text = DxfText({}, 640, 480);
-    EXPECT_EQ(text, Lines({"0", "SECTION", "2", "HEADER", "9", "$LIMMIN", "10", "0", "20", "0", "9", "$LIMMAX",
-                           "10", "640", "20", "480", "0", "ENDSEC", "0", "SECTION", "2", "ENTITIES", "0",
-                           "ENDSEC", "0", "EOF"}));
+    EXPECT_EQ(text, Lines({"0", "SECTION", "2",       "HEADER",   "9",   "$LIMMIN", "10",  "0",  "20",
+                           "0", "9",       "$LIMMAX", "10",       "640", "20",      "480", "0",  "ENDSEC",
+                           "0", "SECTION", "2",       "ENTITIES", "0",   "ENDSEC",  "0",   "EOF"}));
 }
 
 // An independent reader: group-code/value pairs, CR LF between lines.
@@ -80,7 +82,7 @@ std::vector<Entity> ReadLines(const std::string& text, long& limX, long& limY) {
 TEST(DxfTextTest, EveryRecordReadsBackInOrder) {
     std::mt19937 random(7);
     SegmentList segments;
-    AppendSegment(segments, {0, 0}, {0, 0});          // zero length
+    AppendSegment(segments, {0, 0}, {0, 0});  // zero length
     AppendSegment(segments, {-12, 3}, {2147483647, -2147483647 - 1});
     AppendSegment(segments, {-12, 3}, {2147483647, -2147483647 - 1});  // duplicate
     for (int i = 0; i < 500; ++i) {
@@ -132,7 +134,8 @@ TEST_F(DxfFileTest, FailedExportLeavesTheEarlierFile) {
     EXPECT_THROW(WriteDxf((dir / "folder.dxf").string(), {}, 1, 1), FileError);
     EXPECT_THROW(WriteDxf((dir / "missing" / "x.dxf").string(), {}, 1, 1), FileError);
     EXPECT_EQ(Contents(path), "old drawing");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()),
+              2);
 }
 
 }  // namespace

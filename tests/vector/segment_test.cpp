@@ -1,7 +1,7 @@
 // The segment record and the document's list of them.
-#include <gtest/gtest.h>
-
 #include "vector/segment.h"
+
+#include <gtest/gtest.h>
 
 namespace lintra {
 namespace {
