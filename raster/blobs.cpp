@@ -1,0 +1,112 @@
+#include "raster/blobs.h"
+
+#include <cstring>
+
+namespace lintra {
+
+namespace {
+
+// The labelling works on runs of black pixels: runs of one row that touch
+// (8-connectivity: overlapping or meeting at a corner) runs of the row above
+// are joined in a union-find forest whose roots are each blob's first run.
+// One pass finds and joins the runs, one more labels them and sums the
+// areas; removal then rewrites only the runs of small blobs. Labelling pixel
+// by pixel with merges by relabelling gives the same blobs (every pair of
+// 8-adjacent black pixels ends with one label), at a cost that grows with
+// every merge.
+
+std::uint32_t FindRoot(std::vector<std::uint32_t>& links, std::uint32_t i) {
+    while (links[i] != i) {
+        links[i] = links[links[i]];  // path halving
+        i = links[i];
+    }
+    return i;
+}
+
+// Joins the sets of a and b; the root with the lower index, the run met
+// first by the scan, stays the root.
+void Join(std::vector<std::uint32_t>& links, std::uint32_t a, std::uint32_t b) {
+    a = FindRoot(links, a);
+    b = FindRoot(links, b);
+    if (a < b) {
+        links[b] = a;
+    } else if (b < a) {
+        links[a] = b;
+    }
+}
+
+// Appends the runs of value 0 among x = 1 .. W-2 of row y.
+void FindRuns(const std::uint8_t* row, int y, int width, std::vector<BlobRun>& runs) {
+    const int last = width - 2;
+    int x = 1;
+    while (x <= last) {
+        const void* hit = std::memchr(row + x, 0, static_cast<std::size_t>(last - x + 1));
+        if (hit == nullptr) break;
+        const int x0 = static_cast<int>(static_cast<const std::uint8_t*>(hit) - row);
+        int x1 = x0;
+        while (x1 < last && row[x1 + 1] == 0) ++x1;
+        runs.push_back({y, x0, x1, 0});
+        x = x1 + 2;  // row[x1 + 1] is not black
+    }
+}
+
+}  // namespace
+
+void LabelBlackBlobs(BlobLabelState& state, ImageView image) {
+    state.labelCounter = 0;
+    state.area.assign(1, 0);
+    state.runs.clear();
+    state.links.clear();
+    if (image.empty() || image.bitCount > 8 || image.width < 3 || image.height < 3) return;
+    // Run indices are 32-bit; a BMP's pixel rows fit in 4 GB, which keeps the
+    // number of runs (at most half the pixels) far below the limit.
+    const std::uint64_t interior = static_cast<std::uint64_t>(image.width - 2) * (image.height - 2);
+    if (interior >= (std::uint64_t{1} << 32)) return;
+
+    std::vector<BlobRun>& runs = state.runs;
+    std::vector<std::uint32_t>& links = state.links;
+    std::size_t aboveBegin = 0;
+    std::size_t aboveEnd = 0;
+    for (int y = image.height - 2; y >= 1; --y) {
+        const std::size_t begin = runs.size();
+        FindRuns(image.row(y), y, image.width, runs);
+        const std::size_t end = runs.size();
+        for (std::size_t i = begin; i < end; ++i) links.push_back(static_cast<std::uint32_t>(i));
+        // Both rows' runs are sorted by x: one sweep finds every touching pair.
+        std::size_t j = aboveBegin;
+        for (std::size_t i = begin; i < end; ++i) {
+            const BlobRun& run = runs[i];
+            while (j < aboveEnd && runs[j].x1 < run.x0 - 1) ++j;
+            for (std::size_t k = j; k < aboveEnd && runs[k].x0 <= run.x1 + 1; ++k)
+                Join(links, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(k));
+        }
+        aboveBegin = begin;
+        aboveEnd = end;
+    }
+
+    // A root precedes every other run of its blob, so it is labelled first.
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const std::uint32_t root = FindRoot(links, static_cast<std::uint32_t>(i));
+        if (root == i) {
+            runs[i].label = ++state.labelCounter;
+            state.area.push_back(0);
+        } else {
+            runs[i].label = runs[root].label;
+        }
+        state.area[static_cast<std::size_t>(runs[i].label)] += runs[i].x1 - runs[i].x0 + 1;
+    }
+}
+
+void RemoveSmallBlackBlobs(BlobLabelState& state, ImageView image, int minimumArea) {
+    LabelBlackBlobs(state, image);
+    if (minimumArea > 1) {
+        for (const BlobRun& run : state.runs) {
+            if (state.area[static_cast<std::size_t>(run.label)] < minimumArea)
+                std::memset(image.row(run.y) + run.x0, 255, static_cast<std::size_t>(run.x1 - run.x0 + 1));
+        }
+    }
+    state.runs.clear();
+    state.links.clear();
+}
+
+}  // namespace lintra
