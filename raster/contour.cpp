@@ -22,6 +22,37 @@ void FillRow(ImageView image, int y, std::uint8_t value) {
     std::memset(image.row(y), value, static_cast<std::size_t>(image.width));
 }
 
+// Eight pixels at a time in a 64-bit word. Every operation below is done
+// byte by byte without carries between bytes, so byte order does not matter.
+using Word = std::uint64_t;
+constexpr Word kHighBits = 0x8080808080808080ULL;
+constexpr Word kLowBits = 0x7F7F7F7F7F7F7F7FULL;
+constexpr Word kNines = 0x0909090909090909ULL;
+
+Word Load(const std::uint8_t* p) {
+    Word w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+void Store(std::uint8_t* p, Word w) {
+    std::memcpy(p, &w, sizeof w);
+}
+// 0xFF in each byte whose high bit is set in high, 0 in the others.
+Word Spread(Word high) {
+    return (high >> 7) * 0xFF;
+}
+// The high bit of each byte that is 0 in v.
+Word ZeroBytes(Word v) {
+    return ~(((v & kLowBits) + kLowBits) | v) & kHighBits;
+}
+
+// Values up to 127 become 0, from 128 up 255: the high bit decides.
+void ThresholdRow(std::uint8_t* row, int width) {
+    int x = 0;
+    for (; x + 8 <= width; x += 8) Store(row + x, Spread(Load(row + x) & kHighBits));
+    for (; x < width; ++x) row[x] = row[x] <= 127 ? 0 : 255;
+}
+
 }  // namespace
 
 void DirectionStep(unsigned code, int& dx, int& dy) {
@@ -42,23 +73,26 @@ void ExtractContour1(ImageView image) {
     // the one being rewritten are kept as thresholded copies; the row above
     // is thresholded in place just before it is needed.
     std::vector<std::uint8_t> below(w), middle(w);
-    auto threshold = [w](std::uint8_t* row) {
-        for (int x = 0; x < w; ++x) row[x] = row[x] <= 127 ? 0 : 255;
-    };
-    threshold(image.row(0));
-    threshold(image.row(1));
+    ThresholdRow(image.row(0), w);
+    ThresholdRow(image.row(1), w);
     CopyRow(image, 0, below.data());
     FillRow(image, 0, 255);
     for (int y = 1; y <= h - 2; ++y) {
         std::uint8_t* out = image.row(y);
         std::uint8_t* above = image.row(y + 1);
-        threshold(above);
+        ThresholdRow(above, w);
         CopyRow(image, y, middle.data());
         const std::uint8_t* s = below.data();
         const std::uint8_t* m = middle.data();
-        for (int x = 1; x <= w - 2; ++x) {
-            // Values are 0 or 255: a black pixel stays black unless all eight
-            // neighbours are black (their OR is 0); white stays white.
+        // Values are 0 or 255: a black pixel stays black unless all eight
+        // neighbours are black (their OR is 0); white stays white.
+        int x = 1;
+        for (; x + 8 <= w - 1; x += 8) {
+            const Word any = Load(s + x - 1) | Load(s + x) | Load(s + x + 1) | Load(m + x - 1) |
+                             Load(m + x + 1) | Load(above + x - 1) | Load(above + x) | Load(above + x + 1);
+            Store(out + x, Load(m + x) | ~any);
+        }
+        for (; x <= w - 2; ++x) {
             const std::uint8_t any =
                 s[x - 1] | s[x] | s[x + 1] | m[x - 1] | m[x + 1] | above[x - 1] | above[x] | above[x + 1];
             out[x] = static_cast<std::uint8_t>(m[x] | static_cast<std::uint8_t>(~any));
@@ -86,7 +120,17 @@ void ExtractContour2(ImageView image) {
         const std::uint8_t* above = image.row(y + 1);  // not rewritten yet
         const std::uint8_t* s = below.data();
         const std::uint8_t* m = middle.data();
-        for (int x = 1; x <= w - 2; ++x) {
+        int x = 1;
+        for (; x + 8 <= w - 1; x += 8) {
+            const Word white = ZeroBytes(~Load(s + x - 1)) | ZeroBytes(~Load(s + x)) |
+                               ZeroBytes(~Load(s + x + 1)) | ZeroBytes(~Load(m + x - 1)) |
+                               ZeroBytes(~Load(m + x + 1)) | ZeroBytes(~Load(above + x - 1)) |
+                               ZeroBytes(~Load(above + x)) | ZeroBytes(~Load(above + x + 1));
+            const Word p = Load(m + x);
+            const Word whiten = ZeroBytes(p ^ kNines) | (ZeroBytes(p) & ~white);
+            Store(out + x, p | Spread(whiten));
+        }
+        for (; x <= w - 2; ++x) {
             const std::uint8_t p = m[x];
             if (p == 9) {
                 out[x] = 255;
