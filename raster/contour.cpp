@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <unordered_set>
 #include <vector>
 
 namespace lintra {
@@ -174,11 +173,14 @@ int TraceBoundary(ImageView a, TracePoint start, std::vector<TracePoint>& path) 
     // pixels beside the start, or a caller's own start) the walk can circle
     // the object for ever without meeting the start; it is then stopped at
     // its first repeated state (pixel, arrival direction), from which it
-    // would only repeat the pixels already in path.
+    // would only repeat the pixels already in path. The states seen are kept
+    // as one bit per arrival direction in a byte per pixel, allocated only
+    // for such a start.
     bool mayCircle = false;
     for (unsigned c : {5u, 6u, 7u, 0u})
         mayCircle = mayCircle || black(start.x + kStepX[c], start.y + kStepY[c]);
-    std::unordered_set<std::uint64_t> seen;
+    std::vector<std::uint8_t> seen;
+    if (mayCircle) seen.assign(static_cast<std::size_t>(a.width) * static_cast<std::size_t>(a.height), 0);
     // There are only 8 W H states, so no walk needs more accepted steps.
     const std::int64_t maxSteps = 8 * static_cast<std::int64_t>(a.width) * a.height;
     int px = start.x;
@@ -191,9 +193,9 @@ int TraceBoundary(ImageView a, TracePoint start, std::vector<TracePoint>& path) 
         if (qx == start.x && qy == start.y) return kTraceTraced;
         if (black(qx, qy)) {
             if (mayCircle) {
-                const std::uint64_t state =
-                    (static_cast<std::uint64_t>(qy) * static_cast<std::uint64_t>(a.width) + qx) * 8 + c;
-                if (!seen.insert(state).second) return kTraceTraced;
+                std::uint8_t& directions = seen[static_cast<std::size_t>(qy) * a.width + qx];
+                if (directions & (1u << c)) return kTraceTraced;
+                directions |= static_cast<std::uint8_t>(1u << c);
             }
             path.push_back({qx, qy});
             ++steps;
