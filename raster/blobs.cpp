@@ -8,8 +8,7 @@ namespace {
 
 // The labelling works on runs of black pixels: runs of one row that touch
 // (8-connectivity: overlapping or meeting at a corner) runs of the row above
-// are joined in a union-find forest whose roots are each blob's first run.
-// One pass finds and joins the runs, one more labels them and sums the
+// are joined in a union-find forest. One pass finds and joins the runs, one more labels them and sums the
 // areas; removal then rewrites only the runs of small blobs. Labelling pixel
 // by pixel with merges by relabelling gives the same blobs (every pair of
 // 8-adjacent black pixels ends with one label), at a cost that grows with
@@ -23,15 +22,18 @@ std::uint32_t FindRoot(std::vector<std::uint32_t>& links, std::uint32_t i) {
     return i;
 }
 
-// Joins the sets of a and b; the root with the lower index, the run met
-// first by the scan, stays the root.
-void Join(std::vector<std::uint32_t>& links, std::uint32_t a, std::uint32_t b) {
+// Joins the sets of a and b, the shallower tree under the deeper one, which
+// with path halving keeps every find all but constant.
+void Join(std::vector<std::uint32_t>& links, std::vector<std::uint8_t>& ranks, std::uint32_t a,
+          std::uint32_t b) {
     a = FindRoot(links, a);
     b = FindRoot(links, b);
-    if (a < b) {
-        links[b] = a;
-    } else if (b < a) {
+    if (a == b) return;
+    if (ranks[a] < ranks[b]) {
         links[a] = b;
+    } else {
+        links[b] = a;
+        if (ranks[a] == ranks[b]) ++ranks[a];
     }
 }
 
@@ -57,6 +59,7 @@ void LabelBlackBlobs(BlobLabelState& state, ImageView image) {
     state.area.assign(1, 0);
     state.runs.clear();
     state.links.clear();
+    state.ranks.clear();
     if (image.empty() || image.bitCount > 8 || image.width < 3 || image.height < 3) return;
     // Run indices are 32-bit; a BMP's pixel rows fit in 4 GB, which keeps the
     // number of runs (at most half the pixels) far below the limit.
@@ -65,6 +68,7 @@ void LabelBlackBlobs(BlobLabelState& state, ImageView image) {
 
     std::vector<BlobRun>& runs = state.runs;
     std::vector<std::uint32_t>& links = state.links;
+    std::vector<std::uint8_t>& ranks = state.ranks;
     std::size_t aboveBegin = 0;
     std::size_t aboveEnd = 0;
     for (int y = image.height - 2; y >= 1; --y) {
@@ -72,28 +76,29 @@ void LabelBlackBlobs(BlobLabelState& state, ImageView image) {
         FindRuns(image.row(y), y, image.width, runs);
         const std::size_t end = runs.size();
         for (std::size_t i = begin; i < end; ++i) links.push_back(static_cast<std::uint32_t>(i));
+        ranks.resize(end, 0);
         // Both rows' runs are sorted by x: one sweep finds every touching pair.
         std::size_t j = aboveBegin;
         for (std::size_t i = begin; i < end; ++i) {
             const BlobRun& run = runs[i];
             while (j < aboveEnd && runs[j].x1 < run.x0 - 1) ++j;
             for (std::size_t k = j; k < aboveEnd && runs[k].x0 <= run.x1 + 1; ++k)
-                Join(links, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(k));
+                Join(links, ranks, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(k));
         }
         aboveBegin = begin;
         aboveEnd = end;
     }
 
-    // A root precedes every other run of its blob, so it is labelled first.
+    // Labels in the order the scan meets the blobs: a blob's label is handed
+    // out at its first run, whichever run is its root.
     for (std::size_t i = 0; i < runs.size(); ++i) {
-        const std::uint32_t root = FindRoot(links, static_cast<std::uint32_t>(i));
-        if (root == i) {
-            runs[i].label = ++state.labelCounter;
+        BlobRun& root = runs[FindRoot(links, static_cast<std::uint32_t>(i))];
+        if (root.label == 0) {
+            root.label = ++state.labelCounter;
             state.area.push_back(0);
-        } else {
-            runs[i].label = runs[root].label;
         }
-        state.area[static_cast<std::size_t>(runs[i].label)] += runs[i].x1 - runs[i].x0 + 1;
+        runs[i].label = root.label;
+        state.area[static_cast<std::size_t>(root.label)] += runs[i].x1 - runs[i].x0 + 1;
     }
 }
 
@@ -107,6 +112,7 @@ void RemoveSmallBlackBlobs(BlobLabelState& state, ImageView image, int minimumAr
     }
     state.runs.clear();
     state.links.clear();
+    state.ranks.clear();
 }
 
 }  // namespace lintra

@@ -30,12 +30,13 @@ struct BlobLabelState {
     std::int32_t labelCounter = 0;     // number of blobs (the highest label)
     std::vector<std::int64_t> area;    // area[L]: pixels of blob L; area[0] = 0
     std::vector<BlobRun> runs;         // the blobs' pixels, rows from the top
-    std::vector<std::uint32_t> links;  // working store of the labelling
+    std::vector<std::uint32_t> links;  // working store of the labelling:
+    std::vector<std::uint8_t> ranks;   // the union-find forest of the runs
 };
 
 // Labels the black interior pixels of image into state (resets it first).
 // An image of more than 8 bits per pixel, or with no interior, resets the
-// counters and is not labelled. Linear in the pixels.
+// counters and is not labelled. Linear in the pixels (union-find over runs).
 void LabelBlackBlobs(BlobLabelState& state, ImageView image);
 // Labels image, then whitens every blob whose area is below minimumArea
 // (signed comparison), then releases the runs (their storage is kept for the
