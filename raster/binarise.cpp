@@ -1,0 +1,110 @@
+#include "raster/binarise.h"
+
+#include <cstring>
+#include <vector>
+
+#include "raster/raster_private.h"
+
+namespace lintra {
+
+using raster_detail::Usable;
+
+void BinariseGradient(ImageView image, int threshold) {
+    if (!Usable(image)) return;
+    const int w = image.width, h = image.height;
+    if (w <= 2 || h <= 2) {
+        for (int y = 0; y < h; ++y) std::memset(image.row(y), 255, static_cast<std::size_t>(w));
+        return;
+    }
+    // g = floor(sqrt(s)) with s = dx^2 + dy^2 an integer below 2^18: the
+    // correctly rounded square root of a non-square integer never reaches
+    // the next integer, so g > T <=> s >= (T + 1)^2 for 0 <= T < 361; every
+    // g exceeds a negative T and none exceeds T >= 361.
+    const int limit = threshold < 0 ? 0 : threshold >= 361 ? 2 * 255 * 255 + 1 : (threshold + 1) * (threshold + 1);
+    // Row y reads rows y and y - 1 only: walking the rows downwards keeps
+    // both unchanged until row y itself is written from a row buffer.
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(w));
+    std::memset(image.row(h - 1), 255, static_cast<std::size_t>(w));
+    for (int y = h - 2; y >= 1; --y) {
+        const std::uint8_t* p = image.row(y);
+        const std::uint8_t* s = image.row(y - 1);
+        for (int x = 1; x < w - 1; ++x) {
+            const int dx = p[x] - p[x - 1], dy = p[x] - s[x];
+            out[x] = dx * dx + dy * dy >= limit ? 255 : 0;
+        }
+        std::uint8_t* row = image.row(y);
+        std::memcpy(row + 1, out.data() + 1, static_cast<std::size_t>(w - 2));
+        row[0] = 255;
+        row[w - 1] = 255;
+    }
+    std::memset(image.row(0), 255, static_cast<std::size_t>(w));
+}
+
+void BinariseThreshold(ImageView image, int threshold) {
+    if (!Usable(image)) return;
+    std::array<std::uint8_t, 256> table;
+    for (int v = 0; v < 256; ++v) table[v] = v > threshold ? 255 : 0;
+    raster_detail::ApplyTable(image, table);
+}
+
+void ComputeHistogram(ImageView image, Histogram& histogram) {
+    histogram.fill(0);
+    if (!Usable(image)) return;
+    // Four partial tables, so runs of one value do not wait on one counter.
+    std::vector<std::uint32_t> part(4 * 256, 0);
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint8_t* row = image.row(y);
+        int x = 0;
+        for (; x + 4 <= image.width; x += 4) {
+            ++part[row[x]];
+            ++part[256 + row[x + 1]];
+            ++part[512 + row[x + 2]];
+            ++part[768 + row[x + 3]];
+        }
+        for (; x < image.width; ++x) ++part[row[x]];
+    }
+    // Counts are 32-bit as the table is; a BMP's pixel block stays below
+    // 4 GB, and counts past 2^31 - 1 wrap like the unsigned partial sums.
+    for (int v = 0; v < 256; ++v)
+        histogram[v] = static_cast<std::int32_t>(part[v] + part[256 + v] + part[512 + v] + part[768 + v]);
+}
+
+namespace raster_detail {
+
+int IterativeThreshold(const Histogram& histogram) {
+    int t = 127;
+    // At most 255 repetitions are ever needed: once both classes hold pixels
+    // the thresholds move one way only.
+    for (int repetition = 0; repetition < 256; ++repetition) {
+        std::int64_t n1 = 0, s1 = 0, n2 = 0, s2 = 0;
+        for (int i = 0; i <= t; ++i) {
+            n1 += histogram[i];
+            s1 += std::int64_t{i} * histogram[i];
+        }
+        for (int i = t + 1; i < 256; ++i) {
+            n2 += histogram[i];
+            s2 += std::int64_t{i} * histogram[i];
+        }
+        // An empty class has no mean: keep the threshold reached so far (127
+        // at the first repetition; later ones never see an empty class).
+        if (n1 <= 0 || n2 <= 0) break;
+        const std::int64_t next = (s1 / n1 + s2 / n2) / 2;
+        // Only a table that is not an image's own (negative counts) can
+        // lead outside 0..255.
+        if (next == t || next < 0 || next > 255) break;
+        t = static_cast<int>(next);
+    }
+    return t;
+}
+
+}  // namespace raster_detail
+
+void BinariseIterative(ImageView image, const Histogram& histogram) {
+    if (!Usable(image)) return;
+    const int t = raster_detail::IterativeThreshold(histogram);
+    std::array<std::uint8_t, 256> table;
+    for (int v = 0; v < 256; ++v) table[v] = v >= t ? 255 : 0;
+    raster_detail::ApplyTable(image, table);
+}
+
+}  // namespace lintra

@@ -1,0 +1,110 @@
+#include "raster/cleanup.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "raster/binarise.h"
+#include "raster/raster_private.h"
+
+namespace lintra {
+
+using raster_detail::Usable;
+
+void InvertBlackWhite(ImageView image) {
+    if (!Usable(image)) return;
+    std::array<std::uint8_t, 256> table;
+    for (int v = 0; v < 256; ++v) table[v] = static_cast<std::uint8_t>(v);
+    table[0] = 255;
+    table[255] = 0;
+    raster_detail::ApplyTable(image, table);
+}
+
+void MakeBorderWhite(ImageView image) {
+    if (!Usable(image)) return;
+    const auto w = static_cast<std::size_t>(image.width);
+    std::memset(image.row(0), 255, w);
+    std::memset(image.row(image.height - 1), 255, w);
+    for (int y = 1; y < image.height - 1; ++y) {
+        image.row(y)[0] = 255;
+        image.row(y)[image.width - 1] = 255;
+    }
+}
+
+void RemoveBlackWhitePoints(ImageView image) {
+    if (!Usable(image)) return;
+    BinariseThreshold(image, 100);
+    if (image.width < 3 || image.height < 3) return;
+    // After the threshold every value is 0 or 255, so with w white neighbours
+    // the neighbour mean is m = floor(255 w / 8) and d = |m - p|:
+    //   p = 0:   d >= 128  <=>  255 w >= 1024  <=>  w >= 5   (turns white)
+    //   p = 255: d >= 128  <=>  m <= 127       <=>  w <= 4   (turns black)
+    // Either way the result is 255 exactly when w >= 5, whatever p was.
+    // Decisions read the thresholded image; instead of a whole copy, the
+    // rows below and at the current one are kept as they were before being
+    // overwritten (the row above is not yet written).
+    const int w = image.width;
+    std::vector<std::uint8_t> rows(2 * static_cast<std::size_t>(w));
+    std::uint8_t* below = rows.data();
+    std::uint8_t* here = rows.data() + w;
+    std::memcpy(below, image.row(0), static_cast<std::size_t>(w));
+    std::vector<std::uint8_t> column(static_cast<std::size_t>(w));  // white count of each column triple
+    for (int y = 1; y < image.height - 1; ++y) {
+        std::memcpy(here, image.row(y), static_cast<std::size_t>(w));
+        const std::uint8_t* above = image.row(y + 1);
+        for (int x = 0; x < w; ++x)
+            column[x] = static_cast<std::uint8_t>((below[x] & 1) + (here[x] & 1) + (above[x] & 1));
+        std::uint8_t* out = image.row(y);
+        for (int x = 1; x < w - 1; ++x) {
+            const int whites = column[x - 1] + column[x] + column[x + 1] - (here[x] & 1);
+            out[x] = whites >= 5 ? 255 : 0;
+        }
+        std::swap(below, here);
+    }
+}
+
+void RemoveIsolatedPoints(ImageView image, int k) {
+    if (!Usable(image) || image.width < 3 || image.height < 3) return;
+    // Every k <= 0 flips all black and white pixels, every k >= 9 none.
+    k = std::clamp(k, 0, 9);
+    const int w = image.width;
+    // At (x, y) the rows below are final, the row above and E are not yet
+    // visited, and only W may have changed in this row. So the white count of
+    // the seven other neighbours (c7) is known before the row is walked, and
+    // C is c7 or c7 + 1. A pixel can change only if p = 255 and c7 <= 8 - k
+    // or p = 0 and c7 + 1 >= k; the walk decides exactly at those pixels
+    // alone, reading W as it is then. Any other pixel stays whatever W is.
+    std::vector<std::uint8_t> candidate(static_cast<std::size_t>(w) + 8, 0);  // c7 + 1, or 0
+    for (int y = 1; y < image.height - 1; ++y) {
+        const std::uint8_t* b = image.row(y - 1);
+        std::uint8_t* c = image.row(y);
+        const std::uint8_t* a = image.row(y + 1);
+        for (int x = 1; x < w - 1; ++x) {
+            const int c7 = (b[x - 1] == 255) + (b[x] == 255) + (b[x + 1] == 255) + (a[x - 1] == 255) +
+                           (a[x] == 255) + (a[x + 1] == 255) + (c[x + 1] == 255);
+            const bool may = (c[x] == 255 && c7 <= 8 - k) || (c[x] == 0 && c7 + 1 >= k);
+            candidate[x] = may ? static_cast<std::uint8_t>(c7 + 1) : 0;
+        }
+        int x = 1;
+        while (true) {
+            // Jump over runs of non-candidates eight at a time.
+            while (x + 8 <= w - 1) {
+                std::uint64_t word;
+                std::memcpy(&word, &candidate[x], 8);
+                if (word != 0) break;
+                x += 8;
+            }
+            while (x < w - 1 && candidate[x] == 0) ++x;
+            if (x >= w - 1) break;
+            const int count = candidate[x] - 1 + (c[x - 1] == 255);
+            if (c[x] == 255 && count <= 8 - k)
+                c[x] = 0;
+            else if (c[x] == 0 && count >= k)
+                c[x] = 255;
+            ++x;
+        }
+    }
+}
+
+}  // namespace lintra
