@@ -1,0 +1,50 @@
+// CLintraDoc: the opened BMP file, its path, the image-open and
+// reload-pending flags, and the segment list that vectorisation fills.
+// Only the Open command reads a file into it; the view loads its own
+// images from the same path on its next drawing pass.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "docview/platform.h"
+#include "image/dib.h"
+#include "vector/segment.h"
+
+namespace lintra {
+
+class CLintraDoc {
+public:
+    explicit CLintraDoc(Platform& platform);
+    CLintraDoc(const CLintraDoc&) = delete;
+    CLintraDoc& operator=(const CLintraDoc&) = delete;
+
+    // Command 57601: asks for a BMP file ("BMP", "*.BMP", flags 6,
+    // "位图文件(*.BMP)|*.BMP|") and opens it. Cancel does nothing.
+    void OnFileOpen();
+    // Opens path as if chosen in the Open dialog: stores it in
+    // m_strFilePath, reads it into m_dib, and on success sets both flags,
+    // titles the document with the path and invalidates the view. Returns
+    // true when the file was read. A refused file (the reader's message has
+    // been shown) or a FileError (reported through the platform) returns
+    // false and leaves the flags, the title and the views as they were.
+    bool OpenPath(const std::string& path);
+    // Routes the document's commands (57601); false for any other id.
+    bool OnCommand(int id);
+
+    Platform& GetPlatform() { return m_platform; }
+
+    Dib m_dib;                         // the image as read by Open
+    std::string m_strFilePath;         // the full path chosen in the Open dialog
+    std::int32_t m_bImageOpen = 0;     // 1 while an image is open and may be drawn
+    std::int32_t m_bReloadPending = 0; // 1 from a successful Open until the view has loaded
+    SegmentList m_segmentList;         // the vectorisation result; owns its records
+
+private:
+    Platform& m_platform;
+};
+
+// The Open and Save dialogs of BMP files.
+FileDialogSpec BmpFileDialog();
+
+}  // namespace lintra
