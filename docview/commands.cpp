@@ -63,18 +63,13 @@ constexpr MenuEntry kViewMenu[] = {
     {kShowVector, "显示矢量图"},
 };
 constexpr MenuEntry kStep1Menu[] = {
-    {kEdgeSobel, "初步处理1"},    {kEdgeRoberts, "初步处理2"},      {kEdgePrewitt, "初步处理3"},
-    {kEdgeKirsch, "初步处理4"},   {kEdgeGaussLaplace, "初步处理5"}, {kEdgeGradient, "初步处理6"},
+    {kEdgeSobel, "初步处理1"},  {kEdgeRoberts, "初步处理2"},      {kEdgePrewitt, "初步处理3"},
+    {kEdgeKirsch, "初步处理4"}, {kEdgeGaussLaplace, "初步处理5"}, {kEdgeGradient, "初步处理6"},
 };
 constexpr MenuEntry kStep2Menu[] = {
-    kSeparator,
-    {kBinariseGradient, "图像黑白化1"},
-    {kParamBinariseGradient, "参数调整1"},
-    kSeparator,
-    {kBinariseThreshold, "图像黑白化2"},
-    {kParamBinariseThreshold, "参数调整2"},
-    kSeparator,
-    {kBinariseIterative, "图像黑白化3"},
+    kSeparator, {kBinariseGradient, "图像黑白化1"},  {kParamBinariseGradient, "参数调整1"},
+    kSeparator, {kBinariseThreshold, "图像黑白化2"}, {kParamBinariseThreshold, "参数调整2"},
+    kSeparator, {kBinariseIterative, "图像黑白化3"},
 };
 constexpr MenuEntry kStep3Menu[] = {
     {kInvert, "黑白反色"},
@@ -103,27 +98,29 @@ constexpr MenuEntry kHelpMenu[] = {
 };
 
 constexpr MenuSpec kMenus[] = {
-    {"文件(&F)", kFileMenu},       {"编辑(&E)", kEditMenu},       {"视图(&V)", kViewMenu},
+    {"文件(&F)", kFileMenu},        {"编辑(&E)", kEditMenu},        {"视图(&V)", kViewMenu},
     {"处理第一步(&F)", kStep1Menu}, {"处理第二步(S&)", kStep2Menu}, {"处理第三步(T&)", kStep3Menu},
     {"处理第四步(&F)", kStep4Menu}, {"帮助(&H)", kHelpMenu},
 };
 
 constexpr AcceleratorEntry kAccelerators[] = {
-    {"Ctrl+N", kFileNew},       {"Ctrl+O", kFileOpen},      {"Ctrl+S", kFileSave},
-    {"Ctrl+P", kFilePrint},     {"Ctrl+Z", kEditUndo},      {"Alt+Backspace", kEditUndo},
-    {"Ctrl+X", kEditCut},       {"Shift+Del", kEditCut},    {"Ctrl+C", kEditCopy},
-    {"Ctrl+Ins", kEditCopy},    {"Ctrl+V", kEditPaste},     {"Shift+Ins", kEditPaste},
-    {"F6", kNextPane},          {"Shift+F6", kPrevPane},
+    {"Ctrl+N", kFileNew},  {"Ctrl+O", kFileOpen},        {"Ctrl+S", kFileSave},  {"Ctrl+P", kFilePrint},
+    {"Ctrl+Z", kEditUndo}, {"Alt+Backspace", kEditUndo}, {"Ctrl+X", kEditCut},   {"Shift+Del", kEditCut},
+    {"Ctrl+C", kEditCopy}, {"Ctrl+Ins", kEditCopy},      {"Ctrl+V", kEditPaste}, {"Shift+Ins", kEditPaste},
+    {"F6", kNextPane},     {"Shift+F6", kPrevPane},
 };
 
 constexpr int kToolbar[] = {kFileOpen, kFileSave, 0, kRestoreOriginal, kRestorePrevious};
 
 }  // namespace
 
-std::span<const CommandInfo> CommandTable() { return kCommands; }
+std::span<const CommandInfo> CommandTable() {
+    return kCommands;
+}
 
 const CommandInfo* FindCommand(int id) {
-    auto it = std::find_if(std::begin(kCommands), std::end(kCommands), [id](const CommandInfo& c) { return c.id == id; });
+    auto it = std::find_if(std::begin(kCommands), std::end(kCommands),
+                           [id](const CommandInfo& c) { return c.id == id; });
     return it == std::end(kCommands) ? nullptr : &*it;
 }
 
@@ -133,8 +130,14 @@ const CommandInfo* FindCommand(std::string_view name) {
     return it == std::end(kCommands) ? nullptr : &*it;
 }
 
-std::span<const MenuSpec> MainMenu() { return kMenus; }
-std::span<const AcceleratorEntry> Accelerators() { return kAccelerators; }
-std::span<const int> ToolbarButtons() { return kToolbar; }
+std::span<const MenuSpec> MainMenu() {
+    return kMenus;
+}
+std::span<const AcceleratorEntry> Accelerators() {
+    return kAccelerators;
+}
+std::span<const int> ToolbarButtons() {
+    return kToolbar;
+}
 
 }  // namespace lintra

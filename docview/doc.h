@@ -34,11 +34,11 @@ public:
 
     Platform& GetPlatform() { return m_platform; }
 
-    Dib m_dib;                         // the image as read by Open
-    std::string m_strFilePath;         // the full path chosen in the Open dialog
-    std::int32_t m_bImageOpen = 0;     // 1 while an image is open and may be drawn
-    std::int32_t m_bReloadPending = 0; // 1 from a successful Open until the view has loaded
-    SegmentList m_segmentList;         // the vectorisation result; owns its records
+    Dib m_dib;                          // the image as read by Open
+    std::string m_strFilePath;          // the full path chosen in the Open dialog
+    std::int32_t m_bImageOpen = 0;      // 1 while an image is open and may be drawn
+    std::int32_t m_bReloadPending = 0;  // 1 from a successful Open until the view has loaded
+    SegmentList m_segmentList;          // the vectorisation result; owns its records
 
 private:
     Platform& m_platform;

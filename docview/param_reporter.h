@@ -24,8 +24,8 @@ public:
     // check and send, without touching m_strValue.
     bool ReportShort(int position);
 
-    int m_lastPos = 0;            // the last position reported; 0 at the start
-    std::string m_strValue = "0"; // what the edit box shows
+    int m_lastPos = 0;             // the last position reported; 0 at the start
+    std::string m_strValue = "0";  // what the edit box shows
 
 private:
     bool Report(int position, bool full);

@@ -14,8 +14,8 @@ namespace lintra {
 // Starts program with args (no shell, argv[0] = program) and waits for it.
 // FailedToStart when it cannot be started, Failed when it ends by a signal
 // or with a non-zero status, TimedOut (after killing and reaping it) when
-// it runs longer than timeout. Standard input is /dev/null; standard output
-// and error are inherited.
+// it runs longer than timeout (the whole process group it leads is killed).
+// Standard input is /dev/null; standard output and error are inherited.
 ConverterOutcome RunProcess(const std::string& program, const std::vector<std::string>& args,
                             std::chrono::milliseconds timeout);
 

@@ -26,13 +26,16 @@ inline constexpr std::chrono::milliseconds kConverterTimeout{60000};
 // The temporary file handed to the converter, in a private folder.
 inline constexpr const char* kConverterTempName = "temp.bmp";
 
+// The save dialog of DXF files.
+FileDialogSpec DxfFileDialog();
+
 // Which operation a parameter dialog re-runs (m_paramOp).
 enum ParamOp : std::int32_t {
-    kParamNone = 0,
-    kParamBinariseGradient = 1,
-    kParamBinariseThreshold = 2,
-    kParamSmallBlobs = 3,
-    kParamShortBranches = 4,
+    kParamOpNone = 0,
+    kParamOpBinariseGradient = 1,
+    kParamOpBinariseThreshold = 2,
+    kParamOpSmallBlobs = 3,
+    kParamOpShortBranches = 4,
 };
 
 class CLintraView {
@@ -82,25 +85,25 @@ public:
     // How long the converter may run before it is killed (tests shorten it).
     void SetConverterTimeout(std::chrono::milliseconds timeout) { m_converterTimeout = timeout; }
 
-    Dib* m_pDisplayImage = nullptr;    // drawn in bitmap mode and written by Save
-    Dib m_currentImage;                // the working image
-    Dib m_originalImage;               // as loaded: source of restore original
-    Dib m_baseImage;                   // base of re-application; outermost-contour remainder
-    Dib m_workImage;                   // scratch of Vectorise 1 and command 32811
-    Dib m_previousImage;               // one level of undo
+    Dib* m_pDisplayImage = nullptr;         // drawn in bitmap mode and written by Save
+    Dib m_currentImage;                     // the working image
+    Dib m_originalImage;                    // as loaded: source of restore original
+    Dib m_baseImage;                        // base of re-application; outermost-contour remainder
+    Dib m_workImage;                        // scratch of Vectorise 1 and command 32811
+    Dib m_previousImage;                    // one level of undo
     SegmentList* m_pSegmentList = nullptr;  // the document's list, set at load
-    std::int32_t m_bVectorMode = 0;    // 0 draws the bitmap, 1 the segments
-    LabelGrid m_grid;                  // contour numbers of Vectorise 1, [x][y]
-    std::int32_t m_contourCount = 0;   // contours numbered by the last Vectorise 1
-    bool m_saveBase = false;           // the next parameter change saves the base first
-    std::int32_t m_paramOp = kParamNone;  // the operation the newest dialog feeds
-    BlobLabelState m_blobState;        // labelling state of small-blob removal
-    std::string m_ncText;              // numeric-control text of the last Vectorise 2
+    std::int32_t m_bVectorMode = 0;         // 0 draws the bitmap, 1 the segments
+    LabelGrid m_grid;                       // contour numbers of Vectorise 1, [x][y]
+    std::int32_t m_contourCount = 0;        // contours numbered by the last Vectorise 1
+    bool m_saveBase = false;                // the next parameter change saves the base first
+    std::int32_t m_paramOp = kParamOpNone;  // the operation the newest dialog feeds
+    BlobLabelState m_blobState;             // labelling state of small-blob removal
+    std::string m_ncText;                   // numeric-control text of the last Vectorise 2
 
 private:
     void Load8Bit();
     void Load24Bit();
-    void ReadViewImages(const std::string& path);
+    bool ReadViewImages(const std::string& path);
     void FinishLoad(Dib* display);
     void FailLoad(const char* message);
     void OpenParamDialog(ParamOp op);

@@ -1,0 +1,118 @@
+#include "docview/process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "image/file_error.h"
+
+extern char** environ;
+
+namespace lintra {
+namespace {
+
+// waitpid without blocking, retried when a signal interrupts it.
+pid_t TryReap(pid_t pid, int& status) {
+    pid_t r;
+    do {
+        r = waitpid(pid, &status, WNOHANG);
+    } while (r < 0 && errno == EINTR);
+    return r;
+}
+
+void KillAndReap(pid_t pid) {
+    // The whole group: a converter started through a script dies with its children.
+    kill(-pid, SIGKILL);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace
+
+ConverterOutcome RunProcess(const std::string& program, const std::vector<std::string>& args,
+                            std::chrono::milliseconds timeout) {
+    std::vector<std::string> strings;
+    strings.reserve(args.size() + 1);
+    strings.push_back(program);
+    strings.insert(strings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& s : strings) argv.push_back(s.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = 0;
+    int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) return ConverterOutcome::FailedToStart;
+
+    // Poll with a short, growing pause: the converter takes from a few
+    // milliseconds to a second, and a poll costs nothing next to that.
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    auto pause = std::chrono::microseconds(500);
+    for (;;) {
+        int status = 0;
+        pid_t r = TryReap(pid, status);
+        if (r == pid) {
+            // glibc's posix_spawn reports a failed exec as an error, but
+            // other C libraries run the child into exit status 127.
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return ConverterOutcome::Succeeded;
+            return ConverterOutcome::Failed;
+        }
+        if (r < 0) return ConverterOutcome::Failed;
+        auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            KillAndReap(pid);
+            return ConverterOutcome::TimedOut;
+        }
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+        pause = std::min(pause * 2, std::chrono::microseconds(20000));
+    }
+}
+
+std::string DefaultTempDirectory() {
+    const char* tmp = std::getenv("TMPDIR");
+    if (tmp != nullptr && *tmp != '\0') return tmp;
+    return "/tmp";
+}
+
+std::string DefaultProgramDirectory() {
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec || !exe.has_parent_path()) return ".";
+    return exe.parent_path().string();
+}
+
+PrivateTempFolder::PrivateTempFolder(const std::string& parent) {
+    std::string pattern = parent.empty() ? std::string(".") : parent;
+    if (pattern.back() != '/') pattern.push_back('/');
+    pattern.append("lintra-XXXXXX");
+    if (mkdtemp(pattern.data()) == nullptr) {
+        int error = errno;
+        throw FileError(pattern, std::strerror(error));
+    }
+    m_path = pattern;
+}
+
+PrivateTempFolder::~PrivateTempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+}  // namespace lintra

@@ -1,0 +1,91 @@
+// Loading the document's pending image into the view's five images: 8-bit
+// files as they are, 24-bit files through the converter and grey levels.
+#include <new>
+
+#include "docview/messages.h"
+#include "docview/process.h"
+#include "docview/view.h"
+#include "image/bmp_messages.h"
+
+namespace lintra {
+
+void CLintraView::LoadPendingImage() {
+    if (m_doc.m_bReloadPending == 0) return;
+    try {
+        switch (m_doc.m_dib.GetBitCount()) {
+            case 8:
+                Load8Bit();
+                break;
+            case 24:
+                Load24Bit();
+                break;
+            default:
+                FailLoad(kMsgUnsupportedDepth);
+                break;
+        }
+    } catch (const FileError& error) {
+        // The next drawing pass repeats the whole load.
+        m_platform.ReportFileError(error);
+    } catch (const std::bad_alloc&) {
+        FailLoad(kMsgNoMemory);
+    }
+}
+
+void CLintraView::FailLoad(const char* message) {
+    if (message != nullptr) m_platform.ShowMessage(message, kAppTitle);
+    m_doc.m_bReloadPending = 0;
+    m_doc.m_bImageOpen = 0;
+}
+
+// Reads path into the five images, current first. A file the reader now
+// refuses (changed on disk since the Open) ends the load like a bad depth,
+// with the reader's own message.
+bool CLintraView::ReadViewImages(const std::string& path) {
+    for (Dib* dib : {&m_currentImage, &m_originalImage, &m_baseImage, &m_workImage, &m_previousImage}) {
+        dib->Read(path, m_platform);
+        if (dib->m_bValid != 1) {
+            FailLoad(nullptr);
+            return false;
+        }
+    }
+    return true;
+}
+
+void CLintraView::FinishLoad(Dib* display) {
+    m_pDisplayImage = display;
+    m_doc.m_bReloadPending = 0;
+    m_pSegmentList = &m_doc.m_segmentList;
+    m_grid.Reset(m_currentImage.GetWidth(), m_currentImage.GetHeight());
+}
+
+void CLintraView::Load8Bit() {
+    m_grid = LabelGrid();
+    m_pDisplayImage = &m_doc.m_dib;
+    if (!ReadViewImages(m_doc.m_strFilePath)) return;
+    FinishLoad(&m_doc.m_dib);
+}
+
+void CLintraView::Load24Bit() {
+    m_grid = LabelGrid();
+    // A folder of our own for the converter's file: nobody else can
+    // pre-create or swap "temp.bmp", and it goes with everything in it
+    // however the load ends.
+    PrivateTempFolder folder(m_platform.TempDirectory());
+    std::string temp = folder.path() + "/" + kConverterTempName;
+    m_doc.m_dib.Write(temp);
+    std::string converter = m_platform.ProgramDirectory() + "/" + kConverterName;
+    if (m_platform.RunConverter(converter, {temp, temp}, m_converterTimeout) != ConverterOutcome::Succeeded) {
+        FailLoad(kMsgPalettorFailed);
+        return;
+    }
+    if (!ReadViewImages(temp)) return;
+    if (m_currentImage.GetBitCount() != 8) {
+        FailLoad(kMsgPalettorFailed);
+        return;
+    }
+    for (Dib* dib : {&m_currentImage, &m_originalImage, &m_baseImage, &m_workImage, &m_previousImage})
+        Dib::ConvertToGrey(*dib);
+    FinishLoad(&m_currentImage);
+}
+
+}  // namespace lintra
