@@ -1,0 +1,52 @@
+// The shared test page of the benchmarks: a synthetic 300-dpi scan of a line
+// drawing, as an 8-bit grey image, and its binarised and thinned forms.
+//
+// What it draws (seeded, deterministic, the same on every machine): a paper
+// background of 236 to 250 that drifts slowly across the page, a drawing
+// frame with a title block, straight lines (mostly horizontal and vertical,
+// some slanted, some dashed), rectangles, circles and arcs, and rows of
+// lettering made of short pen strokes; strokes are 2 to 6 pixels wide with
+// anti-aliased edges and ink of grey 25 to 70. The whole is softened by a
+// 3 x 3 blur (the scanner's optics), then gets grain noise (sigma about 3)
+// and dark specks of 1 to 3 pixels (dust).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "image/image_view.h"
+
+namespace lintra::bench {
+
+inline constexpr int kA4Width = 2480;   // 210 mm at 300 dpi
+inline constexpr int kA4Height = 3508;  // 297 mm at 300 dpi
+
+// An owned 8-bit image with rows padded to a multiple of 4 bytes, as in a BMP.
+struct PageImage {
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+    std::vector<std::uint8_t> pixels;
+
+    ImageView view() { return ImageView{pixels.data(), width, height, stride, 8}; }
+};
+
+// The page size the benchmarks use: A4 at 300 dpi, or 256 x 256 when the
+// environment variable LINTRA_BENCH_SMALL is set to anything but "0" (the
+// smoke run in CI).
+struct PageSize {
+    int width = kA4Width;
+    int height = kA4Height;
+};
+PageSize BenchPageSize();
+
+// A grey scan of a line drawing of the given size (at least 1 x 1; the
+// drawing scales with the page). The same seed always gives the same page.
+PageImage MakeScannedPage(int width, int height, std::uint32_t seed = 1);
+// The scan binarised by ComputeHistogram and BinariseIterative: 0 ink, 255 paper.
+PageImage MakeBinarisedPage(int width, int height, std::uint32_t seed = 1);
+// The binarised page thinned by ThinImage, then MakeBorderWhite: one-pixel
+// lines, as vectorisation expects them.
+PageImage MakeThinnedPage(int width, int height, std::uint32_t seed = 1);
+
+}  // namespace lintra::bench
