@@ -1,0 +1,188 @@
+// lintra-batch: drives the view through the same commands as the desktop
+// program, one step per argument, with message boxes on standard error.
+//
+//   lintra-batch [--verbose] INPUT.bmp [STEP ...]
+//
+// Exit status 0 when every step ran, 1 when a file could not be opened,
+// loaded, read or written (the run stops there), 2 for a usage error.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "batch/batch_platform.h"
+#include "batch/steps.h"
+#include "batch/svg.h"
+#include "docview/commands.h"
+#include "docview/doc.h"
+#include "docview/view.h"
+#include "image/atomic_file.h"
+
+using namespace lintra;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: lintra-batch [--verbose] INPUT.bmp [STEP ...]\n"
+    "       lintra-batch --help\n";
+
+void PrintHelp() {
+    std::printf("%s", kUsage);
+    std::printf(
+        "\nOpens INPUT.bmp as the Open command does (24-bit files through Palettor beside\n"
+        "this program), then runs each STEP in order, as choosing that command would.\n"
+        "Message box texts go to standard error, one line each.\n\n"
+        "Options:\n"
+        "  --verbose      print each step with its time in milliseconds\n"
+        "  --help         this text\n\n"
+        "Steps:\n"
+        "  ID or NAME           a command of the table below\n"
+        "  ID=V1,V2,...         a parameter command (32788, 32789, 32803, 32805, or its\n"
+        "  NAME=V1,V2,...       name): open its dialog, then release the trackbar at each\n"
+        "                       position in turn (0 to 255)\n"
+        "  open=PATH            Open with PATH chosen\n"
+        "  save=PATH            Save with PATH chosen (the displayed image, as BMP)\n"
+        "  dxf=PATH             DXF export (32809) with PATH chosen\n"
+        "  nc=PATH              the numeric-control text of the last Vectorise 2\n"
+        "  svg=PATH             the segment list as an SVG drawing of the image's size\n\n"
+        "Exit status: 0 every step ran; 1 a file could not be opened, loaded, read or\n"
+        "written (the run stops there); 2 a usage error.\n\n"
+        "Commands:\n");
+    for (const CommandInfo& info : CommandTable()) {
+        std::string label(info.menuLabel);
+        if (std::string::size_type tab = label.find('\t'); tab != std::string::npos) label[tab] = ' ';
+        std::printf("  %5d  %-26s %s\n", info.id, std::string(info.name).c_str(), label.c_str());
+    }
+}
+
+int UsageError(const std::string& error) {
+    if (!error.empty()) std::fprintf(stderr, "lintra-batch: %s\n", error.c_str());
+    std::fprintf(stderr, "%s", kUsage);
+    return 2;
+}
+
+class Runner {
+public:
+    Runner() : m_doc(m_platform), m_view(m_doc, m_platform) {
+        m_platform.SetParamTarget([this](int position) { m_view.OnParamChanged(position); });
+    }
+
+    // Runs one step and the drawing pass after it. False when a file could
+    // not be opened, loaded, read or written.
+    bool Run(const Step& step) {
+        int fileErrors = m_platform.FileErrorCount();
+        bool ok = true;
+        switch (step.kind) {
+            case Step::kCommand:
+                m_view.OnCommand(step.id);
+                break;
+            case Step::kParam:
+                RunParam(step);
+                break;
+            case Step::kOpen:
+                ok = Open(step.path);
+                break;
+            case Step::kSave:
+            case Step::kDxf:
+                m_platform.PresetFile(step.path);
+                m_view.OnCommand(step.id);
+                m_platform.ClearPresetFile();
+                break;
+            case Step::kNc:
+                ok = WriteText(step.path, m_view.m_ncText);
+                break;
+            case Step::kSvg:
+                ok = WriteText(step.path, SvgText(m_doc.m_segmentList, m_view.m_currentImage.GetWidth(),
+                                                  m_view.m_currentImage.GetHeight()));
+                break;
+        }
+        m_view.LoadPendingImage();
+        return ok && m_platform.FileErrorCount() == fileErrors;
+    }
+
+private:
+    bool Open(const std::string& path) {
+        m_platform.PresetFile(path);
+        m_view.OnCommand(cmd::kFileOpen);
+        m_platform.ClearPresetFile();
+        // Only a file that was read leaves a load pending.
+        if (m_doc.m_bReloadPending != 1) return false;
+        m_view.LoadPendingImage();
+        return m_doc.m_bImageOpen == 1 && m_doc.m_bReloadPending == 0;
+    }
+
+    void RunParam(const Step& step) {
+        ParamReporter* before = m_platform.NewestDialog();
+        m_view.OnCommand(step.id);
+        ParamReporter* dialog = m_platform.NewestDialog();
+        // No image, no dialog: the command did nothing.
+        if (dialog == nullptr || dialog == before) return;
+        for (int position : step.values) dialog->ReportFull(position);
+    }
+
+    bool WriteText(const std::string& path, const std::string& text) {
+        try {
+            WriteFileAtomically(path, {Bytes(text.data(), text.size())});
+        } catch (const FileError& error) {
+            m_platform.ReportFileError(error);
+            return false;
+        }
+        return true;
+    }
+
+    BatchPlatform m_platform;
+    CLintraDoc m_doc;
+    CLintraView m_view;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool verbose = false;
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            PrintHelp();
+            return 0;
+        }
+        if (arg == "--verbose" || arg == "-v") {
+            verbose = true;
+        } else if (arg.size() > 1 && arg[0] == '-' && positional.empty()) {
+            return UsageError("unknown option: " + arg);
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.empty()) return UsageError("no input file");
+
+    // Every step is checked before anything runs, so a typing error costs
+    // no half-done run.
+    std::vector<Step> steps;
+    Step input;
+    input.kind = Step::kOpen;
+    input.id = cmd::kFileOpen;
+    input.path = positional[0];
+    input.text = positional[0];
+    steps.push_back(input);
+    for (std::size_t i = 1; i < positional.size(); ++i) {
+        std::string error;
+        std::optional<Step> step = ParseStep(positional[i], error);
+        if (!step) return UsageError(error);
+        steps.push_back(*step);
+    }
+
+    Runner runner;
+    for (const Step& step : steps) {
+        auto start = std::chrono::steady_clock::now();
+        bool ok = runner.Run(step);
+        if (verbose) {
+            std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - start;
+            std::printf("%s: %.1f ms\n", step.text.c_str(), ms.count());
+            std::fflush(stdout);
+        }
+        if (!ok) return 1;
+    }
+    return 0;
+}

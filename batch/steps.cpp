@@ -1,0 +1,89 @@
+#include "batch/steps.h"
+
+#include <charconv>
+
+#include "docview/commands.h"
+
+namespace lintra {
+namespace {
+
+std::optional<int> ParseInt(std::string_view text) {
+    int value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    return value;
+}
+
+// A command of the table by identifier or by name.
+const CommandInfo* Resolve(std::string_view key) {
+    if (std::optional<int> id = ParseInt(key)) return FindCommand(*id);
+    return FindCommand(key);
+}
+
+bool IsParamCommand(int id) {
+    return id == cmd::kParamBinariseGradient || id == cmd::kParamBinariseThreshold ||
+           id == cmd::kParamSmallBlobs || id == cmd::kParamShortBranches;
+}
+
+}  // namespace
+
+std::optional<Step> ParseStep(const std::string& argument, std::string& error) {
+    Step step;
+    step.text = argument;
+    std::string::size_type equals = argument.find('=');
+    std::string_view key = std::string_view(argument).substr(0, equals);
+    if (equals == std::string::npos) {
+        const CommandInfo* info = Resolve(key);
+        if (info == nullptr) {
+            error = "unknown step: " + argument;
+            return std::nullopt;
+        }
+        step.id = info->id;
+        step.kind = IsParamCommand(info->id) ? Step::kParam : Step::kCommand;
+        return step;
+    }
+    std::string value = argument.substr(equals + 1);
+    if (key == "nc" || key == "svg") {
+        step.kind = key == "nc" ? Step::kNc : Step::kSvg;
+    } else {
+        const CommandInfo* info = Resolve(key);
+        if (info == nullptr) {
+            error = "unknown step: " + argument;
+            return std::nullopt;
+        }
+        step.id = info->id;
+        if (info->id == cmd::kFileOpen) {
+            step.kind = Step::kOpen;
+        } else if (info->id == cmd::kFileSave) {
+            step.kind = Step::kSave;
+        } else if (info->id == cmd::kExportDxf) {
+            step.kind = Step::kDxf;
+        } else if (IsParamCommand(info->id)) {
+            step.kind = Step::kParam;
+            std::string_view rest = value;
+            while (true) {
+                std::string_view::size_type comma = rest.find(',');
+                std::optional<int> position = ParseInt(rest.substr(0, comma));
+                if (!position || *position < 0 || *position > 255) {
+                    error = "trackbar positions are whole numbers from 0 to 255: " + argument;
+                    return std::nullopt;
+                }
+                step.values.push_back(*position);
+                if (comma == std::string_view::npos) break;
+                rest.remove_prefix(comma + 1);
+            }
+            return step;
+        } else {
+            error = "this step takes no value: " + argument;
+            return std::nullopt;
+        }
+    }
+    if (value.empty()) {
+        error = "missing path: " + argument;
+        return std::nullopt;
+    }
+    step.path = value;
+    return step;
+}
+
+}  // namespace lintra
