@@ -5,7 +5,9 @@
 namespace lintra::palettor {
 namespace {
 
-std::uint16_t Get16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint16_t Get16(const unsigned char* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
 
 std::uint32_t Get32(const unsigned char* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
@@ -21,7 +23,9 @@ void Put32(unsigned char* p, std::uint32_t v) {
     for (int k = 0; k < 4; ++k) p[k] = static_cast<unsigned char>(v >> (8 * k));
 }
 
-std::uint64_t RoundUp4(std::uint64_t n) { return (n + 3) / 4 * 4; }
+std::uint64_t RoundUp4(std::uint64_t n) {
+    return (n + 3) / 4 * 4;
+}
 
 }  // namespace
 

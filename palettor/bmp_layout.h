@@ -42,21 +42,21 @@ void StoreHeader(const BmpHeader& header, unsigned char* bytes);
 
 // Where a 24-bit source keeps its pixels and how they are laid out.
 struct SourceLayout {
-    std::int32_t width = 0;           // pixels per row, at least 1
-    std::int32_t height = 0;          // rows, at least 1 (the absolute biHeight)
-    bool topDown = false;             // biHeight was negative: the first stored row is the top one
-    std::uint64_t stride = 0;         // 3 * width raised to a multiple of 4
-    std::uint64_t pixelOffset = 0;    // file offset of the first stored row
-    std::uint64_t pixelBytes = 0;     // stride * height
-    std::uint64_t outputStride = 0;   // width raised to a multiple of 4
+    std::int32_t width = 0;          // pixels per row, at least 1
+    std::int32_t height = 0;         // rows, at least 1 (the absolute biHeight)
+    bool topDown = false;            // biHeight was negative: the first stored row is the top one
+    std::uint64_t stride = 0;        // 3 * width raised to a multiple of 4
+    std::uint64_t pixelOffset = 0;   // file offset of the first stored row
+    std::uint64_t pixelBytes = 0;    // stride * height
+    std::uint64_t outputStride = 0;  // width raised to a multiple of 4
     std::uint64_t outputPixelBytes = 0;
 };
 
 enum class LayoutCheck {
     kOk,
-    kCompressed,    // biCompression is not 0: the bytes are not plain rows
-    kInvalidSize,   // width below 1, height 0, or a height with no positive counterpart
-    kTooLarge,      // the 8-bit result would not fit the 32-bit size fields
+    kCompressed,   // biCompression is not 0: the bytes are not plain rows
+    kInvalidSize,  // width below 1, height 0, or a height with no positive counterpart
+    kTooLarge,     // the 8-bit result would not fit the 32-bit size fields
 };
 
 // Works out the layout of a 24-bit source from its header. The pixels start

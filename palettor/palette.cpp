@@ -7,9 +7,15 @@
 namespace lintra::palettor {
 namespace {
 
-int Blue(unsigned code) { return static_cast<int>(code >> 8 & 15); }
-int Green(unsigned code) { return static_cast<int>(code >> 4 & 15); }
-int Red(unsigned code) { return static_cast<int>(code & 15); }
+int Blue(unsigned code) {
+    return static_cast<int>(code >> 8 & 15);
+}
+int Green(unsigned code) {
+    return static_cast<int>(code >> 4 & 15);
+}
+int Red(unsigned code) {
+    return static_cast<int>(code & 15);
+}
 
 int SquaredDistance(unsigned a, unsigned b) {
     const int db = Blue(a) - Blue(b);

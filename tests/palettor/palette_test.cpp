@@ -81,7 +81,8 @@ struct EvenGrid {
         for (int b = 0; b < 16; b += 2)
             for (int g = 0; g < 16; g += 2)
                 for (int r = 0; r < 8; r += 2) byRank.push_back(Code(b, g, r));
-        for (std::size_t k = 0; k < byRank.size(); ++k) counts[byRank[k]] = 1000 - static_cast<std::int32_t>(k);
+        for (std::size_t k = 0; k < byRank.size(); ++k)
+            counts[byRank[k]] = 1000 - static_cast<std::int32_t>(k);
     }
     void Promote(std::uint16_t code) { counts[code] = 5000; }
     std::size_t RankOf(std::uint16_t code) const {
@@ -91,8 +92,8 @@ struct EvenGrid {
 
 TEST(PalettorPalette, RareCodesGoToTheNearestEntry) {
     EvenGrid grid;
-    const std::uint16_t corner = Code(15, 15, 7);   // nearest (14, 14, 6), distance 3
-    const std::uint16_t far = Code(3, 9, 15);       // nearest (2 or 4, 8 or 10, 6): first of the four wins
+    const std::uint16_t corner = Code(15, 15, 7);  // nearest (14, 14, 6), distance 3
+    const std::uint16_t far = Code(3, 9, 15);      // nearest (2 or 4, 8 or 10, 6): first of the four wins
     grid.counts[corner] = 1;
     grid.counts[far] = 1;
     const Palette p = BuildPalette(grid.counts);

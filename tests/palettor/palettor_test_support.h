@@ -2,6 +2,7 @@
 // program and reading what it wrote.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,8 +15,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace lintra::palettor::test {
 
@@ -33,9 +32,12 @@ inline void Put16(Bytes& out, std::size_t at, std::uint32_t v) {
 inline void Put32(Bytes& out, std::size_t at, std::uint32_t v) {
     for (int k = 0; k < 4; ++k) out[at + k] = v >> (8 * k) & 0xff;
 }
-inline std::uint32_t Get16(const Bytes& in, std::size_t at) { return in.at(at) | in.at(at + 1) << 8; }
+inline std::uint32_t Get16(const Bytes& in, std::size_t at) {
+    return in.at(at) | in.at(at + 1) << 8;
+}
 inline std::uint32_t Get32(const Bytes& in, std::size_t at) {
-    return in.at(at) | in.at(at + 1) << 8 | in.at(at + 2) << 16 | static_cast<std::uint32_t>(in.at(at + 3)) << 24;
+    return in.at(at) | in.at(at + 1) << 8 | in.at(at + 2) << 16 |
+           static_cast<std::uint32_t>(in.at(at + 3)) << 24;
 }
 
 // How a test source is laid out on disk.
@@ -44,12 +46,13 @@ struct SourceOptions {
     std::size_t gap = 0;                // bytes between the headers and the pixels (a colour table)
     bool topDown = false;
     std::uint32_t clrUsed = 0;
-    unsigned char paddingByte = 0;      // value of the row padding bytes
-    Bytes trailer;                      // bytes after the pixel array
+    unsigned char paddingByte = 0;  // value of the row padding bytes
+    Bytes trailer;                  // bytes after the pixel array
 };
 
 // A 24-bit BMP file of width x height pixels given top row first, left to right.
-inline Bytes Make24BitBmp(int width, int height, const std::vector<Bgr>& topFirst, const SourceOptions& o = {}) {
+inline Bytes Make24BitBmp(int width, int height, const std::vector<Bgr>& topFirst,
+                          const SourceOptions& o = {}) {
     const std::size_t stride = (3 * static_cast<std::size_t>(width) + 3) / 4 * 4;
     const std::size_t offset = 14 + o.infoHeaderSize + o.gap;
     Bytes file(offset + stride * height, 0);
@@ -99,7 +102,9 @@ inline std::string Quote(const std::string& s) {
     return q + "'";
 }
 
-inline std::string PalettorPath() { return std::string(LINTRA_BIN_DIR) + "/Palettor"; }
+inline std::string PalettorPath() {
+    return std::string(LINTRA_BIN_DIR) + "/Palettor";
+}
 
 struct RunResult {
     int status = -1000;  // exit status 0..255, or minus the signal that ended the program

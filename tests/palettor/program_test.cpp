@@ -68,7 +68,8 @@ TEST_F(PalettorProgram, FourByOneExampleByteForByte) {
     std::vector<std::uint16_t> order(4096);
     std::iota(order.begin(), order.end(), std::uint16_t{0});
     ReferenceSort(counts.data(), order.data(), 4096);
-    ASSERT_EQ((std::vector<std::uint16_t>(order.begin(), order.begin() + 3)), (std::vector<std::uint16_t>{15, 4095, 0}));
+    ASSERT_EQ((std::vector<std::uint16_t>(order.begin(), order.begin() + 3)),
+              (std::vector<std::uint16_t>{15, 4095, 0}));
     for (int p = 0; p < 256; ++p) {
         expected.push_back(static_cast<unsigned char>((order[p] >> 8) * 16));
         expected.push_back(static_cast<unsigned char>((order[p] >> 4 & 15) * 16));
@@ -215,6 +216,19 @@ TEST_F(PalettorProgram, SameFileTwiceIsReplacedByItsEightBitVersion) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
 }
 
+TEST_F(PalettorProgram, ReplacingKeepsLinksAndPermissions) {
+    const std::string in = dir / "in.bmp", target = dir / "target.bmp", link = dir / "link.bmp";
+    WriteFile(in, Make24BitBmp(4, 1, {kRed, kRed, kWhite, kBlack}));
+    WriteFile(target, Bytes{'o', 'l', 'd'});
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("target.bmp", link);
+    const RunResult run = RunPalettor({in, link});
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(target).size(), 1082u);
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST_F(PalettorProgram, FewerThanTwoNamesPrintsTheUsage) {
     const std::string usage = "Usage:\n    " + PalettorPath() +
                               " filename1 filename2\n"
@@ -256,8 +270,10 @@ TEST_F(PalettorProgram, OtherBitCountsAreRefused) {
 
 TEST_F(PalettorProgram, ShortSourcesAreRefused) {
     const Bytes whole = Make24BitBmp(5, 3, std::vector<Bgr>(15, kRed));
-    ExpectRefused(dir, Bytes(whole.begin(), whole.end() - 1), "The file has 101 bytes but its header needs 102.\n");
-    ExpectRefused(dir, Bytes(whole.begin(), whole.begin() + 54), "The file has 54 bytes but its header needs 102.\n");
+    ExpectRefused(dir, Bytes(whole.begin(), whole.end() - 1),
+                  "The file has 101 bytes but its header needs 102.\n");
+    ExpectRefused(dir, Bytes(whole.begin(), whole.begin() + 54),
+                  "The file has 54 bytes but its header needs 102.\n");
     ExpectRefused(dir, Bytes(whole.begin(), whole.begin() + 53), "The BMP header is incomplete.\n");
     ExpectRefused(dir, Bytes{}, "The BMP header is incomplete.\n");
     Bytes offBeyond = whole;
@@ -297,7 +313,8 @@ TEST_F(PalettorProgram, DestinationThatCannotBeCreatedIsReported) {
     WriteFile(in, Make24BitBmp(4, 1, {kRed, kRed, kWhite, kBlack}));
     WriteFile(dir / "plain", Bytes{1, 2, 3});
     // A parent that is a regular file fails even for root.
-    for (const std::string& out : {dir / "no/such/folder/out.bmp", dir / "plain/out.bmp", dir.path().string()}) {
+    for (const std::string& out :
+         {dir / "no/such/folder/out.bmp", dir / "plain/out.bmp", dir.path().string()}) {
         const RunResult run = RunPalettor({in, out});
         EXPECT_EQ(run.status, 255) << out;
         EXPECT_EQ(run.output, ReadMessages(in, "ff 0 0 0") + "open new file failed.\n") << out;

@@ -46,8 +46,8 @@ std::vector<std::map<std::string, std::string>> ReadCsv(const fs::path& path) {
 
 struct SharedFile {
     fs::path path;
-    int bitCount;           // from the table
-    std::uint32_t biSize;   // from the table
+    int bitCount;          // from the table
+    std::uint32_t biSize;  // from the table
     bool expectedOpen;
 };
 
@@ -119,7 +119,8 @@ void ExpectFaithfulConversion(const Bytes& source, const Bytes& result, const st
             } else {
                 int nearest = 1 << 30;
                 for (const Bgr& e : palette) nearest = std::min(nearest, SquaredDistance(e, reduced));
-                ASSERT_EQ(SquaredDistance(palette[index], reduced), nearest) << label << " pixel " << x << "," << y;
+                ASSERT_EQ(SquaredDistance(palette[index], reduced), nearest)
+                    << label << " pixel " << x << "," << y;
             }
         }
     }
@@ -143,11 +144,13 @@ TEST_F(PalettorRealFiles, EveryTwentyFourBitFileThatShouldOpenConverts) {
 
         const int width = static_cast<int>(Get32(source, 18));
         const int height = std::abs(static_cast<int>(Get32(source, 22)));
-        const std::size_t end = Get32(source, 10) + (3 * static_cast<std::size_t>(width) + 3) / 4 * 4 * height;
+        const std::size_t end =
+            Get32(source, 10) + (3 * static_cast<std::size_t>(width) + 3) / 4 * 4 * height;
         char last4[64];
         std::snprintf(last4, sizeof last4, "%x %x %x %x", source.at(end - 4), source.at(end - 3),
                       source.at(end - 2), source.at(end - 1));
-        EXPECT_EQ(run.output, ReadMessages(f.path.string(), last4, static_cast<long>(source.size() - end))) << label;
+        EXPECT_EQ(run.output, ReadMessages(f.path.string(), last4, static_cast<long>(source.size() - end)))
+            << label;
         ExpectFaithfulConversion(source, ReadFile(out), label);
         ++converted;
     }
@@ -163,7 +166,8 @@ TEST_F(PalettorRealFiles, NoFileMakesItCrash) {
         EXPECT_EQ(run.output.rfind("file " + f.path.string() + " open success.\n", 0), 0u) << label;
         if (f.biSize >= 40 && f.bitCount != 24) {
             EXPECT_EQ(run.status, 255) << label;
-            EXPECT_EQ(run.output, "file " + f.path.string() + " open success.\nThis is not a 24bit BMP file.\n")
+            EXPECT_EQ(run.output,
+                      "file " + f.path.string() + " open success.\nThis is not a 24bit BMP file.\n")
                 << label;
         }
         if (f.bitCount == 24) {
