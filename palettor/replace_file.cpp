@@ -60,6 +60,15 @@ WriteOutcome ReplaceFileContents(const std::string& path, const unsigned char* d
         return WriteAndClose(file, data, n) ? WriteOutcome::kOk : WriteOutcome::kWriteFailed;
     }
 
+    if (fs::exists(status)) {
+        // Renaming ignores the old file's own write permission; opening it
+        // for update (which changes nothing) refuses a read-only file as
+        // truncating it would have.
+        std::FILE* probe = std::fopen(target.c_str(), "r+b");
+        if (!probe) return WriteOutcome::kCreateFailed;
+        std::fclose(probe);
+    }
+
     fs::path temporary;
     std::FILE* file = CreateTemporary(target, temporary);
     if (!file) return WriteOutcome::kCreateFailed;

@@ -15,7 +15,8 @@ enum class WriteOutcome {
 // Writes data[0..n) as the new content of path. A regular file (or a path
 // that does not exist yet) is written to a temporary file in the same
 // folder, which is then renamed over path: path holds either its old bytes
-// or all of the new ones, also when it is the file just read. A symbolic
+// or all of the new ones, also when it is the file just read. A file that
+// cannot be opened for writing is refused as kCreateFailed. A symbolic
 // link is followed and its target replaced. A path that names something
 // other than a regular file (a device, a pipe) is written directly, since
 // renaming over it would replace the node itself.

@@ -229,6 +229,25 @@ TEST_F(PalettorProgram, ReplacingKeepsLinksAndPermissions) {
     EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
+TEST_F(PalettorProgram, ReadOnlyDestinationIsNotReplaced) {
+    // Root may write any file; run as nobody then, in a folder anyone may
+    // write, on a file only root may write.
+    std::string prefix;
+    if (getuid() == 0) {
+        if (!fs::exists("/usr/bin/setpriv")) GTEST_SKIP() << "running as root without setpriv";
+        prefix = "exec setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    }
+    const std::string in = dir / "in.bmp", out = dir / "locked.bmp";
+    WriteFile(in, Make24BitBmp(4, 1, {kRed, kRed, kWhite, kBlack}));
+    WriteFile(out, Bytes{'o', 'l', 'd'});
+    fs::permissions(dir.path(), fs::perms::all);
+    fs::permissions(out, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const RunResult run = RunPalettor({in, out}, prefix);
+    EXPECT_EQ(run.status, 255);
+    EXPECT_EQ(run.output, ReadMessages(in, "ff 0 0 0") + "open new file failed.\n");
+    EXPECT_EQ(ReadFile(out), (Bytes{'o', 'l', 'd'}));
+}
+
 TEST_F(PalettorProgram, FewerThanTwoNamesPrintsTheUsage) {
     const std::string usage = "Usage:\n    " + PalettorPath() +
                               " filename1 filename2\n"
