@@ -1,0 +1,97 @@
+// A scripted platform for the document and view tests: it records every
+// message, dialog, title, busy change and file error, answers file dialogs
+// from a queue, and opens parameter dialogs as ParamReporters sending to
+// the view it is given.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "docview/param_reporter.h"
+#include "docview/platform.h"
+#include "docview/process.h"
+#include "docview/view.h"
+#include "image/canvas.h"
+
+namespace lintra::test {
+
+class FakePlatform : public Platform {
+public:
+    std::vector<std::string> messages;
+    std::vector<FileDialogSpec> openDialogs;
+    std::vector<FileDialogSpec> saveDialogs;
+    std::deque<std::optional<std::string>> answers;  // next dialog results; empty = Cancel
+    std::vector<std::string> titles;
+    std::vector<bool> busy;
+    std::vector<std::string> fileErrors;
+    int invalidations = 0;
+    std::string tempDirectory;
+    std::string programDirectory = LINTRA_BIN_DIR;
+    int converterRuns = 0;
+    std::vector<std::unique_ptr<ParamReporter>> dialogs;
+    CLintraView* view = nullptr;  // where dialogs send
+
+    void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
+    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override {
+        openDialogs.push_back(spec);
+        return Answer();
+    }
+    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override {
+        saveDialogs.push_back(spec);
+        return Answer();
+    }
+    void InvalidateView() override { ++invalidations; }
+    void SetBusy(bool b) override { busy.push_back(b); }
+    void SetDocumentTitle(const std::string& title) override { titles.push_back(title); }
+    std::string TempDirectory() override { return tempDirectory; }
+    std::string ProgramDirectory() override { return programDirectory; }
+    ConverterOutcome RunConverter(const std::string& program, const std::vector<std::string>& args,
+                                  std::chrono::milliseconds timeout) override {
+        ++converterRuns;
+        return RunProcess(program, args, timeout);
+    }
+    void OpenParamDialog() override {
+        dialogs.push_back(std::make_unique<ParamReporter>([this](int p) {
+            if (view) view->OnParamChanged(p);
+        }));
+    }
+    void ReportFileError(const FileError& error) override { fileErrors.push_back(error.path()); }
+
+private:
+    std::optional<std::string> Answer() {
+        if (answers.empty()) return std::nullopt;
+        std::optional<std::string> a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+// A canvas that records what the drawing pass paints.
+class RecordingCanvas : public Canvas {
+public:
+    struct Image {
+        int left, top, width, height, stride;
+        const std::uint8_t* pixels;
+        Palette256 palette;
+    };
+    struct Line {
+        int x1, y1, x2, y2;
+        PenColour pen;
+    };
+    std::vector<Image> images;
+    std::vector<Line> lines;
+    PenColour pen;
+
+    void DrawIndexedImage(int left, int top, const std::uint8_t* pixels, int width, int height, int stride,
+                          const Palette256& palette) override {
+        images.push_back({left, top, width, height, stride, pixels, palette});
+    }
+    void SetPen(PenColour colour) override { pen = colour; }
+    void DrawLine(int x1, int y1, int x2, int y2) override { lines.push_back({x1, y1, x2, y2, pen}); }
+};
+
+}  // namespace lintra::test

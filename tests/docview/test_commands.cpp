@@ -1,0 +1,273 @@
+// The view's commands on a loaded image: the common handler pattern,
+// restores, display modes, vectorisation, Save and DXF export, and what the
+// drawing pass paints.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "docview/commands.h"
+#include "docview/doc.h"
+#include "docview/view.h"
+#include "fake_platform.h"
+#include "helpers.h"
+#include "raster/binarise.h"
+#include "raster/cleanup.h"
+#include "raster/contour.h"
+#include "raster/edge.h"
+#include "raster/thin.h"
+#include "vector/dxf.h"
+
+namespace lintra::test {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A 10 x 10 white image with a one-pixel square outline, corners (2,2) and (5,5).
+std::uint8_t Square(int x, int y) {
+    bool onSide = (x == 2 || x == 5) && y >= 2 && y <= 5;
+    bool onTop = (y == 2 || y == 5) && x >= 2 && x <= 5;
+    return onSide || onTop ? 0 : 255;
+}
+
+class CommandTest : public ::testing::Test {
+protected:
+    CommandTest() {
+        platform.tempDirectory = temp.path();
+        platform.view = &view;
+    }
+    void Open(const std::string& path) {
+        platform.answers.push_back(path);
+        view.OnCommand(cmd::kFileOpen);
+        Draw();
+    }
+    RecordingCanvas Draw() {
+        RecordingCanvas canvas;
+        view.OnDraw(canvas);
+        return canvas;
+    }
+    void OpenSquare() {
+        WriteGreyBmp(temp / "square.bmp", 10, 10, Square);
+        Open(temp / "square.bmp");
+    }
+
+    TempDir temp;
+    FakePlatform platform;
+    CLintraDoc doc{platform};
+    CLintraView view{doc, platform};
+};
+
+const std::vector<CLineSegment> kSquareSegments = {{2, 2, 2, 5}, {2, 5, 5, 5}, {5, 5, 5, 2}, {5, 2, 2, 2}};
+
+TEST_F(CommandTest, ProcessingCommandsTakeThePreviousCopyAndRestorePreviousIsOneLevel) {
+    Open(kSamples + "horse_400x328_8bit_grey_pillow.bmp");
+    std::vector<std::uint8_t> original = Pixels(view.m_currentImage);
+    view.OnCommand(cmd::kBinariseThreshold);
+    std::vector<std::uint8_t> binarised = Pixels(view.m_currentImage);
+    EXPECT_EQ(Pixels(view.m_previousImage), original);
+    view.OnCommand(cmd::kInvert);
+    EXPECT_EQ(Pixels(view.m_previousImage), binarised);
+
+    view.OnCommand(cmd::kRestorePrevious);
+    EXPECT_EQ(Pixels(view.m_currentImage), binarised);
+    view.OnCommand(cmd::kRestorePrevious);
+    EXPECT_EQ(Pixels(view.m_currentImage), binarised);
+    EXPECT_EQ(Pixels(view.m_previousImage), binarised);
+
+    view.OnCommand(cmd::kRestoreOriginal);
+    EXPECT_EQ(Pixels(view.m_currentImage), original);
+    EXPECT_EQ(view.m_pDisplayImage, &view.m_currentImage);
+}
+
+TEST_F(CommandTest, EveryProcessingCommandRunsWithItsFixedArguments) {
+    // Each command on the camera picture, compared with the operation
+    // itself; a wrong argument or a missing second step shows as a difference.
+    Open(kSamples + "camera_512x512_8bit_grey_imagemagick.bmp");
+    Dib expected;
+    expected.Read(kSamples + "camera_512x512_8bit_grey_imagemagick.bmp", platform);
+    auto check = [&](int id, const std::function<void(ImageView)>& run) {
+        SCOPED_TRACE(id);
+        view.OnCommand(cmd::kRestoreOriginal);
+        Dib::CopyPixels(expected, view.m_originalImage);
+        view.OnCommand(id);
+        run(expected.View());
+        EXPECT_EQ(Pixels(view.m_currentImage), Pixels(expected));
+    };
+    check(cmd::kBinariseThreshold, [](ImageView v) { BinariseThreshold(v, 30); });
+    check(cmd::kBinariseGradient, [](ImageView v) { BinariseGradient(v, 30); });
+    check(cmd::kEdgeKirsch, [](ImageView v) { EdgeKirsch(v); });
+    check(cmd::kThin, [](ImageView v) {
+        ThinImage(v);
+        MakeBorderWhite(v);
+    });
+    check(cmd::kContour2, [](ImageView v) {
+        ExtractContour2(v);
+        MakeBorderWhite(v);
+    });
+    check(cmd::kRemoveShortBranches, [](ImageView v) { RemoveShortBranches(v, 3); });
+    check(cmd::kRemoveIsolatedPoints, [](ImageView v) { RemoveIsolatedPoints(v, 8); });
+    BlobLabelState state;
+    check(cmd::kRemoveSmallBlobs, [&](ImageView v) { RemoveSmallBlackBlobs(state, v, 3); });
+}
+
+TEST_F(CommandTest, CommandInVectorModeChangesTheImageButNotWhatIsShown) {
+    OpenSquare();
+    view.OnCommand(cmd::kVectorise1);
+    EXPECT_EQ(view.m_bVectorMode, 1);
+    EXPECT_EQ(doc.m_segmentList, kSquareSegments);
+    EXPECT_EQ(view.m_contourCount, 1);
+    std::vector<std::uint8_t> before = Pixels(view.m_currentImage);
+    view.OnCommand(cmd::kInvert);
+    EXPECT_EQ(view.m_bVectorMode, 1);
+    EXPECT_NE(Pixels(view.m_currentImage), before);
+    RecordingCanvas vector = Draw();
+    EXPECT_TRUE(vector.images.empty());
+    EXPECT_EQ(vector.lines.size(), 4u);
+
+    view.OnCommand(cmd::kShowBitmap);
+    RecordingCanvas bitmap = Draw();
+    ASSERT_EQ(bitmap.images.size(), 1u);
+    EXPECT_EQ(bitmap.images[0].pixels, view.m_currentImage.GetBits());
+    EXPECT_EQ(bitmap.images[0].pixels[2 * 12 + 2], 255);  // the inverted outline
+    EXPECT_EQ(doc.m_segmentList, kSquareSegments);
+    view.OnCommand(cmd::kShowVector);
+    EXPECT_EQ(Draw().lines.size(), 4u);
+}
+
+TEST_F(CommandTest, DrawingPassPlacesTheImageAndTheSegments) {
+    Open(kSamples + "lamp_194x285_8bit_16colours_pillow.bmp");
+    RecordingCanvas bitmap = Draw();
+    ASSERT_EQ(bitmap.images.size(), 1u);
+    const RecordingCanvas::Image& image = bitmap.images[0];
+    EXPECT_EQ(image.left, 5);
+    EXPECT_EQ(image.top, 5);
+    EXPECT_EQ(image.width, 194);
+    EXPECT_EQ(image.height, 285);
+    const RgbQuad* table = doc.m_dib.GetColorTable();
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(image.palette[i].red, table[i].rgbRed);
+        EXPECT_EQ(image.palette[i].blue, table[i].rgbBlue);
+    }
+    for (int i = 16; i < 256; ++i) {
+        const PaletteEntry& e = image.palette[i];
+        EXPECT_TRUE(e.red == 0 && e.green == 0 && e.blue == 0 && e.flags == 0) << i;
+    }
+
+    doc.m_segmentList = {{0, 0, 10, 0}, {3, 7, 3, 284}};
+    view.OnCommand(cmd::kShowVector);
+    RecordingCanvas vector = Draw();
+    EXPECT_TRUE(vector.images.empty());
+    ASSERT_EQ(vector.lines.size(), 2u);
+    EXPECT_EQ(vector.lines[0].x1, 5);
+    EXPECT_EQ(vector.lines[0].y1, 285 + 4);
+    EXPECT_EQ(vector.lines[0].x2, 15);
+    EXPECT_EQ(vector.lines[1].y1, 285 - 7 + 4);
+    EXPECT_EQ(vector.lines[1].y2, 5);
+    EXPECT_EQ(vector.lines[1].pen.red, 128);
+    EXPECT_EQ(vector.lines[1].pen.green, 0);
+    EXPECT_EQ(vector.lines[1].pen.blue, 0);
+}
+
+TEST_F(CommandTest, SegmentsAndModeSurviveANewOpen) {
+    OpenSquare();
+    view.OnCommand(cmd::kVectorise1);
+    Open(kSamples + "horse_400x328_8bit_grey_pillow.bmp");
+    EXPECT_EQ(view.m_bVectorMode, 1);
+    EXPECT_EQ(doc.m_segmentList, kSquareSegments);
+    RecordingCanvas canvas = Draw();
+    ASSERT_EQ(canvas.lines.size(), 4u);
+    EXPECT_EQ(canvas.lines[0].y1, 328 - 2 + 4);  // the new image's height places them
+    EXPECT_EQ(view.m_grid.width(), 400);
+}
+
+TEST_F(CommandTest, VectoriseTwoErasesTheImageAndKeepsTheNumericControlText) {
+    OpenSquare();
+    view.OnCommand(cmd::kThin);
+    std::vector<std::uint8_t> previous = Pixels(view.m_previousImage);
+    view.OnCommand(cmd::kVectorise2);
+    EXPECT_EQ(platform.busy, (std::vector<bool>{true, false}));
+    EXPECT_EQ(view.m_bVectorMode, 1);
+    EXPECT_EQ(doc.m_segmentList,
+              (std::vector<CLineSegment>{{2, 2, 2, 5}, {2, 5, 5, 5}, {5, 5, 5, 2}, {5, 2, 3, 2}}));
+    EXPECT_EQ(view.m_ncText,
+              "N1 \n     G01X2.000 Y2.000;\n     G01X2.000 Y5.000;\n     G01X5.000 Y5.000;\n"
+              "     G01X5.000 Y2.000;\n     G01X3.000 Y2.000;\n     G00X3.000 Y2.000;\n");
+    std::vector<std::uint8_t> erased = Pixels(view.m_currentImage);
+    EXPECT_EQ(std::count(erased.begin(), erased.end(), 0), 0);
+    EXPECT_EQ(Pixels(view.m_previousImage), previous);
+    // A second run finds nothing: an empty list and an empty text.
+    view.OnCommand(cmd::kVectorise2);
+    EXPECT_TRUE(doc.m_segmentList.empty());
+    EXPECT_TRUE(view.m_ncText.empty());
+}
+
+TEST_F(CommandTest, PeelContourShowsTheWorkImageAndSaysOverAtTheEnd) {
+    OpenSquare();
+    view.OnCommand(cmd::kPeelContour);
+    EXPECT_EQ(view.m_pDisplayImage, &view.m_workImage);
+    std::vector<std::uint8_t> contour = Pixels(view.m_currentImage);
+    EXPECT_EQ(std::count(contour.begin(), contour.end(), 0), 12);
+    EXPECT_TRUE(platform.messages.empty());
+    view.OnCommand(cmd::kPeelContour);
+    EXPECT_EQ(platform.messages, std::vector<std::string>{"OVER"});
+}
+
+TEST_F(CommandTest, SaveWritesTheDisplayedImage) {
+    Open(kSamples + "horse_400x328_8bit_grey_pillow.bmp");
+    view.OnCommand(cmd::kInvert);
+    platform.answers.push_back(temp / "out.bmp");
+    view.OnCommand(cmd::kFileSave);
+    ASSERT_EQ(platform.saveDialogs.size(), 1u);
+    EXPECT_EQ(platform.saveDialogs[0].defaultExtension, "BMP");
+    EXPECT_EQ(platform.saveDialogs[0].filter, "位图文件(*.BMP)|*.BMP|");
+    EXPECT_EQ(platform.saveDialogs[0].flags, 6u);
+    Dib saved;
+    saved.Read(temp / "out.bmp", platform);
+    EXPECT_EQ(Pixels(saved), Pixels(view.m_currentImage));
+
+    // Vector mode saves the bitmap that would be shown.
+    view.OnCommand(cmd::kShowVector);
+    platform.answers.push_back(temp / "vector.bmp");
+    view.OnCommand(cmd::kFileSave);
+    EXPECT_EQ(ReadAll(temp / "vector.bmp"), ReadAll(temp / "out.bmp"));
+
+    // A folder that does not exist: reported, nothing else changes.
+    int invalidations = platform.invalidations;
+    platform.answers.push_back(temp / "missing/out.bmp");
+    view.OnCommand(cmd::kFileSave);
+    EXPECT_EQ(platform.fileErrors.size(), 1u);
+    EXPECT_EQ(platform.invalidations, invalidations);
+    EXPECT_FALSE(std::filesystem::exists(temp / "missing"));
+
+    // Cancel writes nothing.
+    view.OnCommand(cmd::kFileSave);
+    EXPECT_EQ(platform.fileErrors.size(), 1u);
+}
+
+TEST_F(CommandTest, ExportDxfWritesTheListWithTheImageSize) {
+    OpenSquare();
+    view.OnCommand(cmd::kVectorise1);
+    platform.answers.push_back(temp / "square.dxf");
+    int invalidations = platform.invalidations;
+    view.OnCommand(cmd::kExportDxf);
+    ASSERT_EQ(platform.saveDialogs.size(), 1u);
+    const FileDialogSpec& spec = platform.saveDialogs[0];
+    EXPECT_EQ(spec.defaultExtension, "dxf");
+    EXPECT_EQ(spec.initialName, "*.dxf");
+    EXPECT_EQ(spec.filter, "AutoCAD文件(*.dxf)|*.dxf|");
+    EXPECT_EQ(spec.flags, 6u);
+    EXPECT_EQ(ReadAll(temp / "square.dxf"), DxfText(kSquareSegments, 10, 10));
+    EXPECT_EQ(platform.invalidations, invalidations);
+
+    platform.answers.push_back(temp / "missing/square.dxf");
+    view.OnCommand(cmd::kExportDxf);
+    EXPECT_EQ(platform.fileErrors, std::vector<std::string>{temp / "missing/square.dxf"});
+}
+
+}  // namespace
+}  // namespace lintra::test

@@ -1,0 +1,141 @@
+// Live re-application through the dialog's check: the first reported
+// position saves the base, every later one starts again from it.
+#include <gtest/gtest.h>
+
+#include "docview/commands.h"
+#include "docview/doc.h"
+#include "docview/param_reporter.h"
+#include "docview/view.h"
+#include "fake_platform.h"
+#include "helpers.h"
+#include "raster/binarise.h"
+
+namespace lintra::test {
+namespace {
+
+class ReapplyTest : public ::testing::Test {
+protected:
+    ReapplyTest() {
+        platform.tempDirectory = temp.path();
+        platform.view = &view;
+        platform.answers.push_back(kSamples + "horse_400x328_8bit_grey_pillow.bmp");
+        view.OnCommand(cmd::kFileOpen);
+        view.LoadPendingImage();
+        grey = Pixels(view.m_currentImage);
+    }
+    // The grey picture thresholded at t, as the menu's operation does it.
+    std::vector<std::uint8_t> Thresholded(int t) {
+        std::vector<std::uint8_t> out = grey;
+        for (std::uint8_t& p : out) p = p > t ? 255 : 0;
+        return out;
+    }
+    ParamReporter& Dialog() { return *platform.dialogs.back(); }
+
+    TempDir temp;
+    FakePlatform platform;
+    CLintraDoc doc{platform};
+    CLintraView view{doc, platform};
+    std::vector<std::uint8_t> grey;
+};
+
+TEST_F(ReapplyTest, ThresholdDialogAppliesEachReleasedPositionToTheSavedBase) {
+    view.OnCommand(cmd::kParamBinariseThreshold);
+    ASSERT_EQ(platform.dialogs.size(), 1u);
+    EXPECT_EQ(view.m_paramOp, kParamOpBinariseThreshold);
+    EXPECT_TRUE(view.m_saveBase);
+    EXPECT_EQ(Pixels(view.m_currentImage), grey);  // opening changes nothing
+
+    EXPECT_TRUE(Dialog().ReportFull(255));
+    EXPECT_EQ(Dialog().m_strValue, "255");
+    std::vector<std::uint8_t> black = Pixels(view.m_currentImage);
+    EXPECT_EQ(std::count(black.begin(), black.end(), 0), static_cast<long>(black.size()));
+    EXPECT_FALSE(view.m_saveBase);
+    EXPECT_EQ(Pixels(view.m_baseImage), grey);
+
+    // Position 0: every pixel above 0 becomes white.
+    EXPECT_TRUE(Dialog().ReportFull(0));
+    EXPECT_EQ(Pixels(view.m_currentImage), Thresholded(0));
+    EXPECT_TRUE(Dialog().ReportFull(128));
+    EXPECT_EQ(Pixels(view.m_currentImage), Thresholded(128));
+    // Back to an earlier position: the same image as before.
+    EXPECT_TRUE(Dialog().ReportFull(0));
+    EXPECT_EQ(Pixels(view.m_currentImage), Thresholded(0));
+    EXPECT_EQ(view.m_pDisplayImage, &view.m_currentImage);
+}
+
+TEST_F(ReapplyTest, TheSamePositionTwiceSendsNothing) {
+    view.OnCommand(cmd::kParamBinariseThreshold);
+    int invalidations = platform.invalidations;
+    EXPECT_FALSE(Dialog().ReportFull(0));  // the dialog starts at 0
+    EXPECT_EQ(platform.invalidations, invalidations);
+    EXPECT_TRUE(view.m_saveBase);
+    EXPECT_TRUE(Dialog().ReportFull(90));
+    EXPECT_FALSE(Dialog().ReportFull(90));
+    EXPECT_FALSE(Dialog().ReportShort(90));
+    EXPECT_EQ(platform.invalidations, invalidations + 1);
+    // The short form sends but leaves the edit text alone.
+    EXPECT_TRUE(Dialog().ReportShort(91));
+    EXPECT_EQ(Dialog().m_strValue, "90");
+    EXPECT_EQ(Dialog().m_lastPos, 91);
+    EXPECT_EQ(Pixels(view.m_currentImage), Thresholded(91));
+}
+
+TEST_F(ReapplyTest, RestorePreviousAfterAdjustingBringsBackThePictureFromBeforeTheDialog) {
+    view.OnCommand(cmd::kInvert);
+    std::vector<std::uint8_t> inverted = Pixels(view.m_currentImage);
+    view.OnCommand(cmd::kParamBinariseThreshold);
+    Dialog().ReportFull(100);
+    Dialog().ReportFull(150);
+    view.OnCommand(cmd::kRestorePrevious);
+    EXPECT_EQ(Pixels(view.m_currentImage), inverted);
+    // The next move re-applies to the saved base: the restore is lost.
+    Dialog().ReportFull(120);
+    grey = inverted;
+    EXPECT_EQ(Pixels(view.m_currentImage), Thresholded(120));
+}
+
+TEST_F(ReapplyTest, TwoDialogsSendToOneViewWhichAppliesTheNewestOperation) {
+    view.OnCommand(cmd::kParamBinariseGradient);
+    view.OnCommand(cmd::kParamBinariseThreshold);
+    ASSERT_EQ(platform.dialogs.size(), 2u);
+    ParamReporter& older = *platform.dialogs[0];
+    ParamReporter& newer = *platform.dialogs[1];
+    older.ReportFull(128);
+    EXPECT_EQ(Pixels(view.m_currentImage), Thresholded(128));
+    newer.ReportFull(60);
+    EXPECT_EQ(Pixels(view.m_currentImage), Thresholded(60));
+    // Each dialog keeps its own last position.
+    EXPECT_FALSE(older.ReportFull(128));
+    EXPECT_TRUE(newer.ReportFull(128));
+    EXPECT_EQ(Pixels(view.m_currentImage), Thresholded(128));
+}
+
+TEST_F(ReapplyTest, ReopeningSavesANewBase) {
+    view.OnCommand(cmd::kParamBinariseThreshold);
+    Dialog().ReportFull(128);
+    std::vector<std::uint8_t> first = Pixels(view.m_currentImage);
+    // Blob removal on the thresholded picture, at sizes 0 (nothing) and 50.
+    view.OnCommand(cmd::kParamSmallBlobs);
+    EXPECT_EQ(view.m_paramOp, kParamOpSmallBlobs);
+    EXPECT_EQ(Pixels(view.m_previousImage), first);
+    Dialog().ReportFull(1);
+    EXPECT_EQ(Pixels(view.m_currentImage), first);
+    EXPECT_EQ(Pixels(view.m_baseImage), first);
+    Dialog().ReportFull(50);
+    std::vector<std::uint8_t> cleaned = Pixels(view.m_currentImage);
+    EXPECT_GE(std::count(cleaned.begin(), cleaned.end(), 255), std::count(first.begin(), first.end(), 255));
+    view.OnCommand(cmd::kParamShortBranches);
+    EXPECT_EQ(view.m_paramOp, kParamOpShortBranches);
+    Dialog().ReportFull(0);  // the new dialog starts at 0: nothing sent
+    EXPECT_TRUE(view.m_saveBase);
+}
+
+TEST(ParamReporterTest, WithoutAViewPositionsAreOnlyRemembered) {
+    ParamReporter reporter(nullptr);
+    EXPECT_TRUE(reporter.ReportFull(7));
+    EXPECT_EQ(reporter.m_lastPos, 7);
+    EXPECT_EQ(reporter.m_strValue, "7");
+}
+
+}  // namespace
+}  // namespace lintra::test
