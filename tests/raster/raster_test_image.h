@@ -95,12 +95,13 @@ enum class Content { kGrey, kSmoothGrey, kBlackWhite, kDrawing };
 //   kBlackWhite  0 and 255 at a random density, now and then another value;
 //   kDrawing     black strokes 1 to 4 wide, filled discs, staircases, V shapes
 //                and specks on white, with a few stray values (123, 128).
-// Sizes range from 1 x 1 up to about 48 x 48, widths of every residue mod 4.
-inline Image RandomImage(std::mt19937& rng, Content content) {
+// Sizes range from 1 x 1 up to about 48 x 48, widths of every residue mod 4;
+// or the given size, with `shapes` times as many drawn shapes.
+inline Image RandomImage(std::mt19937& rng, Content content, int width = 0, int height = 0, int shapes = 1) {
     auto uniform = [&rng](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
     const int sizeClass = uniform(0, 9);
     const int maxSide = sizeClass < 2 ? 3 : sizeClass < 5 ? 12 : 48;
-    Image image(uniform(1, maxSide), uniform(1, maxSide));
+    Image image(width > 0 ? width : uniform(1, maxSide), height > 0 ? height : uniform(1, maxSide));
     const int w = image.width(), h = image.height();
     switch (content) {
         case Content::kGrey: {
@@ -134,7 +135,7 @@ inline Image RandomImage(std::mt19937& rng, Content content) {
             auto set = [&](int x, int y, std::uint8_t v) {
                 if (x >= 0 && y >= 0 && x < w && y < h) image.at(x, y) = v;
             };
-            for (int shapes = uniform(1, 6); shapes > 0; --shapes) {
+            for (int n = uniform(1, 6) * shapes; n > 0; --n) {
                 const int kind = uniform(0, 5), x0 = uniform(-2, w + 1), y0 = uniform(-2, h + 1);
                 if (kind <= 1) {  // a straight stroke
                     const int x1 = uniform(-2, w + 1), y1 = uniform(-2, h + 1), pen = uniform(1, 4);
