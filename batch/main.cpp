@@ -27,6 +27,18 @@ constexpr const char* kUsage =
     "usage: lintra-batch [--verbose] INPUT.bmp [STEP ...]\n"
     "       lintra-batch --help\n";
 
+// The title of the menu holding id, without its mnemonic: two items of
+// different menus share the label "参数调整1".
+std::string MenuTitleOf(int id) {
+    for (const MenuSpec& menu : MainMenu())
+        for (const MenuEntry& entry : menu.entries)
+            if (entry.id == id) {
+                std::string title(menu.title);
+                return title.substr(0, title.find('('));
+            }
+    return {};
+}
+
 void PrintHelp() {
     std::printf("%s", kUsage);
     std::printf(
@@ -52,6 +64,9 @@ void PrintHelp() {
     for (const CommandInfo& info : CommandTable()) {
         std::string label(info.menuLabel);
         if (std::string::size_type tab = label.find('\t'); tab != std::string::npos) label[tab] = ' ';
+        std::string menu = MenuTitleOf(info.id);
+        if (!menu.empty()) label += "  (" + menu + ")";
+        if (label.empty()) label = "(no menu item)";
         std::printf("  %5d  %-26s %s\n", info.id, std::string(info.name).c_str(), label.c_str());
     }
 }

@@ -15,7 +15,7 @@ namespace lintra {
 // FailedToStart when it cannot be started, Failed when it ends by a signal
 // or with a non-zero status, TimedOut (after killing and reaping it) when
 // it runs longer than timeout (the whole process group it leads is killed).
-// Standard input is /dev/null; standard output and error are inherited.
+// Standard input and output are /dev/null; standard error is inherited.
 ConverterOutcome RunProcess(const std::string& program, const std::vector<std::string>& args,
                             std::chrono::milliseconds timeout);
 

@@ -1,0 +1,247 @@
+// lintra-batch end to end: the golden square, whole pipelines on the
+// samples with the DXF read back by ezdxf, parameter steps, failures and
+// their exit status, usage errors and the help text.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <regex>
+
+#include "docview/commands.h"
+#include "docview/doc.h"
+#include "docview/process.h"
+#include "docview/view.h"
+#include "run.h"
+#include "vector/dxf.h"
+
+namespace lintra::test {
+namespace {
+
+const std::string kBatch = LINTRA_BIN_DIR "/lintra-batch";
+const std::string kSamples = LINTRA_SHARED_DIR "/samples/";
+const std::string kData = LINTRA_TEST_DATA_DIR "/batch/";
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "lintra-e2e-XXXXXX").string();
+        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~TempDir() { std::filesystem::remove_all(path_); }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// The LINE entities of a DXF file as ezdxf reads them: one "x1 y1 x2 y2
+// layer" line each.
+std::vector<std::string> EzdxfLines(const std::string& path) {
+    RunResult r = Run(LINTRA_PYTHON, {"-c",
+                                      "import sys, ezdxf\n"
+                                      "doc = ezdxf.readfile(sys.argv[1])\n"
+                                      "for e in doc.modelspace().query('LINE'):\n"
+                                      "    s, t = e.dxf.start, e.dxf.end\n"
+                                      "    print('%g %g %g %g %s' % (s.x, s.y, t.x, t.y, e.dxf.layer))\n",
+                                      path});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> lines;
+    std::istringstream in(r.out);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The segments of an SVG written by svg=, back in image coordinates.
+std::vector<CLineSegment> SvgSegments(const std::string& svg, int height) {
+    std::vector<CLineSegment> segments;
+    std::regex pair("M(-?[0-9.]+) (-?[0-9.]+)L(-?[0-9.]+) (-?[0-9.]+)");
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), pair); it != std::sregex_iterator(); ++it) {
+        auto x = [&](int i) { return static_cast<int>(std::stod((*it)[i]) - 0.5); };
+        auto y = [&](int i) { return height - 1 - static_cast<int>(std::stod((*it)[i]) - 0.5); };
+        segments.emplace_back(x(1), y(2), x(3), y(4));
+    }
+    return segments;
+}
+
+TEST(BatchTest, SquareOutlineGivesTheGoldenFiles) {
+    TempDir dir;
+    RunResult r = Run(kBatch, {kData + "square_10x10.bmp", "vectorise-1", "dxf=" + (dir / "v1.dxf"),
+                               "svg=" + (dir / "v1.svg"), "restore-original", "vectorise-2",
+                               "32809=" + (dir / "v2.dxf"), "nc=" + (dir / "v2.nc")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(ReadFile(dir / "v1.dxf"), ReadFile(kData + "square_vectorise1.dxf"));
+    EXPECT_EQ(ReadFile(dir / "v2.dxf"), ReadFile(kData + "square_vectorise2.dxf"));
+    EXPECT_EQ(ReadFile(dir / "v2.nc"), ReadFile(kData + "square_vectorise2.nc"));
+    std::string svg = ReadFile(dir / "v1.svg");
+    EXPECT_NE(svg.find("width=\"10\" height=\"10\""), std::string::npos);
+    EXPECT_EQ(SvgSegments(svg, 10),
+              (std::vector<CLineSegment>{{2, 2, 2, 5}, {2, 5, 5, 5}, {5, 5, 5, 2}, {5, 2, 2, 2}}));
+    // Upright: image row 2 (near the bottom) is drawn at SVG y 7.5.
+    EXPECT_NE(svg.find("M2.5 7.5L2.5 4.5"), std::string::npos);
+    EXPECT_EQ(EzdxfLines(dir / "v1.dxf"), (std::vector<std::string>{"2 2 2 5 Vorlak", "2 5 5 5 Vorlak",
+                                                                    "5 5 5 2 Vorlak", "5 2 2 2 Vorlak"}));
+}
+
+// The pipeline of the README on the bundled kind of drawing: a 24-bit file
+// through Palettor, the DXF read back with as many LINE entities as the
+// SVG has segments, and no temporary file left behind.
+TEST(BatchTest, TwentyFourBitDrawingThroughThePipeline) {
+    TempDir dir;
+    TempDir tmp;
+    RunResult r = Run(kBatch,
+                      {"--verbose", kSamples + "crawfish_459x477_24bit_oddwidth_netpbm.bmp",
+                       "binarise-iterative", "remove-small-blobs", "thin", "remove-short-branches",
+                       "vectorise-1", "dxf=" + (dir / "out.dxf"), "svg=" + (dir / "out.svg")},
+                      {"TMPDIR=" + tmp.path()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+    std::vector<CLineSegment> segments = SvgSegments(ReadFile(dir / "out.svg"), 477);
+    EXPECT_GT(segments.size(), 100u);
+    std::vector<std::string> lines = EzdxfLines(dir / "out.dxf");
+    EXPECT_EQ(lines.size(), segments.size());
+    // --verbose: one timed line per step, the input first.
+    std::istringstream out(r.out);
+    std::vector<std::string> steps;
+    for (std::string line; std::getline(out, line);) steps.push_back(line);
+    ASSERT_EQ(steps.size(), 8u) << r.out;
+    EXPECT_TRUE(std::regex_match(steps[0], std::regex(".*crawfish.*\\.bmp: [0-9]+\\.[0-9] ms")));
+    EXPECT_TRUE(std::regex_match(steps[5], std::regex("vectorise-1: [0-9]+\\.[0-9] ms")));
+}
+
+// A platform that says nothing, for running the view in this process.
+class QuietPlatform : public Platform {
+public:
+    void ShowMessage(const std::string&, const std::string&) override {}
+    std::optional<std::string> ChooseOpenFile(const FileDialogSpec&) override { return path; }
+    std::optional<std::string> ChooseSaveFile(const FileDialogSpec&) override { return path; }
+    void InvalidateView() override {}
+    void SetBusy(bool) override {}
+    void SetDocumentTitle(const std::string&) override {}
+    std::string TempDirectory() override { return DefaultTempDirectory(); }
+    std::string ProgramDirectory() override { return LINTRA_BIN_DIR; }
+    ConverterOutcome RunConverter(const std::string& p, const std::vector<std::string>& a,
+                                  std::chrono::milliseconds t) override {
+        return RunProcess(p, a, t);
+    }
+    void OpenParamDialog() override {}
+    void ReportFileError(const FileError&) override {}
+    std::string path;
+};
+
+TEST(BatchTest, CommandLineAndViewGiveTheSameDxfOnAnInkDrawing) {
+    const std::string input = kSamples + "capitol_ink_794x1123_8bit_grey_clrused0_opencv.bmp";
+    const std::vector<std::string> steps = {"32786", "32802", "thin", "32794", "32778"};
+    TempDir dir;
+    std::vector<std::string> args{input};
+    args.insert(args.end(), steps.begin(), steps.end());
+    args.push_back("dxf=" + (dir / "batch.dxf"));
+    RunResult r = Run(kBatch, args);
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    QuietPlatform platform;
+    CLintraDoc doc(platform);
+    CLintraView view(doc, platform);
+    platform.path = input;
+    view.OnCommand(cmd::kFileOpen);
+    view.LoadPendingImage();
+    for (int id : {cmd::kBinariseThreshold, cmd::kRemoveSmallBlobs, cmd::kThin, cmd::kRemoveShortBranches,
+                   cmd::kVectorise2})
+        view.OnCommand(id);
+    ASSERT_FALSE(doc.m_segmentList.empty());
+    EXPECT_EQ(ReadFile(dir / "batch.dxf"), DxfText(doc.m_segmentList, 794, 1123));
+    EXPECT_EQ(EzdxfLines(dir / "batch.dxf").size(), doc.m_segmentList.size());
+}
+
+TEST(BatchTest, ParameterStepsReportLikeTrackbarReleases) {
+    TempDir dir;
+    const std::string input = kSamples + "horse_400x328_8bit_grey_pillow.bmp";
+    // The menu command thresholds at 30; the dialog at 30 must agree, also
+    // after other positions and a repeated last one (which sends nothing).
+    ASSERT_EQ(Run(kBatch, {input, "binarise-threshold", "save=" + (dir / "menu.bmp")}).status, 0);
+    ASSERT_EQ(Run(kBatch, {input, "32789=0,255,30,30", "save=" + (dir / "dialog.bmp")}).status, 0);
+    ASSERT_EQ(Run(kBatch, {input, "param-binarise-threshold=30", "save=" + (dir / "named.bmp")}).status, 0);
+    EXPECT_EQ(ReadFile(dir / "dialog.bmp"), ReadFile(dir / "menu.bmp"));
+    EXPECT_EQ(ReadFile(dir / "named.bmp"), ReadFile(dir / "menu.bmp"));
+    // Restore previous after adjusting gives the picture from before.
+    ASSERT_EQ(Run(kBatch, {input, "32789=100,200", "restore-previous", "save=" + (dir / "back.bmp")}).status,
+              0);
+    ASSERT_EQ(Run(kBatch, {input, "save=" + (dir / "plain.bmp")}).status, 0);
+    EXPECT_EQ(ReadFile(dir / "back.bmp"), ReadFile(dir / "plain.bmp"));
+}
+
+TEST(BatchTest, FailuresStopTheRunWithStatusOne) {
+    TempDir dir;
+    std::string text = dir / "notes.bmp";
+    std::ofstream(text) << "hello";
+    struct Case {
+        std::string input;
+        std::string message;
+    };
+    for (const Case& c :
+         {Case{text, "This isn't a bitmap file!\n"},
+          Case{kSamples + "horse_400x328_1bit_netpbm.bmp", "打开失败,程序只支持8位或24位位图!\n"},
+          Case{dir / "missing.bmp", dir / "missing.bmp"}}) {
+        SCOPED_TRACE(c.input);
+        RunResult r = Run(kBatch, {c.input, "thin", "svg=" + (dir / "never.svg")});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "never.svg"));
+    }
+    // A write that fails stops the run too.
+    RunResult r = Run(
+        kBatch, {kData + "square_10x10.bmp", "save=" + (dir / "no/such.bmp"), "svg=" + (dir / "never.svg")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(dir / "no/such.bmp"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "never.svg"));
+    // A second open= of a refused file fails as well.
+    r = Run(kBatch, {kData + "square_10x10.bmp", "open=" + text});
+    EXPECT_EQ(r.status, 1);
+    // Palettor's message when it cannot be run: lintra-batch copied where
+    // there is no Palettor beside it.
+    std::filesystem::copy_file(kBatch, dir / "lintra-batch");
+    std::filesystem::permissions(dir / "lintra-batch", std::filesystem::perms::owner_all);
+    r = Run(dir / "lintra-batch", {kSamples + "chelsea_crop_5x3_24bit_imagemagick.bmp"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "打开失败,运行Palettor.exe失败,请检查是否有Palettor.exe文件!\n");
+}
+
+TEST(BatchTest, MessagesOfSuccessfulStepsGoToStandardError) {
+    RunResult r = Run(kBatch, {kData + "square_10x10.bmp", "peel-contour", "peel-contour"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "OVER\n");
+}
+
+TEST(BatchTest, UsageErrorsAndHelp) {
+    TempDir dir;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{},
+          {"--frobnicate", kData + "square_10x10.bmp"},
+          {kData + "square_10x10.bmp", "no-such-step"},
+          {kData + "square_10x10.bmp", "32789=256"},
+          {kData + "square_10x10.bmp", "32789=1,,2"},
+          {kData + "square_10x10.bmp", "thin=3"},
+          {kData + "square_10x10.bmp", "svg="},
+          {kData + "square_10x10.bmp", "99999"},
+          {kData + "square_10x10.bmp", "svg=" + (dir / "early.svg"), "bogus"}}) {
+        RunResult r = Run(kBatch, args);
+        EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(r.err.find("usage: lintra-batch"), std::string::npos);
+    }
+    // Nothing ran before the bad step was found.
+    EXPECT_FALSE(std::filesystem::exists(dir / "early.svg"));
+
+    RunResult help = Run(kBatch, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const CommandInfo& info : CommandTable()) {
+        std::string label(info.menuLabel);
+        label = label.substr(0, label.find('\t'));
+        std::regex row("\\n +" + std::to_string(info.id) + " +" + std::string(info.name) + " +[^\\n]*");
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(help.out, m, row)) << info.id;
+        EXPECT_NE(m.str().find(label), std::string::npos) << info.id;
+    }
+}
+
+}  // namespace
+}  // namespace lintra::test
