@@ -75,7 +75,7 @@ bool ThinHorizontal(ImageView image, std::vector<std::uint8_t>& flags) {
         const std::uint8_t* above = image.row(y + 1);
         const std::uint8_t* below = image.row(y - 1);
         for (int x = 1; x < w - 1; ++x)
-            flags[x] = here[x] == kBlack && (here[x - 1] == kWhite || here[x + 1] == kWhite);
+            flags[x] = (here[x] == kBlack) & ((here[x - 1] == kWhite) | (here[x + 1] == kWhite));
         for (int x = NextFlag(flags.data(), 1, w - 1); x < w - 1; x = NextFlag(flags.data(), x, w - 1)) {
             if (here[x] == kBlack && (here[x - 1] == kWhite || here[x + 1] == kWhite) &&
                 ThinDeleteTable[PatternIndex(above, here, below, x)]) {
@@ -108,7 +108,8 @@ bool ThinVertical(ImageView image, std::vector<std::uint8_t>& flags, std::vector
         const std::uint8_t* here = image.row(y);
         const std::uint8_t* above = image.row(y + 1);
         const std::uint8_t* below = image.row(y - 1);
-        for (int x = 1; x < w - 1; ++x) flags[x] = here[x] == kBlack && (above[x] == kWhite || below[x] == kWhite);
+        for (int x = 1; x < w - 1; ++x)
+            flags[x] = (here[x] == kBlack) & ((above[x] == kWhite) | (below[x] == kWhite));
         for (int x = NextFlag(flags.data(), 1, w - 1); x < w - 1; x = NextFlag(flags.data(), x + 1, w - 1)) {
             found.push_back(static_cast<std::uint32_t>(x));
             found.push_back(static_cast<std::uint32_t>(y));
@@ -210,7 +211,7 @@ void RemoveShortBranches(ImageView image, int passes) {
                 const std::uint8_t* below = image.row(y - 1);
                 // A 123 left in the image before the first pass counts as marked.
                 for (int x = 1; x < w - 1; ++x)
-                    flags[x] = (here[x] == kBlack && EndPoint(above, here, below, x)) || here[x] == kMark;
+                    flags[x] = ((here[x] == kBlack) & EndPoint(above, here, below, x)) | (here[x] == kMark);
                 for (int x = NextFlag(flags.data(), 1, w - 1); x < w - 1;
                      x = NextFlag(flags.data(), x + 1, w - 1)) {
                     here[x] = kMark;
