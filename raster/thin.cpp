@@ -211,7 +211,7 @@ void RemoveShortBranches(ImageView image, int passes) {
                 const std::uint8_t* below = image.row(y - 1);
                 // A 123 left in the image before the first pass counts as marked.
                 for (int x = 1; x < w - 1; ++x)
-                    flags[x] = ((here[x] == kBlack) & EndPoint(above, here, below, x)) | (here[x] == kMark);
+                    flags[x] = (here[x] == kBlack && EndPoint(above, here, below, x)) || here[x] == kMark;
                 for (int x = NextFlag(flags.data(), 1, w - 1); x < w - 1;
                      x = NextFlag(flags.data(), x + 1, w - 1)) {
                     here[x] = kMark;
