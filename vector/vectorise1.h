@@ -29,6 +29,9 @@ public:
     bool empty() const { return cells_.empty(); }
     std::int32_t& at(int x, int y) { return cells_[static_cast<std::size_t>(x) * height_ + y]; }
     std::int32_t at(int x, int y) const { return cells_[static_cast<std::size_t>(x) * height_ + y]; }
+    // Cell (x, y) is data()[x * height() + y].
+    std::int32_t* data() { return cells_.data(); }
+    const std::int32_t* data() const { return cells_.data(); }
 
 private:
     int width_ = 0;

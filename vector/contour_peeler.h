@@ -1,0 +1,84 @@
+// The two stages of Vectorise 1, kept apart so that each reads like its
+// algorithm: LabelNextContour peels one outer contour off the work image and
+// numbers its pixels in the label grid; TraceLabelledContour walks one
+// numbered contour and merges runs of equal steps into segments.
+//
+// Border rule: the work image's border must be white (MakeBorderWhite), so
+// every traced and numbered pixel is an interior pixel and every neighbour
+// the walks read lies inside the image.
+//
+// Cost: one isolated-point pass over the work image for the first contour,
+// then work proportional to each contour's length; the start scan resumes
+// where the last one stopped. Only an isolated start pixel (a black pixel
+// among grey values, which a binarised image never has) costs whole-image
+// passes, as its clean-up pass is defined over the whole image.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "image/image_view.h"
+#include "image/message_sink.h"
+#include "raster/contour.h"
+#include "vector/segment.h"
+#include "vector/vectorise1.h"
+
+namespace lintra {
+
+// What Vectorise 1 tells the user when a contour number has no pixel left.
+inline constexpr const char* kEmptyContourMessage = "此轮廓为空";
+
+class ContourPeeler {
+public:
+    // work: 8-bit, at least 1 x 1, border white; it loses every peeled
+    // contour. grid: the size of work, all 0. Messages go to sink.
+    ContourPeeler(ImageView work, LabelGrid& grid, MessageSink& sink);
+
+    // Peels the next contour: removes isolated points from the work image
+    // (k = 8), traces the outer contour of the lowest, leftmost black pixel,
+    // whitens it in the work image and numbers its pixels with the next
+    // contour number. A start pixel with no black neighbour is reported
+    // ("有孤立点存在"), whitened, and the work image is cleaned with k = 7.
+    // Returns nonzero while the peeling is to go on, 0 when no black pixel is
+    // left inside the border, and also 0 when an isolated start pixel comes
+    // up again in a work image it has already been reported in: the steps
+    // would then repeat for ever.
+    int LabelNextContour();
+    // The number of contours numbered so far.
+    std::int32_t ContourCount() const { return count_; }
+
+    // Walks contour k (1 to ContourCount()) from its lowest, leftmost pixel,
+    // clockwise, and appends its segments. When no pixel carries k any more
+    // (later contours can take back pixels of earlier ones on images with
+    // grey values), "此轮廓为空" is shown and nothing is appended. A walk that
+    // would go round for ever without coming back to its start (again only
+    // on such images) stops when it repeats itself.
+    void TraceLabelledContour(std::int32_t k, SegmentList& segments);
+
+private:
+    void RemoveIsolatedAroundLastContour();
+    void HandleIsolatedStart(TracePoint start);
+    std::pair<std::uint64_t, std::uint64_t> HashWork() const;
+
+    ImageView work_;
+    LabelGrid& grid_;
+    MessageSink& sink_;
+    std::int32_t count_ = 0;
+    TracePoint resume_{1, 1};  // no black pixel lies before it in the scan
+    bool fullPassDue_ = true;  // the next isolated-point pass must cover the image
+    std::vector<TracePoint> path_;
+    // The traced pixels of every contour, one after another; contour k is
+    // [ends_[k - 2], ends_[k - 1]).
+    std::vector<TracePoint> contours_;
+    std::vector<std::size_t> ends_;
+    // Work images (hashed) in which an isolated start pixel was reported.
+    std::set<std::pair<std::uint64_t, std::uint64_t>> isolatedStates_;
+    // One byte per grid cell: bit t is set once the walk stood on the pixel
+    // about to search from code t; nonzero means visited.
+    std::vector<std::uint8_t> seen_;
+};
+
+}  // namespace lintra

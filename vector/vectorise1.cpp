@@ -1,0 +1,71 @@
+#include "vector/vectorise1.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "raster/cleanup.h"
+#include "raster/contour.h"
+#include "vector/contour_peeler.h"
+
+namespace lintra {
+
+namespace {
+
+// What Vectorise 1 and its peel command announce when nothing is left.
+constexpr const char* kNothingLeftMessage = "OVER";
+
+bool SameShape(ImageView a, ImageView b) {
+    return a.width == b.width && a.height == b.height && a.stride == b.stride;
+}
+
+// The three images must be usable 8-bit images of one size, and the list,
+// grid, count and sink must exist (they do once an image is loaded).
+bool Ready(const Vectorise1Context& context) {
+    const ImageView& current = context.current;
+    return context.segments != nullptr && context.grid != nullptr && context.contourCount != nullptr &&
+           context.sink != nullptr && !current.empty() && current.bitCount == 8 &&
+           current.stride >= current.width && SameShape(current, context.previous) &&
+           SameShape(current, context.work) && context.previous.bitCount == 8 && context.work.bitCount == 8;
+}
+
+// Copies the whole pixel area, row padding included, as an image copy does.
+void CopyImage(ImageView destination, ImageView source) {
+    if (destination.pixels != source.pixels)
+        std::memmove(destination.pixels, source.pixels, std::min(destination.byteSize(), source.byteSize()));
+}
+
+}  // namespace
+
+void Vectorise1(const Vectorise1Context& context) {
+    if (!Ready(context)) return;
+    context.segments->clear();
+    CopyImage(context.previous, context.current);
+    // The current image would get a white border, pass it on to the work
+    // image and be restored from the previous image at the end: only the
+    // work image needs the border.
+    CopyImage(context.work, context.current);
+    MakeBorderWhite(context.work);
+    LabelGrid& grid = *context.grid;
+    if (grid.width() != context.work.width || grid.height() != context.work.height)
+        grid.Reset(context.work.width, context.work.height);
+    else
+        grid.Clear();
+    *context.contourCount = 0;
+
+    ContourPeeler peeler(context.work, grid, *context.sink);
+    while (peeler.LabelNextContour() != 0) {
+    }
+    *context.contourCount = peeler.ContourCount();
+    for (std::int32_t k = 1; k <= *context.contourCount; ++k) peeler.TraceLabelledContour(k, *context.segments);
+}
+
+void PeelContour(const Vectorise1Context& context) {
+    if (!Ready(context)) return;
+    MakeBorderWhite(context.work);
+    RemoveIsolatedPoints(context.work, 8);
+    CopyImage(context.current, context.work);
+    if (TraceOuterContour(context.current, context.work, *context.sink) == kTraceNothing)
+        context.sink->ShowMessage(kNothingLeftMessage, kAppTitle);
+}
+
+}  // namespace lintra
