@@ -31,8 +31,8 @@ inline std::string ReadFile(const std::string& path) {
 }
 
 // Runs program with args; env entries ("NAME=value") are added to ours.
-inline RunResult Run(const std::string& program, const std::vector<std::string>& args,
-                     const std::vector<std::string>& env = {}) {
+inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                            const std::vector<std::string>& env = {}) {
     std::string outPath =
         std::filesystem::temp_directory_path() / ("lintra-run-" + std::to_string(getpid()) + ".out");
     std::string errPath = outPath + ".err";

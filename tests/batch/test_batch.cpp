@@ -37,13 +37,14 @@ private:
 // The LINE entities of a DXF file as ezdxf reads them: one "x1 y1 x2 y2
 // layer" line each.
 std::vector<std::string> EzdxfLines(const std::string& path) {
-    RunResult r = Run(LINTRA_PYTHON, {"-c",
-                                      "import sys, ezdxf\n"
-                                      "doc = ezdxf.readfile(sys.argv[1])\n"
-                                      "for e in doc.modelspace().query('LINE'):\n"
-                                      "    s, t = e.dxf.start, e.dxf.end\n"
-                                      "    print('%g %g %g %g %s' % (s.x, s.y, t.x, t.y, e.dxf.layer))\n",
-                                      path});
+    RunResult r =
+        RunProgram(LINTRA_PYTHON, {"-c",
+                                   "import sys, ezdxf\n"
+                                   "doc = ezdxf.readfile(sys.argv[1])\n"
+                                   "for e in doc.modelspace().query('LINE'):\n"
+                                   "    s, t = e.dxf.start, e.dxf.end\n"
+                                   "    print('%g %g %g %g %s' % (s.x, s.y, t.x, t.y, e.dxf.layer))\n",
+                                   path});
     EXPECT_EQ(r.status, 0) << r.err;
     std::vector<std::string> lines;
     std::istringstream in(r.out);
@@ -65,9 +66,9 @@ std::vector<CLineSegment> SvgSegments(const std::string& svg, int height) {
 
 TEST(BatchTest, SquareOutlineGivesTheGoldenFiles) {
     TempDir dir;
-    RunResult r = Run(kBatch, {kData + "square_10x10.bmp", "vectorise-1", "dxf=" + (dir / "v1.dxf"),
-                               "svg=" + (dir / "v1.svg"), "restore-original", "vectorise-2",
-                               "32809=" + (dir / "v2.dxf"), "nc=" + (dir / "v2.nc")});
+    RunResult r = RunProgram(kBatch, {kData + "square_10x10.bmp", "vectorise-1", "dxf=" + (dir / "v1.dxf"),
+                                      "svg=" + (dir / "v1.svg"), "restore-original", "vectorise-2",
+                                      "32809=" + (dir / "v2.dxf"), "nc=" + (dir / "v2.nc")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(ReadFile(dir / "v1.dxf"), ReadFile(kData + "square_vectorise1.dxf"));
@@ -89,11 +90,11 @@ TEST(BatchTest, SquareOutlineGivesTheGoldenFiles) {
 TEST(BatchTest, TwentyFourBitDrawingThroughThePipeline) {
     TempDir dir;
     TempDir tmp;
-    RunResult r = Run(kBatch,
-                      {"--verbose", kSamples + "crawfish_459x477_24bit_oddwidth_netpbm.bmp",
-                       "binarise-iterative", "remove-small-blobs", "thin", "remove-short-branches",
-                       "vectorise-1", "dxf=" + (dir / "out.dxf"), "svg=" + (dir / "out.svg")},
-                      {"TMPDIR=" + tmp.path()});
+    RunResult r = RunProgram(kBatch,
+                             {"--verbose", kSamples + "crawfish_459x477_24bit_oddwidth_netpbm.bmp",
+                              "binarise-iterative", "remove-small-blobs", "thin", "remove-short-branches",
+                              "vectorise-1", "dxf=" + (dir / "out.dxf"), "svg=" + (dir / "out.svg")},
+                             {"TMPDIR=" + tmp.path()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
     std::vector<CLineSegment> segments = SvgSegments(ReadFile(dir / "out.svg"), 477);
@@ -136,7 +137,7 @@ TEST(BatchTest, CommandLineAndViewGiveTheSameDxfOnAnInkDrawing) {
     std::vector<std::string> args{input};
     args.insert(args.end(), steps.begin(), steps.end());
     args.push_back("dxf=" + (dir / "batch.dxf"));
-    RunResult r = Run(kBatch, args);
+    RunResult r = RunProgram(kBatch, args);
     ASSERT_EQ(r.status, 0) << r.err;
 
     QuietPlatform platform;
@@ -158,15 +159,17 @@ TEST(BatchTest, ParameterStepsReportLikeTrackbarReleases) {
     const std::string input = kSamples + "horse_400x328_8bit_grey_pillow.bmp";
     // The menu command thresholds at 30; the dialog at 30 must agree, also
     // after other positions and a repeated last one (which sends nothing).
-    ASSERT_EQ(Run(kBatch, {input, "binarise-threshold", "save=" + (dir / "menu.bmp")}).status, 0);
-    ASSERT_EQ(Run(kBatch, {input, "32789=0,255,30,30", "save=" + (dir / "dialog.bmp")}).status, 0);
-    ASSERT_EQ(Run(kBatch, {input, "param-binarise-threshold=30", "save=" + (dir / "named.bmp")}).status, 0);
+    ASSERT_EQ(RunProgram(kBatch, {input, "binarise-threshold", "save=" + (dir / "menu.bmp")}).status, 0);
+    ASSERT_EQ(RunProgram(kBatch, {input, "32789=0,255,30,30", "save=" + (dir / "dialog.bmp")}).status, 0);
+    ASSERT_EQ(
+        RunProgram(kBatch, {input, "param-binarise-threshold=30", "save=" + (dir / "named.bmp")}).status, 0);
     EXPECT_EQ(ReadFile(dir / "dialog.bmp"), ReadFile(dir / "menu.bmp"));
     EXPECT_EQ(ReadFile(dir / "named.bmp"), ReadFile(dir / "menu.bmp"));
     // Restore previous after adjusting gives the picture from before.
-    ASSERT_EQ(Run(kBatch, {input, "32789=100,200", "restore-previous", "save=" + (dir / "back.bmp")}).status,
-              0);
-    ASSERT_EQ(Run(kBatch, {input, "save=" + (dir / "plain.bmp")}).status, 0);
+    ASSERT_EQ(
+        RunProgram(kBatch, {input, "32789=100,200", "restore-previous", "save=" + (dir / "back.bmp")}).status,
+        0);
+    ASSERT_EQ(RunProgram(kBatch, {input, "save=" + (dir / "plain.bmp")}).status, 0);
     EXPECT_EQ(ReadFile(dir / "back.bmp"), ReadFile(dir / "plain.bmp"));
 }
 
@@ -183,31 +186,31 @@ TEST(BatchTest, FailuresStopTheRunWithStatusOne) {
           Case{kSamples + "horse_400x328_1bit_netpbm.bmp", "打开失败,程序只支持8位或24位位图!\n"},
           Case{dir / "missing.bmp", dir / "missing.bmp"}}) {
         SCOPED_TRACE(c.input);
-        RunResult r = Run(kBatch, {c.input, "thin", "svg=" + (dir / "never.svg")});
+        RunResult r = RunProgram(kBatch, {c.input, "thin", "svg=" + (dir / "never.svg")});
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_FALSE(std::filesystem::exists(dir / "never.svg"));
     }
     // A write that fails stops the run too.
-    RunResult r = Run(
+    RunResult r = RunProgram(
         kBatch, {kData + "square_10x10.bmp", "save=" + (dir / "no/such.bmp"), "svg=" + (dir / "never.svg")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(dir / "no/such.bmp"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "never.svg"));
     // A second open= of a refused file fails as well.
-    r = Run(kBatch, {kData + "square_10x10.bmp", "open=" + text});
+    r = RunProgram(kBatch, {kData + "square_10x10.bmp", "open=" + text});
     EXPECT_EQ(r.status, 1);
     // Palettor's message when it cannot be run: lintra-batch copied where
     // there is no Palettor beside it.
     std::filesystem::copy_file(kBatch, dir / "lintra-batch");
     std::filesystem::permissions(dir / "lintra-batch", std::filesystem::perms::owner_all);
-    r = Run(dir / "lintra-batch", {kSamples + "chelsea_crop_5x3_24bit_imagemagick.bmp"});
+    r = RunProgram(dir / "lintra-batch", {kSamples + "chelsea_crop_5x3_24bit_imagemagick.bmp"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "打开失败,运行Palettor.exe失败,请检查是否有Palettor.exe文件!\n");
 }
 
 TEST(BatchTest, MessagesOfSuccessfulStepsGoToStandardError) {
-    RunResult r = Run(kBatch, {kData + "square_10x10.bmp", "peel-contour", "peel-contour"});
+    RunResult r = RunProgram(kBatch, {kData + "square_10x10.bmp", "peel-contour", "peel-contour"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "OVER\n");
 }
@@ -224,14 +227,14 @@ TEST(BatchTest, UsageErrorsAndHelp) {
           {kData + "square_10x10.bmp", "svg="},
           {kData + "square_10x10.bmp", "99999"},
           {kData + "square_10x10.bmp", "svg=" + (dir / "early.svg"), "bogus"}}) {
-        RunResult r = Run(kBatch, args);
+        RunResult r = RunProgram(kBatch, args);
         EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
         EXPECT_NE(r.err.find("usage: lintra-batch"), std::string::npos);
     }
     // Nothing ran before the bad step was found.
     EXPECT_FALSE(std::filesystem::exists(dir / "early.svg"));
 
-    RunResult help = Run(kBatch, {"--help"});
+    RunResult help = RunProgram(kBatch, {"--help"});
     EXPECT_EQ(help.status, 0);
     for (const CommandInfo& info : CommandTable()) {
         std::string label(info.menuLabel);

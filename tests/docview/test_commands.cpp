@@ -187,7 +187,7 @@ TEST_F(CommandTest, SegmentsAndModeSurviveANewOpen) {
 
 TEST_F(CommandTest, VectoriseTwoErasesTheImageAndKeepsTheNumericControlText) {
     OpenSquare();
-    view.OnCommand(cmd::kThin);
+    view.OnCommand(cmd::kWhiteBorder);  // changes nothing here but the previous image
     std::vector<std::uint8_t> previous = Pixels(view.m_previousImage);
     view.OnCommand(cmd::kVectorise2);
     EXPECT_EQ(platform.busy, (std::vector<bool>{true, false}));
