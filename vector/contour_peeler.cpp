@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "raster/cleanup.h"
+#include "vector/isolated_pass.h"
 
 namespace lintra {
 
@@ -15,25 +16,24 @@ ContourPeeler::ContourPeeler(ImageView work, LabelGrid& grid, MessageSink& sink)
 // pixel has no neighbour that the pass could change in the other direction,
 // so no decision of the pass depends on another: its sequential result is
 // the parallel one, and an image it has passed over is left alone by the
-// next pass. After a contour is whitened, only pixels next to it can have
-// become black with eight white neighbours (every whitened pixel has a
-// whitened neighbour on the contour, so no white pixel lost its last white
-// neighbour); they are exactly what the next whole-image pass would change.
+// next pass. After a contour is whitened, only black pixels next to it can
+// have come to have eight white neighbours, and no white pixel has lost its
+// last white neighbour (every whitened pixel has a whitened neighbour on the
+// contour): those black pixels are exactly what the next whole-image pass
+// would change.
 void ContourPeeler::RemoveIsolatedAroundLastContour() {
-    const int w = work_.width;
-    const int h = work_.height;
-    auto lone = [this](int x, int y) {
-        const std::uint8_t* below = work_.row(y - 1) + x;
-        const std::uint8_t* here = work_.row(y) + x;
-        const std::uint8_t* above = work_.row(y + 1) + x;
-        return (below[-1] & below[0] & below[1] & here[-1] & here[1] & above[-1] & above[0] & above[1]) == 255;
-    };
+    // The border is white and stays white, so a black pixel is an interior
+    // pixel and all its neighbours lie inside the image.
+    const std::ptrdiff_t stride = work_.stride;
+    const std::ptrdiff_t around[8] = {-stride - 1, -stride, -stride + 1, -1, 1, stride - 1, stride, stride + 1};
     for (const TracePoint p : path_) {
-        for (int y = p.y - 1; y <= p.y + 1; ++y) {
-            if (y < 1 || y > h - 2) continue;
-            std::uint8_t* row = work_.row(y);
-            for (int x = p.x - 1; x <= p.x + 1; ++x)
-                if (x >= 1 && x <= w - 2 && row[x] == 0 && lone(x, y)) row[x] = 255;
+        std::uint8_t* centre = work_.row(p.y) + p.x;
+        for (const std::ptrdiff_t o : around) {
+            std::uint8_t* q = centre + o;
+            if (*q != 0) continue;
+            std::uint8_t all = 255;
+            for (const std::ptrdiff_t r : around) all &= q[r];
+            if (all == 255) *q = 255;
         }
     }
 }
@@ -69,6 +69,7 @@ std::pair<std::uint64_t, std::uint64_t> ContourPeeler::HashWork() const {
 // never repeat a state, so they are peeled exactly as before.
 void ContourPeeler::HandleIsolatedStart(TracePoint start) {
     sink_.ShowMessage(kIsolatedPointMessage, kAppTitle);
+    countAtLastIsolated_ = count_;
     work_.at(start.x, start.y) = 255;
     RemoveIsolatedPoints(work_, 7);
     // That pass can blacken pixels anywhere, before the start too.
@@ -78,7 +79,7 @@ void ContourPeeler::HandleIsolatedStart(TracePoint start) {
 
 int ContourPeeler::LabelNextContour() {
     if (fullPassDue_) {
-        RemoveIsolatedPoints(work_, 8);
+        RemoveIsolatedPointsAtOnce(work_);
         fullPassDue_ = false;
         resume_ = {1, 1};
     } else {

@@ -62,11 +62,19 @@ private:
     void RemoveIsolatedAroundLastContour();
     void HandleIsolatedStart(TracePoint start);
     std::pair<std::uint64_t, std::uint64_t> HashWork() const;
+    void ReplayContour(const TracePoint* first, const TracePoint* last, SegmentList& segments);
+    void WalkLabels(std::int32_t k, const TracePoint* first, const TracePoint* last, SegmentList& segments);
+    std::size_t PixelIndex(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(work_.width) + static_cast<std::size_t>(x);
+    }
 
     ImageView work_;
     LabelGrid& grid_;
     MessageSink& sink_;
     std::int32_t count_ = 0;
+    // Pixels can turn black again only in the clean-up after an isolated
+    // start pixel; contours numbered after the last one keep all their pixels.
+    std::int32_t countAtLastIsolated_ = 0;
     TracePoint resume_{1, 1};  // no black pixel lies before it in the scan
     bool fullPassDue_ = true;  // the next isolated-point pass must cover the image
     std::vector<TracePoint> path_;
@@ -76,9 +84,12 @@ private:
     std::vector<std::size_t> ends_;
     // Work images (hashed) in which an isolated start pixel was reported.
     std::set<std::pair<std::uint64_t, std::uint64_t>> isolatedStates_;
-    // One byte per grid cell: bit t is set once the walk stood on the pixel
-    // about to search from code t; nonzero means visited.
-    std::vector<std::uint8_t> seen_;
+    // One bit per pixel, rows from the bottom: set once the walk of the
+    // current contour has visited the pixel; cleared after each walk.
+    std::vector<std::uint64_t> visited_;
+    // One byte per pixel for the walks over the grid (see WalkLabels), made
+    // only when one is needed; cleared after each walk.
+    std::vector<std::uint8_t> walkMarks_;
 };
 
 }  // namespace lintra

@@ -1,5 +1,5 @@
-// TraceLabelledContour: walks one numbered contour of the label grid and
-// merges runs of equal steps into segments.
+// TraceLabelledContour: walks one numbered contour and merges runs of equal
+// steps into segments.
 #include <cstddef>
 #include <cstdint>
 
@@ -12,11 +12,111 @@ namespace {
 // Direction codes 0 W, 1 NW, 2 N, 3 NE, 4 E, 5 SE, 6 S, 7 SW.
 constexpr int kDx[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
 constexpr int kDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+// The code of step (dx, dy), indexed (dx + 1) * 3 + dy + 1.
+constexpr int kCodeOf[9] = {7, 0, 1, 6, -1, 2, 5, 4, 3};
+
+int CodeOf(TracePoint from, TracePoint to) {
+    return kCodeOf[(to.x - from.x + 1) * 3 + (to.y - from.y + 1)];
+}
+
+// Turns the steps of one walk into segments: a straight run becomes one
+// segment, and a stretch that goes back over visited pixels yields only the
+// step into them and the step out of them.
+class StepMerger {
+public:
+    // The walk's first step goes from s in direction e.
+    StepMerger(Point s, int e, SegmentList& segments) : b_(s), d_(e), segments_(segments) {}
+
+    // The step from c to n, in direction t; n not the start.
+    void Step(Point c, Point n, int t, bool nVisited) {
+        if (nVisited) {
+            if (!retracing_) {
+                if (t == d_) {
+                    AppendSegment(segments_, b_, n);
+                } else {
+                    AppendSegment(segments_, b_, c);
+                    AppendSegment(segments_, c, n);
+                }
+            }
+            retracing_ = true;
+            b_ = c;
+        } else if (retracing_) {  // leaving the visited pixels; the direction stays
+            AppendSegment(segments_, c, n);
+            retracing_ = false;
+            b_ = c;
+        } else if (t != d_) {  // a corner
+            AppendSegment(segments_, b_, c);
+            d_ = t;
+            b_ = c;
+        }
+    }
+    // The last step, from c back to the start s in direction t.
+    void Close(Point c, Point s, int t) {
+        if (retracing_) return;
+        if (t == d_) {
+            AppendSegment(segments_, b_, s);
+        } else {
+            AppendSegment(segments_, b_, c);
+            AppendSegment(segments_, c, s);
+        }
+    }
+
+private:
+    Point b_;  // where the current run began
+    int d_;    // its direction
+    bool retracing_ = false;
+    SegmentList& segments_;
+};
+
+Point AsPoint(TracePoint p) {
+    return {p.x, p.y};
+}
 
 }  // namespace
 
 void ContourPeeler::TraceLabelledContour(std::int32_t k, SegmentList& segments) {
     if (k < 1 || k > count_) return;
+    const TracePoint* first = contours_.data() + (k == 1 ? 0 : ends_[k - 2]);
+    const TracePoint* last = contours_.data() + ends_[k - 1];
+    if (k > countAtLastIsolated_) {
+        ReplayContour(first, last, segments);
+        return;
+    }
+    if (walkMarks_.empty()) walkMarks_.assign(static_cast<std::size_t>(work_.width) * static_cast<std::size_t>(work_.height), 0);
+    WalkLabels(k, first, last, segments);
+    // Only pixels traced for contour k can carry k, so only they were marked.
+    for (const TracePoint* p = first; p != last; ++p) walkMarks_[PixelIndex(p->x, p->y)] = 0;
+}
+
+// No pixel of the contour has been numbered again since it was traced, so
+// the pixels carrying k are exactly the traced ones: the walk over the grid
+// tries the same neighbours in the same order as the trace did, and accepts
+// the same ones. It therefore repeats the traced sequence step for step,
+// starting at its first pixel (the lowest, leftmost) and ending when the
+// next step would lead back to it.
+void ContourPeeler::ReplayContour(const TracePoint* first, const TracePoint* last, SegmentList& segments) {
+    if (visited_.empty())
+        visited_.assign((static_cast<std::size_t>(work_.width) * static_cast<std::size_t>(work_.height) + 63) / 64, 0);
+    auto visited = [this](TracePoint p) {
+        const std::size_t i = PixelIndex(p.x, p.y);
+        return (visited_[i / 64] >> (i % 64)) & 1;
+    };
+    const TracePoint start = *first;
+    StepMerger merger(AsPoint(start), CodeOf(start, first[1]), segments);
+    for (const TracePoint* c = first + 1; c + 1 != last; ++c) {
+        const std::size_t i = PixelIndex(c->x, c->y);
+        visited_[i / 64] |= std::uint64_t{1} << (i % 64);
+        merger.Step(AsPoint(*c), AsPoint(c[1]), CodeOf(*c, c[1]), visited(c[1]) != 0);
+    }
+    merger.Close(AsPoint(last[-1]), AsPoint(start), CodeOf(last[-1], start));
+    for (const TracePoint* p = first; p != last; ++p) visited_[PixelIndex(p->x, p->y) / 64] = 0;
+}
+
+// The walk over the grid itself, for a contour some of whose pixels were
+// numbered again by later contours (only after an isolated start pixel, on
+// images with grey values).
+void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const TracePoint* last,
+                               SegmentList& segments) {
     const std::int32_t* grid = grid_.data();
     const std::ptrdiff_t h = grid_.height();
     auto cell = [h](int x, int y) { return static_cast<std::ptrdiff_t>(x) * h + y; };
@@ -26,8 +126,6 @@ void ContourPeeler::TraceLabelledContour(std::int32_t k, SegmentList& segments) 
     // The start is the first pixel of the scan (rows from the bottom, each
     // from the left) that still carries k; only pixels traced for contour k
     // can carry it.
-    const TracePoint* first = contours_.data() + (k == 1 ? 0 : ends_[k - 2]);
-    const TracePoint* last = contours_.data() + ends_[k - 1];
     const TracePoint* s = nullptr;
     for (const TracePoint* p = first; p != last; ++p)
         if (grid[cell(p->x, p->y)] == k && (s == nullptr || p->y < s->y || (p->y == s->y && p->x < s->x))) s = p;
@@ -35,70 +133,38 @@ void ContourPeeler::TraceLabelledContour(std::int32_t k, SegmentList& segments) 
         sink_.ShowMessage(kEmptyContourMessage, kAppTitle);
         return;
     }
-    if (seen_.empty()) seen_.assign(static_cast<std::size_t>(grid_.width()) * static_cast<std::size_t>(h), 0);
-
     const Point start{s->x, s->y};
     const std::ptrdiff_t startCell = cell(start.x, start.y);
     int e = 1;
     while (grid[startCell + offset[e]] != k) {
         e = (e + 1) & 7;
-        // A pixel left alone by later contours: no step to take.
-        if (e == 1) return;
+        if (e == 1) return;  // a pixel left alone by later contours: no step to take
     }
+    StepMerger merger(start, e, segments);
     Point c{start.x + kDx[e], start.y + kDy[e]};
     std::ptrdiff_t cCell = startCell + offset[e];
-    Point b = start;
-    int d = e;
     int t = (e + 6) & 7;
-    bool retracing = false;
-    bool closed = false;
     while (true) {
-        // The start pixel is never marked, so the walk can recognise its return.
-        std::uint8_t& mark = seen_[static_cast<std::size_t>(cCell)];
-        if (mark & (1u << t)) break;  // going round for ever without meeting the start
+        // Bit t of a pixel's byte: the walk stood there about to search from
+        // code t. The start pixel is never marked, so the walk can recognise
+        // its return; a walk that stands where it stood before with the same
+        // search would go round for ever without meeting the start.
+        std::uint8_t& mark = walkMarks_[PixelIndex(c.x, c.y)];
+        if (mark & (1u << t)) return;
         mark |= static_cast<std::uint8_t>(1u << t);
         // The pixel the walk came from carries k, so this search ends.
         while (grid[cCell + offset[t]] != k) t = (t + 1) & 7;
         const Point n{c.x + kDx[t], c.y + kDy[t]};
         const std::ptrdiff_t nCell = cCell + offset[t];
         if (nCell == startCell) {
-            closed = true;
-            break;
+            merger.Close(c, start, t);
+            return;
         }
-        if (seen_[static_cast<std::size_t>(nCell)] != 0) {
-            if (!retracing) {
-                if (t == d) {
-                    AppendSegment(segments, b, n);
-                } else {
-                    AppendSegment(segments, b, c);
-                    AppendSegment(segments, c, n);
-                }
-            }
-            retracing = true;
-            b = c;
-        } else if (retracing) {  // leaving the visited pixels; the direction stays
-            AppendSegment(segments, c, n);
-            retracing = false;
-            b = c;
-        } else if (t != d) {  // a corner
-            AppendSegment(segments, b, c);
-            d = t;
-            b = c;
-        }
+        merger.Step(c, n, t, walkMarks_[PixelIndex(n.x, n.y)] != 0);
         c = n;
         cCell = nCell;
         t = (t + 6) & 7;
     }
-    if (closed && !retracing) {
-        if (t == d) {
-            AppendSegment(segments, b, start);
-        } else {
-            AppendSegment(segments, b, c);
-            AppendSegment(segments, c, start);
-        }
-    }
-    // Only pixels of contour k were marked.
-    for (const TracePoint* p = first; p != last; ++p) seen_[static_cast<std::size_t>(cell(p->x, p->y))] = 0;
 }
 
 }  // namespace lintra

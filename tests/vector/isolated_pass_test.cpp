@@ -1,0 +1,44 @@
+// The eight-at-a-time isolated-point pass against the sequential one.
+#include "vector/isolated_pass.h"
+
+#include <gtest/gtest.h>
+
+#include "raster/cleanup.h"
+#include "tests/vector/vector_test_image.h"
+
+namespace lintra {
+namespace {
+
+using vector_testing::Image;
+using vector_testing::RandomDrawing;
+
+TEST(IsolatedPassTest, GivesTheSequentialPassResult) {
+    for (std::uint32_t seed = 1; seed <= 4000; ++seed) {
+        RandomDrawing drawing(seed);
+        // Dense pictures, so that lone black and lone white pixels abound
+        // next to each other and across the eight-pixel words.
+        Image picture = seed % 2 == 0 ? drawing.MakeDenseGrey(40) : drawing.Make(40, seed % 3 == 0);
+        Image sequential = picture;
+        Image atOnce = picture;
+        RemoveIsolatedPoints(sequential.view(), 8);
+        RemoveIsolatedPointsAtOnce(atOnce.view());
+        ASSERT_EQ(atOnce, sequential) << "seed " << seed << "\n" << picture.values();
+    }
+}
+
+TEST(IsolatedPassTest, ChangesOnlyLonePixelsOfTheInterior) {
+    Image image(19, 5, 0);
+    image.Fill(1, 1, 17, 3, 255);
+    image.at(3, 2) = 0;     // black among white: becomes white
+    image.Fill(10, 1, 16, 3, 0);
+    image.at(13, 2) = 255;  // white among black: becomes black
+    image.at(11, 2) = 128;  // grey is never changed
+    Image expected = image;
+    expected.at(3, 2) = 255;
+    expected.at(13, 2) = 0;
+    RemoveIsolatedPointsAtOnce(image.view());
+    EXPECT_EQ(image, expected);  // the black border and the padding stay
+}
+
+}  // namespace
+}  // namespace lintra
