@@ -8,6 +8,48 @@
 
 namespace lintra {
 
+namespace {
+
+// Direction codes 0 W, 1 NW, 2 N, 3 NE, 4 E, 5 SE, 6 S, 7 SW.
+constexpr int kDx[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
+constexpr int kDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+
+// The boundary follower's walk (TraceBoundary's steps: code 1 first, the
+// next search two codes back after each accepted step, eight failures in a
+// row for an isolated start) from the lowest, leftmost black pixel of an
+// image with a white border. Such a start has no black pixel to its W, SW,
+// S or SE, so the walk comes back to it; with the border white it never
+// leaves the interior, so no position needs checking.
+int TraceFromLowest(ImageView image, TracePoint start, std::vector<TracePoint>& path) {
+    path.clear();
+    path.push_back(start);
+    std::ptrdiff_t offset[8];
+    for (int c = 0; c < 8; ++c) offset[c] = kDy[c] * static_cast<std::ptrdiff_t>(image.stride) + kDx[c];
+    const std::uint8_t* const s = image.row(start.y) + start.x;
+    const std::uint8_t* p = s;
+    TracePoint at = start;
+    unsigned c = 1;
+    // No walk has more accepted steps than there are (pixel, direction) states.
+    const std::int64_t maxSteps = 8 * static_cast<std::int64_t>(image.width) * image.height;
+    for (std::int64_t steps = 0; steps <= maxSteps; ++steps) {
+        int failures = 1;
+        while (true) {
+            const std::uint8_t* q = p + offset[c];
+            if (q == s) return kTraceTraced;
+            if (*q == 0) break;
+            if (++failures == 9) return kTraceIsolated;
+            c = (c + 1) & 7;
+        }
+        p += offset[c];
+        at = {at.x + kDx[c], at.y + kDy[c]};
+        path.push_back(at);
+        c = (c + 6) & 7;
+    }
+    return kTraceTraced;
+}
+
+}  // namespace
+
 ContourPeeler::ContourPeeler(ImageView work, LabelGrid& grid, MessageSink& sink)
     : work_(work), grid_(grid), sink_(sink) {}
 
@@ -90,7 +132,7 @@ int ContourPeeler::LabelNextContour() {
     TracePoint start;
     if (!FindTraceStart(work_, start, resume_)) return 0;
     resume_ = start;
-    if (TraceBoundary(work_, start, path_) == kTraceIsolated) {
+    if (TraceFromLowest(work_, start, path_) == kTraceIsolated) {
         if (!isolatedStates_.insert(HashWork()).second) return 0;
         HandleIsolatedStart(start);
         return 1;

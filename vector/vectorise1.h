@@ -53,6 +53,11 @@ struct Vectorise1Context {
 // The body of command 32783: empties the list, peels and numbers every
 // contour, walks each into segments, and leaves the current image as it was
 // (the previous image equals it). The caller switches to vector mode.
+// Ends on every image: where grey values would make the peeling repeat
+// itself for ever, it stops at the first repetition (see ContourPeeler).
+// Does nothing unless the three images are 8-bit images of one size and
+// the list, grid, count and sink are given; the grid is resized to fit.
+// Cost: a few passes over the image plus work proportional to the contours.
 void Vectorise1(const Vectorise1Context& context);
 // The body of command 32811: peels one contour off the work image into the
 // current image; shows "OVER" when nothing is left. The caller displays the
