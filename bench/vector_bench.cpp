@@ -2,7 +2,9 @@
 // A4 scan, 2480 x 3508; 256 x 256 with LINTRA_BENCH_SMALL=1), and Vectorise
 // 1 beside its plain step-by-step transcription on a 400 x 400 page (100 x
 // 100 in the smoke run), where the transcription's whole-image passes per
-// contour are still affordable. Counters: segments and contours per run.
+// contour are still affordable; also Vectorise 1 on the unthinned binarised
+// page, which peels every stroke layer by layer. Counters: segments and
+// contours per run.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -28,6 +30,15 @@ const PageImage& ThinnedA4() {
     static const PageImage page = [] {
         const PageSize size = BenchPageSize();
         return MakeThinnedPage(size.width, size.height);
+    }();
+    return page;
+}
+
+// Unthinned strokes, 2 to 6 pixels wide: Vectorise 1 peels them layer by layer.
+const PageImage& BinarisedA4() {
+    static const PageImage page = [] {
+        const PageSize size = BenchPageSize();
+        return MakeBinarisedPage(size.width, size.height);
     }();
     return page;
 }
@@ -62,6 +73,11 @@ void BM_Vectorise1(benchmark::State& state) {
     Vectorise1On(state, ThinnedA4());
 }
 BENCHMARK(BM_Vectorise1)->Unit(benchmark::kMillisecond);
+
+void BM_Vectorise1BinarisedPage(benchmark::State& state) {
+    Vectorise1On(state, BinarisedA4());
+}
+BENCHMARK(BM_Vectorise1BinarisedPage)->Unit(benchmark::kMillisecond);
 
 void BM_Vectorise1SmallPage(benchmark::State& state) {
     Vectorise1On(state, ThinnedSmall());

@@ -67,7 +67,8 @@ void ContourPeeler::RemoveIsolatedAroundLastContour() {
     // The border is white and stays white, so a black pixel is an interior
     // pixel and all its neighbours lie inside the image.
     const std::ptrdiff_t stride = work_.stride;
-    const std::ptrdiff_t around[8] = {-stride - 1, -stride, -stride + 1, -1, 1, stride - 1, stride, stride + 1};
+    const std::ptrdiff_t around[8] = {-stride - 1, -stride,    -stride + 1, -1,
+                                      1,           stride - 1, stride,      stride + 1};
     for (const TracePoint p : path_) {
         std::uint8_t* centre = work_.row(p.y) + p.x;
         for (const std::ptrdiff_t o : around) {

@@ -65,7 +65,8 @@ private:
     void ReplayContour(const TracePoint* first, const TracePoint* last, SegmentList& segments);
     void WalkLabels(std::int32_t k, const TracePoint* first, const TracePoint* last, SegmentList& segments);
     std::size_t PixelIndex(int x, int y) const {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(work_.width) + static_cast<std::size_t>(x);
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(work_.width) +
+               static_cast<std::size_t>(x);
     }
 
     ImageView work_;

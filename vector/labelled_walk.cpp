@@ -82,7 +82,8 @@ void ContourPeeler::TraceLabelledContour(std::int32_t k, SegmentList& segments) 
         ReplayContour(first, last, segments);
         return;
     }
-    if (walkMarks_.empty()) walkMarks_.assign(static_cast<std::size_t>(work_.width) * static_cast<std::size_t>(work_.height), 0);
+    if (walkMarks_.empty())
+        walkMarks_.assign(static_cast<std::size_t>(work_.width) * static_cast<std::size_t>(work_.height), 0);
     WalkLabels(k, first, last, segments);
     // Only pixels traced for contour k can carry k, so only they were marked.
     for (const TracePoint* p = first; p != last; ++p) walkMarks_[PixelIndex(p->x, p->y)] = 0;
@@ -96,7 +97,8 @@ void ContourPeeler::TraceLabelledContour(std::int32_t k, SegmentList& segments) 
 // next step would lead back to it.
 void ContourPeeler::ReplayContour(const TracePoint* first, const TracePoint* last, SegmentList& segments) {
     if (visited_.empty())
-        visited_.assign((static_cast<std::size_t>(work_.width) * static_cast<std::size_t>(work_.height) + 63) / 64, 0);
+        visited_.assign(
+            (static_cast<std::size_t>(work_.width) * static_cast<std::size_t>(work_.height) + 63) / 64, 0);
     auto visited = [this](TracePoint p) {
         const std::size_t i = PixelIndex(p.x, p.y);
         return (visited_[i / 64] >> (i % 64)) & 1;
@@ -128,7 +130,8 @@ void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const Tr
     // can carry it.
     const TracePoint* s = nullptr;
     for (const TracePoint* p = first; p != last; ++p)
-        if (grid[cell(p->x, p->y)] == k && (s == nullptr || p->y < s->y || (p->y == s->y && p->x < s->x))) s = p;
+        if (grid[cell(p->x, p->y)] == k && (s == nullptr || p->y < s->y || (p->y == s->y && p->x < s->x)))
+            s = p;
     if (s == nullptr) {
         sink_.ShowMessage(kEmptyContourMessage, kAppTitle);
         return;

@@ -56,7 +56,8 @@ void Vectorise1(const Vectorise1Context& context) {
     while (peeler.LabelNextContour() != 0) {
     }
     *context.contourCount = peeler.ContourCount();
-    for (std::int32_t k = 1; k <= *context.contourCount; ++k) peeler.TraceLabelledContour(k, *context.segments);
+    for (std::int32_t k = 1; k <= *context.contourCount; ++k)
+        peeler.TraceLabelledContour(k, *context.segments);
 }
 
 void PeelContour(const Vectorise1Context& context) {

@@ -47,7 +47,7 @@ int StepAt(ImageView image, int x, int y, int c) {
     const std::uint8_t* below = image.row(y - 1) + x;
     const std::uint8_t* here = image.row(y) + x;
     const std::uint8_t* above = image.row(y + 1) + x;
-    const std::array<bool, 8> white = {above[-1] == 255, above[0] == 255, above[1] == 255, here[-1] == 255,
+    const std::array<bool, 8> white = {above[-1] == 255, above[0] == 255,  above[1] == 255, here[-1] == 255,
                                        here[1] == 255,   below[-1] == 255, below[0] == 255, below[1] == 255};
     return NextStrokeStep(white, c);
 }

@@ -29,7 +29,7 @@ TEST(IsolatedPassTest, GivesTheSequentialPassResult) {
 TEST(IsolatedPassTest, ChangesOnlyLonePixelsOfTheInterior) {
     Image image(19, 5, 0);
     image.Fill(1, 1, 17, 3, 255);
-    image.at(3, 2) = 0;     // black among white: becomes white
+    image.at(3, 2) = 0;  // black among white: becomes white
     image.Fill(10, 1, 16, 3, 0);
     image.at(13, 2) = 255;  // white among black: becomes black
     image.at(11, 2) = 128;  // grey is never changed

@@ -21,9 +21,12 @@ class Image {
 public:
     // Rows padded to a multiple of 4 plus 4 bytes; the padding holds pad.
     Image(int width, int height, std::uint8_t fill = 255, std::uint8_t pad = 0x5A)
-        : width_(width), height_(height), stride_((width + 3) / 4 * 4 + 4),
+        : width_(width),
+          height_(height),
+          stride_((width + 3) / 4 * 4 + 4),
           bytes_(static_cast<std::size_t>(stride_) * height, pad) {
-        for (int y = 0; y < height_; ++y) std::fill_n(bytes_.begin() + static_cast<std::ptrdiff_t>(y) * stride_, width_, fill);
+        for (int y = 0; y < height_; ++y)
+            std::fill_n(bytes_.begin() + static_cast<std::ptrdiff_t>(y) * stride_, width_, fill);
     }
     ImageView view() { return ImageView{bytes_.data(), width_, height_, stride_, 8}; }
     std::uint8_t& at(int x, int y) { return bytes_[static_cast<std::size_t>(y) * stride_ + x]; }
@@ -94,18 +97,31 @@ public:
         for (int i = 0; i < shapes; ++i) {
             const std::uint8_t ink = grey && Chance(0.3) ? static_cast<std::uint8_t>(Uniform(1, 254)) : 0;
             switch (Uniform(0, 5)) {
-                case 0: Line(image, RandomX(image), RandomY(image), RandomX(image), RandomY(image), ink); break;
-                case 1: Ring(image, ink); break;
-                case 2: Blob(image, ink); break;
-                case 3: Vee(image, ink); break;
-                case 4: Specks(image, ink); break;
-                default: Rectangle(image, ink); break;
+                case 0:
+                    Line(image, RandomX(image), RandomY(image), RandomX(image), RandomY(image), ink);
+                    break;
+                case 1:
+                    Ring(image, ink);
+                    break;
+                case 2:
+                    Blob(image, ink);
+                    break;
+                case 3:
+                    Vee(image, ink);
+                    break;
+                case 4:
+                    Specks(image, ink);
+                    break;
+                default:
+                    Rectangle(image, ink);
+                    break;
             }
         }
         if (grey) {
             const int spots = Uniform(1, 1 + (w * h) / 20);
             for (int i = 0; i < spots; ++i)
-                image.at(RandomX(image), RandomY(image)) = static_cast<std::uint8_t>(Chance(0.5) ? 128 : Uniform(1, 254));
+                image.at(RandomX(image), RandomY(image)) =
+                    static_cast<std::uint8_t>(Chance(0.5) ? 128 : Uniform(1, 254));
         }
         // Ink on the border happens in real files; the vectorisers whiten it.
         if (Chance(0.2)) image.at(RandomX(image), 0) = 0;
@@ -149,7 +165,8 @@ private:
     int RandomY(const Image& image) { return Uniform(0, image.height() - 1); }
 
     void Ring(Image& image, std::uint8_t ink) {
-        const double cx = RandomX(image), cy = RandomY(image), r = Uniform(1, 1 + std::max(image.width(), image.height()) / 3);
+        const double cx = RandomX(image), cy = RandomY(image),
+                     r = Uniform(1, 1 + std::max(image.width(), image.height()) / 3);
         const int steps = static_cast<int>(8 * r) + 8;
         int px = -1, py = -1;
         for (int i = 0; i <= steps; ++i) {

@@ -32,8 +32,10 @@ struct ViewParts {
     RecordingSink sink;
 
     explicit ViewParts(const Image& picture)
-        : current(picture), previous(picture.width(), picture.height(), 17, 1),
-          work(picture.width(), picture.height(), 0, 2), grid(picture.width(), picture.height()) {
+        : current(picture),
+          previous(picture.width(), picture.height(), 17, 1),
+          work(picture.width(), picture.height(), 0, 2),
+          grid(picture.width(), picture.height()) {
         for (int x = 0; x < grid.width(); ++x)
             for (int y = 0; y < grid.height(); ++y) grid.at(x, y) = 77;
     }
@@ -78,8 +80,14 @@ TEST(Vectorise1Test, WorkedShapes) {
     ViewParts run(two);
     run.Vectorise();
     EXPECT_EQ(run.count, 2);
-    EXPECT_EQ(run.segments, (Segments{{1, 2, 1, 4}, {1, 4, 4, 4}, {4, 4, 4, 2}, {4, 2, 1, 2},
-                                      {6, 5, 6, 8}, {6, 8, 8, 8}, {8, 8, 8, 5}, {8, 5, 6, 5}}));
+    EXPECT_EQ(run.segments, (Segments{{1, 2, 1, 4},
+                                      {1, 4, 4, 4},
+                                      {4, 4, 4, 2},
+                                      {4, 2, 1, 2},
+                                      {6, 5, 6, 8},
+                                      {6, 8, 8, 8},
+                                      {8, 8, 8, 5},
+                                      {8, 5, 6, 5}}));
     EXPECT_EQ(run.grid.at(1, 2), 1);
     EXPECT_EQ(run.grid.at(6, 5), 2);
     EXPECT_TRUE(run.sink.texts.empty());
@@ -91,8 +99,14 @@ TEST(Vectorise1Test, FilledSquareGivesTwoNestedContoursAndLeavesEverythingAsDesc
     picture.Set({{0, 4}, {9, 9}});  // ink on the border: whitened for the work only
     ViewParts run(picture);
     run.Vectorise();
-    EXPECT_EQ(run.segments, (Segments{{3, 3, 3, 7}, {3, 7, 7, 7}, {7, 7, 7, 3}, {7, 3, 3, 3},
-                                      {4, 4, 4, 6}, {4, 6, 6, 6}, {6, 6, 6, 4}, {6, 4, 4, 4}}));
+    EXPECT_EQ(run.segments, (Segments{{3, 3, 3, 7},
+                                      {3, 7, 7, 7},
+                                      {7, 7, 7, 3},
+                                      {7, 3, 3, 3},
+                                      {4, 4, 4, 6},
+                                      {4, 6, 6, 6},
+                                      {6, 6, 6, 4},
+                                      {6, 4, 4, 4}}));
     EXPECT_EQ(run.count, 2);
     EXPECT_EQ(run.current, picture);  // border ink and padding included
     EXPECT_EQ(run.previous, picture);
@@ -220,7 +234,8 @@ Outcome CompareWithOracle(const Image& picture, const std::string& what) {
     std::int32_t count = 0;
     SegmentList segments;
     RecordingSink sink;
-    const bool ended = oracle::Vectorise1({current.view(), previous.view(), work.view()}, grid, count, segments, sink);
+    const bool ended =
+        oracle::Vectorise1({current.view(), previous.view(), work.view()}, grid, count, segments, sink);
     EXPECT_TRUE(ended) << what << "\n" << picture.values();
     bool same = run.segments == segments && run.count == count && run.current == current &&
                 run.previous == previous && run.work == work && run.sink.texts == sink.texts;
@@ -261,7 +276,8 @@ TEST(Vectorise1Test, MatchesTheTranscriptionOnRandomPictures) {
 TEST(Vectorise1Test, MatchesTheTranscriptionOnDenseGreyPictures) {
     for (std::uint32_t seed = 1; seed <= 15000; ++seed) {
         RandomDrawing drawing(seed);
-        CompareWithOracle(drawing.MakeDenseGrey(8 + static_cast<int>(seed % 12)), "dense seed " + std::to_string(seed));
+        CompareWithOracle(drawing.MakeDenseGrey(8 + static_cast<int>(seed % 12)),
+                          "dense seed " + std::to_string(seed));
         if (HasFailure()) break;
     }
 }
@@ -273,8 +289,9 @@ TEST(Vectorise1Test, MatchesTheTranscriptionOnLargerDrawings) {
         for (int i = 0; i < 40; ++i)
             RandomDrawing::Line(picture, drawing.Uniform(0, picture.width() - 1), drawing.Uniform(0, 119),
                                 drawing.Uniform(0, picture.width() - 1), drawing.Uniform(0, 119), 0);
-        for (int i = 0; i < 15; ++i) picture.Outline(drawing.Uniform(1, 60), drawing.Uniform(1, 40),
-                                                     drawing.Uniform(70, 140), drawing.Uniform(50, 110));
+        for (int i = 0; i < 15; ++i)
+            picture.Outline(drawing.Uniform(1, 60), drawing.Uniform(1, 40), drawing.Uniform(70, 140),
+                            drawing.Uniform(50, 110));
         CompareWithOracle(picture, "drawing seed " + std::to_string(seed));
     }
 }

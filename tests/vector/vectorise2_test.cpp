@@ -108,7 +108,7 @@ TEST(Vectorise2Test, SquareOutlineStaysOpenByOneStepAndASecondRunFindsNothing) {
 
 TEST(Vectorise2Test, BorderIsWhitenedAndGreyValuesStopAWalk) {
     Image image(10, 10);
-    image.Fill(0, 0, 9, 0);              // ink on the border is whitened, not walked
+    image.Fill(0, 0, 9, 0);               // ink on the border is whitened, not walked
     image.Set({{2, 3}, {3, 3}, {4, 3}});  // walks E into the grey pixel and stops there
     image.at(5, 3) = 128;
     image.Set({{7, 6}, {7, 7}});
