@@ -38,7 +38,11 @@ void QPainterCanvas::SetPen(PenColour colour) {
 void QPainterCanvas::DrawLine(int x1, int y1, int x2, int y2) {
     // A zero-length LineTo paints nothing; Qt would paint one pixel.
     if (x1 == x2 && y1 == y2) return;
+    // Qt's flat-capped cosmetic line covers its left end (its top end when
+    // it is steep) and leaves out the other, whichever way it was given; a
+    // line traced right to left or upwards would lose its start pixel.
     painter_.drawLine(x1, y1, x2, y2);
+    painter_.drawPoint(x1, y1);
 }
 
 }  // namespace lintra

@@ -19,8 +19,10 @@ public:
                           const Palette256& palette) override;
     // A cosmetic pen: one device pixel wide at any scale, no antialiasing.
     void SetPen(PenColour colour) override;
-    // Leaves out the end pixel, as a GDI LineTo does, so that a chain of
-    // segments never paints a shared end point twice.
+    // Paints the start pixel and leaves out the end pixel when the line
+    // runs left to right or downwards, as a GDI LineTo does; a line running
+    // the other way also covers its end pixel (Qt always covers the left or
+    // top end). A zero-length line paints nothing.
     void DrawLine(int x1, int y1, int x2, int y2) override;
 
 private:

@@ -87,6 +87,10 @@ void TestCanvasPrinting::linesLeaveOutTheirEndPixel() {
         canvas.DrawLine(5, 30, 15, 30);
         canvas.DrawLine(20, 5, 20, 9);
         canvas.DrawLine(30, 30, 30, 30);  // zero length: nothing
+        // Traced right to left, upwards and up-left: the start pixel is painted.
+        canvas.DrawLine(15, 35, 5, 35);
+        canvas.DrawLine(25, 9, 25, 5);
+        canvas.DrawLine(35, 20, 32, 17);
     }
     const QRgb red = qRgb(128, 0, 0);
     for (int x = 5; x < 15; ++x) QCOMPARE(target.pixel(x, 30), red);
@@ -95,6 +99,11 @@ void TestCanvasPrinting::linesLeaveOutTheirEndPixel() {
     for (int y = 5; y < 9; ++y) QCOMPARE(target.pixel(20, y), red);
     QCOMPARE(target.pixel(20, 9), qRgb(255, 255, 255));
     QCOMPARE(target.pixel(30, 30), qRgb(255, 255, 255));
+    for (int x = 6; x <= 15; ++x) QCOMPARE(target.pixel(x, 35), red);
+    QCOMPARE(target.pixel(16, 35), qRgb(255, 255, 255));
+    for (int y = 6; y <= 9; ++y) QCOMPARE(target.pixel(25, y), red);
+    QCOMPARE(target.pixel(25, 10), qRgb(255, 255, 255));
+    for (int d = 0; d < 3; ++d) QCOMPARE(target.pixel(35 - d, 20 - d), red);
 }
 
 void TestCanvasPrinting::printingFitsThePageKeepingProportions() {

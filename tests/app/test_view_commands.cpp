@@ -3,6 +3,7 @@
 // handler, the parameter dialogs driving the view, saving and printing.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
@@ -28,7 +29,8 @@ using namespace lintra;
 
 namespace {
 
-const QString kSamples = QStringLiteral(LINTRA_SHARED_DIR "/samples/");
+// Clean, as the program shows it in the title and keeps it in the recent list.
+const QString kSamples = QDir::cleanPath(QStringLiteral(LINTRA_SHARED_DIR "/samples")) + u'/';
 const QString kHorse = kSamples + QStringLiteral("horse_400x328_8bit_grey_pillow.bmp");
 const QString kCamera = kSamples + QStringLiteral("camera_512x512_8bit_grey_imagemagick.bmp");
 
