@@ -87,20 +87,22 @@ struct InkLayer {
     }
 };
 
-void DrawDrawing(InkLayer& ink, Random& rng) {
+// ppd: pixels per 300-dpi dot; pens, dashes and the object count follow it.
+void DrawDrawing(InkLayer& ink, Random& rng, double ppd) {
     const double w = ink.width, h = ink.height, s = std::min(w / kA4Width, h / kA4Height);
     const double margin = std::max(2.0, 60 * s);
     // Frame and title block.
-    const std::vector<double> frame{margin, margin, w - margin, margin, w - margin, h - margin,
-                                    margin, h - margin, margin, margin};
-    ink.Polyline(frame, 5);
+    const std::vector<double> frame{margin,     margin, w - margin, margin, w - margin,
+                                    h - margin, margin, h - margin, margin, margin};
+    ink.Polyline(frame, 5 * ppd);
     const double tx = w - margin - 900 * s, ty = margin + 300 * s;
-    ink.Polyline({tx, margin, tx, ty, w - margin, ty}, 3);
-    for (int i = 1; i < 4; ++i) ink.Segment(tx, margin + i * 75 * s, w - margin, margin + i * 75 * s, 2);
-    auto width = [&rng] { return static_cast<double>(rng.Int(2, 6)); };
+    ink.Polyline({tx, margin, tx, ty, w - margin, ty}, 3 * ppd);
+    for (int i = 1; i < 4; ++i)
+        ink.Segment(tx, margin + i * 75 * s, w - margin, margin + i * 75 * s, 2 * ppd);
+    auto width = [&rng, ppd] { return static_cast<double>(rng.Int(2, 6)) * ppd; };
     auto px = [&] { return rng.Uniform(margin + 20 * s, w - margin - 20 * s); };
     auto py = [&] { return rng.Uniform(ty + 20 * s, h - margin - 20 * s); };
-    const double area = s * s;  // the number of objects scales with the page
+    const double area = s * s / (ppd * ppd);  // the number of objects scales with the sheet
     // Straight lines, some dashed.
     for (int i = 0, n = static_cast<int>(500 * area) + 2; i < n; ++i) {
         const double x0 = px(), y0 = py(), len = rng.Uniform(40, 1000) * s + 4;
@@ -110,7 +112,7 @@ void DrawDrawing(InkLayer& ink, Random& rng) {
         const double y1 = std::clamp(y0 + len * std::sin(angle), ty + 10 * s, h - margin - 10 * s);
         const double sw = width();
         if (rng.Chance(0.15)) {
-            const double l = std::hypot(x1 - x0, y1 - y0), dash = 18, gap = 9;
+            const double l = std::hypot(x1 - x0, y1 - y0), dash = 18 * ppd, gap = 9 * ppd;
             for (double t = 0; t < l; t += dash + gap) {
                 const double e = std::min(l, t + dash);
                 ink.Segment(x0 + (x1 - x0) * t / l, y0 + (y1 - y0) * t / l, x0 + (x1 - x0) * e / l,
@@ -147,10 +149,10 @@ void DrawDrawing(InkLayer& ink, Random& rng) {
                             cx + rng.Uniform(0, 20) * s, y0 + rng.Uniform(0, 32) * s, pen);
         }
     };
-    for (int row = 0; row < 3; ++row) lettering(tx + 20 * s, margin + 10 * s + row * 75 * s, 32, 2);
-    lettering(tx + 20 * s, margin + 235 * s, 20, 4);
+    for (int row = 0; row < 3; ++row) lettering(tx + 20 * s, margin + 10 * s + row * 75 * s, 32, 2 * ppd);
+    lettering(tx + 20 * s, margin + 235 * s, 20, 4 * ppd);
     for (int i = 0, n = static_cast<int>(40 * area) + 1; i < n; ++i)
-        lettering(px(), py(), rng.Int(4, 24), rng.Chance(0.7) ? 2 : 3);
+        lettering(px(), py(), rng.Int(4, 24), (rng.Chance(0.7) ? 2 : 3) * ppd);
 }
 
 }  // namespace
@@ -161,12 +163,13 @@ PageSize BenchPageSize() {
     return {};
 }
 
-PageImage MakeScannedPage(int width, int height, std::uint32_t seed) {
+PageImage MakeScannedPage(int width, int height, std::uint32_t seed, int dpi) {
     width = std::max(width, 1);
     height = std::max(height, 1);
+    const double ppd = std::max(dpi, 300) / 300.0;
     Random rng(seed);
     InkLayer ink{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height, 0)};
-    DrawDrawing(ink, rng);
+    DrawDrawing(ink, rng, ppd);
 
     // Paper and ink tones: paper drifts slowly over the sheet, ink varies
     // from stroke to stroke only through coverage; grey = paper - coverage.
@@ -175,9 +178,11 @@ PageImage MakeScannedPage(int width, int height, std::uint32_t seed) {
     std::vector<int> grey(static_cast<std::size_t>(width) * height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const double paper = 243 + 7 * std::sin(phase + 3.0 * x / std::max(width, 1) + 2.0 * y / std::max(height, 1));
+            const double paper =
+                243 + 7 * std::sin(phase + 3.0 * x / std::max(width, 1) + 2.0 * y / std::max(height, 1));
             const int c = ink.cover[static_cast<std::size_t>(y) * width + x];
-            grey[static_cast<std::size_t>(y) * width + x] = static_cast<int>(paper - (paper - inkGrey) * c / 255.0);
+            grey[static_cast<std::size_t>(y) * width + x] =
+                static_cast<int>(paper - (paper - inkGrey) * c / 255.0);
         }
     // 3 x 3 blur (1 2 1 by 1 2 1, over 16), edges repeated; then grain and dust.
     PageImage page;
@@ -192,22 +197,48 @@ PageImage MakeScannedPage(int width, int height, std::uint32_t seed) {
     };
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const int sum = g(x - 1, y - 1) + 2 * g(x, y - 1) + g(x + 1, y - 1) + 2 * g(x - 1, y) + 4 * g(x, y) +
-                            2 * g(x + 1, y) + g(x - 1, y + 1) + 2 * g(x, y + 1) + g(x + 1, y + 1);
+            const int sum = g(x - 1, y - 1) + 2 * g(x, y - 1) + g(x + 1, y - 1) + 2 * g(x - 1, y) +
+                            4 * g(x, y) + 2 * g(x + 1, y) + g(x - 1, y + 1) + 2 * g(x, y + 1) +
+                            g(x + 1, y + 1);
             const double v = sum / 16.0 + 3 * rng.Normal();
             page.pixels[static_cast<std::size_t>(y) * page.stride + x] =
                 static_cast<std::uint8_t>(std::clamp(static_cast<int>(std::lround(v)), 0, 255));
         }
-    const int specks = static_cast<int>(3000.0 * width * height / (kA4Width * kA4Height)) + 1;
+    const int specks = static_cast<int>(3000.0 * width * height / (kA4Width * kA4Height) / (ppd * ppd)) + 1;
     for (int i = 0; i < specks; ++i) {
-        const int x = rng.Int(0, width - 1), y = rng.Int(0, height - 1), size = rng.Int(1, 3);
+        const int x = rng.Int(0, width - 1), y = rng.Int(0, height - 1);
+        const int size = static_cast<int>(rng.Int(1, 3) * ppd);
         const int tone = rng.Int(20, 110);
         for (int dy = 0; dy < size && y + dy < height; ++dy)
             for (int dx = 0; dx < size && x + dx < width; ++dx)
-                if (rng.Chance(0.8)) page.pixels[static_cast<std::size_t>(y + dy) * page.stride + x + dx] =
-                    static_cast<std::uint8_t>(tone);
+                if (rng.Chance(0.8))
+                    page.pixels[static_cast<std::size_t>(y + dy) * page.stride + x + dx] =
+                        static_cast<std::uint8_t>(tone);
     }
     return page;
+}
+
+ColourImage MakeColourScan(const PageImage& grey, std::uint32_t seed) {
+    Random rng(seed ^ 0xC0105u);
+    ColourImage colour;
+    colour.width = grey.width;
+    colour.height = grey.height;
+    colour.stride = (grey.width * 3 + 3) / 4 * 4;
+    colour.pixels.assign(static_cast<std::size_t>(colour.stride) * grey.height, 0);
+    auto level = [](double v) {
+        return static_cast<std::uint8_t>(std::clamp(static_cast<int>(std::lround(v)), 0, 255));
+    };
+    for (int y = 0; y < grey.height; ++y) {
+        const std::uint8_t* in = grey.pixels.data() + static_cast<std::size_t>(y) * grey.stride;
+        std::uint8_t* out = colour.pixels.data() + static_cast<std::size_t>(y) * colour.stride;
+        for (int x = 0; x < grey.width; ++x) {
+            const double g = in[x], paper = g / 255;                   // how much paper shows
+            out[3 * x] = level(g - 5 * paper + 2 * rng.Normal());      // blue
+            out[3 * x + 1] = level(g + 1 * paper + 2 * rng.Normal());  // green
+            out[3 * x + 2] = level(g + 4 * paper + 2 * rng.Normal());  // red
+        }
+    }
+    return colour;
 }
 
 PageImage MakeBinarisedPage(int width, int height, std::uint32_t seed) {

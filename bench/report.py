@@ -1,0 +1,347 @@
+#!/usr/bin/env python3
+"""Turns one run of bench/run into tables of medians and ratios, checks them
+against the speed goals, prints them and, with --doc, rewrites
+docs/performance.md (keeping its hand-written "## Notes" section).
+
+Inputs: whole.tsv, one line per whole-process run: label, wall seconds, CPU
+seconds (user + system), peak resident set in kB; and Google Benchmark's JSON
+with the median aggregates of lintra-bench."""
+
+import argparse
+import json
+import statistics
+import sys
+
+# Whole-process rows: what, Lintra's label, the peer's label, the peer's name.
+WHOLE_ROWS = [
+    ("A4 300 dpi, 24-bit BMP to DXF", "lintra_a4_24bit", "potrace_a4_24bit", "potrace"),
+    ("A4 300 dpi, 8-bit BMP to DXF", "lintra_a4_8bit", "potrace_a4_8bit", "potrace"),
+    ("A4 600 dpi, 8-bit BMP to DXF", "lintra_600dpi_8bit", "potrace_600dpi_8bit", "potrace"),
+    ("A4 300 dpi, 24-bit to 256 colours", "palettor_a4_24bit", "convert_a4_24bit", "ImageMagick"),
+]
+
+COPY = "BM_PageCopy"
+
+# Lintra's benchmark and the OpenCV benchmark it is set against.
+COUNTERPARTS = {
+    "BM_PageCopy": "BM_OpenCV_Copy",
+    "BM_EdgeSobel": "BM_OpenCV_SobelMax",
+    "BM_EdgePrewitt": "BM_OpenCV_PrewittMax",
+    "BM_EdgeKirsch": "BM_OpenCV_SobelMax",
+    "BM_BinariseThreshold": "BM_OpenCV_Threshold",
+    "BM_RemoveBlackWhitePoints": "BM_OpenCV_Median3x3",
+    "BM_RemoveSmallBlackBlobs/3": "BM_OpenCV_ConnectedComponentsWithStats",
+    "BM_LabelBlackBlobs": "BM_OpenCV_ConnectedComponentsWithStats",
+    "BM_ThinImage": "BM_OpenCV_ThinningZhangSuen",
+    "BM_Vectorise1": "BM_OpenCV_FindContoursApproxPolyDP",
+}
+
+POINT_OPERATIONS = [
+    "BM_BinariseThreshold",
+    "BM_BinariseIterative",
+    "BM_InvertBlackWhite",
+    "BM_MakeBorderWhite",
+    "BM_ComputeHistogram",
+]
+
+PARAM_COMMANDS = [
+    ("BinariseGradient", "binarise by gradient", 16.0),
+    ("BinariseThreshold", "binarise by threshold", 16.0),
+    ("SmallBlobs", "remove small blobs", 100.0),
+    ("ShortBranches", "remove short branches", 100.0),
+]
+PARAM_VALUES = [0, 3, 30, 128, 255]
+PARAM_PREFIX = "BM_ParamChange/"
+
+UNIT_TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+
+
+def load_whole(path):
+    """label -> list of (wall s, cpu s, peak kB), in the order measured."""
+    runs = {}
+    with open(path, encoding="utf-8") as f:
+        for number, line in enumerate(f, 1):
+            if not line.strip():
+                continue
+            fields = line.rstrip("\n").split("\t")
+            if len(fields) != 4:
+                raise ValueError(f"{path}:{number}: expected 4 tab-separated fields")
+            label, wall, cpu, peak = fields
+            runs.setdefault(label, []).append((float(wall), float(cpu), int(peak)))
+    return runs
+
+
+def load_steps(path):
+    """label -> {step -> list of milliseconds}, steps in the order first seen."""
+    steps = {}
+    with open(path, encoding="utf-8") as f:
+        for number, line in enumerate(f, 1):
+            if not line.strip():
+                continue
+            fields = line.rstrip("\n").split("\t")
+            if len(fields) != 3:
+                raise ValueError(f"{path}:{number}: expected 3 tab-separated fields")
+            label, step, ms = fields
+            steps.setdefault(label, {}).setdefault(step, []).append(float(ms))
+    return steps
+
+
+def load_inprocess(path):
+    """run name -> median real time in milliseconds (median aggregates only)."""
+    with open(path, encoding="utf-8") as f:
+        data = json.load(f)
+    medians = {}
+    for bench in data.get("benchmarks", []):
+        if bench.get("run_type") != "aggregate" or bench.get("aggregate_name") != "median":
+            continue
+        if bench.get("error_occurred"):
+            continue
+        unit = UNIT_TO_MS[bench.get("time_unit", "ns")]
+        medians[bench["run_name"]] = bench["real_time"] * unit
+    return medians
+
+
+def whole_medians(runs, label):
+    """(wall s, cpu s, peak MB) medians of one label, or None when absent."""
+    rows = runs.get(label)
+    if not rows:
+        return None
+    return (
+        statistics.median(r[0] for r in rows),
+        statistics.median(r[1] for r in rows),
+        statistics.median(r[2] for r in rows) / 1024,
+    )
+
+
+def ratio(a, b):
+    if a is None or b is None or b <= 0:
+        return None
+    return a / b
+
+
+class Goal:
+    """One goal: a measured value against a limit (value <= limit, or < when
+    strict). met is None when the value could not be measured."""
+
+    def __init__(self, name, value, limit, unit, strict=False):
+        self.name, self.value, self.limit, self.unit, self.strict = name, value, limit, unit, strict
+        if value is None:
+            self.met = None
+        else:
+            self.met = value < limit if strict else value <= limit
+
+    def cells(self):
+        limit = ("< " if self.strict else "<= ") + fmt(self.limit, self.unit)
+        verdict = {None: "not measured", True: "met", False: "NOT met"}[self.met]
+        return [self.name, fmt(self.value, self.unit), limit, verdict]
+
+
+def fmt(value, unit):
+    if value is None:
+        return "-"
+    if unit == "x":
+        return f"{value:.2f}x"
+    if unit == "ms":
+        return f"{value:.3g} ms" if value < 10 else f"{value:.1f} ms"
+    if unit == "s":
+        return f"{value:.3f} s"
+    if unit == "MB":
+        return f"{value:.0f} MB"
+    return f"{value:g} {unit}"
+
+
+def param_latency(medians, key, value):
+    return medians.get(f"{PARAM_PREFIX}{key}/{value}")
+
+
+def param_worst(medians, key):
+    values = [param_latency(medians, key, v) for v in PARAM_VALUES]
+    return None if any(v is None for v in values) else max(values)
+
+
+def evaluate_goals(runs, medians):
+    goals = []
+    lintra = whole_medians(runs, "lintra_a4_24bit")
+    potrace = whole_medians(runs, "potrace_a4_24bit")
+    goals.append(Goal("whole process, 24-bit A4 to DXF / potrace",
+                      ratio(lintra and lintra[0], potrace and potrace[0]), 1.0, "x"))
+    palettor = whole_medians(runs, "palettor_a4_24bit")
+    convert = whole_medians(runs, "convert_a4_24bit")
+    goals.append(Goal("Palettor / ImageMagick convert -colors 256",
+                      ratio(palettor and palettor[0], convert and convert[0]), 0.2, "x"))
+    copy = medians.get(COPY)
+    for name in POINT_OPERATIONS:
+        goals.append(Goal(f"{name[3:]} / page copy", ratio(medians.get(name), copy), 3.0, "x"))
+    for ours, limit in [("BM_EdgeSobel", 1.0), ("BM_EdgePrewitt", 1.0), ("BM_EdgeKirsch", 3.0),
+                        ("BM_RemoveSmallBlackBlobs/3", 1.0), ("BM_ThinImage", 0.25), ("BM_Vectorise1", 2.0)]:
+        theirs = COUNTERPARTS[ours]
+        goals.append(Goal(f"{ours[3:]} / {theirs[3:].replace('OpenCV_', 'OpenCV ')}",
+                          ratio(medians.get(ours), medians.get(theirs)), limit, "x"))
+    for key, title, limit in PARAM_COMMANDS:
+        goals.append(Goal(f"parameter change, {title}, slowest of {PARAM_VALUES}",
+                          param_worst(medians, key), limit, "ms", strict=True))
+    goals.append(Goal("peak memory, whole process on the 24-bit A4 page",
+                      lintra and lintra[2], 200.0, "MB", strict=True))
+    return goals
+
+
+def table(header, rows):
+    lines = ["| " + " | ".join(header) + " |", "|" + "|".join("---" for _ in header) + "|"]
+    lines += ["| " + " | ".join(str(c) for c in row) + " |" for row in rows]
+    return "\n".join(lines)
+
+
+def whole_table(runs):
+    rows = []
+    for title, ours, theirs, peer in WHOLE_ROWS:
+        a, b = whole_medians(runs, ours), whole_medians(runs, theirs)
+        count = len(runs.get(ours, []))
+        rows.append([
+            title, peer, count,
+            fmt(a and a[0], "s"), fmt(b and b[0], "s"), fmt(ratio(a and a[0], b and b[0]), "x"),
+            fmt(a and a[1], "s"), fmt(b and b[1], "s"),
+            fmt(a and a[2], "MB"), fmt(b and b[2], "MB"),
+        ])
+    return table(["job", "peer", "runs", "Lintra wall", "peer wall", "ratio", "Lintra CPU", "peer CPU",
+                  "Lintra peak", "peer peak"], rows)
+
+
+def steps_table(steps):
+    labels = [ours for _, ours, _, _ in WHOLE_ROWS if ours in steps]
+    names = []
+    for label in labels:
+        names += [n for n in steps[label] if n not in names]
+    rows = []
+    for name in names:
+        cells = [steps[label].get(name) for label in labels]
+        rows.append([name] + [fmt(statistics.median(c), "ms") if c else "-" for c in cells])
+    totals = [sum(statistics.median(c) for c in steps[label].values()) for label in labels]
+    rows.append(["all steps"] + [fmt(t, "ms") for t in totals])
+    titles = [title for title, ours, _, _ in WHOLE_ROWS if ours in steps]
+    return table(["lintra-batch step (median)"] + titles, rows)
+
+
+def inprocess_table(medians):
+    copy = medians.get(COPY)
+    rows = []
+    for name in sorted(medians):
+        if name.startswith("BM_OpenCV_") or name.startswith(PARAM_PREFIX):
+            continue
+        ours = medians[name]
+        theirs_name = COUNTERPARTS.get(name)
+        theirs = medians.get(theirs_name) if theirs_name else None
+        rows.append([
+            name[3:], fmt(ours, "ms"), fmt(ratio(ours, copy), "x"),
+            theirs_name[3:] if theirs_name else "", fmt(theirs, "ms") if theirs_name else "",
+            fmt(ratio(ours, theirs), "x") if theirs_name else "",
+        ])
+    return table(["operation", "Lintra median", "/ page copy", "OpenCV counterpart", "OpenCV median",
+                  "Lintra / OpenCV"], rows)
+
+
+def param_table(medians):
+    rows = []
+    for key, title, limit in PARAM_COMMANDS:
+        cells = [fmt(param_latency(medians, key, v), "ms") for v in PARAM_VALUES]
+        rows.append([title] + cells + [fmt(param_worst(medians, key), "ms"), f"< {limit:g} ms"])
+    return table(["command"] + [f"at {v}" for v in PARAM_VALUES] + ["slowest", "goal"], rows)
+
+
+def render(runs, medians, goals, info, steps=None):
+    met = sum(1 for g in goals if g.met)
+    measured = sum(1 for g in goals if g.met is not None)
+    parts = [
+        f"Measured {info['date']} on {info['cpu']} (lscpu model name), with `{info['command']}`.",
+        f"Every timed program and lintra-bench ran pinned to core {info['core']} (`taskset -c "
+        f"{info['core']}`); OpenCV ran on one thread (`cv::setNumThreads(1)`). The machine is shared "
+        "and noisy: compare the ratios, which come from one run, rather than the absolute times.",
+        f"Pages: {info['files']}",
+        "",
+        "### Whole process (medians of wall-clock seconds; CPU = user + system; peak = Maximum "
+        "resident set size from `/usr/bin/time -v`)",
+        "",
+        whole_table(runs),
+        "",
+    ]
+    if steps:
+        parts += [
+            "Where Lintra's time goes (`lintra-batch --verbose`; the open includes Palettor for the "
+            "24-bit page):",
+            "",
+            steps_table(steps),
+            "",
+        ]
+    parts += [
+        "### In process (lintra-bench, medians of the repetitions, real time)",
+        "",
+        inprocess_table(medians),
+        "",
+        "### One parameter change through the view's re-application path (A4 page)",
+        "",
+        param_table(medians),
+        "",
+        f"### Goals: {met} of {len(goals)} met ({measured} measured)",
+        "",
+        table(["goal", "measured", "limit", "verdict"], [g.cells() for g in goals]),
+    ]
+    return "\n".join(parts) + "\n"
+
+
+DOC_HEAD = """# Performance
+
+`bash bench/run` measures Lintra beside its peers on a synthetic scan of an A4
+line drawing (2480 x 3508 pixels at 300 dpi, and the same sheet at 600 dpi,
+4960 x 7016), made by `lintra-make-page`: the page the in-process benchmarks
+use, written as an 8-bit and a 24-bit BMP. It installs what it needs (potrace,
+OpenCV with its contrib modules, ImageMagick, GNU time), builds the default
+preset with `-DLINTRA_BENCH_OPENCV=ON` and takes about five minutes. The
+tables below are from its last run; they are rewritten by each run, the notes
+at the end are kept.
+
+## Last run
+
+"""
+
+NOTES_HEADING = "\n## Notes\n"
+
+
+def write_doc(path, body):
+    notes = NOTES_HEADING + "\n(none yet)\n"
+    try:
+        with open(path, encoding="utf-8") as f:
+            old = f.read()
+        at = old.find(NOTES_HEADING)
+        if at >= 0:
+            notes = old[at:]
+    except FileNotFoundError:
+        pass
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(DOC_HEAD + body + notes)
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--whole", required=True)
+    parser.add_argument("--steps")
+    parser.add_argument("--inprocess", required=True)
+    parser.add_argument("--cpu", default="an unknown processor")
+    parser.add_argument("--command", default="bash bench/run")
+    parser.add_argument("--core", default="1")
+    parser.add_argument("--date", default="")
+    parser.add_argument("--files", default="")
+    parser.add_argument("--doc")
+    args = parser.parse_args(argv)
+    runs = load_whole(args.whole)
+    medians = load_inprocess(args.inprocess)
+    goals = evaluate_goals(runs, medians)
+    steps = load_steps(args.steps) if args.steps else None
+    body = render(runs, medians, goals, vars(args), steps)
+    print(body)
+    if args.doc:
+        write_doc(args.doc, body)
+        print(f"written to {args.doc}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
