@@ -1,0 +1,176 @@
+// Fuzz target: a small picture made from the input, opened through the
+// document (8-bit, or 24-bit through Palettor in-process), then a sequence
+// of view commands from the input: processing, restores, display modes,
+// parameter dialogs with trackbar positions, both vectorisers, peeling a
+// contour, Save and DXF export to scratch files, and drawing passes.
+//
+// Input layout:
+//   byte 0   flags: bit 0 = 24-bit picture, bit 1 = pixels from bits (black
+//            and white line drawings) instead of one grey byte per pixel
+//   byte 1   width - 1 (1 to 128)
+//   byte 2   height - 1 (1 to 128)
+//   byte 3   number of commands (at most 64)
+//   then the commands, one byte each; a trackbar move takes one more byte
+//   (its position); the rest of the input is the pixel source, repeated as
+//   needed (an empty source gives a white picture).
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+#include "docview/commands.h"
+#include "docview/doc.h"
+#include "docview/view.h"
+#include "fuzz/fuzz_platform.h"
+#include "fuzz/scratch_folder.h"
+
+using namespace lintra;
+using namespace lintra::fuzz;
+
+namespace {
+
+constexpr int kMaxSide = 128;
+constexpr int kMaxCommands = 64;
+
+// Pseudo-commands of the script besides the view's own identifiers.
+constexpr int kMoveTrackbar = -1;  // the newest dialog reports a position
+constexpr int kDrawPass = -2;      // the drawing routine runs
+
+constexpr std::array kScript{
+    cmd::kEdgeSobel,
+    cmd::kEdgeRoberts,
+    cmd::kEdgePrewitt,
+    cmd::kEdgeKirsch,
+    cmd::kEdgeGaussLaplace,
+    cmd::kEdgeGradient,
+    cmd::kBinariseGradient,
+    cmd::kBinariseThreshold,
+    cmd::kBinariseIterative,
+    cmd::kInvert,
+    cmd::kRemoveBlackWhitePoints,
+    cmd::kThin,
+    cmd::kContour1,
+    cmd::kContour2,
+    cmd::kOutermostContour,
+    cmd::kRemoveShortBranches,
+    cmd::kRemoveSmallBlobs,
+    cmd::kRemoveIsolatedPoints,
+    cmd::kWhiteBorder,
+    cmd::kRestoreOriginal,
+    cmd::kRestorePrevious,
+    cmd::kShowBitmap,
+    cmd::kShowVector,
+    cmd::kParamBinariseGradient,
+    cmd::kParamBinariseThreshold,
+    cmd::kParamSmallBlobs,
+    cmd::kParamShortBranches,
+    kMoveTrackbar,
+    kMoveTrackbar,
+    kMoveTrackbar,
+    cmd::kVectorise1,
+    cmd::kPeelContour,
+    cmd::kVectorise2,
+    cmd::kExportDxf,
+    cmd::kFileSave,
+    kDrawPass,
+};
+
+std::vector<std::uint8_t> LittleEndian(std::uint32_t value, int bytes) {
+    std::vector<std::uint8_t> out;
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    return out;
+}
+
+// A bottom-up BMP file of the given depth (8 with a grey table, or 24) whose
+// pixel values come from source.
+std::vector<std::uint8_t> MakeBmp(int width, int height, bool colour, bool bits,
+                                  std::span<const std::uint8_t> source) {
+    const int bytesPerPixel = colour ? 3 : 1;
+    const std::uint32_t stride = static_cast<std::uint32_t>(width * bytesPerPixel + 3) / 4 * 4;
+    const std::uint32_t table = colour ? 0 : 1024;
+    const std::uint32_t offset = 54 + table;
+    const std::uint32_t imageBytes = stride * static_cast<std::uint32_t>(height);
+    std::vector<std::uint8_t> file{'B', 'M'};
+    auto put = [&](std::uint32_t value, int bytes) {
+        std::vector<std::uint8_t> b = LittleEndian(value, bytes);
+        file.insert(file.end(), b.begin(), b.end());
+    };
+    put(offset + imageBytes, 4), put(0, 4), put(offset, 4);
+    put(40, 4), put(static_cast<std::uint32_t>(width), 4), put(static_cast<std::uint32_t>(height), 4);
+    put(1, 2), put(colour ? 24 : 8, 2), put(0, 4), put(imageBytes, 4), put(2835, 4), put(2835, 4);
+    put(colour ? 0 : 256, 4), put(0, 4);
+    for (int i = 0; i < 256 && !colour; ++i)
+        file.insert(file.end(), {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0});
+
+    std::size_t next = 0;  // position in source, counted in bits or bytes
+    auto value = [&]() -> std::uint8_t {
+        if (source.empty()) return 255;
+        if (bits) {
+            std::size_t bit = next++ % (source.size() * 8);
+            return (source[bit / 8] >> (bit % 8)) & 1 ? 0 : 255;
+        }
+        return source[next++ % source.size()];
+    };
+    for (int y = 0; y < height; ++y) {
+        std::size_t rowStart = file.size();
+        for (int x = 0; x < width * bytesPerPixel; ++x) file.push_back(value());
+        file.resize(rowStart + stride, 0);
+    }
+    return file;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 4) return -1;
+    const bool colour = (data[0] & 1) != 0;
+    const bool bits = (data[0] & 2) != 0;
+    const int width = data[1] % kMaxSide + 1;
+    const int height = data[2] % kMaxSide + 1;
+    const int commandCount = data[3] % (kMaxCommands + 1);
+    std::size_t at = 4;
+
+    struct Step {
+        int id;
+        int position;
+    };
+    std::vector<Step> steps;
+    while (static_cast<int>(steps.size()) < commandCount && at < size) {
+        int id = kScript[data[at++] % kScript.size()];
+        int position = 0;
+        if (id == kMoveTrackbar) position = at < size ? data[at++] : 0;
+        steps.push_back({id, position});
+    }
+    std::span<const std::uint8_t> source(data + at, size - at);
+
+    const std::string picture = ScratchPath("picture.bmp");
+    std::vector<std::uint8_t> file = MakeBmp(width, height, colour, bits, source);
+    WriteWholeFile(picture, file.data(), file.size());
+
+    FuzzPlatform platform;
+    platform.saveAnswer = ScratchPath("output");
+    CLintraDoc doc(platform);
+    CLintraView view(doc, platform);
+    platform.view = &view;
+    if (!doc.OpenPath(picture)) std::abort();  // a well-formed file is never refused
+    CountingCanvas canvas;
+    view.OnDraw(canvas);
+    if (!view.HasImage()) std::abort();
+
+    for (const Step& step : steps) {
+        if (step.id == kMoveTrackbar) {
+            if (!platform.dialogs.empty()) platform.dialogs.back()->ReportFull(step.position);
+        } else if (step.id == kDrawPass) {
+            view.OnDraw(canvas);
+        } else if (!view.OnCommand(step.id)) {
+            std::abort();
+        }
+        // No command changes the picture's size or loses the image.
+        if (!view.HasImage() || view.m_currentImage.GetWidth() != width ||
+            view.m_currentImage.GetHeight() != height)
+            std::abort();
+    }
+    if (platform.fileErrors != 0) std::abort();
+    return 0;
+}
