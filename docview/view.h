@@ -103,7 +103,7 @@ public:
 private:
     void Load8Bit();
     void Load24Bit();
-    bool ReadViewImages(const std::string& path);
+    bool ReadViewImages(const std::string& path, const char* otherDepth);
     void FinishLoad(Dib* display);
     void FailLoad(const char* message);
     void OpenParamDialog(ParamOp op);

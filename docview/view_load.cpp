@@ -1,5 +1,6 @@
 // Loading the document's pending image into the view's five images: 8-bit
 // files as they are, 24-bit files through the converter and grey levels.
+#include <fstream>
 #include <new>
 
 #include "docview/messages.h"
@@ -37,10 +38,30 @@ void CLintraView::FailLoad(const char* message) {
     m_doc.m_bImageOpen = 0;
 }
 
+namespace {
+
+// The bit count in the header of the BMP file at path; 0 when the file
+// cannot be read that far or is no BMP file (the full read reports that).
+int PeekBitCount(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[30];
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return 0;
+    if (header[0] != 'B' || header[1] != 'M') return 0;
+    return header[28] | header[29] << 8;
+}
+
+}  // namespace
+
 // Reads path into the five images, current first. A file the reader now
 // refuses (changed on disk since the Open) ends the load like a bad depth,
-// with the reader's own message.
-bool CLintraView::ReadViewImages(const std::string& path) {
+// with the reader's own message; a file that is no longer 8-bit ends it with
+// otherDepth before any image is touched, so the five keep what they held.
+bool CLintraView::ReadViewImages(const std::string& path, const char* otherDepth) {
+    int bits = PeekBitCount(path);
+    if (bits != 0 && bits != 8) {
+        FailLoad(otherDepth);
+        return false;
+    }
     for (Dib* dib : {&m_currentImage, &m_originalImage, &m_baseImage, &m_workImage, &m_previousImage}) {
         dib->Read(path, m_platform);
         if (dib->m_bValid != 1) {
@@ -61,7 +82,11 @@ void CLintraView::FinishLoad(Dib* display) {
 void CLintraView::Load8Bit() {
     m_grid = LabelGrid();
     m_pDisplayImage = &m_doc.m_dib;
-    if (!ReadViewImages(m_doc.m_strFilePath)) return;
+    if (!ReadViewImages(m_doc.m_strFilePath, kMsgUnsupportedDepth)) return;
+    if (m_currentImage.GetBitCount() != 8) {
+        FailLoad(kMsgUnsupportedDepth);
+        return;
+    }
     FinishLoad(&m_doc.m_dib);
 }
 
@@ -78,7 +103,7 @@ void CLintraView::Load24Bit() {
         FailLoad(kMsgPalettorFailed);
         return;
     }
-    if (!ReadViewImages(temp)) return;
+    if (!ReadViewImages(temp, kMsgPalettorFailed)) return;
     if (m_currentImage.GetBitCount() != 8) {
         FailLoad(kMsgPalettorFailed);
         return;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "image/file_error.h"
 
@@ -96,12 +97,63 @@ private:
     int fd_ = -1;
 };
 
+// Writes the chunks straight into target, an existing device or pipe; errors
+// name path, the file the caller asked for.
+void WriteInPlace(const std::string& path, const std::string& target,
+                  std::initializer_list<std::span<const std::uint8_t>> chunks) {
+    // Without O_NONBLOCK a pipe that nobody reads would hold the program
+    // in open for ever; it then fails at once (ENXIO) instead.
+    int fd = open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0 || fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        int error = errno;
+        if (fd >= 0) close(fd);
+        throw FileError(path, "cannot write: " + Reason(error));
+    }
+    for (std::span<const std::uint8_t> bytes : chunks) {
+        while (!bytes.empty()) {
+            ssize_t written = write(fd, bytes.data(), bytes.size());
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) {
+                int error = written < 0 ? errno : EIO;
+                close(fd);
+                throw FileError(path, "cannot write: " + Reason(error));
+            }
+            bytes = bytes.subspan(static_cast<std::size_t>(written));
+        }
+    }
+    if (close(fd) != 0) {
+        int error = errno;
+        throw FileError(path, "cannot close: " + Reason(error));
+    }
+}
+
 }  // namespace
 
 void WriteFileAtomically(const std::string& path,
                          std::initializer_list<std::span<const std::uint8_t>> chunks) {
     if (path.empty() || path.back() == '/') throw FileError(path, "not a file name");
-    TemporaryFile file(path);
+    // A link stays a link: the file it points at gets the new contents.
+    std::string target = path;
+    struct stat node;
+    if (lstat(path.c_str(), &node) == 0 && S_ISLNK(node.st_mode)) {
+        std::error_code ec;
+        std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
+        if (!ec) target = resolved.string();
+    }
+    if (stat(target.c_str(), &node) == 0 && !S_ISDIR(node.st_mode)) {
+        // A device or a pipe is written as it is: renaming over it would
+        // replace the node itself with a plain file.
+        if (!S_ISREG(node.st_mode)) return WriteInPlace(path, target, chunks);
+        // Renaming ignores the old file's own write permission; a file that
+        // could not be opened for writing is refused as truncating it would be.
+        int probe = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (probe < 0) {
+            int error = errno;
+            throw FileError(path, "cannot write: " + Reason(error));
+        }
+        close(probe);
+    }
+    TemporaryFile file(target);
     for (std::span<const std::uint8_t> chunk : chunks) file.Write(chunk);
     file.KeepModeOfDestination();
     file.Commit();

@@ -14,6 +14,9 @@ namespace lintra {
 // Throws FileError (path and reason) when the temporary file cannot be
 // created, written, flushed or closed, or cannot be renamed over path; the
 // temporary file is then removed and whatever was at path is left intact.
+// A symbolic link is followed and the file it names replaced; an existing
+// file that cannot be opened for writing is refused and kept; a device or a
+// pipe at path is written directly (a failure there leaves what was written).
 void WriteFileAtomically(const std::string& path,
                          std::initializer_list<std::span<const std::uint8_t>> chunks);
 

@@ -1,0 +1,195 @@
+// Places that fail on purpose, for the fault-injection tests: a small tmpfs
+// filled to its last page, a read-only mount, a folder only its owner may
+// write, and the other user the tests become to meet it as root. Mounts are
+// made in a mount namespace of the test process's own, with private
+// propagation: programs the test starts see them, nothing outside does, and
+// they go with the process however it ends.
+#pragma once
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace lintra::test {
+
+// Enters a private mount namespace the first time it is asked. Returns the
+// reason when this system allows the test no mounts (no privilege, or a
+// container without it), an empty string when mounts may be made.
+inline const std::string& MountsUnavailable() {
+    static const std::string reason = []() -> std::string {
+        if (unshare(CLONE_NEWNS) != 0)
+            return std::string("no mount namespace for the test: ") + std::strerror(errno);
+        // Without this, mounts would propagate back to the shared namespace.
+        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return std::string("cannot make the test's mounts private: ") + std::strerror(errno);
+        return {};
+    }();
+    return reason;
+}
+
+// Bytes of a file, or nothing when it cannot be read.
+inline std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void PutFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Names of the entries of folder, sorted.
+inline std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A fresh folder in the system's temporary directory, removed at the end
+// (after anything mounted on it).
+class Folder {
+public:
+    Folder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "lintra-fault-XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    }
+    virtual ~Folder() {
+        if (mounted_) umount2(path_.c_str(), MNT_DETACH);
+        std::error_code ec;
+        if (!path_.empty()) {
+            std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ec);
+            std::filesystem::remove_all(path_, ec);
+        }
+    }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+protected:
+    std::string path_;
+    bool mounted_ = false;
+};
+
+// A tmpfs of a few pages holding the given files, then filled up: any new
+// byte written to it fails with "No space left on device".
+class FullFolder : public Folder {
+public:
+    // Returns an empty string when the folder is ready, else why it is not.
+    std::string Make(const std::vector<std::pair<std::string, std::string>>& files) {
+        if (!MountsUnavailable().empty()) return MountsUnavailable();
+        if (path_.empty()) return "no temporary folder";
+        if (mount("lintra-full", path_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=256k,mode=0777") != 0)
+            return std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+        mounted_ = true;
+        for (const auto& [name, bytes] : files) PutFile(*this / name, bytes);
+        int fd = open((*this / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0) return "cannot create the filler";
+        std::vector<char> page(4096, 'f');
+        while (write(fd, page.data(), page.size()) > 0) {
+        }
+        int error = errno;
+        // Partial pages are gone too: one byte more must not fit.
+        while (write(fd, page.data(), 1) > 0) {
+        }
+        close(fd);
+        if (error != ENOSPC) return std::string("filling the tmpfs ended with: ") + std::strerror(error);
+        return {};
+    }
+};
+
+// A folder holding the given files and mounted read-only over itself.
+class ReadOnlyMount : public Folder {
+public:
+    std::string Make(const std::vector<std::pair<std::string, std::string>>& files) {
+        if (!MountsUnavailable().empty()) return MountsUnavailable();
+        if (path_.empty()) return "no temporary folder";
+        for (const auto& [name, bytes] : files) PutFile(*this / name, bytes);
+        chmod(path_.c_str(), 0777);
+        if (mount(path_.c_str(), path_.c_str(), nullptr, MS_BIND, nullptr) != 0)
+            return std::string("cannot bind-mount: ") + std::strerror(errno);
+        mounted_ = true;
+        if (mount(nullptr, path_.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+            return std::string("cannot remount read-only: ") + std::strerror(errno);
+        return {};
+    }
+};
+
+// The user the tests act as when a folder's permissions are to count: root
+// ignores them, so as root the effective user becomes nobody (65534) while
+// the object lives; any other user stays itself.
+class ActAsOtherUser {
+public:
+    static constexpr uid_t kNobody = 65534;
+    ActAsOtherUser() {
+        if (geteuid() != 0) return;
+        active_ = setegid(kNobody) == 0 && seteuid(kNobody) == 0;
+    }
+    ~ActAsOtherUser() {
+        if (!active_) return;
+        if (seteuid(0) != 0 || setegid(0) != 0) std::abort();
+    }
+    ActAsOtherUser(const ActAsOtherUser&) = delete;
+    ActAsOtherUser& operator=(const ActAsOtherUser&) = delete;
+
+private:
+    bool active_ = false;
+};
+
+// A folder, holding the given files, that only its owner may write, with
+// files only their owner may write; as root the files and the folder stay
+// root's, so that ActAsOtherUser meets both refusals. The path to it must be
+// open to everyone, which the system's temporary directory is.
+class ReadOnlyPermissions : public Folder {
+public:
+    std::string Make(const std::vector<std::pair<std::string, std::string>>& files) {
+        if (path_.empty()) return "no temporary folder";
+        for (const auto& [name, bytes] : files) {
+            PutFile(*this / name, bytes);
+            chmod((*this / name).c_str(), 0444);
+        }
+        chmod(path_.c_str(), 0555);
+        return {};
+    }
+};
+
+// Makes every write beyond limit bytes into a file fail with "File too
+// large", as a full disk would, while the object lives (SIGXFSZ ignored).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved_;
+        limited.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*handler_)(int) = nullptr;
+};
+
+}  // namespace lintra::test
