@@ -9,6 +9,7 @@ with the median aggregates of lintra-bench."""
 
 import argparse
 import json
+import os
 import statistics
 import sys
 
@@ -295,8 +296,45 @@ line drawing (2480 x 3508 pixels at 300 dpi, and the same sheet at 600 dpi,
 use, written as an 8-bit and a 24-bit BMP. It installs what it needs (potrace,
 OpenCV with its contrib modules, ImageMagick, GNU time), builds the default
 preset with `-DLINTRA_BENCH_OPENCV=ON` and takes about five minutes. The
-tables below are from its last run; they are rewritten by each run, the notes
+tables below are from its last run and are rewritten by each run; the notes
 at the end are kept.
+
+How it measures:
+
+- Whole process: after one warm-up round, each round runs every program once
+  in turn, so that drift in the machine's load touches all of them alike; the
+  tables give medians over the rounds. Wall time is taken around
+  `/usr/bin/time -v`, which gives the CPU time and the peak memory (Maximum
+  resident set size) of the same runs. For the 24-bit page `lintra-batch`
+  starts Palettor: the peak is the larger of the two, not their sum.
+- The jobs: `lintra-batch PAGE binarise-iterative remove-small-blobs thin
+  remove-short-branches vectorise-1 dxf=OUT` (a 24-bit page is opened through
+  Palettor, as the desktop program opens it) against `potrace -b dxf -o OUT
+  PAGE`. potrace reads the BMP files as they are and turns each pixel black or
+  white at its black level 0.5: the mean of red, green and blue below 127.5
+  is black (grey 127 black, 128 white); it drops specks of up to 2 pixels and
+  traces the outlines of the ink as curves. Lintra finds its threshold from
+  the page's histogram, removes blobs under 3 pixels, thins the strokes to
+  centre lines and writes line segments. Palettor is set against
+  `convert PAGE -colors 256 OUT`.
+- In process: `lintra-bench --benchmark_repetitions=5 --benchmark_min_time=0.2`,
+  real-time medians of the repetitions. Lintra's operations work in place on a
+  fresh copy of the page each iteration (the copy untimed; `PageCopy` times
+  that copy alone, the memory limit); the OpenCV counterparts read the page and
+  write an output allocated before timing, on one thread: Sobel and Prewitt as
+  two 16-bit responses, saturated absolute values and their maximum (Lintra's
+  definition); threshold at 30; a 3 x 3 median on the binarised page against
+  the majority filter; `connectedComponentsWithStats` (8-connected) against
+  blob removal and labelling; ximgproc's Zhang-Suen thinning against thinning,
+  both on the binarised page; `findContours` (list, simple chains) with
+  `approxPolyDP` (1 pixel) of each contour against Vectorise 1 on the thinned
+  page.
+- A parameter change: the view's re-application path for one reported
+  position (the saved base copied back, the operation re-run, the view
+  invalidated; repainting is the desktop program's and not timed), on the
+  page opened from its file: the two binarisations on the grey scan, blob
+  removal on its iterative binarisation, short-branch removal on the thinned
+  page.
 
 ## Last run
 
@@ -315,6 +353,7 @@ def write_doc(path, body):
             notes = old[at:]
     except FileNotFoundError:
         pass
+    os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
     with open(path, "w", encoding="utf-8") as f:
         f.write(DOC_HEAD + body + notes)
 
