@@ -11,8 +11,9 @@
 //   byte 2   height - 1 (1 to 128)
 //   byte 3   number of commands (at most 64)
 //   then the commands, one byte each; a trackbar move takes one more byte
-//   (its position); the rest of the input is the pixel source, repeated as
-//   needed (an empty source gives a white picture).
+//   (its position), a new Open two more (width - 1 and height - 1 of the new
+//   picture, bit 7 of the first = 24-bit); the rest of the input is the pixel
+//   source, repeated as needed (an empty source gives a white picture).
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -36,6 +37,7 @@ constexpr int kMaxCommands = 64;
 // Pseudo-commands of the script besides the view's own identifiers.
 constexpr int kMoveTrackbar = -1;  // the newest dialog reports a position
 constexpr int kDrawPass = -2;      // the drawing routine runs
+constexpr int kReopen = -3;        // Open of another picture, then a drawing pass
 
 constexpr std::array kScript{
     cmd::kEdgeSobel,
@@ -74,6 +76,7 @@ constexpr std::array kScript{
     cmd::kExportDxf,
     cmd::kFileSave,
     kDrawPass,
+    kReopen,
 };
 
 std::vector<std::uint8_t> LittleEndian(std::uint32_t value, int bytes) {
@@ -133,20 +136,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     struct Step {
         int id;
-        int position;
+        int position = 0;    // trackbar position
+        std::uint8_t w = 0;  // new picture of a reopen
+        std::uint8_t h = 0;
     };
     std::vector<Step> steps;
     while (static_cast<int>(steps.size()) < commandCount && at < size) {
-        int id = kScript[data[at++] % kScript.size()];
-        int position = 0;
-        if (id == kMoveTrackbar) position = at < size ? data[at++] : 0;
-        steps.push_back({id, position});
+        Step step{kScript[data[at++] % kScript.size()]};
+        if (step.id == kMoveTrackbar) step.position = at < size ? data[at++] : 0;
+        if (step.id == kReopen) {
+            step.w = at < size ? data[at++] : 0;
+            step.h = at < size ? data[at++] : 0;
+        }
+        steps.push_back(step);
     }
     std::span<const std::uint8_t> source(data + at, size - at);
 
     const std::string picture = ScratchPath("picture.bmp");
-    std::vector<std::uint8_t> file = MakeBmp(width, height, colour, bits, source);
-    WriteWholeFile(picture, file.data(), file.size());
+    auto writePicture = [&](int w, int h, bool c) {
+        std::vector<std::uint8_t> file = MakeBmp(w, h, c, bits, source);
+        WriteWholeFile(picture, file.data(), file.size());
+    };
+    writePicture(width, height, colour);
 
     FuzzPlatform platform;
     platform.saveAnswer = ScratchPath("output");
@@ -158,17 +169,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     view.OnDraw(canvas);
     if (!view.HasImage()) std::abort();
 
+    int currentWidth = width;
+    int currentHeight = height;
     for (const Step& step : steps) {
         if (step.id == kMoveTrackbar) {
             if (!platform.dialogs.empty()) platform.dialogs.back()->ReportFull(step.position);
         } else if (step.id == kDrawPass) {
             view.OnDraw(canvas);
+        } else if (step.id == kReopen) {
+            // The segment list, the display mode and open dialogs carry over.
+            currentWidth = step.w % kMaxSide + 1;
+            currentHeight = step.h % kMaxSide + 1;
+            writePicture(currentWidth, currentHeight, (step.w & 0x80) != 0);
+            if (!doc.OpenPath(picture)) std::abort();
+            view.OnDraw(canvas);
         } else if (!view.OnCommand(step.id)) {
             std::abort();
         }
         // No command changes the picture's size or loses the image.
-        if (!view.HasImage() || view.m_currentImage.GetWidth() != width ||
-            view.m_currentImage.GetHeight() != height)
+        if (!view.HasImage() || view.m_currentImage.GetWidth() != currentWidth ||
+            view.m_currentImage.GetHeight() != currentHeight)
             std::abort();
     }
     if (platform.fileErrors != 0) std::abort();

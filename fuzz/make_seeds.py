@@ -75,7 +75,7 @@ def commands():
               "outermost", "short_branches", "small_blobs", "isolated", "white_border",
               "restore_original", "restore_previous", "show_bitmap", "show_vector",
               "param_binarise1", "param_binarise2", "param_blobs", "param_branches", "move", "move2",
-              "move3", "vectorise1", "peel", "vectorise2", "dxf", "save", "draw"]
+              "move3", "vectorise1", "peel", "vectorise2", "dxf", "save", "draw", "reopen"]
     op = {name: i for i, name in enumerate(script)}
 
     def seed(flags, width, height, steps, pixels):
@@ -83,7 +83,7 @@ def commands():
         count = 0
         for step in steps:
             if isinstance(step, tuple):
-                body += bytes((op[step[0]], step[1]))
+                body += bytes((op[step[0]],) + step[1:])
             else:
                 body.append(op[step])
             count += 1
@@ -106,6 +106,10 @@ def commands():
     yield "one_pixel.bin", seed(0, 1, 1, ["sobel", "kirsch", "gauss_laplace", "roberts", "prewitt",
                                           "gradient", "vectorise1", "peel", "vectorise2", "thin",
                                           "contour2", "outermost", "small_blobs", "dxf"], [0])
+    yield "reopen_smaller.bin", seed(2, 40, 40, ["binarise2", "vectorise1", ("reopen", 0x80 | 9, 4), "draw",
+                                                 "show_vector", "peel", "dxf", ("reopen", 60, 70),
+                                                 "param_blobs", ("move", 9), "restore_previous",
+                                                 "vectorise2"], lines)
     yield "thin_strip.bin", seed(2, 128, 2, ["thin", "outermost", "vectorise1", "peel", "vectorise2",
                                              "short_branches", "draw"], lines)
 
