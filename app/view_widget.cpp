@@ -23,13 +23,17 @@ LintraViewWidget::LintraViewWidget(CLintraDoc& doc, CLintraView& view, QWidget* 
 void LintraViewWidget::RequestRefresh() {
     if (refreshQueued_) return;
     refreshQueued_ = true;
-    QTimer::singleShot(0, this, [this] { Refresh(); });
+    // A Refresh called directly in the meantime makes this one unnecessary.
+    QTimer::singleShot(0, this, [this] {
+        if (refreshQueued_) Refresh();
+    });
 }
 
 void LintraViewWidget::Refresh() {
     refreshQueued_ = false;
     // Loading may show a message box; here is a safe place for it.
     view_.LoadPendingImage();
+    loadStalled_ = doc_.m_bReloadPending != 0;
     QSize content = ContentSize();
     setMinimumSize(content.isEmpty() ? QSize(0, 0) : content);
     update();
@@ -42,10 +46,10 @@ QSize LintraViewWidget::ContentSize() const {
 }
 
 void LintraViewWidget::paintEvent(QPaintEvent*) {
-    // A load still pending is done by the refresh that is already queued;
-    // painting never loads.
+    // A load still pending is done by a queued refresh; painting never
+    // loads, and after a failed attempt it leaves the retry to the user.
     if (doc_.m_bReloadPending != 0) {
-        RequestRefresh();
+        if (!loadStalled_) RequestRefresh();
         return;
     }
     QPainter painter(this);

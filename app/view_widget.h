@@ -24,6 +24,9 @@ public:
     // requests before it runs make one refresh.
     void RequestRefresh();
     // Runs the pending load, fits the widget to the picture and repaints it.
+    // A load that fails with a file error stays pending; painting then no
+    // longer retries it (that would repeat its message box for ever), the
+    // next explicit Refresh (after an Open or a command) does.
     void Refresh();
     // The picture and its margins, or an empty size when nothing is drawn.
     QSize ContentSize() const;
@@ -39,6 +42,7 @@ private:
     CLintraDoc& doc_;
     CLintraView& view_;
     bool refreshQueued_ = false;
+    bool loadStalled_ = false;
 };
 
 }  // namespace lintra

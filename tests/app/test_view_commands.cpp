@@ -63,6 +63,7 @@ private slots:
     void newestDialogChoosesTheOperation();
     void saveWritesTheDisplayedImage();
     void refusedFileLeavesTitleAndReportsIt();
+    void fileGoneBeforeTheLoadIsReportedOnce();
     void printsToPdf();
 
 private:
@@ -296,6 +297,28 @@ void TestViewCommands::refusedFileLeavesTitleAndReportsIt() {
     QCOMPARE(messages_, QStringList{QStringLiteral("This isn't a bitmap file!")});
     QCOMPARE(app_->Frame().windowTitle(), before);
     Q_UNUSED(title);
+}
+
+void TestViewCommands::fileGoneBeforeTheLoadIsReportedOnce() {
+    QString copy = dir_.filePath(QStringLiteral("gone.bmp"));
+    QVERIFY(QFile::copy(kHorse, copy));
+    app_->OpenFile(copy);
+    QVERIFY(QFile::remove(copy));
+    app_->ViewWidget().Refresh();
+    QVERIFY2(messages_.size() == 1, qPrintable(messages_.join(u'\n')));
+    QVERIFY2(messages_.first().contains(QStringLiteral("gone.bmp")), qPrintable(messages_.first()));
+    // Painting again and again does not repeat the failed load and its message.
+    for (int i = 0; i < 5; ++i) {
+        app_->ViewWidget().repaint();
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(messages_.size(), 1);
+    // Once the file is back, the next command's refresh loads it.
+    QVERIFY(QFile::copy(kHorse, copy));
+    app_->Dispatch(cmd::kShowBitmap);
+    app_->ViewWidget().Refresh();
+    QCOMPARE(messages_.size(), 1);
+    QCOMPARE(app_->ViewWidget().ContentSize(), QSize(410, 338));
 }
 
 void TestViewCommands::printsToPdf() {
