@@ -88,17 +88,22 @@ def load_steps(path):
 
 
 def load_inprocess(path):
-    """run name -> median real time in milliseconds (median aggregates only)."""
+    """run name -> median real time in milliseconds: the median aggregate, or
+    where there is none (a single repetition) the median of the runs."""
     with open(path, encoding="utf-8") as f:
         data = json.load(f)
-    medians = {}
+    medians, runs = {}, {}
     for bench in data.get("benchmarks", []):
-        if bench.get("run_type") != "aggregate" or bench.get("aggregate_name") != "median":
-            continue
         if bench.get("error_occurred"):
             continue
-        unit = UNIT_TO_MS[bench.get("time_unit", "ns")]
-        medians[bench["run_name"]] = bench["real_time"] * unit
+        ms = bench["real_time"] * UNIT_TO_MS[bench.get("time_unit", "ns")]
+        if bench.get("run_type") == "aggregate":
+            if bench.get("aggregate_name") == "median":
+                medians[bench["run_name"]] = ms
+        else:
+            runs.setdefault(bench.get("run_name", bench["name"]), []).append(ms)
+    for name, times in runs.items():
+        medians.setdefault(name, statistics.median(times))
     return medians
 
 

@@ -55,18 +55,24 @@ def all_goals_measured(copy_ms=1.0):
 
 
 class LoadTest(unittest.TestCase):
-    def test_only_medians_count_and_units_become_milliseconds(self):
+    def test_medians_in_milliseconds_from_aggregates_or_single_runs(self):
         with tempfile.TemporaryDirectory() as folder:
             files = Files(folder, "", [
                 bench("BM_A", 5.0, aggregate="mean"),
                 bench("BM_A", 2500.0, unit="us"),
-                bench("BM_A", 1.0, aggregate=None),
+                bench("BM_A", 1.0, aggregate=None),  # a median exists: runs do not count
                 bench("BM_B", 3e6, unit="ns"),
                 bench("BM_C", 0.5, unit="s"),
                 bench("BM_D", 1.0, error=True),
+                bench("BM_D", 1.0, aggregate=None, error=True),
+                # One repetition gives no aggregates, only the run itself.
+                bench("BM_E", 7.0, aggregate=None),
+                bench("BM_F", 4.0, aggregate=None),
+                bench("BM_F", 6.0, aggregate=None),
+                bench("BM_F", 90.0, aggregate=None),
             ])
             medians = report.load_inprocess(files.json)
-        self.assertEqual(medians, {"BM_A": 2.5, "BM_B": 3.0, "BM_C": 500.0})
+        self.assertEqual(medians, {"BM_A": 2.5, "BM_B": 3.0, "BM_C": 500.0, "BM_E": 7.0, "BM_F": 6.0})
 
     def test_whole_process_medians_and_malformed_lines(self):
         with tempfile.TemporaryDirectory() as folder:
