@@ -112,7 +112,9 @@ public:
                                                   m_view.m_currentImage.GetHeight()));
                 break;
         }
-        m_view.LoadPendingImage();
+        // The drawing pass after the step; a failed step ends the run, and a
+        // second pass would only repeat (and report again) its failed load.
+        if (ok) m_view.LoadPendingImage();
         return ok && m_platform.FileErrorCount() == fileErrors;
     }
 

@@ -107,8 +107,9 @@ PrivateTempFolder::PrivateTempFolder(const std::string& parent) {
     if (pattern.back() != '/') pattern.push_back('/');
     pattern.append("lintra-XXXXXX");
     if (mkdtemp(pattern.data()) == nullptr) {
+        // Named by the directory the user can look at, not the made-up name.
         int error = errno;
-        throw FileError(pattern, std::strerror(error));
+        throw FileError(parent, std::string("cannot create a private folder in it: ") + std::strerror(error));
     }
     m_path = pattern;
 }

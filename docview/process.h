@@ -29,7 +29,7 @@ std::string DefaultProgramDirectory();
 // removed with everything in it when the object goes.
 class PrivateTempFolder {
 public:
-    // Throws FileError when the folder cannot be created.
+    // Throws FileError, naming parent, when the folder cannot be created.
     explicit PrivateTempFolder(const std::string& parent);
     ~PrivateTempFolder();
     PrivateTempFolder(const PrivateTempFolder&) = delete;
