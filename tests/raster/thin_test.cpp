@@ -232,5 +232,25 @@ TEST(ThinOracle, ThinnedDrawingsPrunedOverManyPasses) {
     }
 }
 
+// Dense black-and-white noise and thick drawings on sizes either side of the
+// 64-pixel words and 16-pixel blocks the faster thinning works in, with the
+// grey values and stray marks the random contents carry. Dense noise takes
+// many iterations, so late passes start from the few pixels still changing.
+TEST(ThinOracle, DenseImagesAcrossWordAndBlockSizes) {
+    const int sides[] = {3, 15, 16, 17, 63, 64, 65, 66, 127, 129, 190};
+    unsigned seed = 44000;
+    for (int w : sides)
+        for (int h : sides) {
+            std::mt19937 rng(++seed);
+            const Content content = seed % 2 ? Content::kBlackWhite : Content::kDrawing;
+            Image image = raster_testing::RandomImage(rng, content, w, h, 1 + w * h / 400);
+            Image expected = image;
+            oracle::ThinImage(expected.view(), ThinDeleteTable);
+            ThinImage(image.view());
+            ASSERT_TRUE(image == expected) << "seed " << seed << ", image " << w << " x " << h;
+            ASSERT_TRUE(image.paddingIntact()) << "seed " << seed;
+        }
+}
+
 }  // namespace
 }  // namespace lintra
