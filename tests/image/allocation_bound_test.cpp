@@ -1,0 +1,182 @@
+// Headers that promise huge images in files of a few bytes are refused
+// before anything of their size is allocated: this program replaces the
+// global allocation functions with ones that note the largest request, so a
+// reader that allocated first and checked later would fail here even with
+// memory to spare. The same holds through Open and the view's load.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <limits>
+#include <new>
+
+#include "bmp_test_support.h"
+#include "docview/doc.h"
+#include "docview/view.h"
+#include "image/bmp_messages.h"
+#include "image/dib.h"
+
+namespace {
+
+std::size_t g_largestRequest = 0;
+
+void* Allocate(std::size_t size) {
+    if (size > g_largestRequest) g_largestRequest = size;
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+}  // namespace
+
+// The replacements pair malloc with free; the compiler cannot see that
+// every operator new here is malloc underneath.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+void* operator new(std::size_t size) {
+    if (void* p = Allocate(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    if (void* p = Allocate(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+
+namespace lintra::testing {
+namespace {
+
+// Nothing a refused file causes may come near the size its header promises.
+constexpr std::size_t kSmallRequest = 1 << 20;
+
+struct Promise {
+    const char* name;
+    int bits;
+    std::int32_t width, height;
+    std::uint32_t compression;
+    const char* message;
+};
+
+const Promise kPromises[] = {
+    {"Grey60000Squared", 8, 60000, 60000, kBiRgb, kMsgNoPixels},
+    {"Colour60000Squared", 24, 60000, 60000, kBiRgb, kMsgTooLarge},
+    {"TopDown60000Squared", 8, 60000, -60000, kBiRgb, kMsgNoPixels},
+    {"Rle60000Squared", 8, 60000, 60000, kBiRle8, kMsgTooLarge},
+    {"WidestRow", 24, std::numeric_limits<std::int32_t>::max(), 1, kBiRgb, kMsgTooLarge},
+    {"TallestColumn", 8, 1, std::numeric_limits<std::int32_t>::max(), kBiRgb, kMsgTooLarge},
+    {"OneBitWall", 1, 2000000000, 2000000000, kBiRgb, kMsgTooLarge},
+    {"Grey30000By20000", 8, 30000, 20000, kBiRgb, kMsgNoPixels},
+};
+
+// A file with the promise in its header, a full grey colour table for 8
+// bits, and eight bytes of pixels.
+Bytes PromiseFile(const Promise& p) {
+    BmpBuilder b = BmpBuilder::Indexed8(2, 2, p.bits <= 8 ? 256 : 0, [](int, int) { return 0; });
+    b.info.biBitCount = static_cast<std::uint16_t>(p.bits);
+    if (p.bits == 1) {
+        b.table.resize(2);
+        b.info.biClrUsed = 2;
+    }
+    b.info.biWidth = p.width;
+    b.info.biHeight = p.height;
+    b.info.biCompression = p.compression;
+    b.info.biSizeImage = 0;
+    b.rows.assign(8, 0);
+    return b.Fit().Build();
+}
+
+class AllocationBoundTest : public ::testing::TestWithParam<Promise> {
+protected:
+    ScratchDir dir;
+    RecordingSink sink;
+};
+
+TEST_P(AllocationBoundTest, ReaderRefusesBeforeAllocating) {
+    const std::string path = dir.File("promise.bmp");
+    WriteBytes(path, PromiseFile(GetParam()));
+    Dib dib;
+    g_largestRequest = 0;
+    dib.Read(path, sink);
+    EXPECT_LT(g_largestRequest, kSmallRequest);
+    EXPECT_EQ(dib.m_bValid, 0);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].first, GetParam().message);
+    EXPECT_TRUE(dib.IsEmpty());
+}
+
+// A platform that only records messages and file errors.
+class QuietPlatform : public Platform {
+public:
+    std::vector<std::string> messages;
+    int fileErrors = 0;
+    void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
+    std::optional<std::string> ChooseOpenFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> ChooseSaveFile(const FileDialogSpec&) override { return std::nullopt; }
+    void InvalidateView() override {}
+    void SetBusy(bool) override {}
+    void SetDocumentTitle(const std::string&) override {}
+    std::string TempDirectory() override { return "/nonexistent"; }
+    std::string ProgramDirectory() override { return "/nonexistent"; }
+    ConverterOutcome RunConverter(const std::string&, const std::vector<std::string>&,
+                                  std::chrono::milliseconds) override {
+        return ConverterOutcome::FailedToStart;
+    }
+    void OpenParamDialog() override {}
+    void ReportFileError(const FileError&) override { ++fileErrors; }
+};
+
+TEST_P(AllocationBoundTest, OpenRefusesBeforeAllocatingAndTheViewLoadsNothing) {
+    const std::string path = dir.File("promise.bmp");
+    WriteBytes(path, PromiseFile(GetParam()));
+    QuietPlatform platform;
+    CLintraDoc doc(platform);
+    CLintraView view(doc, platform);
+    g_largestRequest = 0;
+    EXPECT_FALSE(doc.OpenPath(path));
+    view.LoadPendingImage();
+    EXPECT_LT(g_largestRequest, kSmallRequest);
+    EXPECT_EQ(platform.messages, std::vector<std::string>{GetParam().message});
+    EXPECT_EQ(platform.fileErrors, 0);
+    EXPECT_EQ(doc.m_bImageOpen, 0);
+    EXPECT_EQ(doc.m_bReloadPending, 0);
+    EXPECT_TRUE(view.m_currentImage.IsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Promises, AllocationBoundTest, ::testing::ValuesIn(kPromises),
+                         [](const ::testing::TestParamInfo<Promise>& info) { return info.param.name; });
+
+// The counter itself works: an honest file costs its own size.
+TEST(AllocationCounterTest, SeesTheBlockOfAnHonestFile) {
+    ScratchDir dir;
+    RecordingSink sink;
+    const std::string path = dir.File("honest.bmp");
+    WriteBytes(path, BmpBuilder::Indexed8(1200, 1000, 256, [](int x, int y) { return x ^ y; }).Build());
+    Dib dib;
+    g_largestRequest = 0;
+    dib.Read(path, sink);
+    ASSERT_EQ(dib.m_bValid, 1);
+    EXPECT_GE(g_largestRequest, 1200u * 1000u);
+}
+
+}  // namespace
+}  // namespace lintra::testing
