@@ -58,16 +58,36 @@ void* AllocateOrNull(std::size_t bytes) noexcept {
 
 }  // namespace
 
-void* operator new(std::size_t bytes) { return AllocateOrThrow(bytes); }
-void* operator new[](std::size_t bytes) { return AllocateOrThrow(bytes); }
-void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept { return AllocateOrNull(bytes); }
-void* operator new[](std::size_t bytes, const std::nothrow_t&) noexcept { return AllocateOrNull(bytes); }
+void* operator new(std::size_t bytes) {
+    return AllocateOrThrow(bytes);
+}
+void* operator new[](std::size_t bytes) {
+    return AllocateOrThrow(bytes);
+}
+void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept {
+    return AllocateOrNull(bytes);
+}
+void* operator new[](std::size_t bytes, const std::nothrow_t&) noexcept {
+    return AllocateOrNull(bytes);
+}
 
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
 
 #endif
