@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev
   fonts-noto-cjk xvfb xauth x11-apps imagemagick
-  python3 python3-ezdxf valgrind
+  python3 python3-ezdxf valgrind time
   clang libclang-rt-14-dev
 )
 
