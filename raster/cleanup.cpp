@@ -14,11 +14,7 @@ using raster_detail::Usable;
 
 void InvertBlackWhite(ImageView image) {
     if (!Usable(image)) return;
-    std::array<std::uint8_t, 256> table;
-    for (int v = 0; v < 256; ++v) table[v] = static_cast<std::uint8_t>(v);
-    table[0] = 255;
-    table[255] = 0;
-    raster_detail::ApplyTable(image, table);
+    raster_detail::SwapBlackAndWhite(image);
 }
 
 void MakeBorderWhite(ImageView image) {

@@ -8,6 +8,10 @@
 
 #include "raster/raster_private.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lintra {
 
 using raster_detail::Usable;
@@ -37,7 +41,9 @@ inline std::uint8_t ScaledResult(int sum, int shift, int half) {
 class RowRing {
 public:
     RowRing(ImageView image, int rows, int anchorRow)
-        : image_(image), rows_(rows), anchor_(anchorRow),
+        : image_(image),
+          rows_(rows),
+          anchor_(anchorRow),
           store_(static_cast<std::size_t>(rows) * static_cast<std::size_t>(image.width)) {
         for (int r = 0; r < rows - 1; ++r) Save(r);
     }
@@ -48,7 +54,8 @@ public:
 
 private:
     void Save(int r) {
-        std::memcpy(const_cast<std::uint8_t*>(Slot(r)), image_.row(r), static_cast<std::size_t>(image_.width));
+        std::memcpy(const_cast<std::uint8_t*>(Slot(r)), image_.row(r),
+                    static_cast<std::size_t>(image_.width));
     }
     const std::uint8_t* Slot(int r) const {
         return store_.data() + static_cast<std::size_t>(r % rows_) * static_cast<std::size_t>(image_.width);
@@ -105,7 +112,8 @@ void ApplyTemplateDouble(ImageView image, int H, int W, int MX, int MY, const fl
 
 // ApplyTemplate for integer coefficients and a power-of-two scale: window
 // sums accumulated in int, a whole row at a time.
-void ApplyTemplateInteger(ImageView image, int H, int W, int MX, int MY, const std::vector<int>& c, int shift) {
+void ApplyTemplateInteger(ImageView image, int H, int W, int MX, int MY, const std::vector<int>& c,
+                          int shift) {
     RowRing ring(image, H, MY);
     const int count = image.width - W + 1;  // output columns
     const int half = shift > 0 ? 1 << (shift - 1) : 0;
@@ -151,29 +159,74 @@ void ForEachRow3x3(ImageView image, Kernel kernel) {
 const std::uint8_t* RootTable() {
     static const std::vector<std::uint8_t> table = [] {
         std::vector<std::uint8_t> t(65536);
-        for (int s = 0; s < 65536; ++s) t[static_cast<std::size_t>(s)] = static_cast<std::uint8_t>(std::sqrt(static_cast<double>(s)));
+        for (int s = 0; s < 65536; ++s)
+            t[static_cast<std::size_t>(s)] = static_cast<std::uint8_t>(std::sqrt(static_cast<double>(s)));
         return t;
     }();
     return table.data();
 }
 
-inline std::uint8_t ClampedRoot(const std::uint8_t* table, int s) { return s < 65536 ? table[s] : 255; }
+inline std::uint8_t ClampedRoot(const std::uint8_t* table, int s) {
+    return s < 65536 ? table[s] : 255;
+}
+
+#if defined(__SSE2__)
+// The 16-bit lanes of 8 bytes at p, and of the next 8.
+inline __m128i Low16(const std::uint8_t* p) {
+    return _mm_unpacklo_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
+}
+inline __m128i High16(const std::uint8_t* p) {
+    return _mm_unpackhi_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
+}
+inline __m128i Abs16(__m128i v) {
+    return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
+}
+
+// Calls kernel(lanes, x) for x = 1, 9, 17, ... while x + 16 <= w - 1, with
+// lanes(p, dx) giving pixels x + dx .. x + dx + 7 of row p as 16-bit lanes
+// for the first call and x + 8 + dx .. for the second, then stores the two
+// results (saturated to 0 .. 255) at out + x. Returns the first x not done.
+template <typename Kernel>
+int SixteenAtATime(int w, std::uint8_t* out, Kernel kernel) {
+    int x = 1;
+    for (; x + 16 <= w - 1; x += 16) {
+        const __m128i low = kernel([x](const std::uint8_t* p, int dx) { return Low16(p + x + dx); });
+        const __m128i high = kernel([x](const std::uint8_t* p, int dx) { return High16(p + x + dx); });
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(low, high));
+    }
+    return x;
+}
+#endif
 
 // The larger of the two responses of a 3 x 3 template pair at scale 1 (Sobel
 // or Prewitt): min(255, max(|gy|, |gx|)), both clamps being monotone. centre
 // is the weight of the middle row or column (2 for Sobel, 1 for Prewitt).
+// Every sum stays within +-1020, so 16-bit lanes hold it exactly.
 void TemplatePairMax(ImageView image, int centre) {
     if (!Usable(image) || image.width < 3 || image.height < 3) return;
-    const std::size_t w = static_cast<std::size_t>(image.width);
-    std::vector<int> vertical(w), across(w);
-    ForEachRow3x3(image, [&](const std::uint8_t* b, const std::uint8_t* c, const std::uint8_t* a, std::uint8_t* out) {
-        for (std::size_t x = 0; x < w; ++x) {
-            vertical[x] = a[x] - b[x];                 // row above minus row below
-            across[x] = a[x] + centre * c[x] + b[x];   // column sum
-        }
-        for (std::size_t x = 1; x + 1 < w; ++x) {
-            const int gy = vertical[x - 1] + centre * vertical[x] + vertical[x + 1];
-            const int gx = across[x + 1] - across[x - 1];
+    const int w = image.width;
+    ForEachRow3x3(image, [&](const std::uint8_t* b, const std::uint8_t* c, const std::uint8_t* a,
+                             std::uint8_t* out) {
+        int x = 1;
+#if defined(__SSE2__)
+        const bool sobel = centre == 2;
+        x = SixteenAtATime(w, out, [&](auto lanes) {
+            const __m128i vl = _mm_sub_epi16(lanes(a, -1), lanes(b, -1));
+            const __m128i vc = _mm_sub_epi16(lanes(a, 0), lanes(b, 0));
+            const __m128i vr = _mm_sub_epi16(lanes(a, 1), lanes(b, 1));
+            const __m128i cl = lanes(c, -1), cr = lanes(c, 1);
+            const __m128i gy = _mm_add_epi16(_mm_add_epi16(vl, vr), sobel ? _mm_add_epi16(vc, vc) : vc);
+            const __m128i right =
+                _mm_add_epi16(_mm_add_epi16(lanes(a, 1), lanes(b, 1)), sobel ? _mm_add_epi16(cr, cr) : cr);
+            const __m128i left =
+                _mm_add_epi16(_mm_add_epi16(lanes(a, -1), lanes(b, -1)), sobel ? _mm_add_epi16(cl, cl) : cl);
+            return _mm_max_epi16(Abs16(gy), Abs16(_mm_sub_epi16(right, left)));
+        });
+#endif
+        for (; x < w - 1; ++x) {
+            const int gy = (a[x - 1] - b[x - 1]) + centre * (a[x] - b[x]) + (a[x + 1] - b[x + 1]);
+            const int gx =
+                (a[x + 1] + centre * c[x + 1] + b[x + 1]) - (a[x - 1] + centre * c[x - 1] + b[x - 1]);
             const int g = std::max(gy < 0 ? -gy : gy, gx < 0 ? -gx : gx);
             out[x] = static_cast<std::uint8_t>(std::min(g, 255));
         }
@@ -195,9 +248,13 @@ void ApplyTemplate(std::uint8_t* pixels, int width, int height, int stride, int 
         ApplyTemplateDouble(image, H, W, MX, MY, coefficients, scale);
 }
 
-void EdgeSobel(ImageView image) { TemplatePairMax(image, 2); }
+void EdgeSobel(ImageView image) {
+    TemplatePairMax(image, 2);
+}
 
-void EdgePrewitt(ImageView image) { TemplatePairMax(image, 1); }
+void EdgePrewitt(ImageView image) {
+    TemplatePairMax(image, 1);
+}
 
 void EdgeKirsch(ImageView image) {
     if (!Usable(image) || image.width < 3 || image.height < 3) return;
@@ -207,17 +264,43 @@ void EdgeKirsch(ImageView image) {
     // |response| is max(8 Smax - 3 T, 3 T - 8 Smin), and since the rounding
     // and clamp of |0.5 r| (min(255, (|r| + 1) >> 1), see ScaledResult) is
     // monotone, the largest of the eight results is that of the largest |r|.
+    // The ring sums and their extremes stay within +-6120, so 16-bit lanes
+    // hold them exactly.
     const int w = image.width;
-    ForEachRow3x3(image, [&](const std::uint8_t* b, const std::uint8_t* c, const std::uint8_t* a, std::uint8_t* out) {
-        for (int x = 1; x < w - 1; ++x) {
+    ForEachRow3x3(image, [&](const std::uint8_t* b, const std::uint8_t* c, const std::uint8_t* a,
+                             std::uint8_t* out) {
+        int x = 1;
+#if defined(__SSE2__)
+        x = SixteenAtATime(w, out, [&](auto lanes) {
+            const __m128i p0 = lanes(b, -1), p1 = lanes(b, 0), p2 = lanes(b, 1), p3 = lanes(c, 1);
+            const __m128i p4 = lanes(a, 1), p5 = lanes(a, 0), p6 = lanes(a, -1), p7 = lanes(c, -1);
+            const __m128i q0 = _mm_add_epi16(p0, p1), q2 = _mm_add_epi16(p2, p3);
+            const __m128i q4 = _mm_add_epi16(p4, p5), q6 = _mm_add_epi16(p6, p7);
+            const __m128i s0 = _mm_add_epi16(q0, p2), s1 = _mm_add_epi16(p1, q2), s2 = _mm_add_epi16(q2, p4);
+            const __m128i s3 = _mm_add_epi16(p3, q4), s4 = _mm_add_epi16(q4, p6), s5 = _mm_add_epi16(p5, q6);
+            const __m128i s6 = _mm_add_epi16(q6, p0), s7 = _mm_add_epi16(p7, q0);
+            const __m128i most = _mm_max_epi16(_mm_max_epi16(_mm_max_epi16(s0, s1), _mm_max_epi16(s2, s3)),
+                                               _mm_max_epi16(_mm_max_epi16(s4, s5), _mm_max_epi16(s6, s7)));
+            const __m128i least = _mm_min_epi16(_mm_min_epi16(_mm_min_epi16(s0, s1), _mm_min_epi16(s2, s3)),
+                                                _mm_min_epi16(_mm_min_epi16(s4, s5), _mm_min_epi16(s6, s7)));
+            const __m128i ring = _mm_add_epi16(_mm_add_epi16(q0, q2), _mm_add_epi16(q4, q6));
+            const __m128i ring3 = _mm_add_epi16(ring, _mm_add_epi16(ring, ring));
+            const __m128i r = _mm_max_epi16(_mm_sub_epi16(_mm_slli_epi16(most, 3), ring3),
+                                            _mm_sub_epi16(ring3, _mm_slli_epi16(least, 3)));
+            return _mm_srli_epi16(_mm_add_epi16(r, _mm_set1_epi16(1)), 1);
+        });
+#endif
+        for (; x < w - 1; ++x) {
             // The ring in order: the row below left to right, up the right
             // column, the row above right to left, down the left column.
             const int p0 = b[x - 1], p1 = b[x], p2 = b[x + 1], p3 = c[x + 1];
             const int p4 = a[x + 1], p5 = a[x], p6 = a[x - 1], p7 = c[x - 1];
             const int s0 = p0 + p1 + p2, s1 = p1 + p2 + p3, s2 = p2 + p3 + p4, s3 = p3 + p4 + p5;
             const int s4 = p4 + p5 + p6, s5 = p5 + p6 + p7, s6 = p6 + p7 + p0, s7 = p7 + p0 + p1;
-            const int most = std::max(std::max(std::max(s0, s1), std::max(s2, s3)), std::max(std::max(s4, s5), std::max(s6, s7)));
-            const int least = std::min(std::min(std::min(s0, s1), std::min(s2, s3)), std::min(std::min(s4, s5), std::min(s6, s7)));
+            const int most = std::max(std::max(std::max(s0, s1), std::max(s2, s3)),
+                                      std::max(std::max(s4, s5), std::max(s6, s7)));
+            const int least = std::min(std::min(std::min(s0, s1), std::min(s2, s3)),
+                                       std::min(std::min(s4, s5), std::min(s6, s7)));
             const int ring3 = 3 * (p0 + p1 + p2 + p3 + p4 + p5 + p6 + p7);
             const int r = std::max(8 * most - ring3, ring3 - 8 * least);
             out[x] = static_cast<std::uint8_t>(std::min(255, (r + 1) >> 1));
@@ -227,8 +310,8 @@ void EdgeKirsch(ImageView image) {
 
 void EdgeGaussLaplace(ImageView image) {
     if (!Usable(image)) return;
-    static constexpr float kGaussLaplace[25] = {-2, -4, -4, -4, -2, -4, 0, 8, 0, -4, -4, 8, 24,
-                                                8,  -4, -4, 0,  8,  0, -4, -2, -4, -4, -4, -2};
+    static constexpr float kGaussLaplace[25] = {-2, -4, -4, -4, -2, -4, 0,  8,  0,  -4, -4, 8, 24,
+                                                8,  -4, -4, 0,  8,  0,  -4, -2, -4, -4, -4, -2};
     ApplyTemplate(image.pixels, image.width, image.height, image.stride, 5, 5, 2, 2, kGaussLaplace, 0.25f);
 }
 

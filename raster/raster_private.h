@@ -18,14 +18,11 @@ inline bool Usable(ImageView image) {
     return !image.empty() && image.bitCount == 8 && image.stride >= image.width;
 }
 
-// Maps every pixel of the image through a 256-entry table, row by row, so the
-// padding bytes are never touched.
-inline void ApplyTable(ImageView image, const std::array<std::uint8_t, 256>& table) {
-    for (int y = 0; y < image.height; ++y) {
-        std::uint8_t* row = image.row(y);
-        for (int x = 0; x < image.width; ++x) row[x] = table[row[x]];
-    }
-}
+// Every pixel becomes 255 where it is at least level, else 0; a level of 0
+// or less whitens and one above 255 blackens the whole image.
+void ThresholdAtLeast(ImageView image, int level);
+// Every 0 becomes 255 and every 255 becomes 0; other values stay.
+void SwapBlackAndWhite(ImageView image);
 
 // Index of the first byte of p[0..n) that differs from 255, or n: lets the
 // sequential passes jump over the white background eight bytes at a time.

@@ -45,11 +45,11 @@ TEST(BinariseGradient, StrictComparisonAndWhiteFrame) {
         EXPECT_EQ(Count(image, 255) - (image.at(1, 1) == 255), 8);  // the frame
         return static_cast<int>(image.at(1, 1));
     };
-    EXPECT_EQ(inner(100, 82, 76, 30), 0);    // dx 18, dy 24: exactly 30
-    EXPECT_EQ(inner(100, 69, 100, 30), 255); // dx 31: 31
-    EXPECT_EQ(inner(100, 97, 96, 30), 0);    // dx 3, dy 4: 5
+    EXPECT_EQ(inner(100, 82, 76, 30), 0);     // dx 18, dy 24: exactly 30
+    EXPECT_EQ(inner(100, 69, 100, 30), 255);  // dx 31: 31
+    EXPECT_EQ(inner(100, 97, 96, 30), 0);     // dx 3, dy 4: 5
     EXPECT_EQ(inner(100, 100, 100, -1), 255);
-    EXPECT_EQ(inner(255, 0, 0, 360), 0);     // 360.6 truncates to 360
+    EXPECT_EQ(inner(255, 0, 0, 360), 0);  // 360.6 truncates to 360
 
     Image uniform(6, 5, 140);
     BinariseGradient(uniform.view(), 30);
@@ -117,7 +117,8 @@ TEST(BinariseIterative, EmptyClassAtTheStartKeeps127) {
         int white;
     };
     // Uniform images and images all on one side of 127.
-    for (Case c : {Case{200, 200, 6}, Case{100, 100, 0}, Case{127, 127, 6}, Case{128, 255, 6}, Case{10, 127, 3}}) {
+    for (Case c :
+         {Case{200, 200, 6}, Case{100, 100, 0}, Case{127, 127, 6}, Case{128, 255, 6}, Case{10, 127, 3}}) {
         Image image(3, 2, c.a);
         for (int x = 0; x < 3; ++x) image.at(x, 1) = c.b;
         EXPECT_EQ(IterativeThreshold(HistogramOf(image)), 127);
@@ -172,6 +173,18 @@ TEST(BinariseOracle, GradientThresholdIterative) {
                 for (int x = 0; x < v.width; ++x) ++h[v.at(x, y)];
             oracle::BinariseIterative(v, h);
         });
+}
+
+TEST(BinariseOracle, EveryRowWidth) {
+    auto threshold = [](std::mt19937& rng) { return std::uniform_int_distribution<int>(-3, 365)(rng); };
+    raster_testing::CompareOnEveryWidth(
+        "BinariseGradient", 14000, kAll,
+        [&](ImageView v, std::mt19937& r) { BinariseGradient(v, threshold(r)); },
+        [&](ImageView v, std::mt19937& r) { oracle::BinariseGradient(v, threshold(r)); });
+    raster_testing::CompareOnEveryWidth(
+        "BinariseThreshold", 15000, kAll,
+        [&](ImageView v, std::mt19937& r) { BinariseThreshold(v, threshold(r) - 50); },
+        [&](ImageView v, std::mt19937& r) { oracle::BinariseThreshold(v, threshold(r) - 50); });
 }
 
 }  // namespace

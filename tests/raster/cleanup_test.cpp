@@ -31,6 +31,22 @@ TEST(InvertBlackWhite, SwapsOnlyBlackAndWhite) {
     EXPECT_TRUE(image == start);
 }
 
+TEST(InvertBlackWhite, EveryValueAtEveryPlaceOfARow) {
+    // 256 values along rows of 33 and 47 pixels: each value meets the runs
+    // of 16 and the single pixels that finish a row.
+    for (int width : {33, 47}) {
+        Image image(width, (256 + width - 1) / width);
+        for (int i = 0; i < 256; ++i) image.at(i % width, i / width) = static_cast<std::uint8_t>(i);
+        const Image start = image;
+        InvertBlackWhite(image.view());
+        for (int i = 0; i < 256; ++i) {
+            const int expected = i == 0 ? 255 : i == 255 ? 0 : i;
+            ASSERT_EQ(image.at(i % width, i / width), expected) << "value " << i << ", width " << width;
+        }
+        EXPECT_TRUE(image.paddingIntact());
+    }
+}
+
 TEST(MakeBorderWhite, WhitensTheOutermostRowsAndColumnsOnly) {
     Image one(1, 1, 0);
     MakeBorderWhite(one.view());
@@ -118,7 +134,8 @@ constexpr auto kAll = {Content::kGrey, Content::kSmoothGrey, Content::kBlackWhit
 
 TEST(CleanupOracle, MajorityFilterAndIsolatedPoints) {
     raster_testing::CompareOnRandomImages(
-        "RemoveBlackWhitePoints", 21000, 3000, kAll, [](ImageView v, std::mt19937&) { RemoveBlackWhitePoints(v); },
+        "RemoveBlackWhitePoints", 21000, 3000, kAll,
+        [](ImageView v, std::mt19937&) { RemoveBlackWhitePoints(v); },
         [](ImageView v, std::mt19937&) { oracle::RemoveBlackWhitePoints(v); });
     auto k = [](std::mt19937& rng) { return std::uniform_int_distribution<int>(-1, 10)(rng); };
     raster_testing::CompareOnRandomImages(

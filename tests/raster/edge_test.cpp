@@ -41,7 +41,8 @@ TEST(Edge, UniformImageGivesZeroInsideEachBorderRule) {
     Image gradient(5, 4, 90);
     EdgeGradient(gradient.view());
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(gradient.at(x, y), x == 0 || y == 0 || x == 4 || y == 3 ? 255 : 0);
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(gradient.at(x, y), x == 0 || y == 0 || x == 4 || y == 3 ? 255 : 0);
     for (Image* image : {&roberts, &gradient}) EXPECT_TRUE(image->paddingIntact());
 }
 
@@ -70,13 +71,13 @@ TEST(Edge, ScaledResponsesRoundHalfUpAndClampAbove255) {
         ApplyTemplate(image.data(), 1, 1, image.stride(), 1, 1, 0, 0, &one, scale);
         return static_cast<int>(image.at(0, 0));
     };
-    EXPECT_EQ(apply(42, 0.25f), 11);   // 10.5
-    EXPECT_EQ(apply(41, 0.25f), 10);   // 10.25
-    EXPECT_EQ(apply(43, 0.25f), 11);   // 10.75
-    EXPECT_EQ(apply(255, 1.0f), 255);  // exactly 255
-    EXPECT_EQ(apply(255, 0.5f), 128);  // 127.5
-    EXPECT_EQ(apply(200, 2.0f), 255);  // 400
-    EXPECT_EQ(apply(200, -0.5f), 100); // the magnitude counts
+    EXPECT_EQ(apply(42, 0.25f), 11);    // 10.5
+    EXPECT_EQ(apply(41, 0.25f), 10);    // 10.25
+    EXPECT_EQ(apply(43, 0.25f), 11);    // 10.75
+    EXPECT_EQ(apply(255, 1.0f), 255);   // exactly 255
+    EXPECT_EQ(apply(255, 0.5f), 128);   // 127.5
+    EXPECT_EQ(apply(200, 2.0f), 255);   // 400
+    EXPECT_EQ(apply(200, -0.5f), 100);  // the magnitude counts
 
     // The Gauss-Laplace sum 24 x 2 - 4 - 2 = 42 at the centre: 10.5 gives 11.
     Image image(5, 5, 0);
@@ -109,7 +110,8 @@ TEST(Edge, RootOfEverySquareSumIsTheTruncatedRoot) {
             image.at(0, 1) = static_cast<std::uint8_t>(255 - dx);
             image.at(1, 0) = static_cast<std::uint8_t>(255 - dy);
             EdgeGradient(image.view());
-            const int expected = std::min(255, static_cast<int>(std::sqrt(static_cast<double>(dx * dx + dy * dy))));
+            const int expected =
+                std::min(255, static_cast<int>(std::sqrt(static_cast<double>(dx * dx + dy * dy))));
             ASSERT_EQ(image.at(1, 1), expected) << dx << "," << dy;
         }
 }
@@ -159,7 +161,8 @@ TEST(Edge, BadArgumentsLeaveThePixelsAlone) {
     EXPECT_TRUE(image == start);
     ImageView wide = image.view();
     wide.bitCount = 24;
-    for (EdgeOp op : {EdgeSobel, EdgePrewitt, EdgeKirsch, EdgeGaussLaplace, EdgeRoberts, EdgeGradient}) op(wide);
+    for (EdgeOp op : {EdgeSobel, EdgePrewitt, EdgeKirsch, EdgeGaussLaplace, EdgeRoberts, EdgeGradient})
+        op(wide);
     EXPECT_TRUE(image == start);
 }
 
@@ -180,6 +183,22 @@ TEST(EdgeOracle, SobelPrewittKirschGaussLaplaceRobertsGradient) {
     CompareEdge("EdgeGradient", 6000, EdgeGradient, oracle::EdgeGradient);
 }
 
+TEST(EdgeOracle, EveryRowWidth) {
+    const std::pair<const char*, std::pair<EdgeOp, EdgeOp>> ops[] = {
+        {"EdgeSobel", {EdgeSobel, oracle::EdgeSobel}},
+        {"EdgePrewitt", {EdgePrewitt, oracle::EdgePrewitt}},
+        {"EdgeKirsch", {EdgeKirsch, oracle::EdgeKirsch}},
+        {"EdgeRoberts", {EdgeRoberts, oracle::EdgeRoberts}},
+        {"EdgeGradient", {EdgeGradient, oracle::EdgeGradient}}};
+    unsigned seed = 8000;
+    for (const auto& [name, pair] : ops) {
+        const EdgeOp fast = pair.first, slow = pair.second;
+        raster_testing::CompareOnEveryWidth(
+            name, seed += 200, kAll, [fast](ImageView v, std::mt19937&) { fast(v); },
+            [slow](ImageView v, std::mt19937&) { slow(v); });
+    }
+}
+
 // Random templates: integer ones with power-of-two scales take the integer
 // path; fractional coefficients or other scales the double one.
 TEST(EdgeOracle, ApplyTemplateWithRandomTemplates) {
@@ -195,7 +214,8 @@ TEST(EdgeOracle, ApplyTemplateWithRandomTemplates) {
         t.MY = uniform(0, t.H - 1);
         const bool fractional = uniform(0, 3) == 0;
         for (int i = 0; i < t.H * t.W; ++i)
-            t.c.push_back(fractional ? static_cast<float>(uniform(-40, 40)) / 8.0f + 0.1f : static_cast<float>(uniform(-9, 9)));
+            t.c.push_back(fractional ? static_cast<float>(uniform(-40, 40)) / 8.0f + 0.1f
+                                     : static_cast<float>(uniform(-9, 9)));
         static const float scales[] = {1, 0.5f, 0.25f, 0.125f, 1.0f / 1024, 2, 0.3f, -0.5f, 0};
         t.scale = scales[uniform(0, 8)];
         return t;
@@ -208,7 +228,8 @@ TEST(EdgeOracle, ApplyTemplateWithRandomTemplates) {
         },
         [&](ImageView v, std::mt19937& rng) {
             const Template t = draw(rng);
-            oracle::ApplyTemplate(v.pixels, v.width, v.height, v.stride, t.H, t.W, t.MX, t.MY, t.c.data(), t.scale);
+            oracle::ApplyTemplate(v.pixels, v.width, v.height, v.stride, t.H, t.W, t.MX, t.MY, t.c.data(),
+                                  t.scale);
         });
 }
 

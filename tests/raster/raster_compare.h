@@ -42,4 +42,33 @@ inline void CompareOnRandomImages(const std::string& name, unsigned firstSeed, i
     }
 }
 
+// As CompareOnRandomImages, on images of every width from 1 to 100 (a few
+// rows high, content kinds in turn): the faster operations work on runs of
+// 16 or 64 pixels and finish each row one pixel at a time, so every split of
+// a row between the two is met.
+inline void CompareOnEveryWidth(const std::string& name, unsigned firstSeed,
+                                std::initializer_list<Content> contents, const Operation& fast,
+                                const Operation& slow) {
+    const std::vector<Content> kinds(contents);
+    for (int width = 1; width <= 100; ++width) {
+        const unsigned seed = firstSeed + static_cast<unsigned>(width);
+        std::mt19937 rng(seed);
+        const int height = std::uniform_int_distribution<int>(1, 9)(rng);
+        Image input =
+            RandomImage(rng, kinds[static_cast<std::size_t>(width) % kinds.size()], width, height, 3);
+        Image expected = input, actual = input;
+        std::mt19937 slowRng = rng, fastRng = rng;
+        slow(expected.view(), slowRng);
+        fast(actual.view(), fastRng);
+        if (!(actual == expected) || !actual.paddingIntact()) {
+            ADD_FAILURE() << name << " differs from its transcription, seed " << seed << ", image " << width
+                          << " x " << height << "\ninput:\n"
+                          << input.values() << "expected:\n"
+                          << expected.values() << "actual:\n"
+                          << actual.values();
+            return;
+        }
+    }
+}
+
 }  // namespace lintra::raster_testing
