@@ -88,11 +88,12 @@ protected:
 };
 
 // A tmpfs of a few pages holding the given files, then filled up: any new
-// byte written to it fails with "No space left on device".
+// byte written to it fails with "No space left on device", or, with
+// freePages, any byte beyond that many pages.
 class FullFolder : public Folder {
 public:
     // Returns an empty string when the folder is ready, else why it is not.
-    std::string Make(const std::vector<std::pair<std::string, std::string>>& files) {
+    std::string Make(const std::vector<std::pair<std::string, std::string>>& files, int freePages = 0) {
         if (!MountsUnavailable().empty()) return MountsUnavailable();
         if (path_.empty()) return "no temporary folder";
         if (mount("lintra-full", path_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=256k,mode=0777") != 0)
@@ -107,6 +108,10 @@ public:
         int error = errno;
         // Partial pages are gone too: one byte more must not fit.
         while (write(fd, page.data(), 1) > 0) {
+        }
+        if (error == ENOSPC && freePages > 0) {
+            off_t size = lseek(fd, 0, SEEK_END);
+            if (size < freePages * 4096 || ftruncate(fd, size - freePages * 4096) != 0) error = errno;
         }
         close(fd);
         if (error != ENOSPC) return std::string("filling the tmpfs ended with: ") + std::strerror(error);

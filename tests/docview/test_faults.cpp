@@ -270,6 +270,40 @@ TEST_F(FaultTest, UnusableTemporaryDirectoryKeepsTheLoadPending) {
     EXPECT_EQ(platform.converterRuns, 1);
 }
 
+// A temporary directory on a full disk: with no room for the picture the
+// load is a file error and stays pending; with room for the picture but not
+// for the converter's result, the converter fails. Either way the private
+// folder is gone.
+TEST_F(FaultTest, FullTemporaryDirectory) {
+    OpenProcessedDrawing();
+    ViewState before = State();
+    for (int freePages : {0, 1}) {
+        SCOPED_TRACE(freePages);
+        FullFolder full;
+        if (std::string why = full.Make({}, freePages); !why.empty()) GTEST_SKIP() << why;
+        platform.tempDirectory = full.path();
+        platform.messages.clear();
+        platform.reports.clear();
+        platform.converterRuns = 0;
+        Open(kSamples + "chelsea_crop_5x3_24bit_imagemagick.bmp");
+        if (freePages == 0) {
+            ASSERT_EQ(platform.reports.size(), 1u);
+            EXPECT_NE(platform.reports[0].find(std::strerror(ENOSPC)), std::string::npos)
+                << platform.reports[0];
+            EXPECT_EQ(platform.converterRuns, 0);
+            EXPECT_EQ(doc.m_bReloadPending, 1);
+        } else {
+            EXPECT_TRUE(platform.reports.empty());
+            EXPECT_EQ(platform.converterRuns, 1);
+            EXPECT_EQ(platform.messages, std::vector<std::string>{kMsgPalettorFailed});
+            EXPECT_EQ(doc.m_bReloadPending, 0);
+            EXPECT_EQ(doc.m_bImageOpen, 0);
+        }
+        EXPECT_TRUE(State().images == before.images);
+        EXPECT_EQ(Entries(full.path()), std::vector<std::string>{"filler"});
+    }
+}
+
 // Converters that end "successfully" without a usable result, or die: each
 // is refused, the earlier images stay, and the private folder goes with
 // whatever the converter left in it.
