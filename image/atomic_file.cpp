@@ -127,19 +127,28 @@ void WriteInPlace(const std::string& path, const std::string& target,
     }
 }
 
+// The file path names after following its links (at most 40, as the
+// system does); a link to a file that does not exist yet gives that file.
+std::string FollowLinks(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path p = path;
+    std::error_code ec;
+    for (int hop = 0; hop < 40 && fs::is_symlink(fs::symlink_status(p, ec)); ++hop) {
+        fs::path next = fs::read_symlink(p, ec);
+        if (ec) break;
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    return p.string();
+}
+
 }  // namespace
 
 void WriteFileAtomically(const std::string& path,
                          std::initializer_list<std::span<const std::uint8_t>> chunks) {
     if (path.empty() || path.back() == '/') throw FileError(path, "not a file name");
     // A link stays a link: the file it points at gets the new contents.
-    std::string target = path;
+    std::string target = FollowLinks(path);
     struct stat node;
-    if (lstat(path.c_str(), &node) == 0 && S_ISLNK(node.st_mode)) {
-        std::error_code ec;
-        std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
-        if (!ec) target = resolved.string();
-    }
     if (stat(target.c_str(), &node) == 0 && !S_ISDIR(node.st_mode)) {
         // A device or a pipe is written as it is: renaming over it would
         // replace the node itself with a plain file.

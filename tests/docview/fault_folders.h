@@ -144,7 +144,18 @@ public:
     static constexpr uid_t kNobody = 65534;
     ActAsOtherUser() {
         if (geteuid() != 0) return;
-        active_ = setegid(kNobody) == 0 && seteuid(kNobody) == 0;
+        if (setegid(kNobody) != 0) return;
+        if (seteuid(kNobody) != 0) {
+            if (setegid(0) != 0) std::abort();
+            return;
+        }
+        active_ = true;
+    }
+    // Why folder permissions cannot be made to count here, or empty when they can.
+    static std::string Unavailable() {
+        if (geteuid() != 0) return {};
+        ActAsOtherUser probe;
+        return probe.active_ ? std::string() : "running as root and cannot become another user";
     }
     ~ActAsOtherUser() {
         if (!active_) return;

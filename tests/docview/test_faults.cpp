@@ -173,6 +173,7 @@ TEST_F(FaultTest, ReadOnlyMountKeepsTheEarlierFilesAndTheView) {
 }
 
 TEST_F(FaultTest, FolderAndFilesWithoutWritePermissionAreNotReplaced) {
+    if (std::string why = ActAsOtherUser::Unavailable(); !why.empty()) GTEST_SKIP() << why;
     OpenProcessedDrawing();
     ReadOnlyPermissions folder;
     ASSERT_EQ(folder.Make(kEarlierFiles), "");
@@ -188,6 +189,7 @@ TEST_F(FaultTest, FolderAndFilesWithoutWritePermissionAreNotReplaced) {
 // would slip past its own permission, so it is refused as truncating it
 // would be.
 TEST_F(FaultTest, ReadOnlyFileInAWritableFolderIsNotReplaced) {
+    if (std::string why = ActAsOtherUser::Unavailable(); !why.empty()) GTEST_SKIP() << why;
     OpenProcessedDrawing();
     Folder folder;
     chmod(folder.path().c_str(), 0777);
@@ -224,6 +226,7 @@ TEST_F(FaultTest, SaveThroughALinkReplacesTheFileItNames) {
 // load is reported like any file error during loading and stays pending; the
 // images loaded before are kept, and nothing is left behind.
 TEST_F(FaultTest, UnusableTemporaryDirectoryKeepsTheLoadPending) {
+    if (std::string why = ActAsOtherUser::Unavailable(); !why.empty()) GTEST_SKIP() << why;
     OpenProcessedDrawing();
     ViewState before = State();
     Folder scratch;

@@ -1,0 +1,78 @@
+// Whole-file writes onto what is not a plain file: a pipe is written as it
+// is and never left waiting for a reader, a link keeps pointing where it
+// did and its target gets the bytes.
+#include "image/atomic_file.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "bmp_test_support.h"
+#include "image/file_error.h"
+
+namespace lintra::testing {
+namespace {
+
+const std::string kText = "0\nSECTION\n0\nEOF";
+
+TEST(AtomicFileTest, PipeWithoutAReaderFailsAtOnceAndStaysAPipe) {
+    ScratchDir dir;
+    const std::string pipe = dir.File("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    auto start = std::chrono::steady_clock::now();
+    try {
+        WriteFileAtomically(pipe, {lintra::Bytes(kText.data(), kText.size())});
+        FAIL() << "no exception";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), pipe);
+        EXPECT_NE(error.reason().find(std::strerror(ENXIO)), std::string::npos) << error.reason();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+}
+
+TEST(AtomicFileTest, PipeWithAReaderGetsTheBytes) {
+    ScratchDir dir;
+    const std::string pipe = dir.File("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    WriteFileAtomically(pipe,
+                        {lintra::Bytes(kText.data(), 5), lintra::Bytes(kText.data() + 5, kText.size() - 5)});
+    std::string got(64, '\0');
+    ssize_t n = read(reader, got.data(), got.size());
+    close(reader);
+    ASSERT_GT(n, 0);
+    got.resize(static_cast<std::size_t>(n));
+    EXPECT_EQ(got, kText);
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(AtomicFileTest, LinksKeepPointingAndTheirTargetsGetTheBytes) {
+    ScratchDir dir;
+    std::filesystem::create_directory(dir.File("real"));
+    WriteBytes(dir.File("real/old.dxf"), {'o', 'l', 'd'});
+    std::filesystem::create_symlink("real/old.dxf", dir.File("link.dxf"));
+    // A link whose target does not exist yet: the target is created.
+    std::filesystem::create_symlink("real/new.dxf", dir.File("dangling.dxf"));
+    for (const std::string name : {"link.dxf", "dangling.dxf"})
+        WriteFileAtomically(dir.File(name), {lintra::Bytes(kText.data(), kText.size())});
+    for (const std::string name : {"link.dxf", "dangling.dxf"}) {
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(name))) << name;
+        Bytes bytes = ReadBytes(dir.File(name));
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), kText) << name;
+    }
+    std::vector<std::string> real;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.File("real")))
+        real.push_back(entry.path().filename().string());
+    std::sort(real.begin(), real.end());
+    EXPECT_EQ(real, (std::vector<std::string>{"new.dxf", "old.dxf"}));
+}
+
+}  // namespace
+}  // namespace lintra::testing
