@@ -4,23 +4,26 @@
 # /usr/bin/time -v: prints each step's time and the peak memory (maximum
 # resident set size), and fails when any step fails or an output is missing.
 # With --per-step it also measures the peak of the open alone and of each
-# heavy step run on its own after the open.
+# heavy step run on its own after the open; with --colour the drawing is a
+# 24-bit file, opened through Palettor (the peak then covers Palettor too).
 #
-#   tests/batch/large_image.sh [--per-step] [WIDTH HEIGHT [BIN_DIR]]
+#   tests/batch/large_image.sh [--per-step] [--colour] [WIDTH HEIGHT [BIN_DIR]]
 set -euo pipefail
 here="$(cd "$(dirname "$0")/../.." && pwd)"
 perStep=0
-if [ "${1:-}" = --per-step ]; then
-  perStep=1
+colour=()
+while [ "${1:-}" = --per-step ] || [ "${1:-}" = --colour ]; do
+  [ "$1" = --per-step ] && perStep=1
+  [ "$1" = --colour ] && colour=(--colour)
   shift
-fi
+done
 width="${1:-12000}"
 height="${2:-9000}"
 bin="${3:-$here/build/bin}"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/lintra-large-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
-python3 "$here/tests/batch/make_drawing.py" "$width" "$height" "$work/drawing.bmp"
+python3 "$here/tests/batch/make_drawing.py" "${colour[@]}" "$width" "$height" "$work/drawing.bmp"
 echo "drawing: ${width} x ${height}, $(stat -c %s "$work/drawing.bmp") bytes"
 
 # Every command once, in an order that gives each a sensible picture.
