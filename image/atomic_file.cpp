@@ -1,6 +1,8 @@
 #include "image/atomic_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,6 +99,34 @@ private:
     int fd_ = -1;
 };
 
+// Blocks SIGPIPE for the calling thread while it lives; one raised meanwhile
+// is taken off again, unless it was already pending before.
+class PipeSignalHeld {
+public:
+    PipeSignalHeld() {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe_, &saved_);
+        sigset_t pending;
+        sigpending(&pending);
+        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
+    }
+    ~PipeSignalHeld() {
+        if (!wasPending_) {
+            timespec none{};
+            while (sigtimedwait(&pipe_, nullptr, &none) == SIGPIPE) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+    }
+    PipeSignalHeld(const PipeSignalHeld&) = delete;
+    PipeSignalHeld& operator=(const PipeSignalHeld&) = delete;
+
+private:
+    sigset_t pipe_{}, saved_{};
+    bool wasPending_ = false;
+};
+
 // Writes the chunks straight into target, an existing device or pipe; errors
 // name path, the file the caller asked for.
 void WriteInPlace(const std::string& path, const std::string& target,
@@ -109,6 +139,9 @@ void WriteInPlace(const std::string& path, const std::string& target,
         if (fd >= 0) close(fd);
         throw FileError(path, "cannot write: " + Reason(error));
     }
+    // A pipe whose reader goes away would raise SIGPIPE and end the whole
+    // program; held back, the write fails with EPIPE like any other error.
+    PipeSignalHeld held;
     for (std::span<const std::uint8_t> bytes : chunks) {
         while (!bytes.empty()) {
             ssize_t written = write(fd, bytes.data(), bytes.size());

@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstring>
+#include <thread>
 
 #include "bmp_test_support.h"
 #include "image/file_error.h"
@@ -51,6 +53,34 @@ TEST(AtomicFileTest, PipeWithAReaderGetsTheBytes) {
     EXPECT_EQ(got, kText);
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+// The reader takes a few bytes and goes away while the writer waits on a
+// full pipe: an error to report, not SIGPIPE ending the program.
+TEST(AtomicFileTest, PipeWhoseReaderGoesAwayIsAnErrorNotASignal) {
+    ScratchDir dir;
+    const std::string pipe = dir.File("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    std::thread quitter([reader] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        char some[16];
+        EXPECT_GT(read(reader, some, sizeof some), 0);
+        close(reader);
+    });
+    const std::vector<std::uint8_t> big(4 << 20, 'x');
+    try {
+        WriteFileAtomically(pipe, {lintra::Bytes(big.data(), big.size())});
+        ADD_FAILURE() << "no exception";
+    } catch (const FileError& error) {
+        EXPECT_NE(error.reason().find(std::strerror(EPIPE)), std::string::npos) << error.reason();
+    }
+    quitter.join();
+    // Nothing is left pending for later.
+    sigset_t pending;
+    sigpending(&pending);
+    EXPECT_EQ(sigismember(&pending, SIGPIPE), 0);
 }
 
 TEST(AtomicFileTest, LinksKeepPointingAndTheirTargetsGetTheBytes) {
