@@ -47,10 +47,13 @@ std::FILE* CreateTemporary(const fs::path& target, fs::path& temporary) {
 
 WriteOutcome ReplaceFileContents(const std::string& path, const unsigned char* data, std::size_t n) {
     std::error_code ec;
+    // Follow the links (at most 40, as the system does) to the file they
+    // name, also when that file does not exist yet.
     fs::path target = path;
-    if (fs::is_symlink(fs::symlink_status(target, ec))) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
+    for (int hop = 0; hop < 40 && fs::is_symlink(fs::symlink_status(target, ec)); ++hop) {
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec) break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
     }
 
     const fs::file_status status = fs::status(target, ec);
