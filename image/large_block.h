@@ -46,4 +46,49 @@ LargeBlock<T> AllocateLarge(std::size_t count) {
     return block;
 }
 
+// A block whose elements all start at zero, handed out by the system as
+// zero pages that cost nothing until first touched (huge ones from 2 MB).
+class ZeroedLargeBlockFree {
+public:
+    ZeroedLargeBlockFree() = default;
+    ZeroedLargeBlockFree(std::size_t bytes, bool mapped) : bytes_(bytes), mapped_(mapped) {}
+    void operator()(void* p) const {
+#if defined(__linux__)
+        if (mapped_) {
+            munmap(p, bytes_);
+            return;
+        }
+#endif
+        std::free(p);
+    }
+
+private:
+    std::size_t bytes_ = 0;
+    bool mapped_ = false;
+};
+
+template <typename T>
+using ZeroedLargeBlock = std::unique_ptr<T[], ZeroedLargeBlockFree>;
+
+// count zeroed elements; throws std::bad_alloc when the memory cannot be had.
+template <typename T>
+ZeroedLargeBlock<T> AllocateZeroedLarge(std::size_t count) {
+    constexpr std::size_t kHuge = std::size_t{2} << 20;
+    if (count > (std::size_t(-1) - kHuge) / sizeof(T)) throw std::bad_alloc();
+    const std::size_t bytes = count * sizeof(T);
+#if defined(__linux__)
+    if (bytes >= kHuge) {
+        void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+#if defined(MADV_HUGEPAGE)
+        madvise(p, bytes, MADV_HUGEPAGE);
+#endif
+        return ZeroedLargeBlock<T>(static_cast<T*>(p), ZeroedLargeBlockFree(bytes, true));
+    }
+#endif
+    void* p = std::calloc(count == 0 ? 1 : count, sizeof(T));
+    if (p == nullptr) throw std::bad_alloc();
+    return ZeroedLargeBlock<T>(static_cast<T*>(p), ZeroedLargeBlockFree(bytes, false));
+}
+
 }  // namespace lintra

@@ -8,35 +8,54 @@
 #include <vector>
 
 #include "image/image_view.h"
+#include "image/large_block.h"
 #include "image/message_sink.h"
 #include "vector/segment.h"
 
 namespace lintra {
 
 // Contour numbers per pixel, one contiguous block indexed [x][y]; 0 = none.
+// A new grid's cells are zero pages that take memory only once touched, so
+// sizing the grid when a picture is opened costs nothing until Vectorise 1
+// runs, and its first run needs no clearing.
 class LabelGrid {
 public:
     LabelGrid() = default;
     LabelGrid(int width, int height) { Reset(width, height); }
+    // The given size, every cell 0.
     void Reset(int width, int height) {
         width_ = width;
         height_ = height;
-        cells_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+        cells_ = AllocateZeroedLarge<std::int32_t>(static_cast<std::size_t>(width) *
+                                                   static_cast<std::size_t>(height));
+        untouched_ = true;
     }
-    void Clear() { std::fill(cells_.begin(), cells_.end(), 0); }
+    // Every cell 0.
+    void Clear() {
+        if (!untouched_) std::fill(cells_.get(), cells_.get() + count(), 0);
+        untouched_ = true;
+    }
     int width() const { return width_; }
     int height() const { return height_; }
-    bool empty() const { return cells_.empty(); }
-    std::int32_t& at(int x, int y) { return cells_[static_cast<std::size_t>(x) * height_ + y]; }
-    std::int32_t at(int x, int y) const { return cells_[static_cast<std::size_t>(x) * height_ + y]; }
+    bool empty() const { return count() == 0; }
+    std::int32_t& at(int x, int y) { return data()[static_cast<std::size_t>(x) * height_ + y]; }
+    std::int32_t at(int x, int y) const { return data()[static_cast<std::size_t>(x) * height_ + y]; }
     // Cell (x, y) is data()[x * height() + y].
-    std::int32_t* data() { return cells_.data(); }
-    const std::int32_t* data() const { return cells_.data(); }
+    std::int32_t* data() {
+        untouched_ = false;
+        return cells_.get();
+    }
+    const std::int32_t* data() const { return cells_.get(); }
 
 private:
+    std::size_t count() const {
+        return cells_ ? static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) : 0;
+    }
+
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::int32_t> cells_;
+    ZeroedLargeBlock<std::int32_t> cells_;
+    bool untouched_ = false;  // no cell handed out for writing since the last Reset or Clear
 };
 
 // What Vectorise 1 works on; the view owns all of it.

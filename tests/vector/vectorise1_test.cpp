@@ -187,6 +187,25 @@ TEST(Vectorise1Test, LabelGridIsResizedToTheImage) {
     EXPECT_EQ(&run.grid.at(1, 0) - &run.grid.at(0, 0), 6);  // one block, a column per x
 }
 
+TEST(Vectorise1Test, LabelGridStartsAtZeroAndClearsWhatWasWritten) {
+    LabelGrid grid(600, 1000);  // 2.4 MB: the zero pages of the system
+    const LabelGrid& view = grid;
+    EXPECT_EQ(view.at(0, 0), 0);
+    EXPECT_EQ(view.at(599, 999), 0);
+    grid.Clear();  // nothing written yet
+    grid.at(300, 500) = 7;
+    grid.data()[599 * 1000 + 999] = 9;
+    grid.Clear();
+    EXPECT_EQ(view.at(300, 500), 0);
+    EXPECT_EQ(view.at(599, 999), 0);
+    grid.Reset(3, 2);  // small grids come from the ordinary heap
+    grid.at(2, 1) = 5;
+    grid.Clear();
+    EXPECT_EQ(view.at(2, 1), 0);
+    grid.Reset(0, 0);
+    EXPECT_TRUE(grid.empty());
+}
+
 TEST(Vectorise1Test, PeelContourTakesOneContourPerCallThenSaysOver) {
     Image picture(10, 10);
     picture.Outline(1, 1, 4, 3);
