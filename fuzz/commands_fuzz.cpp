@@ -16,6 +16,7 @@
 //   source, repeated as needed (an empty source gives a white picture).
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <span>
 #include <vector>
@@ -123,6 +124,24 @@ std::vector<std::uint8_t> MakeBmp(int width, int height, bool colour, bool bits,
     return file;
 }
 
+// The first entries of kScript are the processing commands of the common
+// handler pattern.
+constexpr std::size_t kProcessingCommands = 19;
+
+// The width pixels of every row, bottom row first.
+std::vector<std::uint8_t> Pixels(Dib& dib) {
+    ImageView view = dib.View();
+    std::vector<std::uint8_t> out;
+    for (int y = 0; y < view.height; ++y) out.insert(out.end(), view.row(y), view.row(y) + view.width);
+    return out;
+}
+
+void Require(bool condition, const char* what) {
+    if (condition) return;
+    std::fprintf(stderr, "%s\n", what);
+    std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -136,13 +155,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     struct Step {
         int id;
+        bool processing = false;
         int position = 0;    // trackbar position
         std::uint8_t w = 0;  // new picture of a reopen
         std::uint8_t h = 0;
     };
     std::vector<Step> steps;
     while (static_cast<int>(steps.size()) < commandCount && at < size) {
-        Step step{kScript[data[at++] % kScript.size()]};
+        std::size_t index = data[at++] % kScript.size();
+        Step step{kScript[index], index < kProcessingCommands};
         if (step.id == kMoveTrackbar) step.position = at < size ? data[at++] : 0;
         if (step.id == kReopen) {
             step.w = at < size ? data[at++] : 0;
@@ -164,14 +185,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CLintraDoc doc(platform);
     CLintraView view(doc, platform);
     platform.view = &view;
-    if (!doc.OpenPath(picture)) std::abort();  // a well-formed file is never refused
+    Require(doc.OpenPath(picture), "a well-formed picture was refused");
     CountingCanvas canvas;
     view.OnDraw(canvas);
-    if (!view.HasImage()) std::abort();
+    Require(view.HasImage(), "a well-formed picture did not load");
+    std::vector<std::uint8_t> original = Pixels(view.m_originalImage);
 
     int currentWidth = width;
     int currentHeight = height;
     for (const Step& step : steps) {
+        const std::vector<std::uint8_t> before = Pixels(view.m_currentImage);
         if (step.id == kMoveTrackbar) {
             if (!platform.dialogs.empty()) platform.dialogs.back()->ReportFull(step.position);
         } else if (step.id == kDrawPass) {
@@ -181,16 +204,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             currentWidth = step.w % kMaxSide + 1;
             currentHeight = step.h % kMaxSide + 1;
             writePicture(currentWidth, currentHeight, (step.w & 0x80) != 0);
-            if (!doc.OpenPath(picture)) std::abort();
+            Require(doc.OpenPath(picture), "a well-formed picture was refused");
             view.OnDraw(canvas);
-        } else if (!view.OnCommand(step.id)) {
-            std::abort();
+            original = Pixels(view.m_originalImage);
+        } else {
+            Require(view.OnCommand(step.id), "a command was not routed");
         }
-        // No command changes the picture's size or loses the image.
-        if (!view.HasImage() || view.m_currentImage.GetWidth() != currentWidth ||
-            view.m_currentImage.GetHeight() != currentHeight)
-            std::abort();
+        // No command changes the picture's size or loses the image; the
+        // image as loaded stays as loaded; a processing command keeps the
+        // picture it started from for Restore previous.
+        Require(view.HasImage() && view.m_currentImage.GetWidth() == currentWidth &&
+                    view.m_currentImage.GetHeight() == currentHeight,
+                "a command lost the image or changed its size");
+        Require(Pixels(view.m_originalImage) == original, "the image as loaded changed");
+        if (step.processing)
+            Require(Pixels(view.m_previousImage) == before, "the previous image is not the one before");
     }
-    if (platform.fileErrors != 0) std::abort();
+    Require(platform.fileErrors == 0, "Save or export failed in the scratch folder");
     return 0;
 }
