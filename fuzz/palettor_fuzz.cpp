@@ -1,6 +1,8 @@
 // Fuzz target: Palettor's whole program, in-process, on one source file.
 // A conversion that reports success must leave a 256-colour BMP of the
-// source's size that Lintra's reader accepts.
+// source's size that Lintra's reader accepts, in which every pixel shows a
+// palette entry nearest (in 4-bit units) to the pixel's source colour.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +25,36 @@ public:
 void Fail(const char* what) {
     std::fprintf(stderr, "%s\n", what);
     std::abort();
+}
+
+int SquaredNibbleDistance(const RgbQuad& entry, const std::uint8_t* bgr) {
+    const int db = entry.rgbBlue / 16 - bgr[0] / 16;
+    const int dg = entry.rgbGreen / 16 - bgr[1] / 16;
+    const int dr = entry.rgbRed / 16 - bgr[2] / 16;
+    return db * db + dg * dg + dr * dr;
+}
+
+// Every pixel of result shows an entry at the smallest distance from its
+// source colour. The source rows start at bfOffBits (54 when it points into
+// the header) and run top-down when biHeight is negative.
+void CheckNearest(const std::uint8_t* data, const palettor::BmpHeader& header, Dib& result) {
+    const RgbQuad* table = result.GetColorTable();
+    const int width = result.GetWidth();
+    const int height = result.GetHeight();
+    const std::size_t offset = header.bfOffBits >= 54 ? header.bfOffBits : 54;
+    const std::size_t stride = (3 * static_cast<std::size_t>(width) + 3) / 4 * 4;
+    ImageView indices = result.View();
+    for (int y = 0; y < height; ++y) {
+        const int stored = header.biHeight < 0 ? height - 1 - y : y;
+        const std::uint8_t* source = data + offset + static_cast<std::size_t>(stored) * stride;
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* bgr = source + 3 * x;
+            int best = SquaredNibbleDistance(table[0], bgr);
+            for (int e = 1; e < 256; ++e) best = std::min(best, SquaredNibbleDistance(table[e], bgr));
+            if (SquaredNibbleDistance(table[indices.row(y)[x]], bgr) != best)
+                Fail("a pixel shows a palette entry that is not the nearest to its colour");
+        }
+    }
 }
 
 }  // namespace
@@ -50,5 +82,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int32_t height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
     if (result.GetWidth() != header.biWidth || result.GetHeight() != height)
         Fail("the result's size differs from the source's");
+    CheckNearest(data, header, result);
     return 0;
 }
