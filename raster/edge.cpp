@@ -171,6 +171,23 @@ inline std::uint8_t ClampedRoot(const std::uint8_t* table, int s) {
 }
 
 #if defined(__SSE2__)
+// min(255, floor(sqrt(a^2 + b^2))) for 16 pixels whose differences a and b
+// (each within +-255) come as two sets of 8 16-bit lanes. The sum, below
+// 2^17, is exact in single precision, and its correctly rounded root lands
+// on an integer only for a perfect square: below 362 a root is at least
+// 1 / 724 short of the next integer, far more than the float's spacing.
+inline __m128i ClampedRoots(__m128i aLow, __m128i bLow, __m128i aHigh, __m128i bHigh) {
+    auto roots = [](__m128i a, __m128i b) {
+        const __m128i low = _mm_unpacklo_epi16(a, b), high = _mm_unpackhi_epi16(a, b);
+        const __m128i rootLow = _mm_cvttps_epi32(_mm_sqrt_ps(_mm_cvtepi32_ps(_mm_madd_epi16(low, low))));
+        const __m128i rootHigh = _mm_cvttps_epi32(_mm_sqrt_ps(_mm_cvtepi32_ps(_mm_madd_epi16(high, high))));
+        return _mm_packs_epi32(rootLow, rootHigh);
+    };
+    return _mm_packus_epi16(roots(aLow, bLow), roots(aHigh, bHigh));
+}
+#endif
+
+#if defined(__SSE2__)
 // The 16-bit lanes of 8 bytes at p, and of the next 8.
 inline __m128i Low16(const std::uint8_t* p) {
     return _mm_unpacklo_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
@@ -309,27 +326,101 @@ void EdgeKirsch(ImageView image) {
 }
 
 void EdgeGaussLaplace(ImageView image) {
-    if (!Usable(image)) return;
-    static constexpr float kGaussLaplace[25] = {-2, -4, -4, -4, -2, -4, 0,  8,  0,  -4, -4, 8, 24,
-                                                8,  -4, -4, 0,  8,  0,  -4, -2, -4, -4, -4, -2};
-    ApplyTemplate(image.pixels, image.width, image.height, image.stride, 5, 5, 2, 2, kGaussLaplace, 0.25f);
+    if (!Usable(image) || image.width < 5 || image.height < 5) return;
+    // The template is symmetric: with the column sums v04 = rows y - 2 and
+    // y + 2, v13 = rows y - 1 and y + 1, v2 = row y, its sum at x is
+    //   A(x - 2) + A(x + 2) + B(x - 1) + B(x + 1) + C(x)   with
+    //   A = -2 v04 - 4 v13 - 4 v2,  B = -4 v04 + 8 v2,  C = -4 v04 + 8 v13 + 24 v2,
+    // which is the integer window sum ApplyTemplate forms (its weights are
+    // exact), and the scale 1/4 rounds it as (|sum| + 2) >> 2, clamped to
+    // 255 (see ScaledResult). |A|, |B| <= 4080, |C| <= 12240 and |sum| <=
+    // 28560: 16-bit lanes hold every step exactly.
+    const int w = image.width;
+    RowRing ring(image, 5, 2);
+    std::vector<std::int16_t> sums(3 * static_cast<std::size_t>(w) + 16);
+    std::int16_t* A = sums.data();
+    std::int16_t* B = A + w;
+    std::int16_t* C = B + w;
+    for (int y = 2; y <= image.height - 3; ++y) {
+        ring.Advance(y);
+        const std::uint8_t *r0 = ring.Row(y, 0), *r1 = ring.Row(y, 1), *r2 = ring.Row(y, 2);
+        const std::uint8_t *r3 = ring.Row(y, 3), *r4 = ring.Row(y, 4);
+        int c = 0;
+#if defined(__SSE2__)
+        auto columns = [&](int from, auto lanes) {
+            const __m128i v04 = _mm_add_epi16(lanes(r0 + from), lanes(r4 + from));
+            const __m128i v13 = _mm_add_epi16(lanes(r1 + from), lanes(r3 + from));
+            const __m128i v2 = lanes(r2 + from);
+            const __m128i v04x4 = _mm_slli_epi16(v04, 2), v2x8 = _mm_slli_epi16(v2, 3);
+            const __m128i a = _mm_sub_epi16(
+                _mm_setzero_si128(),
+                _mm_add_epi16(_mm_slli_epi16(v04, 1), _mm_slli_epi16(_mm_add_epi16(v13, v2), 2)));
+            const __m128i b = _mm_sub_epi16(v2x8, v04x4);
+            const __m128i cc = _mm_sub_epi16(
+                _mm_add_epi16(_mm_slli_epi16(v13, 3), _mm_add_epi16(v2x8, _mm_slli_epi16(v2, 4))), v04x4);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(A + from), a);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(B + from), b);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(C + from), cc);
+        };
+        for (; c + 16 <= w; c += 16) {
+            columns(c, [](const std::uint8_t* p) { return Low16(p); });
+            columns(c + 8, [](const std::uint8_t* p) { return High16(p - 8); });
+        }
+#endif
+        for (int x = c; x < w; ++x) {
+            const int v04 = r0[x] + r4[x], v13 = r1[x] + r3[x], v2 = r2[x];
+            A[x] = static_cast<std::int16_t>(-2 * v04 - 4 * v13 - 4 * v2);
+            B[x] = static_cast<std::int16_t>(-4 * v04 + 8 * v2);
+            C[x] = static_cast<std::int16_t>(-4 * v04 + 8 * v13 + 24 * v2);
+        }
+        std::uint8_t* out = image.row(y);
+        int x = 2;
+#if defined(__SSE2__)
+        auto at = [](const std::int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+        for (; x + 16 <= w - 2; x += 16) {
+            auto eight = [&](int from) {
+                const __m128i sum =
+                    _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(at(A + from - 2), at(A + from + 2)),
+                                                _mm_add_epi16(at(B + from - 1), at(B + from + 1))),
+                                  at(C + from));
+                return _mm_srli_epi16(_mm_add_epi16(Abs16(sum), _mm_set1_epi16(2)), 2);
+            };
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(eight(x), eight(x + 8)));
+        }
+#endif
+        for (; x <= w - 3; ++x) {
+            const int sum = A[x - 2] + A[x + 2] + B[x - 1] + B[x + 1] + C[x];
+            out[x] = ScaledResult(sum, 2, 2);
+        }
+    }
 }
 
 void EdgeRoberts(ImageView image) {
     if (!Usable(image)) return;
     const int w = image.width, h = image.height;
     const std::uint8_t* root = RootTable();
-    std::vector<int> squares(static_cast<std::size_t>(w));
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(w));
     // Row y reads rows y and y + 1: going upwards, both are unchanged until
     // row y itself is written.
     for (int y = 0; y < h - 1; ++y) {
         std::uint8_t* p = image.row(y);
         const std::uint8_t* q = image.row(y + 1);
-        for (int x = 0; x < w - 1; ++x) {
-            const int d1 = p[x + 1] - q[x], d2 = p[x] - q[x + 1];
-            squares[x] = d1 * d1 + d2 * d2;
+        int x = 0;
+#if defined(__SSE2__)
+        for (; x + 17 <= w; x += 16) {
+            const std::uint8_t *right = p + x + 1, *above = q + x, *aboveRight = q + x + 1;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out.data() + x),
+                             ClampedRoots(_mm_sub_epi16(Low16(right), Low16(above)),
+                                          _mm_sub_epi16(Low16(p + x), Low16(aboveRight)),
+                                          _mm_sub_epi16(High16(right), High16(above)),
+                                          _mm_sub_epi16(High16(p + x), High16(aboveRight))));
         }
-        for (int x = 0; x < w - 1; ++x) p[x] = ClampedRoot(root, squares[x]);
+#endif
+        for (; x < w - 1; ++x) {
+            const int d1 = p[x + 1] - q[x], d2 = p[x] - q[x + 1];
+            out[x] = ClampedRoot(root, d1 * d1 + d2 * d2);
+        }
+        std::memcpy(p, out.data(), static_cast<std::size_t>(w - 1));
         p[w - 1] = 255;
     }
     std::memset(image.row(h - 1), 255, static_cast<std::size_t>(w));
@@ -343,18 +434,29 @@ void EdgeGradient(ImageView image) {
         return;
     }
     const std::uint8_t* root = RootTable();
-    std::vector<int> squares(static_cast<std::size_t>(w));
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(w));
     // Row y reads rows y and y - 1: going downwards, both are unchanged until
     // row y itself is written.
     std::memset(image.row(h - 1), 255, static_cast<std::size_t>(w));
     for (int y = h - 2; y >= 1; --y) {
         std::uint8_t* p = image.row(y);
         const std::uint8_t* s = image.row(y - 1);
-        for (int x = 1; x < w - 1; ++x) {
-            const int dx = p[x] - p[x - 1], dy = p[x] - s[x];
-            squares[x] = dx * dx + dy * dy;
+        int x = 1;
+#if defined(__SSE2__)
+        for (; x + 16 <= w - 1; x += 16) {
+            const std::uint8_t *left = p + x - 1, *below = s + x;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out.data() + x),
+                             ClampedRoots(_mm_sub_epi16(Low16(p + x), Low16(left)),
+                                          _mm_sub_epi16(Low16(p + x), Low16(below)),
+                                          _mm_sub_epi16(High16(p + x), High16(left)),
+                                          _mm_sub_epi16(High16(p + x), High16(below))));
         }
-        for (int x = 1; x < w - 1; ++x) p[x] = ClampedRoot(root, squares[x]);
+#endif
+        for (; x < w - 1; ++x) {
+            const int dx = p[x] - p[x - 1], dy = p[x] - s[x];
+            out[x] = ClampedRoot(root, dx * dx + dy * dy);
+        }
+        std::memcpy(p + 1, out.data() + 1, static_cast<std::size_t>(w - 2));
         p[0] = 255;
         p[w - 1] = 255;
     }

@@ -116,6 +116,35 @@ TEST(Edge, RootOfEverySquareSumIsTheTruncatedRoot) {
         }
 }
 
+// The same on one wide image, so that the roots are taken sixteen pixels at
+// a time as well as in the last pixels of each row: pair k sits in columns
+// 2k + 1 (the measured pixel, 255) and 2k + 2.
+TEST(Edge, RootOfEverySquareSumOnWideRows) {
+    const int pairs = 256 * 256, width = 2 * pairs + 3;
+    auto expected = [](int k) {
+        return std::min(
+            255,
+            static_cast<int>(std::sqrt(static_cast<double>((k / 256) * (k / 256) + (k % 256) * (k % 256)))));
+    };
+    // EdgeGradient: dx from the left neighbour (column 2k), dy from below.
+    Image gradient(width, 3, 255);
+    for (int k = 0; k < pairs; ++k) {
+        gradient.at(2 * k, 1) = static_cast<std::uint8_t>(255 - k / 256);
+        gradient.at(2 * k + 1, 0) = static_cast<std::uint8_t>(255 - k % 256);
+    }
+    EdgeGradient(gradient.view());
+    for (int k = 0; k < pairs; ++k) ASSERT_EQ(gradient.at(2 * k + 1, 1), expected(k)) << "pair " << k;
+    // EdgeRoberts at column 2k + 1 of row 0: d1 = p(2k + 2, 0) - p(2k + 1, 1),
+    // d2 = p(2k + 1, 0) - p(2k + 2, 1).
+    Image roberts(width, 2, 255);
+    for (int k = 0; k < pairs; ++k) {
+        roberts.at(2 * k + 1, 1) = static_cast<std::uint8_t>(255 - k / 256);
+        roberts.at(2 * k + 2, 1) = static_cast<std::uint8_t>(255 - k % 256);
+    }
+    EdgeRoberts(roberts.view());
+    for (int k = 0; k < pairs; ++k) ASSERT_EQ(roberts.at(2 * k + 1, 0), expected(k)) << "pair " << k;
+}
+
 TEST(Edge, ImagesSmallerThanTheTemplateStayAndDifferenceOperationsWhiten) {
     for (int w = 1; w <= 5; ++w)
         for (int h = 1; h <= 5; ++h) {
@@ -188,6 +217,7 @@ TEST(EdgeOracle, EveryRowWidth) {
         {"EdgeSobel", {EdgeSobel, oracle::EdgeSobel}},
         {"EdgePrewitt", {EdgePrewitt, oracle::EdgePrewitt}},
         {"EdgeKirsch", {EdgeKirsch, oracle::EdgeKirsch}},
+        {"EdgeGaussLaplace", {EdgeGaussLaplace, oracle::EdgeGaussLaplace}},
         {"EdgeRoberts", {EdgeRoberts, oracle::EdgeRoberts}},
         {"EdgeGradient", {EdgeGradient, oracle::EdgeGradient}}};
     unsigned seed = 8000;
