@@ -33,7 +33,8 @@ std::string Pruned(const std::vector<std::string>& rows, int passes) {
 }
 
 std::string Join(const std::vector<std::string>& rows) {
-    return std::accumulate(rows.begin(), rows.end(), std::string(), [](std::string a, const std::string& r) { return a + r + "\n"; });
+    return std::accumulate(rows.begin(), rows.end(), std::string(),
+                           [](std::string a, const std::string& r) { return a + r + "\n"; });
 }
 
 TEST(ThinDeleteTable, IsTheConnectivityRule) {
@@ -83,7 +84,13 @@ TEST(ThinImage, OnePixelLinesAndIsolatedPixelsStay) {
           std::vector<std::string>{"......", ".#....", "..#...", "...#..", "....#.", "......"},
           std::vector<std::string>{"...", ".#.", "..."},
           // Steps of two pixels that meet only at corners are one pixel wide already.
-          std::vector<std::string>{"..........", ".##.......", "...##.....", ".....##...", "..........",}})
+          std::vector<std::string>{
+              "..........",
+              ".##.......",
+              "...##.....",
+              ".....##...",
+              "..........",
+          }})
         EXPECT_EQ(Thinned(rows), Join(rows));
 }
 
@@ -147,7 +154,8 @@ TEST(ThinImage, KeepsTheNumberOfObjectsAndNeverAddsInk) {
         ThinImage(image.view());
         ASSERT_EQ(Components(image), Components(before)) << "seed " << seed << "\n" << before.picture();
         for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) ASSERT_TRUE(image.at(x, y) == before.at(x, y) || image.at(x, y) == 255);
+            for (int x = 0; x < image.width(); ++x)
+                ASSERT_TRUE(image.at(x, y) == before.at(x, y) || image.at(x, y) == 255);
         Image again = image;  // thinning a thinned image changes nothing
         ThinImage(again.view());
         ASSERT_TRUE(again == image) << "seed " << seed;
@@ -177,7 +185,8 @@ TEST(RemoveShortBranches, TShapeKeepsItsStemWhileTheBarIsThreeLong) {
 }
 
 TEST(RemoveShortBranches, LoopsAndMarksLeftBefore) {
-    const std::vector<std::string> diamond{".......", "...#...", "..#.#..", ".#...#.", "..#.#..", "...#...", "......."};
+    const std::vector<std::string> diamond{".......", "...#...", "..#.#..", ".#...#.",
+                                           "..#.#..", "...#...", "......."};
     EXPECT_EQ(Pruned(diamond, 5), Join(diamond));
     const std::vector<std::string> square{".......", ".#####.", ".#...#.", ".#...#.", ".#####.", "......."};
     const std::string corners = Join({".......", "..###..", ".#...#.", ".#...#.", "..###..", "......."});
@@ -206,6 +215,14 @@ TEST(ThinOracle, RemoveShortBranches) {
     auto passes = [](std::mt19937& rng) { return std::uniform_int_distribution<int>(-1, 12)(rng); };
     raster_testing::CompareOnRandomImages(
         "RemoveShortBranches", 42000, 4000, {Content::kDrawing, Content::kBlackWhite},
+        [&](ImageView v, std::mt19937& r) { RemoveShortBranches(v, passes(r)); },
+        [&](ImageView v, std::mt19937& r) { oracle::RemoveShortBranches(v, passes(r)); });
+}
+
+TEST(ThinOracle, RemoveShortBranchesOnEveryRowWidth) {
+    auto passes = [](std::mt19937& rng) { return std::uniform_int_distribution<int>(1, 6)(rng); };
+    raster_testing::CompareOnEveryWidth(
+        "RemoveShortBranches", 45000, {Content::kDrawing, Content::kBlackWhite},
         [&](ImageView v, std::mt19937& r) { RemoveShortBranches(v, passes(r)); },
         [&](ImageView v, std::mt19937& r) { oracle::RemoveShortBranches(v, passes(r)); });
 }
