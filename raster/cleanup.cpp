@@ -8,6 +8,10 @@
 #include "raster/binarise.h"
 #include "raster/raster_private.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lintra {
 
 using raster_detail::Usable;
@@ -49,10 +53,33 @@ void RemoveBlackWhitePoints(ImageView image) {
     for (int y = 1; y < image.height - 1; ++y) {
         std::memcpy(here, image.row(y), static_cast<std::size_t>(w));
         const std::uint8_t* above = image.row(y + 1);
-        for (int x = 0; x < w; ++x)
+        int x = 0;
+#if defined(__SSE2__)
+        const __m128i one = _mm_set1_epi8(1), four = _mm_set1_epi8(4);
+        auto bits = [&](const std::uint8_t* p) {
+            return _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), one);
+        };
+        for (; x + 16 <= w; x += 16)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(column.data() + x),
+                             _mm_add_epi8(_mm_add_epi8(bits(below + x), bits(here + x)), bits(above + x)));
+#endif
+        for (; x < w; ++x)
             column[x] = static_cast<std::uint8_t>((below[x] & 1) + (here[x] & 1) + (above[x] & 1));
         std::uint8_t* out = image.row(y);
-        for (int x = 1; x < w - 1; ++x) {
+        x = 1;
+#if defined(__SSE2__)
+        for (; x + 16 <= w - 1; x += 16) {
+            auto triple = [&](int at) {
+                return _mm_loadu_si128(reinterpret_cast<const __m128i*>(column.data() + at));
+            };
+            // Whites among the eight neighbours: three column triples less
+            // the pixel itself; at most 8, so bytes hold it.
+            const __m128i whites = _mm_sub_epi8(
+                _mm_add_epi8(_mm_add_epi8(triple(x - 1), triple(x)), triple(x + 1)), bits(here + x));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_cmpgt_epi8(whites, four));
+        }
+#endif
+        for (; x < w - 1; ++x) {
             const int whites = column[x - 1] + column[x] + column[x + 1] - (here[x] & 1);
             out[x] = whites >= 5 ? 255 : 0;
         }
@@ -76,7 +103,33 @@ void RemoveIsolatedPoints(ImageView image, int k) {
         const std::uint8_t* b = image.row(y - 1);
         std::uint8_t* c = image.row(y);
         const std::uint8_t* a = image.row(y + 1);
-        for (int x = 1; x < w - 1; ++x) {
+        int first = 1;
+#if defined(__SSE2__)
+        {
+            const __m128i white = _mm_set1_epi8(-1), black = _mm_setzero_si128();
+            const __m128i whiteLimit = _mm_set1_epi8(static_cast<char>(9 - k));  // c7 < 9 - k
+            const __m128i blackLimit = _mm_set1_epi8(static_cast<char>(k - 1));  // c7 + 1 > k - 1
+            auto whiteAt = [&](const std::uint8_t* p) {
+                return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), white);
+            };
+            for (; first + 16 <= w - 1; first += 16) {
+                const int x = first;
+                // Each white neighbour adds -1: the negated count.
+                const __m128i minus = _mm_add_epi8(
+                    _mm_add_epi8(_mm_add_epi8(whiteAt(b + x - 1), whiteAt(b + x)),
+                                 _mm_add_epi8(whiteAt(b + x + 1), whiteAt(a + x - 1))),
+                    _mm_add_epi8(_mm_add_epi8(whiteAt(a + x), whiteAt(a + x + 1)), whiteAt(c + x + 1)));
+                const __m128i c7 = _mm_sub_epi8(black, minus);
+                const __m128i c8 = _mm_add_epi8(c7, _mm_set1_epi8(1));
+                const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + x));
+                const __m128i may =
+                    _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(p, white), _mm_cmpgt_epi8(whiteLimit, c7)),
+                                 _mm_and_si128(_mm_cmpeq_epi8(p, black), _mm_cmpgt_epi8(c8, blackLimit)));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(candidate.data() + x), _mm_and_si128(may, c8));
+            }
+        }
+#endif
+        for (int x = first; x < w - 1; ++x) {
             const int c7 = (b[x - 1] == 255) + (b[x] == 255) + (b[x + 1] == 255) + (a[x - 1] == 255) +
                            (a[x] == 255) + (a[x + 1] == 255) + (c[x + 1] == 255);
             const bool may = (c[x] == 255 && c7 <= 8 - k) || (c[x] == 0 && c7 + 1 >= k);

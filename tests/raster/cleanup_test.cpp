@@ -144,5 +144,16 @@ TEST(CleanupOracle, MajorityFilterAndIsolatedPoints) {
         [&](ImageView v, std::mt19937& r) { oracle::RemoveIsolatedPoints(v, k(r)); });
 }
 
+TEST(CleanupOracle, EveryRowWidth) {
+    raster_testing::CompareOnEveryWidth(
+        "RemoveBlackWhitePoints", 23000, kAll, [](ImageView v, std::mt19937&) { RemoveBlackWhitePoints(v); },
+        [](ImageView v, std::mt19937&) { oracle::RemoveBlackWhitePoints(v); });
+    auto k = [](std::mt19937& rng) { return std::uniform_int_distribution<int>(-1, 10)(rng); };
+    raster_testing::CompareOnEveryWidth(
+        "RemoveIsolatedPoints", 24000, {Content::kBlackWhite, Content::kDrawing, Content::kGrey},
+        [&](ImageView v, std::mt19937& r) { RemoveIsolatedPoints(v, k(r)); },
+        [&](ImageView v, std::mt19937& r) { oracle::RemoveIsolatedPoints(v, k(r)); });
+}
+
 }  // namespace
 }  // namespace lintra
