@@ -49,10 +49,10 @@ QAction* CMainFrame::MakeAction(int id, const QString& text) {
 }
 
 void CMainFrame::BuildMenus() {
-    for (const MenuSpec& spec : MainMenu()) {
-        QMenu* menu = menuBar()->addMenu(FromView(spec.title));
+    for (const MenuSpec& menuEntry : MainMenu()) {
+        QMenu* menu = menuBar()->addMenu(FromView(menuEntry.title));
         if (fileMenu_ == nullptr) fileMenu_ = menu;
-        for (const MenuEntry& entry : spec.entries) {
+        for (const MenuEntry& entry : menuEntry.entries) {
             if (entry.id == 0) {
                 menu->addSeparator();
                 continue;

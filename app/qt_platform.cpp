@@ -44,21 +44,21 @@ void QtPlatform::ShowMessage(const std::string& text, const std::string& caption
     box.exec();
 }
 
-std::optional<std::string> QtPlatform::ChooseFile(const FileDialogSpec& spec, bool save) {
+std::optional<std::string> QtPlatform::ChooseFile(const FileDialogSpec& request, bool save) {
     QFileDialog dialog(window_, save ? QStringLiteral("另存为") : QStringLiteral("打开"));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
     // Qt asks before overwriting unless told otherwise; the flag only turns it off.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, save && (spec.flags & kOfnOverwritePrompt) == 0);
-    QStringList filters = ToQtNameFilters(spec.filter);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, save && (request.flags & kOfnOverwritePrompt) == 0);
+    QStringList filters = ToQtNameFilters(request.filter);
     filters.append(QStringLiteral("所有文件 (*)"));
     dialog.setNameFilters(filters);
-    if (!spec.defaultExtension.empty()) dialog.setDefaultSuffix(Q(spec.defaultExtension));
+    if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(Q(request.defaultExtension));
     QString directory = lastDirectory_.isEmpty() ? QDir::currentPath() : lastDirectory_;
     dialog.setDirectory(directory);
     // A wildcard initial name ("*.BMP") only restates the filter.
-    QString initial = Q(spec.initialName);
+    QString initial = Q(request.initialName);
     if (!initial.isEmpty() && !initial.contains(u'*') && !initial.contains(u'?')) dialog.selectFile(initial);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     QString chosen = dialog.selectedFiles().first();
@@ -66,23 +66,23 @@ std::optional<std::string> QtPlatform::ChooseFile(const FileDialogSpec& spec, bo
     return QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()).toStdString();
 }
 
-std::optional<std::string> QtPlatform::ChooseOpenFile(const FileDialogSpec& spec) {
+std::optional<std::string> QtPlatform::ChooseOpenFile(const FileDialogSpec& request) {
     if (!presetOpenFile_.isNull()) {
         QString path = QFileInfo(presetOpenFile_).absoluteFilePath();
         presetOpenFile_ = QString();
         lastDirectory_ = QFileInfo(path).absolutePath();
         return path.toStdString();
     }
-    return ChooseFile(spec, false);
+    return ChooseFile(request, false);
 }
 
-std::optional<std::string> QtPlatform::ChooseSaveFile(const FileDialogSpec& spec) {
+std::optional<std::string> QtPlatform::ChooseSaveFile(const FileDialogSpec& request) {
     if (!presetSaveFile_.isNull()) {
         QString path = QFileInfo(presetSaveFile_).absoluteFilePath();
         presetSaveFile_ = QString();
         return path.toStdString();
     }
-    return ChooseFile(spec, true);
+    return ChooseFile(request, true);
 }
 
 void QtPlatform::InvalidateView() {
