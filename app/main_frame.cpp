@@ -49,7 +49,7 @@ QAction* CMainFrame::MakeAction(int id, const QString& text) {
 }
 
 void CMainFrame::BuildMenus() {
-    for (const MenuSpec& menuEntry : MainMenu()) {
+    for (const MenuDefinition& menuEntry : MainMenu()) {
         QMenu* menu = menuBar()->addMenu(FromView(menuEntry.title));
         if (fileMenu_ == nullptr) fileMenu_ = menu;
         for (const MenuEntry& entry : menuEntry.entries) {

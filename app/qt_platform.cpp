@@ -44,7 +44,7 @@ void QtPlatform::ShowMessage(const std::string& text, const std::string& caption
     box.exec();
 }
 
-std::optional<std::string> QtPlatform::ChooseFile(const FileDialogSpec& request, bool save) {
+std::optional<std::string> QtPlatform::ChooseFile(const FileDialogRequest& request, bool save) {
     QFileDialog dialog(window_, save ? QStringLiteral("另存为") : QStringLiteral("打开"));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -66,7 +66,7 @@ std::optional<std::string> QtPlatform::ChooseFile(const FileDialogSpec& request,
     return QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()).toStdString();
 }
 
-std::optional<std::string> QtPlatform::ChooseOpenFile(const FileDialogSpec& request) {
+std::optional<std::string> QtPlatform::ChooseOpenFile(const FileDialogRequest& request) {
     if (!presetOpenFile_.isNull()) {
         QString path = QFileInfo(presetOpenFile_).absoluteFilePath();
         presetOpenFile_ = QString();
@@ -76,7 +76,7 @@ std::optional<std::string> QtPlatform::ChooseOpenFile(const FileDialogSpec& requ
     return ChooseFile(request, false);
 }
 
-std::optional<std::string> QtPlatform::ChooseSaveFile(const FileDialogSpec& request) {
+std::optional<std::string> QtPlatform::ChooseSaveFile(const FileDialogRequest& request) {
     if (!presetSaveFile_.isNull()) {
         QString path = QFileInfo(presetSaveFile_).absoluteFilePath();
         presetSaveFile_ = QString();

@@ -43,8 +43,8 @@ public:
     std::function<void(const QString& text, const QString& caption)> onMessage;
 
     void ShowMessage(const std::string& text, const std::string& caption) override;
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& request) override;
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& request) override;
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
     void InvalidateView() override;
     void SetBusy(bool busy) override;
     void SetDocumentTitle(const std::string& title) override;
@@ -56,7 +56,7 @@ public:
     void ReportFileError(const FileError& error) override;
 
 private:
-    std::optional<std::string> ChooseFile(const FileDialogSpec& request, bool save);
+    std::optional<std::string> ChooseFile(const FileDialogRequest& request, bool save);
 
     QWidget* window_ = nullptr;
     QString programDirectory_;

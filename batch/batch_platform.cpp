@@ -11,14 +11,14 @@ void BatchPlatform::ShowMessage(const std::string& text, const std::string&) {
     std::fflush(stderr);
 }
 
-std::optional<std::string> BatchPlatform::ChooseOpenFile(const FileDialogSpec&) {
+std::optional<std::string> BatchPlatform::ChooseOpenFile(const FileDialogRequest&) {
     std::optional<std::string> path = std::move(m_presetFile);
     m_presetFile.reset();
     return path;
 }
 
-std::optional<std::string> BatchPlatform::ChooseSaveFile(const FileDialogSpec& spec) {
-    return ChooseOpenFile(spec);
+std::optional<std::string> BatchPlatform::ChooseSaveFile(const FileDialogRequest& request) {
+    return ChooseOpenFile(request);
 }
 
 std::string BatchPlatform::TempDirectory() {

@@ -28,8 +28,8 @@ public:
     int FileErrorCount() const { return m_fileErrors; }
 
     void ShowMessage(const std::string& text, const std::string& caption) override;
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override;
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override;
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
     void InvalidateView() override {}
     void SetBusy(bool) override {}
     void SetDocumentTitle(const std::string&) override {}

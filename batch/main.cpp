@@ -30,7 +30,7 @@ constexpr const char* kUsage =
 // The title of the menu holding id, without its mnemonic: two items of
 // different menus share the label "参数调整1".
 std::string MenuTitleOf(int id) {
-    for (const MenuSpec& menu : MainMenu())
+    for (const MenuDefinition& menu : MainMenu())
         for (const MenuEntry& entry : menu.entries)
             if (entry.id == id) {
                 std::string title(menu.title);

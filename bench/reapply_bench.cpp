@@ -33,8 +33,8 @@ public:
     int messages = 0;
 
     void ShowMessage(const std::string&, const std::string&) override { ++messages; }
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec&) override { return file; }
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return file; }
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
     void InvalidateView() override {}
     void SetBusy(bool) override {}
     void SetDocumentTitle(const std::string&) override {}

@@ -97,7 +97,7 @@ constexpr MenuEntry kHelpMenu[] = {
     {kAppAbout, "关于此软件"},
 };
 
-constexpr MenuSpec kMenus[] = {
+constexpr MenuDefinition kMenus[] = {
     {"文件(&F)", kFileMenu},        {"编辑(&E)", kEditMenu},        {"视图(&V)", kViewMenu},
     {"处理第一步(&F)", kStep1Menu}, {"处理第二步(S&)", kStep2Menu}, {"处理第三步(T&)", kStep3Menu},
     {"处理第四步(&F)", kStep4Menu}, {"帮助(&H)", kHelpMenu},
@@ -130,7 +130,7 @@ const CommandInfo* FindCommand(std::string_view name) {
     return it == std::end(kCommands) ? nullptr : &*it;
 }
 
-std::span<const MenuSpec> MainMenu() {
+std::span<const MenuDefinition> MainMenu() {
     return kMenus;
 }
 std::span<const AcceleratorEntry> Accelerators() {

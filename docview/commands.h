@@ -94,11 +94,11 @@ struct MenuEntry {
     int id;                  // 0 for a separator
     std::string_view label;  // "打开...\tCtrl+O(&O)"; empty for a separator
 };
-struct MenuSpec {
+struct MenuDefinition {
     std::string_view title;  // "文件(&F)"
     std::span<const MenuEntry> entries;
 };
-std::span<const MenuSpec> MainMenu();
+std::span<const MenuDefinition> MainMenu();
 
 // Accelerator table 128: key text in QKeySequence's portable form.
 struct AcceleratorEntry {

@@ -4,7 +4,7 @@
 
 namespace lintra {
 
-FileDialogSpec BmpFileDialog() {
+FileDialogRequest BmpFileDialog() {
     return {"BMP", "*.BMP", "位图文件(*.BMP)|*.BMP|", kOfnHideReadOnly | kOfnOverwritePrompt};
 }
 

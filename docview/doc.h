@@ -45,6 +45,6 @@ private:
 };
 
 // The Open and Save dialogs of BMP files.
-FileDialogSpec BmpFileDialog();
+FileDialogRequest BmpFileDialog();
 
 }  // namespace lintra

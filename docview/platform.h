@@ -15,7 +15,7 @@
 namespace lintra {
 
 // How a file dialog is to be shown.
-struct FileDialogSpec {
+struct FileDialogRequest {
     std::string defaultExtension;  // "BMP", "dxf"
     std::string initialName;       // "*.BMP", "*.dxf"
     std::string filter;            // "位图文件(*.BMP)|*.BMP|"
@@ -30,9 +30,9 @@ enum class ConverterOutcome { Succeeded, FailedToStart, Failed, TimedOut };
 class Platform : public MessageSink {
 public:
     // The full path chosen for opening, or nothing on Cancel.
-    virtual std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) = 0;
     // The full path chosen for saving, or nothing on Cancel.
-    virtual std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) = 0;
     // The whole view needs repainting (background erased).
     virtual void InvalidateView() = 0;
     // Wait cursor on and view disabled, or the reverse.

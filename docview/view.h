@@ -27,7 +27,7 @@ inline constexpr std::chrono::milliseconds kConverterTimeout{60000};
 inline constexpr const char* kConverterTempName = "temp.bmp";
 
 // The save dialog of DXF files.
-FileDialogSpec DxfFileDialog();
+FileDialogRequest DxfFileDialog();
 
 // Which operation a parameter dialog re-runs (m_paramOp).
 enum ParamOp : std::int32_t {

@@ -43,7 +43,7 @@ void CLintraView::OnVectorise2() {
     Redraw();
 }
 
-FileDialogSpec DxfFileDialog() {
+FileDialogRequest DxfFileDialog() {
     return {"dxf", "*.dxf", "AutoCAD文件(*.dxf)|*.dxf|", kOfnHideReadOnly | kOfnOverwritePrompt};
 }
 

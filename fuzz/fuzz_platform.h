@@ -34,8 +34,8 @@ public:
     CLintraView* view = nullptr;  // where dialogs send
 
     void ShowMessage(const std::string&, const std::string&) override { ++messages; }
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec&) override { return saveAnswer; }
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return saveAnswer; }
     void InvalidateView() override { ++invalidations; }
     void SetBusy(bool) override {}
     void SetDocumentTitle(const std::string&) override {}

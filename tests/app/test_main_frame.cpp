@@ -106,8 +106,8 @@ void TestMainFrame::everyMenuItemSendsItsIdentifier() {
     CMainFrame frame;
     QSignalSpy spy(&frame, &CMainFrame::commandTriggered);
     int expected = 0;
-    for (const MenuSpec& spec : MainMenu())
-        for (const MenuEntry& entry : spec.entries) {
+    for (const MenuDefinition& menu : MainMenu())
+        for (const MenuEntry& entry : menu.entries) {
             if (entry.id == 0 || entry.id == cmd::kViewToolbar || entry.id == cmd::kViewStatusBar) continue;
             frame.ActionFor(entry.id)->trigger();
             ++expected;

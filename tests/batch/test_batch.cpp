@@ -114,8 +114,8 @@ TEST(BatchTest, TwentyFourBitDrawingThroughThePipeline) {
 class QuietPlatform : public Platform {
 public:
     void ShowMessage(const std::string&, const std::string&) override {}
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec&) override { return path; }
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec&) override { return path; }
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return path; }
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return path; }
     void InvalidateView() override {}
     void SetBusy(bool) override {}
     void SetDocumentTitle(const std::string&) override {}

@@ -22,8 +22,8 @@ namespace lintra::test {
 class FakePlatform : public Platform {
 public:
     std::vector<std::string> messages;
-    std::vector<FileDialogSpec> openDialogs;
-    std::vector<FileDialogSpec> saveDialogs;
+    std::vector<FileDialogRequest> openDialogs;
+    std::vector<FileDialogRequest> saveDialogs;
     std::deque<std::optional<std::string>> answers;  // next dialog results; empty = Cancel
     std::vector<std::string> titles;
     std::vector<bool> busy;
@@ -36,12 +36,12 @@ public:
     CLintraView* view = nullptr;  // where dialogs send
 
     void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec& spec) override {
-        openDialogs.push_back(spec);
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override {
+        openDialogs.push_back(request);
         return Answer();
     }
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec& spec) override {
-        saveDialogs.push_back(spec);
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override {
+        saveDialogs.push_back(request);
         return Answer();
     }
     void InvalidateView() override { ++invalidations; }

@@ -256,11 +256,11 @@ TEST_F(CommandTest, ExportDxfWritesTheListWithTheImageSize) {
     int invalidations = platform.invalidations;
     view.OnCommand(cmd::kExportDxf);
     ASSERT_EQ(platform.saveDialogs.size(), 1u);
-    const FileDialogSpec& spec = platform.saveDialogs[0];
-    EXPECT_EQ(spec.defaultExtension, "dxf");
-    EXPECT_EQ(spec.initialName, "*.dxf");
-    EXPECT_EQ(spec.filter, "AutoCAD文件(*.dxf)|*.dxf|");
-    EXPECT_EQ(spec.flags, 6u);
+    const FileDialogRequest& request = platform.saveDialogs[0];
+    EXPECT_EQ(request.defaultExtension, "dxf");
+    EXPECT_EQ(request.initialName, "*.dxf");
+    EXPECT_EQ(request.filter, "AutoCAD文件(*.dxf)|*.dxf|");
+    EXPECT_EQ(request.flags, 6u);
     EXPECT_EQ(ReadAll(temp / "square.dxf"), DxfText(kSquareSegments, 10, 10));
     EXPECT_EQ(platform.invalidations, invalidations);
 

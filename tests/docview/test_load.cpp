@@ -45,11 +45,11 @@ TEST_F(LoadTest, EightBitFileIsShownFromTheDocumentUntilTheFirstCommand) {
     platform.answers.push_back(path);
     view.OnCommand(cmd::kFileOpen);
     ASSERT_EQ(platform.openDialogs.size(), 1u);
-    const FileDialogSpec& spec = platform.openDialogs[0];
-    EXPECT_EQ(spec.defaultExtension, "BMP");
-    EXPECT_EQ(spec.initialName, "*.BMP");
-    EXPECT_EQ(spec.filter, "位图文件(*.BMP)|*.BMP|");
-    EXPECT_EQ(spec.flags, 6u);
+    const FileDialogRequest& request = platform.openDialogs[0];
+    EXPECT_EQ(request.defaultExtension, "BMP");
+    EXPECT_EQ(request.initialName, "*.BMP");
+    EXPECT_EQ(request.filter, "位图文件(*.BMP)|*.BMP|");
+    EXPECT_EQ(request.flags, 6u);
     EXPECT_EQ(doc.m_strFilePath, path);
     EXPECT_EQ(doc.m_bImageOpen, 1);
     EXPECT_EQ(doc.m_bReloadPending, 1);

@@ -130,8 +130,8 @@ public:
     std::vector<std::string> messages;
     int fileErrors = 0;
     void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
-    std::optional<std::string> ChooseOpenFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> ChooseSaveFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
     void InvalidateView() override {}
     void SetBusy(bool) override {}
     void SetDocumentTitle(const std::string&) override {}
