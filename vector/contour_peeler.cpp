@@ -1,9 +1,8 @@
 #include "vector/contour_peeler.h"
 
-#include <cstring>
 #include <limits>
+#include <memory>
 
-#include "raster/cleanup.h"
 #include "vector/isolated_pass.h"
 
 namespace lintra {
@@ -76,48 +75,48 @@ void ContourPeeler::RemoveIsolatedAroundLastContour() {
             if (*q != 0) continue;
             std::uint8_t all = 255;
             for (const std::ptrdiff_t r : around) all &= q[r];
-            if (all == 255) *q = 255;
+            if (all != 255) continue;
+            if (watch_) {
+                const std::ptrdiff_t offset = q - work_.pixels;
+                watch_->Set(static_cast<int>(offset % stride), static_cast<int>(offset / stride), 255);
+            } else {
+                *q = 255;
+            }
         }
     }
-}
-
-std::pair<std::uint64_t, std::uint64_t> ContourPeeler::HashWork() const {
-    std::uint64_t a = 0x9E3779B97F4A7C15ULL;
-    std::uint64_t b = 0xC2B2AE3D27D4EB4FULL;
-    auto mix = [&a, &b](std::uint64_t v) {
-        a = (a ^ v) * 0xFF51AFD7ED558CCDULL;
-        a ^= a >> 32;
-        b = (b + v) * 0xC4CEB9FE1A85EC53ULL;
-        b ^= b >> 29;
-    };
-    for (int y = 0; y < work_.height; ++y) {
-        const std::uint8_t* row = work_.row(y);
-        int x = 0;
-        for (; x + 8 <= work_.width; x += 8) {
-            std::uint64_t v;
-            std::memcpy(&v, row + x, 8);
-            mix(v);
-        }
-        std::uint64_t tail = 0;
-        for (; x < work_.width; ++x) tail = tail << 8 | row[x];
-        mix(tail ^ static_cast<std::uint64_t>(y) << 40);
-    }
-    return {a, b};
 }
 
 // A start pixel without a black neighbour among grey ones. The clean-up pass
 // (k = 7) that follows may turn the whitened start black again, and the work
 // image then comes back to a state it was in before: the steps would repeat
-// for ever, so the peeling ends at that point. Images on which the steps end
-// never repeat a state, so they are peeled exactly as before.
-void ContourPeeler::HandleIsolatedStart(TracePoint start) {
+// for ever, so the peeling ends at that point (returns false). Images on
+// which the steps end never repeat a state, so they are peeled exactly as
+// before. From the first such start on, every change to the work image goes
+// through the watch, which makes the passes and the state check cost what
+// changed rather than the image size.
+bool ContourPeeler::HandleIsolatedStart(TracePoint start) {
+    if (!watch_) watch_ = std::make_unique<IsolatedWatch>(work_);
+    if (!isolatedStates_.insert(watch_->Hash()).second) return false;
     sink_.ShowMessage(kIsolatedPointMessage, kAppTitle);
     countAtLastIsolated_ = count_;
-    work_.at(start.x, start.y) = 255;
-    RemoveIsolatedPoints(work_, 7);
-    // That pass can blacken pixels anywhere, before the start too.
-    fullPassDue_ = true;
+    watch_->Set(start.x, start.y, 255);
+    watch_->Pass(7);
+    // That pass can blacken pixels anywhere, before the start too; the k = 8
+    // pass before the next trace must then go over what it changed.
+    watchPassDue_ = true;
     path_.clear();
+    return true;
+}
+
+// The k = 8 pass after an isolated start, and the start scan moved back to
+// the first pixel that either pass turned black.
+void ContourPeeler::PassAfterIsolatedStart() {
+    watch_->Pass(8);
+    watchPassDue_ = false;
+    TracePoint blackened;
+    if (watch_->TakeFirstBlackened(blackened.x, blackened.y) &&
+        (blackened.y < resume_.y || (blackened.y == resume_.y && blackened.x < resume_.x)))
+        resume_ = blackened;
 }
 
 int ContourPeeler::LabelNextContour() {
@@ -125,25 +124,27 @@ int ContourPeeler::LabelNextContour() {
         RemoveIsolatedPointsAtOnce(work_);
         fullPassDue_ = false;
         resume_ = {1, 1};
+    } else if (watchPassDue_) {
+        PassAfterIsolatedStart();
     } else {
         RemoveIsolatedAroundLastContour();
     }
-    // Peeling and the pass above only whiten pixels, so nothing before the
-    // last start can have turned black.
+    // Peeling and the k = 8 pass only whiten pixels, so nothing before the
+    // last start can have turned black unless an isolated start's passes
+    // did, and those moved the start scan back.
     TracePoint start;
     if (!FindTraceStart(work_, start, resume_)) return 0;
     resume_ = start;
-    if (TraceFromLowest(work_, start, path_) == kTraceIsolated) {
-        if (!isolatedStates_.insert(HashWork()).second) return 0;
-        HandleIsolatedStart(start);
-        return 1;
-    }
+    if (TraceFromLowest(work_, start, path_) == kTraceIsolated) return HandleIsolatedStart(start) ? 1 : 0;
     if (count_ == std::numeric_limits<std::int32_t>::max()) return 0;
     ++count_;
     std::int32_t* grid = grid_.data();
     const std::size_t h = static_cast<std::size_t>(grid_.height());
     for (const TracePoint p : path_) {
-        work_.at(p.x, p.y) = 255;
+        if (watch_)
+            watch_->Set(p.x, p.y, 255);
+        else
+            work_.at(p.x, p.y) = 255;
         grid[static_cast<std::size_t>(p.x) * h + static_cast<std::size_t>(p.y)] = count_;
     }
     contours_.insert(contours_.end(), path_.begin(), path_.end());

@@ -9,13 +9,15 @@
 //
 // Cost: one isolated-point pass over the work image for the first contour,
 // then work proportional to each contour's length; the start scan resumes
-// where the last one stopped. Only an isolated start pixel (a black pixel
-// among grey values, which a binarised image never has) costs whole-image
-// passes, as its clean-up pass is defined over the whole image.
+// where the last one stopped. The first isolated start pixel (a black pixel
+// among grey values, which a binarised image never has) costs one more scan
+// of the image; from then on the clean-up passes and the check for a
+// repeated state cost what changed (see IsolatedWatch).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <utility>
 #include <vector>
@@ -23,6 +25,7 @@
 #include "image/image_view.h"
 #include "image/message_sink.h"
 #include "raster/contour.h"
+#include "vector/isolated_watch.h"
 #include "vector/segment.h"
 #include "vector/vectorise1.h"
 
@@ -60,8 +63,8 @@ public:
 
 private:
     void RemoveIsolatedAroundLastContour();
-    void HandleIsolatedStart(TracePoint start);
-    std::pair<std::uint64_t, std::uint64_t> HashWork() const;
+    bool HandleIsolatedStart(TracePoint start);
+    void PassAfterIsolatedStart();
     void ReplayContour(const TracePoint* first, const TracePoint* last, SegmentList& segments);
     void WalkLabels(std::int32_t k, const TracePoint* first, const TracePoint* last, SegmentList& segments);
     std::size_t PixelIndex(int x, int y) const {
@@ -77,13 +80,18 @@ private:
     // start pixel; contours numbered after the last one keep all their pixels.
     std::int32_t countAtLastIsolated_ = 0;
     TracePoint resume_{1, 1};  // no black pixel lies before it in the scan
-    bool fullPassDue_ = true;  // the next isolated-point pass must cover the image
+    bool fullPassDue_ = true;     // the first isolated-point pass covers the image
+    bool watchPassDue_ = false;   // the next one goes over what the watch holds
+    // Made at the first isolated start pixel; from then on every change to
+    // the work image goes through it.
+    std::unique_ptr<IsolatedWatch> watch_;
     std::vector<TracePoint> path_;
     // The traced pixels of every contour, one after another; contour k is
     // [ends_[k - 2], ends_[k - 1]).
     std::vector<TracePoint> contours_;
     std::vector<std::size_t> ends_;
-    // Work images (hashed) in which an isolated start pixel was reported.
+    // Work images (hashed by the watch) in which an isolated start pixel was
+    // reported.
     std::set<std::pair<std::uint64_t, std::uint64_t>> isolatedStates_;
     // One bit per pixel, rows from the bottom: set once the walk of the
     // current contour has visited the pixel; cleared after each walk.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
+#include <string>
 
 #include "raster/cleanup.h"
 #include "raster/contour.h"
@@ -34,6 +36,23 @@ void CopyImage(ImageView destination, ImageView source) {
         std::memmove(destination.pixels, source.pixels, std::min(destination.byteSize(), source.byteSize()));
 }
 
+// Passes each text on the first time only. A picture with grey values can
+// make Vectorise 1 meet an isolated start pixel, or an emptied contour, at
+// nearly every contour: tens of thousands of boxes, each to be dismissed
+// before the next, on a picture of a few kilobytes. One box per kind of
+// problem says the same and leaves the program usable.
+class OncePerText : public MessageSink {
+public:
+    explicit OncePerText(MessageSink& sink) : sink_(sink) {}
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        if (shown_.insert(text).second) sink_.ShowMessage(text, caption);
+    }
+
+private:
+    MessageSink& sink_;
+    std::set<std::string> shown_;
+};
+
 }  // namespace
 
 void Vectorise1(const Vectorise1Context& context) {
@@ -52,7 +71,8 @@ void Vectorise1(const Vectorise1Context& context) {
         grid.Clear();
     *context.contourCount = 0;
 
-    ContourPeeler peeler(context.work, grid, *context.sink);
+    OncePerText sink(*context.sink);
+    ContourPeeler peeler(context.work, grid, sink);
     while (peeler.LabelNextContour() != 0) {
     }
     *context.contourCount = peeler.ContourCount();

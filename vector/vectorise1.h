@@ -74,6 +74,8 @@ struct Vectorise1Context {
 // (the previous image equals it). The caller switches to vector mode.
 // Ends on every image: where grey values would make the peeling repeat
 // itself for ever, it stops at the first repetition (see ContourPeeler).
+// Each message ("有孤立点存在", "此轮廓为空") is shown at most once per run,
+// however often its cause comes up.
 // Does nothing unless the three images are 8-bit images of one size and
 // the list, grid, count and sink are given; the grid is resized to fit.
 // Cost: a few passes over the image plus work proportional to the contours.
