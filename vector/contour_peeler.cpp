@@ -75,15 +75,16 @@ void ContourPeeler::RemoveIsolatedAroundLastContour() {
             if (*q != 0) continue;
             std::uint8_t all = 255;
             for (const std::ptrdiff_t r : around) all &= q[r];
-            if (all != 255) continue;
-            if (watch_) {
-                const std::ptrdiff_t offset = q - work_.pixels;
-                watch_->Set(static_cast<int>(offset % stride), static_cast<int>(offset / stride), 255);
-            } else {
-                *q = 255;
-            }
+            if (all == 255) Whiten(q);
         }
     }
+}
+
+void ContourPeeler::Whiten(std::uint8_t* pixel) {
+    if (watch_)
+        watch_->Set(static_cast<std::size_t>(pixel - work_.pixels), 255);
+    else
+        *pixel = 255;
 }
 
 // A start pixel without a black neighbour among grey ones. The clean-up pass
@@ -99,7 +100,7 @@ bool ContourPeeler::HandleIsolatedStart(TracePoint start) {
     if (!isolatedStates_.insert(watch_->Hash()).second) return false;
     sink_.ShowMessage(kIsolatedPointMessage, kAppTitle);
     countAtLastIsolated_ = count_;
-    watch_->Set(start.x, start.y, 255);
+    Whiten(work_.row(start.y) + start.x);
     watch_->Pass(7);
     // That pass can blacken pixels anywhere, before the start too; the k = 8
     // pass before the next trace must then go over what it changed.
@@ -141,10 +142,7 @@ int ContourPeeler::LabelNextContour() {
     std::int32_t* grid = grid_.data();
     const std::size_t h = static_cast<std::size_t>(grid_.height());
     for (const TracePoint p : path_) {
-        if (watch_)
-            watch_->Set(p.x, p.y, 255);
-        else
-            work_.at(p.x, p.y) = 255;
+        Whiten(work_.row(p.y) + p.x);
         grid[static_cast<std::size_t>(p.x) * h + static_cast<std::size_t>(p.y)] = count_;
     }
     contours_.insert(contours_.end(), path_.begin(), path_.end());

@@ -63,6 +63,9 @@ public:
 
 private:
     void RemoveIsolatedAroundLastContour();
+    // Sets a black pixel of the work image white, through the watch once
+    // there is one.
+    void Whiten(std::uint8_t* pixel);
     bool HandleIsolatedStart(TracePoint start);
     void PassAfterIsolatedStart();
     void ReplayContour(const TracePoint* first, const TracePoint* last, SegmentList& segments);

@@ -62,8 +62,7 @@ void IsolatedWatch::AddCandidate(std::size_t i) {
     candidates_.push_back(i);
 }
 
-void IsolatedWatch::Set(int x, int y, std::uint8_t value) {
-    const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(work_.stride) + x;
+void IsolatedWatch::Set(std::size_t i, std::uint8_t value) {
     if (work_.pixels[i] == value) return;
     Record(i, value);
     AddCandidate(i);

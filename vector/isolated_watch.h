@@ -38,9 +38,10 @@ public:
     // be 8-bit, at least 3 x 3, with a white border, and outlive the watch.
     explicit IsolatedWatch(ImageView work);
 
-    // Sets pixel (x, y), which must be black or white, to value: used for
-    // every change made to the work image outside Pass.
-    void Set(int x, int y, std::uint8_t value);
+    // Sets the pixel at byte offset i (y * stride + x), which must be black
+    // or white, to value: used for every change made to the work image
+    // outside Pass.
+    void Set(std::size_t i, std::uint8_t value);
     // Gives exactly RemoveIsolatedPoints(work, k) for k = 7 or 8, provided
     // every change since the watch was made went through Set or Pass.
     void Pass(int k);
