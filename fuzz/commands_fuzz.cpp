@@ -34,12 +34,6 @@ namespace {
 
 constexpr int kMaxSide = 128;
 
-// Whether any pixel is neither black (0) nor white (255).
-bool HasGrey(const std::vector<std::uint8_t>& pixels) {
-    for (std::uint8_t v : pixels)
-        if (v != 0 && v != 255) return true;
-    return false;
-}
 constexpr int kMaxCommands = 64;
 
 // Pseudo-commands of the script besides the view's own identifiers.
@@ -214,11 +208,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Require(doc.OpenPath(picture), "a well-formed picture was refused");
             view.OnDraw(canvas);
             original = Pixels(view.m_originalImage);
-        } else if (step.id == cmd::kVectorise1 && HasGrey(before)) {
-            // Vectorise 1 on a grey picture can fail one trace per pixel,
-            // each with a whole-image clean-up: minutes on 128 x 128
-            // (tests/data/fuzz/README.md). Left out until that is bounded.
-            continue;
         } else {
             Require(view.OnCommand(step.id), "a command was not routed");
         }

@@ -48,7 +48,13 @@ public:
     // Returns nonzero while the peeling is to go on, 0 when no black pixel is
     // left inside the border, and also 0 when an isolated start pixel comes
     // up again in a work image it has already been reported in: the steps
-    // would then repeat for ever.
+    // would then repeat for ever. Every step that goes on whitens a black
+    // pixel, so on a black-and-white picture the steps number at most its
+    // black pixels; grey values let the clean-up blacken pixels again, and
+    // the peeling could then wander through more work images than can be
+    // waited for. It therefore also ends after as many steps as the work
+    // image had interior pixels that are black or white, a bound a
+    // black-and-white picture never reaches.
     int LabelNextContour();
     // The number of contours numbered so far.
     std::int32_t ContourCount() const { return count_; }
@@ -79,6 +85,7 @@ private:
     LabelGrid& grid_;
     MessageSink& sink_;
     std::int32_t count_ = 0;
+    std::int64_t stepsLeft_ = 0;  // set at the first step (see LabelNextContour)
     // Pixels can turn black again only in the clean-up after an isolated
     // start pixel; contours numbered after the last one keep all their pixels.
     std::int32_t countAtLastIsolated_ = 0;

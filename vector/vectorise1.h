@@ -72,8 +72,10 @@ struct Vectorise1Context {
 // The body of command 32783: empties the list, peels and numbers every
 // contour, walks each into segments, and leaves the current image as it was
 // (the previous image equals it). The caller switches to vector mode.
-// Ends on every image: where grey values would make the peeling repeat
-// itself for ever, it stops at the first repetition (see ContourPeeler).
+// Ends on every image, and soon: where grey values would make the peeling
+// repeat itself for ever it stops at the first repetition, and it never
+// takes more peel steps than the picture has black and white interior
+// pixels (see ContourPeeler).
 // Each message ("有孤立点存在", "此轮廓为空") is shown at most once per run,
 // however often its cause comes up.
 // Does nothing unless the three images are 8-bit images of one size and

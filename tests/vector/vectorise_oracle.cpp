@@ -125,8 +125,8 @@ struct Vectorise1Run {
 
 }  // namespace
 
-bool Vectorise1(const Vectorise1Images& images, Grid& grid, std::int32_t& contourCount, SegmentList& segments,
-                MessageSink& sink, long maxContourCalls) {
+void Vectorise1(const Vectorise1Images& images, Grid& grid, std::int32_t& contourCount, SegmentList& segments,
+                MessageSink& sink) {
     const int w = images.current.width;
     const int h = images.current.height;
     segments.clear();
@@ -136,12 +136,15 @@ bool Vectorise1(const Vectorise1Images& images, Grid& grid, std::int32_t& contou
     grid.assign(w, std::vector<std::int32_t>(h, 0));
     contourCount = 0;
     Vectorise1Run run{images, grid, contourCount, segments, sink, {}};
-    long calls = 0;
-    while (run.LabelNextContour() != 0)
-        if (++calls > maxContourCalls) return false;
+    // At most as many peel steps as the work image has black or white
+    // interior pixels.
+    long steps = 0;
+    for (int y = 1; y <= h - 2; ++y)
+        for (int x = 1; x <= w - 2; ++x) steps += images.work.at(x, y) == 0 || images.work.at(x, y) == 255;
+    while (steps-- > 0 && run.LabelNextContour() != 0) {
+    }
     for (std::int32_t k = 1; k <= contourCount; ++k) run.TraceLabelledContour(k, h, w);
     CopyImage(images.current, images.previous);
-    return true;
 }
 
 namespace {

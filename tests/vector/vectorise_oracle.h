@@ -24,13 +24,13 @@ struct Vectorise1Images {
     ImageView work;
 };
 
-// Vectorise 1 with the same two safeguards as the library (a work image that
-// comes back to a state in which an isolated start pixel was reported ends
-// the peeling; a contour walk that repeats itself stops), written plainly.
-// grid is resized to W x H. Returns false if more than maxContourCalls peel
-// steps were needed, which would mean the peeling does not end.
-bool Vectorise1(const Vectorise1Images& images, Grid& grid, std::int32_t& contourCount, SegmentList& segments,
-                MessageSink& sink, long maxContourCalls = 1000000);
+// Vectorise 1 with the same three safeguards as the library (a work image
+// that comes back to a state in which an isolated start pixel was reported
+// ends the peeling; so does reaching as many peel steps as the work image had
+// black or white interior pixels; a contour walk that repeats itself stops),
+// written plainly. grid is resized to W x H.
+void Vectorise1(const Vectorise1Images& images, Grid& grid, std::int32_t& contourCount, SegmentList& segments,
+                MessageSink& sink);
 
 // Vectorise 2's walk over the image, restarting the start scan for every
 // stroke and formatting the numeric-control text with "%.3f".
