@@ -9,8 +9,7 @@
 #include "docview/commands.h"
 #include "docview/doc.h"
 #include "docview/view.h"
-#include "fake_platform.h"
-#include "helpers.h"
+#include "view_fixture.h"
 #include "raster/binarise.h"
 #include "raster/cleanup.h"
 #include "raster/contour.h"
@@ -35,31 +34,12 @@ std::uint8_t Square(int x, int y) {
     return onSide || onTop ? 0 : 255;
 }
 
-class CommandTest : public ::testing::Test {
+class CommandTest : public ViewTest<> {
 protected:
-    CommandTest() {
-        platform.tempDirectory = temp.path();
-        platform.view = &view;
-    }
-    void Open(const std::string& path) {
-        platform.answers.push_back(path);
-        view.OnCommand(cmd::kFileOpen);
-        Draw();
-    }
-    RecordingCanvas Draw() {
-        RecordingCanvas canvas;
-        view.OnDraw(canvas);
-        return canvas;
-    }
     void OpenSquare() {
         WriteGreyBmp(temp / "square.bmp", 10, 10, Square);
         Open(temp / "square.bmp");
     }
-
-    TempDir temp;
-    FakePlatform platform;
-    CLintraDoc doc{platform};
-    CLintraView view{doc, platform};
 };
 
 const std::vector<CLineSegment> kSquareSegments = {{2, 2, 2, 5}, {2, 5, 5, 5}, {5, 5, 5, 2}, {5, 2, 2, 2}};

@@ -11,9 +11,8 @@
 #include "docview/doc.h"
 #include "docview/messages.h"
 #include "docview/view.h"
-#include "fake_platform.h"
 #include "fault_folders.h"
-#include "helpers.h"
+#include "view_fixture.h"
 #include "image/bmp_messages.h"
 
 namespace lintra::test {
@@ -39,21 +38,8 @@ struct ViewState {
     friend bool operator==(const ViewState&, const ViewState&) = default;
 };
 
-class FaultTest : public ::testing::Test {
+class FaultTest : public ViewTest<ReportingPlatform> {
 protected:
-    FaultTest() {
-        platform.tempDirectory = temp.path();
-        platform.view = &view;
-    }
-    void Open(const std::string& path) {
-        platform.answers.push_back(path);
-        view.OnCommand(cmd::kFileOpen);
-        Draw();
-    }
-    void Draw() {
-        RecordingCanvas canvas;
-        view.OnDraw(canvas);
-    }
     // A drawing with processed images, segments and vector mode on.
     void OpenProcessedDrawing() {
         WriteGreyBmp(temp / "drawing.bmp", 64, 48, [](int x, int y) {
@@ -102,11 +88,6 @@ protected:
         platform.reports.clear();
         platform.fileErrors.clear();
     }
-
-    TempDir temp;
-    ReportingPlatform platform;
-    CLintraDoc doc{platform};
-    CLintraView view{doc, platform};
 };
 
 struct NoGuard {};

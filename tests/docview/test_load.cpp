@@ -14,31 +14,12 @@
 #include "docview/doc.h"
 #include "docview/messages.h"
 #include "docview/view.h"
-#include "fake_platform.h"
-#include "helpers.h"
+#include "view_fixture.h"
 
 namespace lintra::test {
 namespace {
 
-class LoadTest : public ::testing::Test {
-protected:
-    LoadTest() {
-        platform.tempDirectory = temp.path();
-        platform.view = &view;
-    }
-    // Open through the command with path chosen, then the drawing pass.
-    void Open(const std::string& path) {
-        platform.answers.push_back(path);
-        EXPECT_TRUE(view.OnCommand(cmd::kFileOpen));
-        RecordingCanvas canvas;
-        view.OnDraw(canvas);
-    }
-
-    TempDir temp;
-    FakePlatform platform;
-    CLintraDoc doc{platform};
-    CLintraView view{doc, platform};
-};
+class LoadTest : public ViewTest<> {};
 
 TEST_F(LoadTest, EightBitFileIsShownFromTheDocumentUntilTheFirstCommand) {
     const std::string path = kSamples + "horse_400x328_8bit_grey_pillow.bmp";

@@ -6,18 +6,15 @@
 #include "docview/doc.h"
 #include "docview/param_reporter.h"
 #include "docview/view.h"
-#include "fake_platform.h"
-#include "helpers.h"
+#include "view_fixture.h"
 #include "raster/binarise.h"
 
 namespace lintra::test {
 namespace {
 
-class ReapplyTest : public ::testing::Test {
+class ReapplyTest : public ViewTest<> {
 protected:
     ReapplyTest() {
-        platform.tempDirectory = temp.path();
-        platform.view = &view;
         platform.answers.push_back(kSamples + "horse_400x328_8bit_grey_pillow.bmp");
         view.OnCommand(cmd::kFileOpen);
         view.LoadPendingImage();
@@ -31,10 +28,6 @@ protected:
     }
     ParamReporter& Dialog() { return *platform.dialogs.back(); }
 
-    TempDir temp;
-    FakePlatform platform;
-    CLintraDoc doc{platform};
-    CLintraView view{doc, platform};
     std::vector<std::uint8_t> grey;
 };
 

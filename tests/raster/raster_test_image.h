@@ -10,74 +10,13 @@
 #include <vector>
 
 #include "image/image_view.h"
+#include "tests/padded_image.h"
 
 namespace lintra::raster_testing {
 
-inline constexpr std::uint8_t kSentinel = 0x5A;
-
-class Image {
-public:
-    Image() : Image(1, 1) {}
-    // Rows padded to a multiple of 4 and 4 bytes more, so even a width that
-    // is a multiple of 4 has padding to watch.
-    Image(int width, int height, std::uint8_t fill = 255)
-        : width_(width), height_(height), stride_((width + 3) / 4 * 4 + 4),
-          bytes_(static_cast<std::size_t>(stride_) * height, kSentinel) {
-        for (int y = 0; y < height_; ++y)
-            for (int x = 0; x < width_; ++x) at(x, y) = fill;
-    }
-    ImageView view() { return ImageView{bytes_.data(), width_, height_, stride_, 8}; }
-    std::uint8_t& at(int x, int y) { return bytes_[static_cast<std::size_t>(y) * stride_ + x]; }
-    std::uint8_t at(int x, int y) const { return bytes_[static_cast<std::size_t>(y) * stride_ + x]; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-    int stride() const { return stride_; }
-    std::uint8_t* data() { return bytes_.data(); }
-
-    bool paddingIntact() const {
-        for (int y = 0; y < height_; ++y)
-            for (int x = width_; x < stride_; ++x)
-                if (bytes_[static_cast<std::size_t>(y) * stride_ + x] != kSentinel) return false;
-        return true;
-    }
-    // Whole blocks compared, padding included.
-    friend bool operator==(const Image&, const Image&) = default;
-
-    // Rows of '#' (0), '.' (255) and '?' (anything else), top row first.
-    std::string picture() const {
-        std::string s;
-        for (int y = height_ - 1; y >= 0; --y) {
-            for (int x = 0; x < width_; ++x) s += at(x, y) == 0 ? '#' : at(x, y) == 255 ? '.' : '?';
-            s += '\n';
-        }
-        return s;
-    }
-    // Every pixel value, rows from the top, for failure messages of grey images.
-    std::string values() const {
-        std::string s;
-        for (int y = height_ - 1; y >= 0; --y) {
-            for (int x = 0; x < width_; ++x) s += std::to_string(at(x, y)) + (x + 1 < width_ ? " " : "");
-            s += '\n';
-        }
-        return s;
-    }
-
-private:
-    int width_;
-    int height_;
-    int stride_;
-    std::vector<std::uint8_t> bytes_;
-};
-
-// An image from rows of '#' (0) and '.' (255), top row first, as the picture
-// looks on the screen.
-inline Image FromPicture(const std::vector<std::string>& rows) {
-    const int h = static_cast<int>(rows.size()), w = h > 0 ? static_cast<int>(rows[0].size()) : 0;
-    Image image(w, h);
-    for (int r = 0; r < h; ++r)
-        for (int x = 0; x < w; ++x) image.at(x, h - 1 - r) = rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(x)] == '#' ? 0 : 255;
-    return image;
-}
+using test_images::FromPicture;
+using test_images::kSentinel;
+using Image = test_images::PaddedImage;
 
 // The number of pixels of a value.
 inline int Count(const Image& image, std::uint8_t value) {

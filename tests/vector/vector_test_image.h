@@ -14,60 +14,11 @@
 
 #include "image/image_view.h"
 #include "image/message_sink.h"
+#include "tests/padded_image.h"
 
 namespace lintra::vector_testing {
 
-class Image {
-public:
-    // Rows padded to a multiple of 4 plus 4 bytes; the padding holds pad.
-    Image(int width, int height, std::uint8_t fill = 255, std::uint8_t pad = 0x5A)
-        : width_(width),
-          height_(height),
-          stride_((width + 3) / 4 * 4 + 4),
-          bytes_(static_cast<std::size_t>(stride_) * height, pad) {
-        for (int y = 0; y < height_; ++y)
-            std::fill_n(bytes_.begin() + static_cast<std::ptrdiff_t>(y) * stride_, width_, fill);
-    }
-    ImageView view() { return ImageView{bytes_.data(), width_, height_, stride_, 8}; }
-    std::uint8_t& at(int x, int y) { return bytes_[static_cast<std::size_t>(y) * stride_ + x]; }
-    std::uint8_t at(int x, int y) const { return bytes_[static_cast<std::size_t>(y) * stride_ + x]; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-    // Whole blocks, padding included.
-    friend bool operator==(const Image&, const Image&) = default;
-
-    void Set(std::initializer_list<std::pair<int, int>> points, std::uint8_t value = 0) {
-        for (auto [x, y] : points) at(x, y) = value;
-    }
-    // Every pixel of the rectangle [x0, x1] x [y0, y1] becomes value.
-    void Fill(int x0, int y0, int x1, int y1, std::uint8_t value = 0) {
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x) at(x, y) = value;
-    }
-    // The one-pixel outline of that rectangle.
-    void Outline(int x0, int y0, int x1, int y1, std::uint8_t value = 0) {
-        for (int x = x0; x <= x1; ++x) at(x, y0) = at(x, y1) = value;
-        for (int y = y0; y <= y1; ++y) at(x0, y) = at(x1, y) = value;
-    }
-    // Pixel values, top row first, for failure messages.
-    std::string values() const {
-        std::string s;
-        for (int y = height_ - 1; y >= 0; --y) {
-            for (int x = 0; x < width_; ++x) {
-                const std::uint8_t v = at(x, y);
-                s += v == 0 ? "  #" : v == 255 ? "  ." : (v < 100 ? " " : "") + std::to_string(v);
-            }
-            s += '\n';
-        }
-        return s;
-    }
-
-private:
-    int width_;
-    int height_;
-    int stride_;
-    std::vector<std::uint8_t> bytes_;
-};
+using Image = test_images::PaddedImage;
 
 struct RecordingSink : MessageSink {
     std::vector<std::string> texts;
