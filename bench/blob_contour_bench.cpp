@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench/bench_page.h"
+#include "bench/fresh_copy.h"
 #include "image/message_sink.h"
 #include "raster/blobs.h"
 #include "raster/contour.h"
@@ -15,7 +16,9 @@
 namespace lintra {
 namespace {
 
+using bench::OnFreshCopy;
 using bench::PageImage;
+using bench::SetRate;
 
 // The shared test page, binarised as the iterative threshold leaves it.
 PageImage& Page() {
@@ -38,31 +41,10 @@ PageImage& CleanPage() {
     return page;
 }
 
-void SetRate(benchmark::State& state, const PageImage& page) {
-    const double megapixels = static_cast<double>(page.width) * page.height / 1e6;
-    state.counters["Mpix/s"] =
-        benchmark::Counter(megapixels * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-}
-
-// Runs op on a fresh copy of the page each iteration; the copy is not timed.
-template <typename Op>
-void OnFreshCopy(benchmark::State& state, Op op) {
-    PageImage& page = Page();
-    PageImage work = page;
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::memcpy(work.pixels.data(), page.pixels.data(), page.pixels.size());
-        state.ResumeTiming();
-        op(work.view());
-        benchmark::ClobberMemory();
-    }
-    SetRate(state, page);
-}
-
 void BM_RemoveSmallBlackBlobs(benchmark::State& state) {
     BlobLabelState labels;
     const int minimumArea = static_cast<int>(state.range(0));
-    OnFreshCopy(state, [&](ImageView v) { RemoveSmallBlackBlobs(labels, v, minimumArea); });
+    OnFreshCopy(state, Page(), [&](ImageView v) { RemoveSmallBlackBlobs(labels, v, minimumArea); });
 }
 BENCHMARK(BM_RemoveSmallBlackBlobs)->Arg(3)->Arg(255)->Unit(benchmark::kMillisecond);
 
@@ -79,12 +61,12 @@ void BM_LabelBlackBlobs(benchmark::State& state) {
 BENCHMARK(BM_LabelBlackBlobs)->Unit(benchmark::kMillisecond);
 
 void BM_ExtractContour1(benchmark::State& state) {
-    OnFreshCopy(state, [](ImageView v) { ExtractContour1(v); });
+    OnFreshCopy(state, Page(), [](ImageView v) { ExtractContour1(v); });
 }
 BENCHMARK(BM_ExtractContour1)->Unit(benchmark::kMillisecond);
 
 void BM_ExtractContour2(benchmark::State& state) {
-    OnFreshCopy(state, [](ImageView v) { ExtractContour2(v); });
+    OnFreshCopy(state, Page(), [](ImageView v) { ExtractContour2(v); });
 }
 BENCHMARK(BM_ExtractContour2)->Unit(benchmark::kMillisecond);
 

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "bench/bench_page.h"
+#include "bench/fresh_copy.h"
 #include "raster/binarise.h"
 #include "raster/cleanup.h"
 #include "raster/edge.h"
@@ -44,25 +45,6 @@ const PageImage& ThinnedPage() {
         return p;
     }();
     return page;
-}
-
-void SetRate(benchmark::State& state, const PageImage& page) {
-    const double megapixels = static_cast<double>(page.width) * page.height / 1e6;
-    state.counters["Mpix/s"] =
-        benchmark::Counter(megapixels * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-}
-
-template <typename Op>
-void OnFreshCopy(benchmark::State& state, const PageImage& input, Op op) {
-    PageImage work = input;
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::memcpy(work.pixels.data(), input.pixels.data(), input.pixels.size());
-        state.ResumeTiming();
-        op(work.view());
-        benchmark::ClobberMemory();
-    }
-    SetRate(state, input);
 }
 
 void BM_PageCopy(benchmark::State& state) {
