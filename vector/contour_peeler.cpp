@@ -47,17 +47,6 @@ int TraceFromLowest(ImageView image, TracePoint start, std::vector<TracePoint>& 
     return kTraceTraced;
 }
 
-// Interior pixels that are exactly black or white: the only ones the peeling
-// can change, grey values stay as they are.
-std::int64_t CountBlackAndWhiteInterior(ImageView image) {
-    std::int64_t count = 0;
-    for (int y = 1; y < image.height - 1; ++y) {
-        const std::uint8_t* row = image.row(y);
-        for (int x = 1; x < image.width - 1; ++x) count += row[x] == 0 || row[x] == 255;
-    }
-    return count;
-}
-
 }  // namespace
 
 ContourPeeler::ContourPeeler(ImageView work, LabelGrid& grid, MessageSink& sink)
@@ -132,9 +121,12 @@ void ContourPeeler::PassAfterIsolatedStart() {
 }
 
 int ContourPeeler::LabelNextContour() {
-    if (fullPassDue_) stepsLeft_ = CountBlackAndWhiteInterior(work_);
-    if (stepsLeft_ == 0) return 0;
-    --stepsLeft_;
+    // The bound on steps (see the header) needs checking only once there is
+    // a watch: until the first isolated start pixel nothing turns black after
+    // the first pass, every step whitens a black pixel of its own, and the
+    // steps so far stay within the black and white pixels the watch counts.
+    if (watch_ && steps_ >= watch_->ChangeablePixels()) return 0;
+    ++steps_;
     if (fullPassDue_) {
         RemoveIsolatedPointsAtOnce(work_);
         fullPassDue_ = false;

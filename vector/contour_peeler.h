@@ -85,7 +85,7 @@ private:
     LabelGrid& grid_;
     MessageSink& sink_;
     std::int32_t count_ = 0;
-    std::int64_t stepsLeft_ = 0;  // set at the first step (see LabelNextContour)
+    std::int64_t steps_ = 0;  // calls of LabelNextContour that went on to peel
     // Pixels can turn black again only in the clean-up after an isolated
     // start pixel; contours numbered after the last one keep all their pixels.
     std::int32_t countAtLastIsolated_ = 0;

@@ -37,6 +37,7 @@ IsolatedWatch::IsolatedWatch(ImageView work) : work_(work), firstBlackened_(kNon
             if (row[x] != 0 && row[x] != 255) continue;
             const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(s) + x;
             flags_[i] = 0;
+            ++changeable_;
             if (Changes(row[x], WhiteAround(i), 7)) AddCandidate(i);
         }
     }

@@ -48,6 +48,9 @@ public:
     // A hash of the work image: equal images have equal hashes, different
     // ones (to a chance of about 2^-128) different ones.
     std::pair<std::uint64_t, std::uint64_t> Hash() const { return hash_; }
+    // The interior pixels that are black or white: the only ones that ever
+    // change, so their number stays as it was when the watch was made.
+    std::int64_t ChangeablePixels() const { return changeable_; }
     // The first pixel in scan order (rows from the bottom, each from the
     // left) that a pass has turned black since the last call; false if none.
     bool TakeFirstBlackened(int& x, int& y);
@@ -68,6 +71,7 @@ private:
     std::vector<std::size_t> todo_, later_;  // Pass's working lists, kept for their capacity
     std::pair<std::uint64_t, std::uint64_t> hash_{0, 0};  // of the changes since the scan
     std::size_t firstBlackened_;
+    std::int64_t changeable_ = 0;
 };
 
 }  // namespace lintra
