@@ -16,16 +16,16 @@ public:
         // The average over the Latin letters, rounded as the template
         // convention does, so the units do not depend on the CJK glyphs.
         int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-        baseX_ = qMax(1, (letters / 26 + 1) / 2);
-        baseY_ = qMax(1, metrics.height());
+        m_baseX = qMax(1, (letters / 26 + 1) / 2);
+        m_baseY = qMax(1, metrics.height());
     }
-    int X(int units) const { return units * baseX_ / 4; }
-    int Y(int units) const { return units * baseY_ / 8; }
+    int X(int units) const { return units * m_baseX / 4; }
+    int Y(int units) const { return units * m_baseY / 8; }
     QRect Rect(int x, int y, int width, int height) const { return {X(x), Y(y), X(width), Y(height)}; }
 
 private:
-    int baseX_ = 1;
-    int baseY_ = 1;
+    int m_baseX = 1;
+    int m_baseY = 1;
 };
 
 }  // namespace lintra

@@ -28,70 +28,70 @@
 
 namespace lintra {
 
-CLintraApp::CLintraApp(QSettings& settings, QObject* parent) : QObject(parent), settings_(settings) {}
+CLintraApp::CLintraApp(QSettings& settings, QObject* parent) : QObject(parent), m_settings(settings) {}
 
 CLintraApp::~CLintraApp() {
     // The dialogs and the frame hold callbacks into the view: close them first.
-    qDeleteAll(paramDialogs_);
-    paramDialogs_.clear();
-    delete frame_;
+    qDeleteAll(m_paramDialogs);
+    m_paramDialogs.clear();
+    delete m_frame;
 }
 
 bool CLintraApp::InitInstance(const StartOptions& options) {
     // Settings and the recent-file list of 4.
-    recent_ = std::make_unique<RecentFiles>(settings_);
+    m_recent = std::make_unique<RecentFiles>(m_settings);
 
     // The document, the frame and the view, joined as one document template.
-    platform_ = std::make_unique<QtPlatform>();
-    if (!options.programDirectory.isEmpty()) platform_->SetProgramDirectory(options.programDirectory);
-    doc_ = std::make_unique<CLintraDoc>(*platform_);
-    view_ = std::make_unique<CLintraView>(*doc_, *platform_);
+    m_platform = std::make_unique<QtPlatform>();
+    if (!options.programDirectory.isEmpty()) m_platform->SetProgramDirectory(options.programDirectory);
+    m_doc = std::make_unique<CLintraDoc>(*m_platform);
+    m_view = std::make_unique<CLintraView>(*m_doc, *m_platform);
 
-    frame_ = new CMainFrame;
-    platform_->SetWindow(frame_);
-    scrollArea_ = new QScrollArea(frame_);
-    scrollArea_->setObjectName(QStringLiteral("viewScrollArea"));
-    scrollArea_->setBackgroundRole(QPalette::Base);
-    scrollArea_->setFrameShape(QFrame::NoFrame);
+    m_frame = new CMainFrame;
+    m_platform->SetWindow(m_frame);
+    m_scrollArea = new QScrollArea(m_frame);
+    m_scrollArea->setObjectName(QStringLiteral("viewScrollArea"));
+    m_scrollArea->setBackgroundRole(QPalette::Base);
+    m_scrollArea->setFrameShape(QFrame::NoFrame);
     // The widget fills the window when the picture is smaller and keeps the
     // picture's size when it is larger, so scroll bars appear only then.
-    scrollArea_->setWidgetResizable(true);
-    viewWidget_ = new LintraViewWidget(*doc_, *view_, scrollArea_);
-    scrollArea_->setWidget(viewWidget_);
-    frame_->setCentralWidget(scrollArea_);
+    m_scrollArea->setWidgetResizable(true);
+    m_viewWidget = new LintraViewWidget(*m_doc, *m_view, m_scrollArea);
+    m_scrollArea->setWidget(m_viewWidget);
+    m_frame->setCentralWidget(m_scrollArea);
 
     PrintSource source;
-    source.draw = [this](Canvas& canvas) { view_->OnDraw(canvas); };
-    source.contentSize = [this] { return viewWidget_->ContentSize(); };
-    printing_ = new PrintController(source, this);
+    source.draw = [this](Canvas& canvas) { m_view->OnDraw(canvas); };
+    source.contentSize = [this] { return m_viewWidget->ContentSize(); };
+    m_printing = new PrintController(source, this);
 
-    platform_->onInvalidate = [this] { viewWidget_->RequestRefresh(); };
-    platform_->onTitle = [this](const QString& title) {
-        frame_->SetDocumentTitle(title);
+    m_platform->onInvalidate = [this] { m_viewWidget->RequestRefresh(); };
+    m_platform->onTitle = [this](const QString& title) {
+        m_frame->SetDocumentTitle(title);
         // Only a successful Open names the document after its file.
-        if (opening_) {
-            openedPath_ = true;
-            recent_->Add(title);
-            frame_->SetRecentFiles(recent_->Paths());
+        if (m_opening) {
+            m_openedPath = true;
+            m_recent->Add(title);
+            m_frame->SetRecentFiles(m_recent->Paths());
         }
     };
-    platform_->onOpenParamDialog = [this] { OpenParamDialog(); };
+    m_platform->onOpenParamDialog = [this] { OpenParamDialog(); };
     // An unattended run (a screenshot for the documentation or a test)
     // cannot wait for someone to close a message box: say it on stderr.
     if (!options.screenshot.isEmpty())
-        platform_->onMessage = [](const QString& text, const QString& caption) {
+        m_platform->onMessage = [](const QString& text, const QString& caption) {
             qWarning("%s: %s", qPrintable(caption), qPrintable(text));
         };
 
-    connect(frame_, &CMainFrame::commandTriggered, this, &CLintraApp::Dispatch);
-    connect(frame_, &CMainFrame::recentFileTriggered, this, &CLintraApp::OpenFile);
-    connect(viewWidget_, &LintraViewWidget::contextMenuRequested, this, &CLintraApp::ShowContextMenu);
-    frame_->SetRecentFiles(recent_->Paths());
+    connect(m_frame, &CMainFrame::commandTriggered, this, &CLintraApp::Dispatch);
+    connect(m_frame, &CMainFrame::recentFileTriggered, this, &CLintraApp::OpenFile);
+    connect(m_viewWidget, &LintraViewWidget::contextMenuRequested, this, &CLintraApp::ShowContextMenu);
+    m_frame->SetRecentFiles(m_recent->Paths());
 
     // Show the window, then open the command line's file: a message about
     // it then has the window as its owner.
-    frame_->resize(900, 700);
-    frame_->show();
+    m_frame->resize(900, 700);
+    m_frame->show();
     QTimer::singleShot(0, this, [this, options] { RunStartupSteps(options); });
     return true;
 }
@@ -99,7 +99,7 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
 void CLintraApp::RunStartupSteps(const StartOptions& options) {
     if (!options.file.isEmpty()) {
         OpenFile(options.file);
-        viewWidget_->Refresh();
+        m_viewWidget->Refresh();
     }
     for (const QString& step : options.steps) {
         const CommandInfo* info = FindCommand(std::string_view(step.toStdString()));
@@ -108,14 +108,14 @@ void CLintraApp::RunStartupSteps(const StartOptions& options) {
             break;
         }
         Dispatch(info->id);
-        viewWidget_->Refresh();
+        m_viewWidget->Refresh();
     }
     emit startupStepsDone();
     if (!options.screenshot.isEmpty()) {
         // Let the window and the view repaint, then grab what the screen shows.
         QTimer::singleShot(300, this, [this, path = options.screenshot] {
             QApplication::processEvents();
-            QScreen* screen = frame_->screen();
+            QScreen* screen = m_frame->screen();
             QPixmap shot = screen ? screen->grabWindow(0) : QPixmap();
             if (shot.isNull() || shot.size().isEmpty() || !shot.save(path)) {
                 qWarning("cannot save the screenshot to %s", qPrintable(path));
@@ -131,7 +131,7 @@ void CLintraApp::Dispatch(int id) {
     try {
         DispatchChecked(id);
     } catch (const FileError& error) {
-        platform_->ReportFileError(error);
+        m_platform->ReportFileError(error);
     } catch (const std::bad_alloc&) {
         ShowError(QStringLiteral("内存不足，操作未完成。"));
     } catch (const std::exception& error) {
@@ -142,44 +142,44 @@ void CLintraApp::Dispatch(int id) {
 void CLintraApp::DispatchChecked(int id) {
     switch (id) {
         case cmd::kAppExit:
-            frame_->close();
+            m_frame->close();
             return;
         case cmd::kAppAbout: {
-            CAboutDlg about(frame_);
+            CAboutDlg about(m_frame);
             about.exec();
             return;
         }
         case cmd::kFileNew:
             // A new, empty document of the single-document frame: the title
             // goes back to "无标题"; the view keeps what it shows.
-            frame_->SetDocumentTitle(QStringLiteral("无标题"));
+            m_frame->SetDocumentTitle(QStringLiteral("无标题"));
             return;
         case cmd::kFilePrint:
-            printing_->Print(frame_, true);
+            m_printing->Print(m_frame, true);
             return;
         case cmd::kFilePrintDirect:
-            printing_->Print(frame_, false);
+            m_printing->Print(m_frame, false);
             return;
         case cmd::kFilePrintPreview:
-            printing_->Preview(frame_);
+            m_printing->Preview(m_frame);
             return;
         case cmd::kFilePrintSetup:
-            printing_->PageSetup(frame_);
+            m_printing->PageSetup(m_frame);
             return;
         case cmd::kFileOpen: {
-            opening_ = true;
-            openedPath_ = false;
+            m_opening = true;
+            m_openedPath = false;
             struct Reset {
                 bool& flag;
                 ~Reset() { flag = false; }
-            } reset{opening_};
-            doc_->OnFileOpen();
+            } reset{m_opening};
+            m_doc->OnFileOpen();
             return;
         }
         default:
             // The view's commands; keys with no handler (Undo, Cut, Copy,
             // Paste, the pane keys) end here and do nothing.
-            view_->OnCommand(id);
+            m_view->OnCommand(id);
             return;
     }
 }
@@ -187,29 +187,29 @@ void CLintraApp::DispatchChecked(int id) {
 void CLintraApp::OpenFile(const QString& path) {
     if (!QFileInfo::exists(path)) {
         ShowError(QStringLiteral("无法打开文件 %1：文件不存在。").arg(QDir::toNativeSeparators(path)));
-        recent_->Remove(path);
-        frame_->SetRecentFiles(recent_->Paths());
+        m_recent->Remove(path);
+        m_frame->SetRecentFiles(m_recent->Paths());
         return;
     }
-    platform_->PresetOpenFile(path);
+    m_platform->PresetOpenFile(path);
     Dispatch(cmd::kFileOpen);
-    platform_->PresetOpenFile(QString());
+    m_platform->PresetOpenFile(QString());
 }
 
 void CLintraApp::OpenParamDialog() {
     // Each command opens a new dialog; the earlier ones stay open and keep
     // sending, and all of them live until the program ends.
-    auto* dialog = new CGaiBian([this](int position) { view_->OnParamChanged(position); }, frame_);
-    paramDialogs_.append(dialog);
+    auto* dialog = new CGaiBian([this](int position) { m_view->OnParamChanged(position); }, m_frame);
+    m_paramDialogs.append(dialog);
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
 }
 
 void CLintraApp::ShowContextMenu(const QPoint& globalPos) {
-    if (contextMenu_ == nullptr) {
+    if (m_contextMenu == nullptr) {
         // Printing has no item in the menu bar; the view offers it here.
-        contextMenu_ = new QMenu(frame_);
+        m_contextMenu = new QMenu(m_frame);
         struct Item {
             int id;
             const char* label;
@@ -218,7 +218,7 @@ void CLintraApp::ShowContextMenu(const QPoint& globalPos) {
                               {cmd::kFilePrintPreview, "打印预览(&V)"},
                               {cmd::kFilePrintSetup, "打印设置(&R)..."}};
         for (const Item& item : items) {
-            QAction* action = contextMenu_->addAction(QString::fromUtf8(item.label));
+            QAction* action = m_contextMenu->addAction(QString::fromUtf8(item.label));
             action->setData(item.id);
             action->setObjectName(QStringLiteral("context%1").arg(item.id));
             action->setStatusTip(PromptFor(item.id).statusTip);
@@ -226,9 +226,9 @@ void CLintraApp::ShowContextMenu(const QPoint& globalPos) {
             connect(action, &QAction::triggered, this, [this, id = item.id] { Dispatch(id); });
         }
     }
-    contextMenu_->popup(globalPos);
+    m_contextMenu->popup(globalPos);
 }
 
-void CLintraApp::ShowError(const QString& text) { platform_->ShowMessage(text.toStdString(), kAppTitle); }
+void CLintraApp::ShowError(const QString& text) { m_platform->ShowMessage(text.toStdString(), kAppTitle); }
 
 }  // namespace lintra

@@ -50,15 +50,15 @@ public:
     // Opens path through the Open command, without the file dialog.
     void OpenFile(const QString& path);
 
-    CMainFrame& Frame() { return *frame_; }
-    LintraViewWidget& ViewWidget() { return *viewWidget_; }
-    QScrollArea& ScrollArea() { return *scrollArea_; }
-    CLintraDoc& Doc() { return *doc_; }
-    CLintraView& View() { return *view_; }
-    QtPlatform& Platform() { return *platform_; }
-    PrintController& Printing() { return *printing_; }
-    RecentFiles& Recent() { return *recent_; }
-    const QList<CGaiBian*>& ParamDialogs() const { return paramDialogs_; }
+    CMainFrame& Frame() { return *m_frame; }
+    LintraViewWidget& ViewWidget() { return *m_viewWidget; }
+    QScrollArea& ScrollArea() { return *m_scrollArea; }
+    CLintraDoc& Doc() { return *m_doc; }
+    CLintraView& View() { return *m_view; }
+    QtPlatform& Platform() { return *m_platform; }
+    PrintController& Printing() { return *m_printing; }
+    RecentFiles& Recent() { return *m_recent; }
+    const QList<CGaiBian*>& ParamDialogs() const { return m_paramDialogs; }
 
 signals:
     // The command-line file and steps have run (or failed); the screen
@@ -72,19 +72,19 @@ private:
     void RunStartupSteps(const StartOptions& options);
     void ShowError(const QString& text);
 
-    QSettings& settings_;
-    std::unique_ptr<QtPlatform> platform_;
-    std::unique_ptr<CLintraDoc> doc_;
-    std::unique_ptr<CLintraView> view_;
-    std::unique_ptr<RecentFiles> recent_;
-    CMainFrame* frame_ = nullptr;
-    QScrollArea* scrollArea_ = nullptr;
-    LintraViewWidget* viewWidget_ = nullptr;
-    PrintController* printing_ = nullptr;
-    QMenu* contextMenu_ = nullptr;
-    QList<CGaiBian*> paramDialogs_;
-    bool opening_ = false;
-    bool openedPath_ = false;
+    QSettings& m_settings;
+    std::unique_ptr<QtPlatform> m_platform;
+    std::unique_ptr<CLintraDoc> m_doc;
+    std::unique_ptr<CLintraView> m_view;
+    std::unique_ptr<RecentFiles> m_recent;
+    CMainFrame* m_frame = nullptr;
+    QScrollArea* m_scrollArea = nullptr;
+    LintraViewWidget* m_viewWidget = nullptr;
+    PrintController* m_printing = nullptr;
+    QMenu* m_contextMenu = nullptr;
+    QList<CGaiBian*> m_paramDialogs;
+    bool m_opening = false;
+    bool m_openedPath = false;
 };
 
 }  // namespace lintra

@@ -45,13 +45,13 @@ LockIndicators::LockIndicators(QStatusBar* bar) : QObject(bar) {
         pane->setFrameShadow(QFrame::Sunken);
         pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QLatin1String(kTexts[i])) + 12);
         bar->addPermanentWidget(pane);
-        panes_[i] = pane;
+        m_panes[i] = pane;
     }
 #ifdef LINTRA_HAVE_X11
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        timer_ = new QTimer(this);
-        connect(timer_, &QTimer::timeout, this, &LockIndicators::Poll);
-        timer_->start(250);
+        m_timer = new QTimer(this);
+        connect(m_timer, &QTimer::timeout, this, &LockIndicators::Poll);
+        m_timer->start(250);
         Poll();
     }
 #endif
@@ -59,7 +59,7 @@ LockIndicators::LockIndicators(QStatusBar* bar) : QObject(bar) {
 
 void LockIndicators::Show(bool caps, bool num, bool scroll) {
     const bool on[3] = {caps, num, scroll};
-    for (int i = 0; i < 3; ++i) panes_[i]->setText(on[i] ? QLatin1String(kTexts[i]) : QString());
+    for (int i = 0; i < 3; ++i) m_panes[i]->setText(on[i] ? QLatin1String(kTexts[i]) : QString());
 }
 
 void LockIndicators::Poll() {

@@ -19,13 +19,13 @@ public:
     explicit LockIndicators(QStatusBar* bar);
     // Sets the panes from the given states (caps, num, scroll).
     void Show(bool caps, bool num, bool scroll);
-    QLabel* Pane(int i) const { return panes_[i]; }
+    QLabel* Pane(int i) const { return m_panes[i]; }
 
 private:
     void Poll();
 
-    std::array<QLabel*, 3> panes_{};
-    QTimer* timer_ = nullptr;
+    std::array<QLabel*, 3> m_panes{};
+    QTimer* m_timer = nullptr;
 };
 
 }  // namespace lintra

@@ -51,7 +51,7 @@ QAction* CMainFrame::MakeAction(int id, const QString& text) {
 void CMainFrame::BuildMenus() {
     for (const MenuDefinition& menuEntry : MainMenu()) {
         QMenu* menu = menuBar()->addMenu(FromView(menuEntry.title));
-        if (fileMenu_ == nullptr) fileMenu_ = menu;
+        if (m_fileMenu == nullptr) m_fileMenu = menu;
         for (const MenuEntry& entry : menuEntry.entries) {
             if (entry.id == 0) {
                 menu->addSeparator();
@@ -63,7 +63,7 @@ void CMainFrame::BuildMenus() {
             // table gives the command no key.
             if (!text.keyHint.isEmpty()) action->setProperty("keyHint", text.keyHint);
             menu->addAction(action);
-            actions_.insert(entry.id, action);
+            m_actions.insert(entry.id, action);
             if (entry.id == cmd::kViewToolbar || entry.id == cmd::kViewStatusBar) {
                 action->setCheckable(true);
                 action->setChecked(true);
@@ -73,16 +73,16 @@ void CMainFrame::BuildMenus() {
         }
     }
     // The recent files go between the separator after Save and Exit.
-    if (QAction* exitAction = actions_.value(cmd::kAppExit)) {
-        recentSeparator_ = fileMenu_->insertSeparator(exitAction);
-        recentSeparator_->setVisible(false);
+    if (QAction* exitAction = m_actions.value(cmd::kAppExit)) {
+        m_recentSeparator = m_fileMenu->insertSeparator(exitAction);
+        m_recentSeparator->setVisible(false);
     }
 }
 
 void CMainFrame::BuildAccelerators() {
     for (const AcceleratorEntry& accelerator : Accelerators()) {
         QKeySequence keys(FromView(accelerator.keys), QKeySequence::PortableText);
-        if (QAction* action = actions_.value(accelerator.id)) {
+        if (QAction* action = m_actions.value(accelerator.id)) {
             QList<QKeySequence> shortcuts = action->shortcuts();
             shortcuts.append(keys);
             action->setShortcuts(shortcuts);
@@ -91,20 +91,20 @@ void CMainFrame::BuildAccelerators() {
         // A key whose command has no menu item: one hidden action per
         // command, so that Ctrl+Z and Alt+Backspace share one.
         QAction* hidden = nullptr;
-        for (QAction* candidate : acceleratorActions_)
+        for (QAction* candidate : m_acceleratorActions)
             if (candidate->data().toInt() == accelerator.id) hidden = candidate;
         if (hidden == nullptr) {
             hidden = MakeAction(accelerator.id, QString());
             connect(hidden, &QAction::triggered, this, [this, id = accelerator.id] { emit commandTriggered(id); });
             addAction(hidden);
-            acceleratorActions_.append(hidden);
+            m_acceleratorActions.append(hidden);
         }
         QList<QKeySequence> shortcuts = hidden->shortcuts();
         shortcuts.append(keys);
         hidden->setShortcuts(shortcuts);
     }
     // A hint with no matching accelerator still shows beside its label.
-    for (QAction* action : std::as_const(actions_)) {
+    for (QAction* action : std::as_const(m_actions)) {
         QString hint = action->property("keyHint").toString();
         if (!hint.isEmpty() && !action->shortcuts().contains(QKeySequence(hint, QKeySequence::PortableText)))
             action->setText(action->text() + u'\t' + hint);
@@ -112,29 +112,29 @@ void CMainFrame::BuildAccelerators() {
 }
 
 void CMainFrame::BuildToolBar() {
-    toolBar_ = new QToolBar(QStringLiteral("工具栏"), this);
-    toolBar_->setObjectName(QStringLiteral("toolBar"));
-    toolBar_->setIconSize(QSize(20, 20));
-    toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
-    toolBar_->setMovable(true);
-    toolBar_->setFloatable(true);
+    m_toolBar = new QToolBar(QStringLiteral("工具栏"), this);
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_toolBar->setIconSize(QSize(20, 20));
+    m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    m_toolBar->setMovable(true);
+    m_toolBar->setFloatable(true);
     for (int id : ToolbarButtons()) {
         if (id == 0) {
-            toolBar_->addSeparator();
+            m_toolBar->addSeparator();
             continue;
         }
-        QAction* action = actions_.value(id);
+        QAction* action = m_actions.value(id);
         if (action == nullptr) {
             action = MakeAction(id, QString());
             connect(action, &QAction::triggered, this, [this, id] { emit commandTriggered(id); });
-            actions_.insert(id, action);
+            m_actions.insert(id, action);
         }
-        toolBar_->addAction(action);
+        m_toolBar->addAction(action);
     }
-    addToolBar(Qt::TopToolBarArea, toolBar_);
-    if (QAction* toggle = actions_.value(cmd::kViewToolbar)) {
-        connect(toggle, &QAction::toggled, toolBar_, &QToolBar::setVisible);
-        connect(toolBar_, &QToolBar::visibilityChanged, toggle, &QAction::setChecked);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    if (QAction* toggle = m_actions.value(cmd::kViewToolbar)) {
+        connect(toggle, &QAction::toggled, m_toolBar, &QToolBar::setVisible);
+        connect(m_toolBar, &QToolBar::visibilityChanged, toggle, &QAction::setChecked);
     }
 }
 
@@ -142,27 +142,27 @@ void CMainFrame::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
     // A permanent "ready" text that prompts and tips cover while they show.
-    idleLabel_ = new QLabel(QStringLiteral("就绪"), bar);
-    idleLabel_->setObjectName(QStringLiteral("idleText"));
-    bar->addWidget(idleLabel_, 1);
-    lockIndicators_ = new LockIndicators(bar);
-    if (QAction* toggle = actions_.value(cmd::kViewStatusBar)) {
+    m_idleLabel = new QLabel(QStringLiteral("就绪"), bar);
+    m_idleLabel->setObjectName(QStringLiteral("idleText"));
+    bar->addWidget(m_idleLabel, 1);
+    m_lockIndicators = new LockIndicators(bar);
+    if (QAction* toggle = m_actions.value(cmd::kViewStatusBar)) {
         connect(toggle, &QAction::toggled, bar, &QStatusBar::setVisible);
     }
 }
 
 void CMainFrame::SetDocumentTitle(const QString& title) {
-    documentTitle_ = title;
+    m_documentTitle = title;
     setWindowTitle(title.isEmpty() ? QLatin1String(kAppTitle) : title + QStringLiteral(" - ") + QLatin1String(kAppTitle));
 }
 
 void CMainFrame::SetRecentFiles(const QStringList& paths) {
-    for (QAction* action : std::as_const(recentActions_)) {
-        fileMenu_->removeAction(action);
+    for (QAction* action : std::as_const(m_recentActions)) {
+        m_fileMenu->removeAction(action);
         action->deleteLater();
     }
-    recentActions_.clear();
-    if (recentSeparator_ == nullptr) return;
+    m_recentActions.clear();
+    if (m_recentSeparator == nullptr) return;
     for (int i = 0; i < paths.size(); ++i) {
         QString shown = QDir::toNativeSeparators(paths[i]);
         shown.replace(u'&', QStringLiteral("&&"));
@@ -170,10 +170,10 @@ void CMainFrame::SetRecentFiles(const QStringList& paths) {
         action->setData(paths[i]);
         action->setStatusTip(QStringLiteral("打开此文档"));
         connect(action, &QAction::triggered, this, [this, path = paths[i]] { emit recentFileTriggered(path); });
-        fileMenu_->insertAction(recentSeparator_, action);
-        recentActions_.append(action);
+        m_fileMenu->insertAction(m_recentSeparator, action);
+        m_recentActions.append(action);
     }
-    recentSeparator_->setVisible(!paths.isEmpty());
+    m_recentSeparator->setVisible(!paths.isEmpty());
 }
 
 }  // namespace lintra

@@ -25,20 +25,20 @@ public:
 
     // The action that sends command id from the menus and the toolbar, or
     // null for an identifier that has no menu item.
-    QAction* ActionFor(int id) const { return actions_.value(id); }
+    QAction* ActionFor(int id) const { return m_actions.value(id); }
     // The hidden actions of the accelerators whose command has no menu item
     // (New, Print, Undo, Cut, Copy, Paste, the pane keys).
-    const QList<QAction*>& AcceleratorOnlyActions() const { return acceleratorActions_; }
-    QToolBar* ToolBar() const { return toolBar_; }
-    QLabel* IdleLabel() const { return idleLabel_; }
+    const QList<QAction*>& AcceleratorOnlyActions() const { return m_acceleratorActions; }
+    QToolBar* ToolBar() const { return m_toolBar; }
+    QLabel* IdleLabel() const { return m_idleLabel; }
 
     // "<document title> - Contourix", as a single-document frame shows it.
     void SetDocumentTitle(const QString& title);
-    QString DocumentTitle() const { return documentTitle_; }
+    QString DocumentTitle() const { return m_documentTitle; }
 
     // Shows paths as the numbered recent-file entries above Exit.
     void SetRecentFiles(const QStringList& paths);
-    const QList<QAction*>& RecentFileActions() const { return recentActions_; }
+    const QList<QAction*>& RecentFileActions() const { return m_recentActions; }
 
 signals:
     // A menu item, toolbar button or accelerator was used.
@@ -53,15 +53,15 @@ private:
     void BuildStatusBar();
     QAction* MakeAction(int id, const QString& text);
 
-    QHash<int, QAction*> actions_;
-    QList<QAction*> acceleratorActions_;
-    QList<QAction*> recentActions_;
-    QMenu* fileMenu_ = nullptr;
-    QAction* recentSeparator_ = nullptr;
-    QToolBar* toolBar_ = nullptr;
-    QLabel* idleLabel_ = nullptr;
-    LockIndicators* lockIndicators_ = nullptr;
-    QString documentTitle_;
+    QHash<int, QAction*> m_actions;
+    QList<QAction*> m_acceleratorActions;
+    QList<QAction*> m_recentActions;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_idleLabel = nullptr;
+    LockIndicators* m_lockIndicators = nullptr;
+    QString m_documentTitle;
 };
 
 }  // namespace lintra

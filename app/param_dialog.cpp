@@ -38,7 +38,7 @@ void TrackBar::mouseReleaseEvent(QMouseEvent* event) {
     emit captureReleased();
 }
 
-CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent) : QDialog(parent), send_(std::move(send)) {
+CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent) : QDialog(parent), m_send(std::move(send)) {
     setObjectName(QStringLiteral("paramDialog"));
     setWindowTitle(QStringLiteral("参数调整"));
     setWindowIcon(AppIcon());
@@ -49,14 +49,14 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent) : QDialog(par
     setFont(dialogFont);
     const DialogUnits du(dialogFont);
 
-    slider_ = new TrackBar(this);
-    slider_->setObjectName(QStringLiteral("trackbar"));
-    slider_->setRange(param::kTrackbarMin, param::kTrackbarMax);
-    slider_->setPageStep(0);
-    slider_->setSingleStep(1);
-    slider_->setTickPosition(QSlider::NoTicks);
-    slider_->setFocusPolicy(Qt::StrongFocus);
-    slider_->setGeometry(du.Rect(0, 13, 186, 15));
+    m_slider = new TrackBar(this);
+    m_slider->setObjectName(QStringLiteral("trackbar"));
+    m_slider->setRange(param::kTrackbarMin, param::kTrackbarMax);
+    m_slider->setPageStep(0);
+    m_slider->setSingleStep(1);
+    m_slider->setTickPosition(QSlider::NoTicks);
+    m_slider->setFocusPolicy(Qt::StrongFocus);
+    m_slider->setGeometry(du.Rect(0, 13, 186, 15));
 
     auto* range = new QLabel(QStringLiteral("参数范围0-255"), this);
     QRect rangeRect = du.Rect(39, 2, 52, 8);
@@ -66,35 +66,35 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent) : QDialog(par
     rangeRect.moveLeft(qMin(rangeRect.left(), du.X(103) - rangeRect.width() - 2));
     range->setGeometry(rangeRect);
 
-    edit_ = new QLineEdit(this);
-    edit_->setObjectName(QStringLiteral("value"));
-    edit_->setGeometry(du.Rect(103, 0, 27, 12).adjusted(0, 0, 6, 2));
+    m_edit = new QLineEdit(this);
+    m_edit->setObjectName(QStringLiteral("value"));
+    m_edit->setGeometry(du.Rect(103, 0, 27, 12).adjusted(0, 0, 6, 2));
     // Typing changes nothing: no handler reads the box; it shows the last
     // position sent.
-    edit_->setReadOnly(true);
+    m_edit->setReadOnly(true);
 
-    ok_ = new QPushButton(QStringLiteral("确定"), this);
-    ok_->setObjectName(QStringLiteral("okButton"));
-    ok_->setDefault(true);
-    ok_->setGeometry(du.Rect(63, 32, 50, 14));
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    m_ok = new QPushButton(QStringLiteral("确定"), this);
+    m_ok->setObjectName(QStringLiteral("okButton"));
+    m_ok->setDefault(true);
+    m_ok->setGeometry(du.Rect(63, 32, 50, 14));
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
 
     QRect bounds = du.Rect(0, 0, 186, 46);
-    bounds = bounds.united(ok_->geometry().adjusted(0, 0, 0, du.Y(2)));
+    bounds = bounds.united(m_ok->geometry().adjusted(0, 0, 0, du.Y(2)));
     setFixedSize(bounds.size());
 
-    lastPos_ = slider_->value();
-    edit_->setText(QString::number(lastPos_));
+    m_lastPos = m_slider->value();
+    m_edit->setText(QString::number(m_lastPos));
 
-    connect(slider_, &TrackBar::captureReleased, this, &CGaiBian::ReportFull);
+    connect(m_slider, &TrackBar::captureReleased, this, &CGaiBian::ReportFull);
     // Every key press reaches the check before the focused control: the
     // controls and the dialog itself.
-    for (QWidget* child : {static_cast<QWidget*>(slider_), static_cast<QWidget*>(edit_), static_cast<QWidget*>(ok_)})
+    for (QWidget* child : {static_cast<QWidget*>(m_slider), static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_ok)})
         child->installEventFilter(this);
     installEventFilter(this);
 }
 
-int CGaiBian::LastPosition() const { return lastPos_; }
+int CGaiBian::LastPosition() const { return m_lastPos; }
 
 bool CGaiBian::IsOwnKeyEvent() const {
     QWidget* focus = QApplication::focusWidget();
@@ -119,18 +119,18 @@ void CGaiBian::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void CGaiBian::ReportFull() {
-    int position = slider_->value();
-    if (position == lastPos_) return;
-    if (send_) send_(position);
-    lastPos_ = position;
-    edit_->setText(QString::number(position));
+    int position = m_slider->value();
+    if (position == m_lastPos) return;
+    if (m_send) m_send(position);
+    m_lastPos = position;
+    m_edit->setText(QString::number(position));
 }
 
 void CGaiBian::ReportShort() {
-    int position = slider_->value();
-    if (position == lastPos_) return;
-    if (send_) send_(position);
-    lastPos_ = position;
+    int position = m_slider->value();
+    if (position == m_lastPos) return;
+    if (m_send) m_send(position);
+    m_lastPos = position;
 }
 
 }  // namespace lintra

@@ -36,9 +36,9 @@ public:
     // re-applied its operation.
     CGaiBian(std::function<void(int)> send, QWidget* parent);
 
-    TrackBar* Slider() const { return slider_; }
-    QLineEdit* ValueEdit() const { return edit_; }
-    QPushButton* OkButton() const { return ok_; }
+    TrackBar* Slider() const { return m_slider; }
+    QLineEdit* ValueEdit() const { return m_edit; }
+    QPushButton* OkButton() const { return m_ok; }
     int LastPosition() const;
 
 protected:
@@ -56,11 +56,11 @@ private:
     // the dialog has the focus), false for one a control passed on.
     bool IsOwnKeyEvent() const;
 
-    std::function<void(int)> send_;
-    TrackBar* slider_ = nullptr;
-    QLineEdit* edit_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    int lastPos_ = 0;
+    std::function<void(int)> m_send;
+    TrackBar* m_slider = nullptr;
+    QLineEdit* m_edit = nullptr;
+    QPushButton* m_ok = nullptr;
+    int m_lastPos = 0;
 };
 
 }  // namespace lintra

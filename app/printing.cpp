@@ -31,7 +31,7 @@ double RenderFitted(QPainter& painter, const QRect& page, const PrintSource& sou
 }
 
 PrintController::PrintController(PrintSource source, QObject* parent)
-    : QObject(parent), source_(std::move(source)), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+    : QObject(parent), m_source(std::move(source)), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
 
 PrintController::~PrintController() = default;
 
@@ -40,31 +40,31 @@ bool PrintController::PrintTo(QPrinter& printer) {
     if (!painter.begin(&printer)) return false;
     QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
     page.moveTopLeft(QPoint(0, 0));
-    RenderFitted(painter, page, source_);
+    RenderFitted(painter, page, m_source);
     return painter.end();
 }
 
 void PrintController::Print(QWidget* parent, bool showDialog) {
     if (showDialog) {
-        QPrintDialog dialog(printer_.get(), parent);
+        QPrintDialog dialog(m_printer.get(), parent);
         dialog.setWindowTitle(QStringLiteral("打印"));
         if (dialog.exec() != QDialog::Accepted) return;
     }
-    if (!PrintTo(*printer_)) {
-        QString target = printer_->outputFileName().isEmpty() ? printer_->printerName() : printer_->outputFileName();
+    if (!PrintTo(*m_printer)) {
+        QString target = m_printer->outputFileName().isEmpty() ? m_printer->printerName() : m_printer->outputFileName();
         QMessageBox::warning(parent, QStringLiteral("Contourix"), QStringLiteral("无法打印到 %1。").arg(target));
     }
 }
 
 void PrintController::Preview(QWidget* parent) {
-    QPrintPreviewDialog dialog(printer_.get(), parent);
+    QPrintPreviewDialog dialog(m_printer.get(), parent);
     dialog.setWindowTitle(QStringLiteral("打印预览"));
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) { PrintTo(*printer); });
     dialog.exec();
 }
 
 void PrintController::PageSetup(QWidget* parent) {
-    QPageSetupDialog dialog(printer_.get(), parent);
+    QPageSetupDialog dialog(m_printer.get(), parent);
     dialog.setWindowTitle(QStringLiteral("打印设置"));
     dialog.exec();
 }

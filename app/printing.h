@@ -35,7 +35,7 @@ public:
     PrintController(PrintSource source, QObject* parent = nullptr);
     ~PrintController() override;
 
-    QPrinter& Printer() { return *printer_; }
+    QPrinter& Printer() { return *m_printer; }
     // Print (with the print dialog) and Print Direct (without it).
     void Print(QWidget* parent, bool showDialog);
     void Preview(QWidget* parent);
@@ -45,8 +45,8 @@ public:
     bool PrintTo(QPrinter& printer);
 
 private:
-    PrintSource source_;
-    std::unique_ptr<QPrinter> printer_;
+    PrintSource m_source;
+    std::unique_ptr<QPrinter> m_printer;
 };
 
 }  // namespace lintra

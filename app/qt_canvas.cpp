@@ -23,7 +23,7 @@ void QPainterCanvas::DrawIndexedImage(int left, int top, const std::uint8_t* pix
                                       int stride, const Palette256& palette) {
     QImage image = IndexedToQImage(pixels, width, height, stride, palette);
     if (image.isNull()) return;
-    painter_.drawImage(QPoint(left, top), image);
+    m_painter.drawImage(QPoint(left, top), image);
 }
 
 void QPainterCanvas::SetPen(PenColour colour) {
@@ -31,8 +31,8 @@ void QPainterCanvas::SetPen(PenColour colour) {
     pen.setWidth(0);
     pen.setCosmetic(true);
     pen.setCapStyle(Qt::FlatCap);
-    painter_.setPen(pen);
-    painter_.setRenderHint(QPainter::Antialiasing, false);
+    m_painter.setPen(pen);
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void QPainterCanvas::DrawLine(int x1, int y1, int x2, int y2) {
@@ -41,8 +41,8 @@ void QPainterCanvas::DrawLine(int x1, int y1, int x2, int y2) {
     // Qt's flat-capped cosmetic line covers its left end (its top end when
     // it is steep) and leaves out the other, whichever way it was given; a
     // line traced right to left or upwards would lose its start pixel.
-    painter_.drawLine(x1, y1, x2, y2);
-    painter_.drawPoint(x1, y1);
+    m_painter.drawLine(x1, y1, x2, y2);
+    m_painter.drawPoint(x1, y1);
 }
 
 }  // namespace lintra

@@ -10,7 +10,7 @@ namespace lintra {
 
 class QPainterCanvas : public Canvas {
 public:
-    explicit QPainterCanvas(QPainter& painter) : painter_(painter) {}
+    explicit QPainterCanvas(QPainter& painter) : m_painter(painter) {}
 
     // Draws the rows as a QImage of format Indexed8 with the 256 palette
     // entries as its colour table; the bottom-row-first pixel rows are
@@ -26,7 +26,7 @@ public:
     void DrawLine(int x1, int y1, int x2, int y2) override;
 
 private:
-    QPainter& painter_;
+    QPainter& m_painter;
 };
 
 // The QImage a DrawIndexedImage call paints (exposed for the printer path,

@@ -39,13 +39,13 @@ void QtPlatform::ShowMessage(const std::string& text, const std::string& caption
         onMessage(Q(text), Q(caption));
         return;
     }
-    QMessageBox box(QMessageBox::Warning, Q(caption), Q(text), QMessageBox::Ok, window_);
+    QMessageBox box(QMessageBox::Warning, Q(caption), Q(text), QMessageBox::Ok, m_window);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }
 
 std::optional<std::string> QtPlatform::ChooseFile(const FileDialogRequest& request, bool save) {
-    QFileDialog dialog(window_, save ? QStringLiteral("另存为") : QStringLiteral("打开"));
+    QFileDialog dialog(m_window, save ? QStringLiteral("另存为") : QStringLiteral("打开"));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -55,31 +55,31 @@ std::optional<std::string> QtPlatform::ChooseFile(const FileDialogRequest& reque
     filters.append(QStringLiteral("所有文件 (*)"));
     dialog.setNameFilters(filters);
     if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(Q(request.defaultExtension));
-    QString directory = lastDirectory_.isEmpty() ? QDir::currentPath() : lastDirectory_;
+    QString directory = m_lastDirectory.isEmpty() ? QDir::currentPath() : m_lastDirectory;
     dialog.setDirectory(directory);
     // A wildcard initial name ("*.BMP") only restates the filter.
     QString initial = Q(request.initialName);
     if (!initial.isEmpty() && !initial.contains(u'*') && !initial.contains(u'?')) dialog.selectFile(initial);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     QString chosen = dialog.selectedFiles().first();
-    lastDirectory_ = QFileInfo(chosen).absolutePath();
+    m_lastDirectory = QFileInfo(chosen).absolutePath();
     return QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()).toStdString();
 }
 
 std::optional<std::string> QtPlatform::ChooseOpenFile(const FileDialogRequest& request) {
-    if (!presetOpenFile_.isNull()) {
-        QString path = QFileInfo(presetOpenFile_).absoluteFilePath();
-        presetOpenFile_ = QString();
-        lastDirectory_ = QFileInfo(path).absolutePath();
+    if (!m_presetOpenFile.isNull()) {
+        QString path = QFileInfo(m_presetOpenFile).absoluteFilePath();
+        m_presetOpenFile = QString();
+        m_lastDirectory = QFileInfo(path).absolutePath();
         return path.toStdString();
     }
     return ChooseFile(request, false);
 }
 
 std::optional<std::string> QtPlatform::ChooseSaveFile(const FileDialogRequest& request) {
-    if (!presetSaveFile_.isNull()) {
-        QString path = QFileInfo(presetSaveFile_).absoluteFilePath();
-        presetSaveFile_ = QString();
+    if (!m_presetSaveFile.isNull()) {
+        QString path = QFileInfo(m_presetSaveFile).absoluteFilePath();
+        m_presetSaveFile = QString();
         return path.toStdString();
     }
     return ChooseFile(request, true);
@@ -91,9 +91,9 @@ void QtPlatform::InvalidateView() {
 
 void QtPlatform::SetBusy(bool busy) {
     if (busy) {
-        if (busyDepth_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else if (busyDepth_ > 0) {
-        if (--busyDepth_ == 0) QApplication::restoreOverrideCursor();
+        if (m_busyDepth++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_busyDepth > 0) {
+        if (--m_busyDepth == 0) QApplication::restoreOverrideCursor();
     }
 }
 
@@ -104,7 +104,7 @@ void QtPlatform::SetDocumentTitle(const std::string& title) {
 std::string QtPlatform::TempDirectory() { return QDir::tempPath().toStdString(); }
 
 std::string QtPlatform::ProgramDirectory() {
-    if (!programDirectory_.isEmpty()) return programDirectory_.toStdString();
+    if (!m_programDirectory.isEmpty()) return m_programDirectory.toStdString();
     return QCoreApplication::applicationDirPath().toStdString();
 }
 

@@ -25,16 +25,16 @@ public:
     QtPlatform() = default;
 
     // The window that owns the dialogs and message boxes.
-    void SetWindow(QWidget* window) { window_ = window; }
+    void SetWindow(QWidget* window) { m_window = window; }
     // Overrides the directory Palettor is looked for in (the tests run from
     // another folder than the programs).
-    void SetProgramDirectory(const QString& directory) { programDirectory_ = directory; }
+    void SetProgramDirectory(const QString& directory) { m_programDirectory = directory; }
     // The next ChooseOpenFile returns path without showing a dialog: the
     // command line and the recent-file entries open through the Open
     // command itself.
-    void PresetOpenFile(const QString& path) { presetOpenFile_ = path; }
+    void PresetOpenFile(const QString& path) { m_presetOpenFile = path; }
     // Likewise for the next ChooseSaveFile (the tests save without a dialog).
-    void PresetSaveFile(const QString& path) { presetSaveFile_ = path; }
+    void PresetSaveFile(const QString& path) { m_presetSaveFile = path; }
 
     std::function<void()> onInvalidate;
     std::function<void(const QString&)> onTitle;
@@ -58,12 +58,12 @@ public:
 private:
     std::optional<std::string> ChooseFile(const FileDialogRequest& request, bool save);
 
-    QWidget* window_ = nullptr;
-    QString programDirectory_;
-    QString presetOpenFile_;
-    QString presetSaveFile_;
-    QString lastDirectory_;
-    int busyDepth_ = 0;
+    QWidget* m_window = nullptr;
+    QString m_programDirectory;
+    QString m_presetOpenFile;
+    QString m_presetSaveFile;
+    QString m_lastDirectory;
+    int m_busyDepth = 0;
 };
 
 }  // namespace lintra

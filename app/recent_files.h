@@ -13,7 +13,7 @@ public:
     static constexpr int kMaxEntries = 4;
 
     explicit RecentFiles(QSettings& settings);
-    const QStringList& Paths() const { return paths_; }
+    const QStringList& Paths() const { return m_paths; }
     // Puts path first, dropping an older entry for the same file and the
     // oldest entry beyond four, and stores the list.
     void Add(const QString& path);
@@ -23,8 +23,8 @@ public:
 private:
     void Save();
 
-    QSettings& settings_;
-    QStringList paths_;
+    QSettings& m_settings;
+    QStringList m_paths;
 };
 
 }  // namespace lintra

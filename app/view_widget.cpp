@@ -11,7 +11,7 @@
 namespace lintra {
 
 LintraViewWidget::LintraViewWidget(CLintraDoc& doc, CLintraView& view, QWidget* parent)
-    : QWidget(parent), doc_(doc), view_(view) {
+    : QWidget(parent), m_doc(doc), m_view(view) {
     setObjectName(QStringLiteral("view"));
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
@@ -21,41 +21,41 @@ LintraViewWidget::LintraViewWidget(CLintraDoc& doc, CLintraView& view, QWidget* 
 }
 
 void LintraViewWidget::RequestRefresh() {
-    if (refreshQueued_) return;
-    refreshQueued_ = true;
+    if (m_refreshQueued) return;
+    m_refreshQueued = true;
     // A Refresh called directly in the meantime makes this one unnecessary.
     QTimer::singleShot(0, this, [this] {
-        if (refreshQueued_) Refresh();
+        if (m_refreshQueued) Refresh();
     });
 }
 
 void LintraViewWidget::Refresh() {
-    refreshQueued_ = false;
+    m_refreshQueued = false;
     // Loading may show a message box; here is a safe place for it.
-    view_.LoadPendingImage();
-    loadStalled_ = doc_.m_bReloadPending != 0;
+    m_view.LoadPendingImage();
+    m_loadStalled = m_doc.m_bReloadPending != 0;
     QSize content = ContentSize();
     setMinimumSize(content.isEmpty() ? QSize(0, 0) : content);
     update();
 }
 
 QSize LintraViewWidget::ContentSize() const {
-    const Dib* display = view_.m_pDisplayImage;
-    if (doc_.m_bImageOpen != 1 || doc_.m_bReloadPending != 0 || display == nullptr || display->IsEmpty()) return {};
+    const Dib* display = m_view.m_pDisplayImage;
+    if (m_doc.m_bImageOpen != 1 || m_doc.m_bReloadPending != 0 || display == nullptr || display->IsEmpty()) return {};
     return {display->GetWidth() + 2 * kMargin, std::abs(display->GetHeight()) + 2 * kMargin};
 }
 
 void LintraViewWidget::paintEvent(QPaintEvent*) {
     // A load still pending is done by a queued refresh; painting never
     // loads, and after a failed attempt it leaves the retry to the user.
-    if (doc_.m_bReloadPending != 0) {
-        if (!loadStalled_) RequestRefresh();
+    if (m_doc.m_bReloadPending != 0) {
+        if (!m_loadStalled) RequestRefresh();
         return;
     }
     QPainter painter(this);
     QPainterCanvas canvas(painter);
     try {
-        view_.OnDraw(canvas);
+        m_view.OnDraw(canvas);
     } catch (...) {
         // Nothing may leave a paint event; the next refresh reports.
     }

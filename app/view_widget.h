@@ -39,10 +39,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    CLintraDoc& doc_;
-    CLintraView& view_;
-    bool refreshQueued_ = false;
-    bool loadStalled_ = false;
+    CLintraDoc& m_doc;
+    CLintraView& m_view;
+    bool m_refreshQueued = false;
+    bool m_loadStalled = false;
 };
 
 }  // namespace lintra

@@ -16,9 +16,9 @@ namespace {
 // how a standard library shapes its distributions.
 class Random {
 public:
-    explicit Random(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
+    explicit Random(std::uint64_t seed) : m_state(seed * 0x9E3779B97F4A7C15ull + 1) {}
     std::uint64_t Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
@@ -32,7 +32,7 @@ public:
     }
 
 private:
-    std::uint64_t state_;
+    std::uint64_t m_state;
 };
 
 // Ink coverage 0..255 per pixel; strokes combine by their maximum.

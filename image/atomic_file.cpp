@@ -38,31 +38,31 @@ std::string NameOf(const std::string& path) {
 // descriptor is closed and the file removed.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::string& destination) : destination_(destination) {
+    explicit TemporaryFile(const std::string& destination) : m_destination(destination) {
         static std::atomic<unsigned> counter{0};
         std::string stem =
             FolderOf(destination) + "/." + NameOf(destination) + ".tmp" + std::to_string(getpid()) + "-";
         for (int attempt = 0; attempt < 100; ++attempt) {
-            path_ = stem + std::to_string(counter.fetch_add(1));
+            m_path = stem + std::to_string(counter.fetch_add(1));
             // 0666 lets the umask decide the permissions, as for any new file.
-            fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ >= 0) return;
+            m_fd = open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd >= 0) return;
             if (errno != EEXIST) break;
         }
         int error = errno;
-        path_.clear();
-        throw FileError(destination_, "cannot create a temporary file beside it: " + Reason(error));
+        m_path.clear();
+        throw FileError(m_destination, "cannot create a temporary file beside it: " + Reason(error));
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile() {
-        if (fd_ >= 0) close(fd_);
-        if (!path_.empty()) unlink(path_.c_str());
+        if (m_fd >= 0) close(m_fd);
+        if (!m_path.empty()) unlink(m_path.c_str());
     }
 
     void Write(std::span<const std::uint8_t> bytes) {
         while (!bytes.empty()) {
-            ssize_t written = write(fd_, bytes.data(), bytes.size());
+            ssize_t written = write(m_fd, bytes.data(), bytes.size());
             if (written < 0) {
                 if (errno == EINTR) continue;
                 Fail("cannot write");
@@ -75,28 +75,28 @@ public:
     // turn a shared drawing private.
     void KeepModeOfDestination() {
         struct stat existing;
-        if (stat(destination_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-            fchmod(fd_, existing.st_mode & 07777);
+        if (stat(m_destination.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+            fchmod(m_fd, existing.st_mode & 07777);
     }
 
     void Commit() {
-        if (fsync(fd_) != 0 && errno != EINVAL) Fail("cannot flush");
-        int fd = fd_;
-        fd_ = -1;
+        if (fsync(m_fd) != 0 && errno != EINVAL) Fail("cannot flush");
+        int fd = m_fd;
+        m_fd = -1;
         if (close(fd) != 0) Fail("cannot close");
-        if (rename(path_.c_str(), destination_.c_str()) != 0) Fail("cannot replace the file");
-        path_.clear();
+        if (rename(m_path.c_str(), m_destination.c_str()) != 0) Fail("cannot replace the file");
+        m_path.clear();
     }
 
 private:
     [[noreturn]] void Fail(const char* what) {
         int error = errno;
-        throw FileError(destination_, std::string(what) + ": " + Reason(error));
+        throw FileError(m_destination, std::string(what) + ": " + Reason(error));
     }
 
-    std::string destination_;
-    std::string path_;
-    int fd_ = -1;
+    std::string m_destination;
+    std::string m_path;
+    int m_fd = -1;
 };
 
 // Blocks SIGPIPE for the calling thread while it lives; one raised meanwhile
@@ -104,27 +104,27 @@ private:
 class PipeSignalHeld {
 public:
     PipeSignalHeld() {
-        sigemptyset(&pipe_);
-        sigaddset(&pipe_, SIGPIPE);
-        pthread_sigmask(SIG_BLOCK, &pipe_, &saved_);
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &m_pipe, &m_saved);
         sigset_t pending;
         sigpending(&pending);
-        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
+        m_wasPending = sigismember(&pending, SIGPIPE) == 1;
     }
     ~PipeSignalHeld() {
-        if (!wasPending_) {
+        if (!m_wasPending) {
             timespec none{};
-            while (sigtimedwait(&pipe_, nullptr, &none) == SIGPIPE) {
+            while (sigtimedwait(&m_pipe, nullptr, &none) == SIGPIPE) {
             }
         }
-        pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+        pthread_sigmask(SIG_SETMASK, &m_saved, nullptr);
     }
     PipeSignalHeld(const PipeSignalHeld&) = delete;
     PipeSignalHeld& operator=(const PipeSignalHeld&) = delete;
 
 private:
-    sigset_t pipe_{}, saved_{};
-    bool wasPending_ = false;
+    sigset_t m_pipe{}, m_saved{};
+    bool m_wasPending = false;
 };
 
 // Writes the chunks straight into target, an existing device or pipe; errors

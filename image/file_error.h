@@ -11,13 +11,13 @@ namespace lintra {
 class FileError : public std::runtime_error {
 public:
     FileError(std::string path, std::string reason)
-        : std::runtime_error(path + ": " + reason), path_(std::move(path)), reason_(std::move(reason)) {}
-    const std::string& path() const noexcept { return path_; }
-    const std::string& reason() const noexcept { return reason_; }
+        : std::runtime_error(path + ": " + reason), m_path(std::move(path)), m_reason(std::move(reason)) {}
+    const std::string& path() const noexcept { return m_path; }
+    const std::string& reason() const noexcept { return m_reason; }
 
 private:
-    std::string path_;
-    std::string reason_;
+    std::string m_path;
+    std::string m_reason;
 };
 
 }  // namespace lintra

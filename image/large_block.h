@@ -51,11 +51,11 @@ LargeBlock<T> AllocateLarge(std::size_t count) {
 class ZeroedLargeBlockFree {
 public:
     ZeroedLargeBlockFree() = default;
-    ZeroedLargeBlockFree(std::size_t bytes, bool mapped) : bytes_(bytes), mapped_(mapped) {}
+    ZeroedLargeBlockFree(std::size_t bytes, bool mapped) : m_bytes(bytes), m_mapped(mapped) {}
     void operator()(void* p) const {
 #if defined(__linux__)
-        if (mapped_) {
-            munmap(p, bytes_);
+        if (m_mapped) {
+            munmap(p, m_bytes);
             return;
         }
 #endif
@@ -63,8 +63,8 @@ public:
     }
 
 private:
-    std::size_t bytes_ = 0;
-    bool mapped_ = false;
+    std::size_t m_bytes = 0;
+    bool m_mapped = false;
 };
 
 template <typename T>

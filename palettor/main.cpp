@@ -31,20 +31,20 @@ void PrintUsage(const char* program) {
 // close itself succeeded.
 class SourceFile {
 public:
-    explicit SourceFile(std::FILE* file) : file_(file) {}
+    explicit SourceFile(std::FILE* file) : m_file(file) {}
     ~SourceFile() { Close(); }
     SourceFile(const SourceFile&) = delete;
     SourceFile& operator=(const SourceFile&) = delete;
-    std::FILE* get() const { return file_; }
+    std::FILE* get() const { return m_file; }
     bool Close() {
-        if (!file_) return true;
-        const bool ok = std::fclose(file_) == 0;
-        file_ = nullptr;
+        if (!m_file) return true;
+        const bool ok = std::fclose(m_file) == 0;
+        m_file = nullptr;
         return ok;
     }
 
 private:
-    std::FILE* file_;
+    std::FILE* m_file;
 };
 
 // The file's length in bytes, or -1 when it cannot be told.

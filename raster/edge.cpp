@@ -41,30 +41,30 @@ inline std::uint8_t ScaledResult(int sum, int shift, int half) {
 class RowRing {
 public:
     RowRing(ImageView image, int rows, int anchorRow)
-        : image_(image),
-          rows_(rows),
-          anchor_(anchorRow),
-          store_(static_cast<std::size_t>(rows) * static_cast<std::size_t>(image.width)) {
+        : m_image(image),
+          m_rows(rows),
+          m_anchor(anchorRow),
+          m_store(static_cast<std::size_t>(rows) * static_cast<std::size_t>(image.width)) {
         for (int r = 0; r < rows - 1; ++r) Save(r);
     }
     // Call once per output row, in increasing y, before reading its window.
-    void Advance(int y) { Save(y - anchor_ + rows_ - 1); }
+    void Advance(int y) { Save(y - m_anchor + m_rows - 1); }
     // Input row y - MY + k of output row y.
-    const std::uint8_t* Row(int y, int k) const { return Slot(y - anchor_ + k); }
+    const std::uint8_t* Row(int y, int k) const { return Slot(y - m_anchor + k); }
 
 private:
     void Save(int r) {
-        std::memcpy(const_cast<std::uint8_t*>(Slot(r)), image_.row(r),
-                    static_cast<std::size_t>(image_.width));
+        std::memcpy(const_cast<std::uint8_t*>(Slot(r)), m_image.row(r),
+                    static_cast<std::size_t>(m_image.width));
     }
     const std::uint8_t* Slot(int r) const {
-        return store_.data() + static_cast<std::size_t>(r % rows_) * static_cast<std::size_t>(image_.width);
+        return m_store.data() + static_cast<std::size_t>(r % m_rows) * static_cast<std::size_t>(m_image.width);
     }
 
-    ImageView image_;
-    int rows_;
-    int anchor_;
-    std::vector<std::uint8_t> store_;
+    ImageView m_image;
+    int m_rows;
+    int m_anchor;
+    std::vector<std::uint8_t> m_store;
 };
 
 // The scale as 2^-shift with 0 <= shift <= 30, or -1 when it is not one.

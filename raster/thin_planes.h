@@ -44,12 +44,12 @@ void MarkBlackBesideWhite(const Plane& plane, BitRows& dirty);
 class BitRows {
 public:
     BitRows(int rows, int cols)
-        : words_(static_cast<std::size_t>(cols) / 64 + 2),
-          bits_(AllocateLarge<std::uint64_t>(static_cast<std::size_t>(rows) * words_)) {
-        std::memset(bits_.get(), 0, static_cast<std::size_t>(rows) * words_ * sizeof(std::uint64_t));
+        : m_words(static_cast<std::size_t>(cols) / 64 + 2),
+          m_bits(AllocateLarge<std::uint64_t>(static_cast<std::size_t>(rows) * m_words)) {
+        std::memset(m_bits.get(), 0, static_cast<std::size_t>(rows) * m_words * sizeof(std::uint64_t));
     }
 
-    std::uint64_t* row(int i) { return bits_.get() + static_cast<std::size_t>(i) * words_; }
+    std::uint64_t* row(int i) { return m_bits.get() + static_cast<std::size_t>(i) * m_words; }
     void Clear(int i, int j) { row(i)[j >> 6] &= ~(std::uint64_t{1} << (j & 63)); }
     // Sets positions j - 1 .. j + 1 of row i (1 <= j) where bits 0 .. 2 of
     // mask are set.
@@ -74,8 +74,8 @@ public:
     }
 
 private:
-    std::size_t words_;
-    LargeBlock<std::uint64_t> bits_;
+    std::size_t m_words;
+    LargeBlock<std::uint64_t> m_bits;
 };
 
 }  // namespace lintra::raster_detail

@@ -22,34 +22,34 @@ public:
     // Rows padded to a multiple of 4 and 4 bytes more, so even a width that
     // is a multiple of 4 has padding to watch; the padding holds pad.
     PaddedImage(int width, int height, std::uint8_t fill = 255, std::uint8_t pad = kSentinel)
-        : width_(width), height_(height), stride_((width + 3) / 4 * 4 + 4), pad_(pad),
-          bytes_(static_cast<std::size_t>(stride_) * height, pad) {
-        for (int y = 0; y < height_; ++y)
-            std::fill_n(bytes_.begin() + static_cast<std::ptrdiff_t>(y) * stride_, width_, fill);
+        : m_width(width), m_height(height), m_stride((width + 3) / 4 * 4 + 4), m_pad(pad),
+          m_bytes(static_cast<std::size_t>(m_stride) * height, pad) {
+        for (int y = 0; y < m_height; ++y)
+            std::fill_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(y) * m_stride, m_width, fill);
     }
-    ImageView view() { return ImageView{bytes_.data(), width_, height_, stride_, 8}; }
-    std::uint8_t& at(int x, int y) { return bytes_[static_cast<std::size_t>(y) * stride_ + x]; }
-    std::uint8_t at(int x, int y) const { return bytes_[static_cast<std::size_t>(y) * stride_ + x]; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-    int stride() const { return stride_; }
-    std::uint8_t* data() { return bytes_.data(); }
+    ImageView view() { return ImageView{m_bytes.data(), m_width, m_height, m_stride, 8}; }
+    std::uint8_t& at(int x, int y) { return m_bytes[static_cast<std::size_t>(y) * m_stride + x]; }
+    std::uint8_t at(int x, int y) const { return m_bytes[static_cast<std::size_t>(y) * m_stride + x]; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    int stride() const { return m_stride; }
+    std::uint8_t* data() { return m_bytes.data(); }
 
     bool paddingIntact() const {
-        for (int y = 0; y < height_; ++y)
-            for (int x = width_; x < stride_; ++x)
-                if (bytes_[static_cast<std::size_t>(y) * stride_ + x] != pad_) return false;
+        for (int y = 0; y < m_height; ++y)
+            for (int x = m_width; x < m_stride; ++x)
+                if (m_bytes[static_cast<std::size_t>(y) * m_stride + x] != m_pad) return false;
         return true;
     }
     // Whole blocks compared, padding included.
     friend bool operator==(const PaddedImage& a, const PaddedImage& b) {
-        return a.width_ == b.width_ && a.height_ == b.height_ && a.bytes_ == b.bytes_;
+        return a.m_width == b.m_width && a.m_height == b.m_height && a.m_bytes == b.m_bytes;
     }
     // The pixels alone compared.
     bool samePixels(const PaddedImage& other) const {
-        if (other.width_ != width_ || other.height_ != height_) return false;
-        for (int y = 0; y < height_; ++y)
-            for (int x = 0; x < width_; ++x)
+        if (other.m_width != m_width || other.m_height != m_height) return false;
+        for (int y = 0; y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x)
                 if (at(x, y) != other.at(x, y)) return false;
         return true;
     }
@@ -71,8 +71,8 @@ public:
     // Rows of '#' (0), '.' (255) and '?' (anything else), top row first.
     std::string picture() const {
         std::string s;
-        for (int y = height_ - 1; y >= 0; --y) {
-            for (int x = 0; x < width_; ++x) s += at(x, y) == 0 ? '#' : at(x, y) == 255 ? '.' : '?';
+        for (int y = m_height - 1; y >= 0; --y) {
+            for (int x = 0; x < m_width; ++x) s += at(x, y) == 0 ? '#' : at(x, y) == 255 ? '.' : '?';
             s += '\n';
         }
         return s;
@@ -80,8 +80,8 @@ public:
     // Every pixel value, top row first, for failure messages of grey images.
     std::string values() const {
         std::string s;
-        for (int y = height_ - 1; y >= 0; --y) {
-            for (int x = 0; x < width_; ++x) {
+        for (int y = m_height - 1; y >= 0; --y) {
+            for (int x = 0; x < m_width; ++x) {
                 const std::uint8_t v = at(x, y);
                 s += v == 0 ? "  #" : v == 255 ? "  ." : (v < 100 ? " " : "") + std::to_string(v);
             }
@@ -91,11 +91,11 @@ public:
     }
 
 private:
-    int width_;
-    int height_;
-    int stride_;
-    std::uint8_t pad_;
-    std::vector<std::uint8_t> bytes_;
+    int m_width;
+    int m_height;
+    int m_stride;
+    std::uint8_t m_pad;
+    std::vector<std::uint8_t> m_bytes;
 };
 
 // An image from rows of '#' (0) and '.' (255), top row first, as the picture

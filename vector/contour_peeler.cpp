@@ -50,7 +50,7 @@ int TraceFromLowest(ImageView image, TracePoint start, std::vector<TracePoint>& 
 }  // namespace
 
 ContourPeeler::ContourPeeler(ImageView work, LabelGrid& grid, MessageSink& sink)
-    : work_(work), grid_(grid), sink_(sink) {}
+    : m_work(work), m_grid(grid), m_sink(sink) {}
 
 // The isolated-point pass (k = 8) changes a black pixel whose eight
 // neighbours are all white, or a white pixel with no white neighbour. Such a
@@ -65,11 +65,11 @@ ContourPeeler::ContourPeeler(ImageView work, LabelGrid& grid, MessageSink& sink)
 void ContourPeeler::RemoveIsolatedAroundLastContour() {
     // The border is white and stays white, so a black pixel is an interior
     // pixel and all its neighbours lie inside the image.
-    const std::ptrdiff_t stride = work_.stride;
+    const std::ptrdiff_t stride = m_work.stride;
     const std::ptrdiff_t around[8] = {-stride - 1, -stride,    -stride + 1, -1,
                                       1,           stride - 1, stride,      stride + 1};
-    for (const TracePoint p : path_) {
-        std::uint8_t* centre = work_.row(p.y) + p.x;
+    for (const TracePoint p : m_path) {
+        std::uint8_t* centre = m_work.row(p.y) + p.x;
         for (const std::ptrdiff_t o : around) {
             std::uint8_t* q = centre + o;
             if (*q != 0) continue;
@@ -81,8 +81,8 @@ void ContourPeeler::RemoveIsolatedAroundLastContour() {
 }
 
 void ContourPeeler::Whiten(std::uint8_t* pixel) {
-    if (watch_)
-        watch_->Set(static_cast<std::size_t>(pixel - work_.pixels), 255);
+    if (m_watch)
+        m_watch->Set(static_cast<std::size_t>(pixel - m_work.pixels), 255);
     else
         *pixel = 255;
 }
@@ -96,28 +96,28 @@ void ContourPeeler::Whiten(std::uint8_t* pixel) {
 // through the watch, which makes the passes and the state check cost what
 // changed rather than the image size.
 bool ContourPeeler::HandleIsolatedStart(TracePoint start) {
-    if (!watch_) watch_ = std::make_unique<IsolatedWatch>(work_);
-    if (!isolatedStates_.insert(watch_->Hash()).second) return false;
-    sink_.ShowMessage(kIsolatedPointMessage, kAppTitle);
-    countAtLastIsolated_ = count_;
-    Whiten(work_.row(start.y) + start.x);
-    watch_->Pass(7);
+    if (!m_watch) m_watch = std::make_unique<IsolatedWatch>(m_work);
+    if (!m_isolatedStates.insert(m_watch->Hash()).second) return false;
+    m_sink.ShowMessage(kIsolatedPointMessage, kAppTitle);
+    m_countAtLastIsolated = m_count;
+    Whiten(m_work.row(start.y) + start.x);
+    m_watch->Pass(7);
     // That pass can blacken pixels anywhere, before the start too; the k = 8
     // pass before the next trace must then go over what it changed.
-    watchPassDue_ = true;
-    path_.clear();
+    m_watchPassDue = true;
+    m_path.clear();
     return true;
 }
 
 // The k = 8 pass after an isolated start, and the start scan moved back to
 // the first pixel that either pass turned black.
 void ContourPeeler::PassAfterIsolatedStart() {
-    watch_->Pass(8);
-    watchPassDue_ = false;
+    m_watch->Pass(8);
+    m_watchPassDue = false;
     TracePoint blackened;
-    if (watch_->TakeFirstBlackened(blackened.x, blackened.y) &&
-        (blackened.y < resume_.y || (blackened.y == resume_.y && blackened.x < resume_.x)))
-        resume_ = blackened;
+    if (m_watch->TakeFirstBlackened(blackened.x, blackened.y) &&
+        (blackened.y < m_resume.y || (blackened.y == m_resume.y && blackened.x < m_resume.x)))
+        m_resume = blackened;
 }
 
 int ContourPeeler::LabelNextContour() {
@@ -125,13 +125,13 @@ int ContourPeeler::LabelNextContour() {
     // a watch: until the first isolated start pixel nothing turns black after
     // the first pass, every step whitens a black pixel of its own, and the
     // steps so far stay within the black and white pixels the watch counts.
-    if (watch_ && steps_ >= watch_->ChangeablePixels()) return 0;
-    ++steps_;
-    if (fullPassDue_) {
-        RemoveIsolatedPointsAtOnce(work_);
-        fullPassDue_ = false;
-        resume_ = {1, 1};
-    } else if (watchPassDue_) {
+    if (m_watch && m_steps >= m_watch->ChangeablePixels()) return 0;
+    ++m_steps;
+    if (m_fullPassDue) {
+        RemoveIsolatedPointsAtOnce(m_work);
+        m_fullPassDue = false;
+        m_resume = {1, 1};
+    } else if (m_watchPassDue) {
         PassAfterIsolatedStart();
     } else {
         RemoveIsolatedAroundLastContour();
@@ -140,19 +140,19 @@ int ContourPeeler::LabelNextContour() {
     // last start can have turned black unless an isolated start's passes
     // did, and those moved the start scan back.
     TracePoint start;
-    if (!FindTraceStart(work_, start, resume_)) return 0;
-    resume_ = start;
-    if (TraceFromLowest(work_, start, path_) == kTraceIsolated) return HandleIsolatedStart(start) ? 1 : 0;
-    if (count_ == std::numeric_limits<std::int32_t>::max()) return 0;
-    ++count_;
-    std::int32_t* grid = grid_.data();
-    const std::size_t h = static_cast<std::size_t>(grid_.height());
-    for (const TracePoint p : path_) {
-        Whiten(work_.row(p.y) + p.x);
-        grid[static_cast<std::size_t>(p.x) * h + static_cast<std::size_t>(p.y)] = count_;
+    if (!FindTraceStart(m_work, start, m_resume)) return 0;
+    m_resume = start;
+    if (TraceFromLowest(m_work, start, m_path) == kTraceIsolated) return HandleIsolatedStart(start) ? 1 : 0;
+    if (m_count == std::numeric_limits<std::int32_t>::max()) return 0;
+    ++m_count;
+    std::int32_t* grid = m_grid.data();
+    const std::size_t h = static_cast<std::size_t>(m_grid.height());
+    for (const TracePoint p : m_path) {
+        Whiten(m_work.row(p.y) + p.x);
+        grid[static_cast<std::size_t>(p.x) * h + static_cast<std::size_t>(p.y)] = m_count;
     }
-    contours_.insert(contours_.end(), path_.begin(), path_.end());
-    ends_.push_back(contours_.size());
+    m_contours.insert(m_contours.end(), m_path.begin(), m_path.end());
+    m_ends.push_back(m_contours.size());
     return 1;
 }
 

@@ -57,7 +57,7 @@ public:
     // black-and-white picture never reaches.
     int LabelNextContour();
     // The number of contours numbered so far.
-    std::int32_t ContourCount() const { return count_; }
+    std::int32_t ContourCount() const { return m_count; }
 
     // Walks contour k (1 to ContourCount()) from its lowest, leftmost pixel,
     // clockwise, and appends its segments. When no pixel carries k any more
@@ -77,38 +77,38 @@ private:
     void ReplayContour(const TracePoint* first, const TracePoint* last, SegmentList& segments);
     void WalkLabels(std::int32_t k, const TracePoint* first, const TracePoint* last, SegmentList& segments);
     std::size_t PixelIndex(int x, int y) const {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(work_.width) +
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_work.width) +
                static_cast<std::size_t>(x);
     }
 
-    ImageView work_;
-    LabelGrid& grid_;
-    MessageSink& sink_;
-    std::int32_t count_ = 0;
-    std::int64_t steps_ = 0;  // calls of LabelNextContour that went on to peel
+    ImageView m_work;
+    LabelGrid& m_grid;
+    MessageSink& m_sink;
+    std::int32_t m_count = 0;
+    std::int64_t m_steps = 0;  // calls of LabelNextContour that went on to peel
     // Pixels can turn black again only in the clean-up after an isolated
     // start pixel; contours numbered after the last one keep all their pixels.
-    std::int32_t countAtLastIsolated_ = 0;
-    TracePoint resume_{1, 1};  // no black pixel lies before it in the scan
-    bool fullPassDue_ = true;     // the first isolated-point pass covers the image
-    bool watchPassDue_ = false;   // the next one goes over what the watch holds
+    std::int32_t m_countAtLastIsolated = 0;
+    TracePoint m_resume{1, 1};  // no black pixel lies before it in the scan
+    bool m_fullPassDue = true;     // the first isolated-point pass covers the image
+    bool m_watchPassDue = false;   // the next one goes over what the watch holds
     // Made at the first isolated start pixel; from then on every change to
     // the work image goes through it.
-    std::unique_ptr<IsolatedWatch> watch_;
-    std::vector<TracePoint> path_;
+    std::unique_ptr<IsolatedWatch> m_watch;
+    std::vector<TracePoint> m_path;
     // The traced pixels of every contour, one after another; contour k is
-    // [ends_[k - 2], ends_[k - 1]).
-    std::vector<TracePoint> contours_;
-    std::vector<std::size_t> ends_;
+    // [m_ends[k - 2], m_ends[k - 1]).
+    std::vector<TracePoint> m_contours;
+    std::vector<std::size_t> m_ends;
     // Work images (hashed by the watch) in which an isolated start pixel was
     // reported.
-    std::set<std::pair<std::uint64_t, std::uint64_t>> isolatedStates_;
+    std::set<std::pair<std::uint64_t, std::uint64_t>> m_isolatedStates;
     // One bit per pixel, rows from the bottom: set once the walk of the
     // current contour has visited the pixel; cleared after each walk.
-    std::vector<std::uint64_t> visited_;
+    std::vector<std::uint64_t> m_visited;
     // One byte per pixel for the walks over the grid (see WalkLabels), made
     // only when one is needed; cleared after each walk.
-    std::vector<std::uint8_t> walkMarks_;
+    std::vector<std::uint8_t> m_walkMarks;
 };
 
 }  // namespace lintra

@@ -15,30 +15,30 @@ namespace {
 // mode, which CAD programs on every platform read.
 class DxfWriter {
 public:
-    explicit DxfWriter(std::size_t capacity) { text_.resize(capacity); }
+    explicit DxfWriter(std::size_t capacity) { m_text.resize(capacity); }
 
     // piece is given with "\n" line breaks; each is written as CR LF.
     void Put(std::string_view piece) {
         Reserve(2 * piece.size());
         for (char c : piece) {
-            if (c == '\n') text_[used_++] = '\r';
-            text_[used_++] = c;
+            if (c == '\n') m_text[m_used++] = '\r';
+            m_text[m_used++] = c;
         }
     }
     // piece is given with its CR LF line breaks.
     void PutRaw(std::string_view piece) {
         Reserve(piece.size());
-        std::memcpy(text_.data() + used_, piece.data(), piece.size());
-        used_ += piece.size();
+        std::memcpy(m_text.data() + m_used, piece.data(), piece.size());
+        m_used += piece.size();
     }
     // The value and a line break.
     void PutNumber(int value) {
         Reserve(16);
-        char* at = text_.data() + used_;
+        char* at = m_text.data() + m_used;
         at = std::to_chars(at, at + 12, value).ptr;
         *at++ = '\r';
         *at++ = '\n';
-        used_ = static_cast<std::size_t>(at - text_.data());
+        m_used = static_cast<std::size_t>(at - m_text.data());
     }
     // The lines "<codeX>", "<x>", "<codeY>", "<y>" of one point.
     void PutPoint(std::string_view codeX, int x, std::string_view codeY, int y) {
@@ -48,17 +48,17 @@ public:
         PutNumber(y);
     }
     std::string Take() {
-        text_.resize(used_);
-        return std::move(text_);
+        m_text.resize(m_used);
+        return std::move(m_text);
     }
 
 private:
     void Reserve(std::size_t more) {
-        if (text_.size() - used_ < more) text_.resize(2 * text_.size() + more);
+        if (m_text.size() - m_used < more) m_text.resize(2 * m_text.size() + more);
     }
 
-    std::string text_;
-    std::size_t used_ = 0;
+    std::string m_text;
+    std::size_t m_used = 0;
 };
 
 }  // namespace

@@ -26,59 +26,59 @@ bool Changes(std::uint8_t value, int white, int k) {
 
 }  // namespace
 
-IsolatedWatch::IsolatedWatch(ImageView work) : work_(work), firstBlackened_(kNone) {
+IsolatedWatch::IsolatedWatch(ImageView work) : m_work(work), m_firstBlackened(kNone) {
     const std::ptrdiff_t s = work.stride;
     const std::ptrdiff_t around[8] = {-s - 1, -s, -s + 1, -1, 1, s - 1, s, s + 1};
-    std::copy(around, around + 8, around_);
-    flags_.assign(work.byteSize(), kNever);
+    std::copy(around, around + 8, m_around);
+    m_flags.assign(work.byteSize(), kNever);
     for (int y = 1; y < work.height - 1; ++y) {
         const std::uint8_t* row = work.row(y);
         for (int x = 1; x < work.width - 1; ++x) {
             if (row[x] != 0 && row[x] != 255) continue;
             const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(s) + x;
-            flags_[i] = 0;
-            ++changeable_;
+            m_flags[i] = 0;
+            ++m_changeable;
             if (Changes(row[x], WhiteAround(i), 7)) AddCandidate(i);
         }
     }
 }
 
 int IsolatedWatch::WhiteAround(std::size_t i) const {
-    const std::uint8_t* p = work_.pixels + i;
+    const std::uint8_t* p = m_work.pixels + i;
     int white = 0;
-    for (const std::ptrdiff_t o : around_) white += p[o] == 255;
+    for (const std::ptrdiff_t o : m_around) white += p[o] == 255;
     return white;
 }
 
 void IsolatedWatch::Record(std::size_t i, std::uint8_t value) {
-    std::uint8_t& pixel = work_.pixels[i];
-    hash_.first += Mix(i, value, 0x9E3779B97F4A7C15ULL) - Mix(i, pixel, 0x9E3779B97F4A7C15ULL);
-    hash_.second += Mix(i, value, 0xD1B54A32D192ED03ULL) - Mix(i, pixel, 0xD1B54A32D192ED03ULL);
+    std::uint8_t& pixel = m_work.pixels[i];
+    m_hash.first += Mix(i, value, 0x9E3779B97F4A7C15ULL) - Mix(i, pixel, 0x9E3779B97F4A7C15ULL);
+    m_hash.second += Mix(i, value, 0xD1B54A32D192ED03ULL) - Mix(i, pixel, 0xD1B54A32D192ED03ULL);
     pixel = value;
 }
 
 void IsolatedWatch::AddCandidate(std::size_t i) {
-    if (flags_[i] & (kNever | kCandidate)) return;
-    flags_[i] |= kCandidate;
-    candidates_.push_back(i);
+    if (m_flags[i] & (kNever | kCandidate)) return;
+    m_flags[i] |= kCandidate;
+    m_candidates.push_back(i);
 }
 
 void IsolatedWatch::Set(std::size_t i, std::uint8_t value) {
-    if (work_.pixels[i] == value) return;
+    if (m_work.pixels[i] == value) return;
     Record(i, value);
     AddCandidate(i);
-    for (const std::ptrdiff_t o : around_) AddCandidate(i + o);
+    for (const std::ptrdiff_t o : m_around) AddCandidate(i + o);
 }
 
 void IsolatedWatch::Pass(int k) {
-    std::vector<std::size_t>& todo = todo_;
-    todo.swap(candidates_);
-    candidates_.clear();
+    std::vector<std::size_t>& todo = m_todo;
+    todo.swap(m_candidates);
+    m_candidates.clear();
     std::sort(todo.begin(), todo.end());
-    for (const std::size_t i : todo) flags_[i] = (flags_[i] & ~kCandidate) | kQueued;
-    // later_ is a min-heap of the pixels after the one being decided whose
+    for (const std::size_t i : todo) m_flags[i] = (m_flags[i] & ~kCandidate) | kQueued;
+    // m_later is a min-heap of the pixels after the one being decided whose
     // neighbourhood has changed.
-    std::vector<std::size_t>& later = later_;
+    std::vector<std::size_t>& later = m_later;
     const auto byPosition = std::greater<>();
     std::size_t next = 0;
     while (true) {
@@ -92,8 +92,8 @@ void IsolatedWatch::Pass(int k) {
         } else {
             break;
         }
-        flags_[i] &= ~kQueued;
-        const std::uint8_t value = work_.pixels[i];
+        m_flags[i] &= ~kQueued;
+        const std::uint8_t value = m_work.pixels[i];
         const int white = WhiteAround(i);
         if (!Changes(value, white, k)) {
             // The k = 8 pass leaves pixels that the k = 7 pass would change.
@@ -102,14 +102,14 @@ void IsolatedWatch::Pass(int k) {
         }
         const std::uint8_t changed = value == 0 ? 255 : 0;
         Record(i, changed);
-        if (changed == 0) firstBlackened_ = std::min(firstBlackened_, i);
-        for (const std::ptrdiff_t o : around_) {
+        if (changed == 0) m_firstBlackened = std::min(m_firstBlackened, i);
+        for (const std::ptrdiff_t o : m_around) {
             const std::size_t j = i + o;
-            if (flags_[j] & kNever) continue;
+            if (m_flags[j] & kNever) continue;
             if (j < i) {
                 AddCandidate(j);  // already decided in this pass: the next pass looks again
-            } else if (!(flags_[j] & kQueued)) {
-                flags_[j] |= kQueued;
+            } else if (!(m_flags[j] & kQueued)) {
+                m_flags[j] |= kQueued;
                 later.push_back(j);
                 std::push_heap(later.begin(), later.end(), byPosition);
             }
@@ -118,11 +118,11 @@ void IsolatedWatch::Pass(int k) {
 }
 
 bool IsolatedWatch::TakeFirstBlackened(int& x, int& y) {
-    if (firstBlackened_ == kNone) return false;
-    const std::size_t stride = static_cast<std::size_t>(work_.stride);
-    x = static_cast<int>(firstBlackened_ % stride);
-    y = static_cast<int>(firstBlackened_ / stride);
-    firstBlackened_ = kNone;
+    if (m_firstBlackened == kNone) return false;
+    const std::size_t stride = static_cast<std::size_t>(m_work.stride);
+    x = static_cast<int>(m_firstBlackened % stride);
+    y = static_cast<int>(m_firstBlackened / stride);
+    m_firstBlackened = kNone;
     return true;
 }
 

@@ -47,31 +47,31 @@ public:
     void Pass(int k);
     // A hash of the work image: equal images have equal hashes, different
     // ones (to a chance of about 2^-128) different ones.
-    std::pair<std::uint64_t, std::uint64_t> Hash() const { return hash_; }
+    std::pair<std::uint64_t, std::uint64_t> Hash() const { return m_hash; }
     // The interior pixels that are black or white: the only ones that ever
     // change, so their number stays as it was when the watch was made.
-    std::int64_t ChangeablePixels() const { return changeable_; }
+    std::int64_t ChangeablePixels() const { return m_changeable; }
     // The first pixel in scan order (rows from the bottom, each from the
     // left) that a pass has turned black since the last call; false if none.
     bool TakeFirstBlackened(int& x, int& y);
 
 private:
     static constexpr std::uint8_t kNever = 1;      // border or grey: never changes
-    static constexpr std::uint8_t kCandidate = 2;  // in candidates_
+    static constexpr std::uint8_t kCandidate = 2;  // in m_candidates
     static constexpr std::uint8_t kQueued = 4;     // waiting in the running pass
 
     int WhiteAround(std::size_t i) const;
     void Record(std::size_t i, std::uint8_t value);
     void AddCandidate(std::size_t i);
 
-    ImageView work_;
-    std::ptrdiff_t around_[8];
-    std::vector<std::uint8_t> flags_;  // per byte of the pixel area
-    std::vector<std::size_t> candidates_;
-    std::vector<std::size_t> todo_, later_;  // Pass's working lists, kept for their capacity
-    std::pair<std::uint64_t, std::uint64_t> hash_{0, 0};  // of the changes since the scan
-    std::size_t firstBlackened_;
-    std::int64_t changeable_ = 0;
+    ImageView m_work;
+    std::ptrdiff_t m_around[8];
+    std::vector<std::uint8_t> m_flags;  // per byte of the pixel area
+    std::vector<std::size_t> m_candidates;
+    std::vector<std::size_t> m_todo, m_later;  // Pass's working lists, kept for their capacity
+    std::pair<std::uint64_t, std::uint64_t> m_hash{0, 0};  // of the changes since the scan
+    std::size_t m_firstBlackened;
+    std::int64_t m_changeable = 0;
 };
 
 }  // namespace lintra

@@ -25,47 +25,47 @@ int CodeOf(TracePoint from, TracePoint to) {
 class StepMerger {
 public:
     // The walk's first step goes from s in direction e.
-    StepMerger(Point s, int e, SegmentList& segments) : b_(s), d_(e), segments_(segments) {}
+    StepMerger(Point s, int e, SegmentList& segments) : m_b(s), m_d(e), m_segments(segments) {}
 
     // The step from c to n, in direction t; n not the start.
     void Step(Point c, Point n, int t, bool nVisited) {
         if (nVisited) {
-            if (!retracing_) {
-                if (t == d_) {
-                    AppendSegment(segments_, b_, n);
+            if (!m_retracing) {
+                if (t == m_d) {
+                    AppendSegment(m_segments, m_b, n);
                 } else {
-                    AppendSegment(segments_, b_, c);
-                    AppendSegment(segments_, c, n);
+                    AppendSegment(m_segments, m_b, c);
+                    AppendSegment(m_segments, c, n);
                 }
             }
-            retracing_ = true;
-            b_ = c;
-        } else if (retracing_) {  // leaving the visited pixels; the direction stays
-            AppendSegment(segments_, c, n);
-            retracing_ = false;
-            b_ = c;
-        } else if (t != d_) {  // a corner
-            AppendSegment(segments_, b_, c);
-            d_ = t;
-            b_ = c;
+            m_retracing = true;
+            m_b = c;
+        } else if (m_retracing) {  // leaving the visited pixels; the direction stays
+            AppendSegment(m_segments, c, n);
+            m_retracing = false;
+            m_b = c;
+        } else if (t != m_d) {  // a corner
+            AppendSegment(m_segments, m_b, c);
+            m_d = t;
+            m_b = c;
         }
     }
     // The last step, from c back to the start s in direction t.
     void Close(Point c, Point s, int t) {
-        if (retracing_) return;
-        if (t == d_) {
-            AppendSegment(segments_, b_, s);
+        if (m_retracing) return;
+        if (t == m_d) {
+            AppendSegment(m_segments, m_b, s);
         } else {
-            AppendSegment(segments_, b_, c);
-            AppendSegment(segments_, c, s);
+            AppendSegment(m_segments, m_b, c);
+            AppendSegment(m_segments, c, s);
         }
     }
 
 private:
-    Point b_;  // where the current run began
-    int d_;    // its direction
-    bool retracing_ = false;
-    SegmentList& segments_;
+    Point m_b;  // where the current run began
+    int m_d;    // its direction
+    bool m_retracing = false;
+    SegmentList& m_segments;
 };
 
 Point AsPoint(TracePoint p) {
@@ -75,18 +75,18 @@ Point AsPoint(TracePoint p) {
 }  // namespace
 
 void ContourPeeler::TraceLabelledContour(std::int32_t k, SegmentList& segments) {
-    if (k < 1 || k > count_) return;
-    const TracePoint* first = contours_.data() + (k == 1 ? 0 : ends_[k - 2]);
-    const TracePoint* last = contours_.data() + ends_[k - 1];
-    if (k > countAtLastIsolated_) {
+    if (k < 1 || k > m_count) return;
+    const TracePoint* first = m_contours.data() + (k == 1 ? 0 : m_ends[k - 2]);
+    const TracePoint* last = m_contours.data() + m_ends[k - 1];
+    if (k > m_countAtLastIsolated) {
         ReplayContour(first, last, segments);
         return;
     }
-    if (walkMarks_.empty())
-        walkMarks_.assign(static_cast<std::size_t>(work_.width) * static_cast<std::size_t>(work_.height), 0);
+    if (m_walkMarks.empty())
+        m_walkMarks.assign(static_cast<std::size_t>(m_work.width) * static_cast<std::size_t>(m_work.height), 0);
     WalkLabels(k, first, last, segments);
     // Only pixels traced for contour k can carry k, so only they were marked.
-    for (const TracePoint* p = first; p != last; ++p) walkMarks_[PixelIndex(p->x, p->y)] = 0;
+    for (const TracePoint* p = first; p != last; ++p) m_walkMarks[PixelIndex(p->x, p->y)] = 0;
 }
 
 // No pixel of the contour has been numbered again since it was traced, so
@@ -96,22 +96,22 @@ void ContourPeeler::TraceLabelledContour(std::int32_t k, SegmentList& segments) 
 // starting at its first pixel (the lowest, leftmost) and ending when the
 // next step would lead back to it.
 void ContourPeeler::ReplayContour(const TracePoint* first, const TracePoint* last, SegmentList& segments) {
-    if (visited_.empty())
-        visited_.assign(
-            (static_cast<std::size_t>(work_.width) * static_cast<std::size_t>(work_.height) + 63) / 64, 0);
+    if (m_visited.empty())
+        m_visited.assign(
+            (static_cast<std::size_t>(m_work.width) * static_cast<std::size_t>(m_work.height) + 63) / 64, 0);
     auto visited = [this](TracePoint p) {
         const std::size_t i = PixelIndex(p.x, p.y);
-        return (visited_[i / 64] >> (i % 64)) & 1;
+        return (m_visited[i / 64] >> (i % 64)) & 1;
     };
     const TracePoint start = *first;
     StepMerger merger(AsPoint(start), CodeOf(start, first[1]), segments);
     for (const TracePoint* c = first + 1; c + 1 != last; ++c) {
         const std::size_t i = PixelIndex(c->x, c->y);
-        visited_[i / 64] |= std::uint64_t{1} << (i % 64);
+        m_visited[i / 64] |= std::uint64_t{1} << (i % 64);
         merger.Step(AsPoint(*c), AsPoint(c[1]), CodeOf(*c, c[1]), visited(c[1]) != 0);
     }
     merger.Close(AsPoint(last[-1]), AsPoint(start), CodeOf(last[-1], start));
-    for (const TracePoint* p = first; p != last; ++p) visited_[PixelIndex(p->x, p->y) / 64] = 0;
+    for (const TracePoint* p = first; p != last; ++p) m_visited[PixelIndex(p->x, p->y) / 64] = 0;
 }
 
 // The walk over the grid itself, for a contour some of whose pixels were
@@ -119,8 +119,8 @@ void ContourPeeler::ReplayContour(const TracePoint* first, const TracePoint* las
 // images with grey values).
 void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const TracePoint* last,
                                SegmentList& segments) {
-    const std::int32_t* grid = grid_.data();
-    const std::ptrdiff_t h = grid_.height();
+    const std::int32_t* grid = m_grid.data();
+    const std::ptrdiff_t h = m_grid.height();
     auto cell = [h](int x, int y) { return static_cast<std::ptrdiff_t>(x) * h + y; };
     std::ptrdiff_t offset[8];
     for (int t = 0; t < 8; ++t) offset[t] = kDx[t] * h + kDy[t];
@@ -133,7 +133,7 @@ void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const Tr
         if (grid[cell(p->x, p->y)] == k && (s == nullptr || p->y < s->y || (p->y == s->y && p->x < s->x)))
             s = p;
     if (s == nullptr) {
-        sink_.ShowMessage(kEmptyContourMessage, kAppTitle);
+        m_sink.ShowMessage(kEmptyContourMessage, kAppTitle);
         return;
     }
     const Point start{s->x, s->y};
@@ -152,7 +152,7 @@ void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const Tr
         // code t. The start pixel is never marked, so the walk can recognise
         // its return; a walk that stands where it stood before with the same
         // search would go round for ever without meeting the start.
-        std::uint8_t& mark = walkMarks_[PixelIndex(c.x, c.y)];
+        std::uint8_t& mark = m_walkMarks[PixelIndex(c.x, c.y)];
         if (mark & (1u << t)) return;
         mark |= static_cast<std::uint8_t>(1u << t);
         // The pixel the walk came from carries k, so this search ends.
@@ -163,7 +163,7 @@ void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const Tr
             merger.Close(c, start, t);
             return;
         }
-        merger.Step(c, n, t, walkMarks_[PixelIndex(n.x, n.y)] != 0);
+        merger.Step(c, n, t, m_walkMarks[PixelIndex(n.x, n.y)] != 0);
         c = n;
         cCell = nCell;
         t = (t + 6) & 7;

@@ -43,14 +43,14 @@ void CopyImage(ImageView destination, ImageView source) {
 // problem says the same and leaves the program usable.
 class OncePerText : public MessageSink {
 public:
-    explicit OncePerText(MessageSink& sink) : sink_(sink) {}
+    explicit OncePerText(MessageSink& sink) : m_sink(sink) {}
     void ShowMessage(const std::string& text, const std::string& caption) override {
-        if (shown_.insert(text).second) sink_.ShowMessage(text, caption);
+        if (m_shown.insert(text).second) m_sink.ShowMessage(text, caption);
     }
 
 private:
-    MessageSink& sink_;
-    std::set<std::string> shown_;
+    MessageSink& m_sink;
+    std::set<std::string> m_shown;
 };
 
 }  // namespace

@@ -24,38 +24,38 @@ public:
     LabelGrid(int width, int height) { Reset(width, height); }
     // The given size, every cell 0.
     void Reset(int width, int height) {
-        width_ = width;
-        height_ = height;
-        cells_ = AllocateZeroedLarge<std::int32_t>(static_cast<std::size_t>(width) *
+        m_width = width;
+        m_height = height;
+        m_cells = AllocateZeroedLarge<std::int32_t>(static_cast<std::size_t>(width) *
                                                    static_cast<std::size_t>(height));
-        untouched_ = true;
+        m_untouched = true;
     }
     // Every cell 0.
     void Clear() {
-        if (!untouched_) std::fill(cells_.get(), cells_.get() + count(), 0);
-        untouched_ = true;
+        if (!m_untouched) std::fill(m_cells.get(), m_cells.get() + count(), 0);
+        m_untouched = true;
     }
-    int width() const { return width_; }
-    int height() const { return height_; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
     bool empty() const { return count() == 0; }
-    std::int32_t& at(int x, int y) { return data()[static_cast<std::size_t>(x) * height_ + y]; }
-    std::int32_t at(int x, int y) const { return data()[static_cast<std::size_t>(x) * height_ + y]; }
+    std::int32_t& at(int x, int y) { return data()[static_cast<std::size_t>(x) * m_height + y]; }
+    std::int32_t at(int x, int y) const { return data()[static_cast<std::size_t>(x) * m_height + y]; }
     // Cell (x, y) is data()[x * height() + y].
     std::int32_t* data() {
-        untouched_ = false;
-        return cells_.get();
+        m_untouched = false;
+        return m_cells.get();
     }
-    const std::int32_t* data() const { return cells_.get(); }
+    const std::int32_t* data() const { return m_cells.get(); }
 
 private:
     std::size_t count() const {
-        return cells_ ? static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) : 0;
+        return m_cells ? static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height) : 0;
     }
 
-    int width_ = 0;
-    int height_ = 0;
-    ZeroedLargeBlock<std::int32_t> cells_;
-    bool untouched_ = false;  // no cell handed out for writing since the last Reset or Clear
+    int m_width = 0;
+    int m_height = 0;
+    ZeroedLargeBlock<std::int32_t> m_cells;
+    bool m_untouched = false;  // no cell handed out for writing since the last Reset or Clear
 };
 
 // What Vectorise 1 works on; the view owns all of it.

@@ -32,16 +32,16 @@ class TempFolder {
 public:
     TempFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "lintra-page-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+        m_path = mkdtemp(pattern.data()) ? pattern : std::string();
     }
     ~TempFolder() {
         std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        std::filesystem::remove_all(m_path, ec);
     }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
 
 private:
-    std::string path_;
+    std::string m_path;
 };
 
 // Reads path through Lintra's own reader; the rows of width bytes each.

@@ -66,25 +66,25 @@ class Folder {
 public:
     Folder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "lintra-fault-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+        if (mkdtemp(pattern.data()) != nullptr) m_path = pattern;
     }
     virtual ~Folder() {
-        if (mounted_) umount2(path_.c_str(), MNT_DETACH);
+        if (m_mounted) umount2(m_path.c_str(), MNT_DETACH);
         std::error_code ec;
-        if (!path_.empty()) {
-            std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+        if (!m_path.empty()) {
+            std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
                                          std::filesystem::perm_options::add, ec);
-            std::filesystem::remove_all(path_, ec);
+            std::filesystem::remove_all(m_path, ec);
         }
     }
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
 
 protected:
-    std::string path_;
-    bool mounted_ = false;
+    std::string m_path;
+    bool m_mounted = false;
 };
 
 // A tmpfs of a few pages holding the given files, then filled up: any new
@@ -95,10 +95,10 @@ public:
     // Returns an empty string when the folder is ready, else why it is not.
     std::string Make(const std::vector<std::pair<std::string, std::string>>& files, int freePages = 0) {
         if (!MountsUnavailable().empty()) return MountsUnavailable();
-        if (path_.empty()) return "no temporary folder";
-        if (mount("lintra-full", path_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=256k,mode=0777") != 0)
+        if (m_path.empty()) return "no temporary folder";
+        if (mount("lintra-full", m_path.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=256k,mode=0777") != 0)
             return std::string("cannot mount a tmpfs: ") + std::strerror(errno);
-        mounted_ = true;
+        m_mounted = true;
         for (const auto& [name, bytes] : files) PutFile(*this / name, bytes);
         int fd = open((*this / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0) return "cannot create the filler";
@@ -124,13 +124,13 @@ class ReadOnlyMount : public Folder {
 public:
     std::string Make(const std::vector<std::pair<std::string, std::string>>& files) {
         if (!MountsUnavailable().empty()) return MountsUnavailable();
-        if (path_.empty()) return "no temporary folder";
+        if (m_path.empty()) return "no temporary folder";
         for (const auto& [name, bytes] : files) PutFile(*this / name, bytes);
-        chmod(path_.c_str(), 0777);
-        if (mount(path_.c_str(), path_.c_str(), nullptr, MS_BIND, nullptr) != 0)
+        chmod(m_path.c_str(), 0777);
+        if (mount(m_path.c_str(), m_path.c_str(), nullptr, MS_BIND, nullptr) != 0)
             return std::string("cannot bind-mount: ") + std::strerror(errno);
-        mounted_ = true;
-        if (mount(nullptr, path_.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+        m_mounted = true;
+        if (mount(nullptr, m_path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
             return std::string("cannot remount read-only: ") + std::strerror(errno);
         return {};
     }
@@ -149,23 +149,23 @@ public:
             if (setegid(0) != 0) std::abort();
             return;
         }
-        active_ = true;
+        m_active = true;
     }
     // Why folder permissions cannot be made to count here, or empty when they can.
     static std::string Unavailable() {
         if (geteuid() != 0) return {};
         ActAsOtherUser probe;
-        return probe.active_ ? std::string() : "running as root and cannot become another user";
+        return probe.m_active ? std::string() : "running as root and cannot become another user";
     }
     ~ActAsOtherUser() {
-        if (!active_) return;
+        if (!m_active) return;
         if (seteuid(0) != 0 || setegid(0) != 0) std::abort();
     }
     ActAsOtherUser(const ActAsOtherUser&) = delete;
     ActAsOtherUser& operator=(const ActAsOtherUser&) = delete;
 
 private:
-    bool active_ = false;
+    bool m_active = false;
 };
 
 // A folder, holding the given files, that only its owner may write, with
@@ -175,12 +175,12 @@ private:
 class ReadOnlyPermissions : public Folder {
 public:
     std::string Make(const std::vector<std::pair<std::string, std::string>>& files) {
-        if (path_.empty()) return "no temporary folder";
+        if (m_path.empty()) return "no temporary folder";
         for (const auto& [name, bytes] : files) {
             PutFile(*this / name, bytes);
             chmod((*this / name).c_str(), 0444);
         }
-        chmod(path_.c_str(), 0555);
+        chmod(m_path.c_str(), 0555);
         return {};
     }
 };
@@ -190,22 +190,22 @@ public:
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t limit) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved_;
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_saved;
         limited.rlim_cur = limit;
         setrlimit(RLIMIT_FSIZE, &limited);
     }
     ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, handler_);
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
     }
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
 private:
-    rlimit saved_{};
-    void (*handler_)(int) = nullptr;
+    rlimit m_saved{};
+    void (*m_handler)(int) = nullptr;
 };
 
 }  // namespace lintra::test

@@ -23,24 +23,24 @@ class TempDir {
 public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "lintra-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+        m_path = mkdtemp(pattern.data()) ? pattern : std::string();
     }
     ~TempDir() {
         std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        std::filesystem::remove_all(m_path, ec);
     }
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
     // Names of everything inside, recursively.
     std::vector<std::string> Contents() const {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_))
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_path))
             names.push_back(entry.path().string());
         return names;
     }
 
 private:
-    std::string path_;
+    std::string m_path;
 };
 
 // Writes an 8-bit bottom-up BMP with an identity grey table; pixel(x, y)

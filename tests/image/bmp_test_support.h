@@ -31,17 +31,17 @@ class ScratchDir {
 public:
     ScratchDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "lintra-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
+        m_path = mkdtemp(pattern.data());
     }
     ~ScratchDir() {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(m_path, ignored);
     }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
+    std::string File(const std::string& name) const { return (m_path / name).string(); }
+    const std::filesystem::path& path() const { return m_path; }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path m_path;
 };
 
 inline Bytes ReadBytes(const std::string& path) {

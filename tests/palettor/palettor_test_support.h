@@ -145,20 +145,20 @@ class TempDir {
 public:
     TempDir() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = fs::temp_directory_path() /
+        m_path = fs::temp_directory_path() /
                 ("palettor_" + std::to_string(getpid()) + "_" + info->test_suite_name() + "_" + info->name());
-        fs::remove_all(path_);
-        fs::create_directories(path_);
+        fs::remove_all(m_path);
+        fs::create_directories(m_path);
     }
     ~TempDir() {
         std::error_code ec;
-        fs::remove_all(path_, ec);
+        fs::remove_all(m_path, ec);
     }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    const fs::path& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    const fs::path& path() const { return m_path; }
 
 private:
-    fs::path path_;
+    fs::path m_path;
 };
 
 }  // namespace lintra::palettor::test

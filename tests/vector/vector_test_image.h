@@ -33,10 +33,10 @@ struct RecordingSink : MessageSink {
 // not a multiple of 4.
 class RandomDrawing {
 public:
-    explicit RandomDrawing(std::uint32_t seed) : rng_(seed) {}
+    explicit RandomDrawing(std::uint32_t seed) : m_rng(seed) {}
 
-    int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-    bool Chance(double p) { return std::bernoulli_distribution(p)(rng_); }
+    int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
+    bool Chance(double p) { return std::bernoulli_distribution(p)(m_rng); }
 
     // A picture of random strokes and shapes; with grey, some ink and some
     // paper takes values between 1 and 254.
@@ -158,7 +158,7 @@ private:
             image.Fill(x0, y0, x1, y1, ink);
     }
 
-    std::mt19937 rng_;
+    std::mt19937 m_rng;
 };
 
 }  // namespace lintra::vector_testing

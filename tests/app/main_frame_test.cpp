@@ -190,4 +190,4 @@ void TestMainFrame::recentFilesSitAboveExit() {
 }
 
 QTEST_MAIN(TestMainFrame)
-#include "test_main_frame.moc"
+#include "main_frame_test.moc"

@@ -24,14 +24,14 @@ class TempDir {
 public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "lintra-e2e-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+        m_path = mkdtemp(pattern.data()) ? pattern : std::string();
     }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
+    ~TempDir() { std::filesystem::remove_all(m_path); }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+    const std::string& path() const { return m_path; }
 
 private:
-    std::string path_;
+    std::string m_path;
 };
 
 // The LINE entities of a DXF file as ezdxf reads them: one "x1 y1 x2 y2

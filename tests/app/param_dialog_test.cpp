@@ -1,5 +1,5 @@
 // The parameter dialog on its own: when it sends a position, and what it
-// shows. The view's side (the operation applied) is in test_view_commands.
+// shows. The view's side (the operation applied) is in view_commands_test.
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -138,4 +138,4 @@ void TestParamDialog::typingIntoTheBoxChangesNothing() {
 }
 
 QTEST_MAIN(TestParamDialog)
-#include "test_param_dialog.moc"
+#include "param_dialog_test.moc"

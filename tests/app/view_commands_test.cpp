@@ -69,48 +69,48 @@ private slots:
 private:
     void Open(const QString& path);
 
-    QTemporaryDir dir_;
-    std::unique_ptr<QSettings> settings_;
-    std::unique_ptr<CLintraApp> app_;
-    QStringList messages_;
+    QTemporaryDir m_dir;
+    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<CLintraApp> m_app;
+    QStringList m_messages;
 };
 
 void TestViewCommands::init() {
-    QVERIFY(dir_.isValid());
-    settings_ = std::make_unique<QSettings>(dir_.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
-    app_ = std::make_unique<CLintraApp>(*settings_);
+    QVERIFY(m_dir.isValid());
+    m_settings = std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    m_app = std::make_unique<CLintraApp>(*m_settings);
     StartOptions options;
     options.programDirectory = QStringLiteral(LINTRA_BIN_DIR);
-    QVERIFY(app_->InitInstance(options));
-    messages_.clear();
-    app_->Platform().onMessage = [this](const QString& text, const QString&) { messages_.append(text); };
-    QVERIFY(QTest::qWaitForWindowExposed(&app_->Frame()));
+    QVERIFY(m_app->InitInstance(options));
+    m_messages.clear();
+    m_app->Platform().onMessage = [this](const QString& text, const QString&) { m_messages.append(text); };
+    QVERIFY(QTest::qWaitForWindowExposed(&m_app->Frame()));
 }
 
 void TestViewCommands::cleanup() {
-    app_.reset();
-    settings_.reset();
+    m_app.reset();
+    m_settings.reset();
 }
 
 void TestViewCommands::Open(const QString& path) {
-    app_->OpenFile(path);
-    app_->ViewWidget().Refresh();
+    m_app->OpenFile(path);
+    m_app->ViewWidget().Refresh();
     QCoreApplication::processEvents();
 }
 
 void TestViewCommands::openShowsThePictureAtFiveFive() {
     // Before any Open nothing is painted.
-    QImage blank = app_->ViewWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage blank = m_app->ViewWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(blank.pixel(10, 10), qRgb(255, 255, 255));
 
     Open(kHorse);
-    QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join(u'\n')));
-    QCOMPARE(app_->Frame().windowTitle(), kHorse + QStringLiteral(" - Contourix"));
-    QCOMPARE(app_->Recent().Paths().value(0), kHorse);
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
+    QCOMPARE(m_app->Frame().windowTitle(), kHorse + QStringLiteral(" - Contourix"));
+    QCOMPARE(m_app->Recent().Paths().value(0), kHorse);
     QImage expected = QImage(kHorse).convertToFormat(QImage::Format_RGB32);
     QVERIFY(!expected.isNull());
-    QCOMPARE(app_->ViewWidget().ContentSize(), expected.size() + QSize(10, 10));
-    QImage grabbed = app_->ViewWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(m_app->ViewWidget().ContentSize(), expected.size() + QSize(10, 10));
+    QImage grabbed = m_app->ViewWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(grabbed.copy(QRect(QPoint(5, 5), expected.size())), expected);
     // The margin keeps the background.
     QCOMPARE(grabbed.pixel(4, 4), qRgb(255, 255, 255));
@@ -118,15 +118,15 @@ void TestViewCommands::openShowsThePictureAtFiveFive() {
 }
 
 void TestViewCommands::largePictureScrolls() {
-    app_->Frame().resize(400, 300);
+    m_app->Frame().resize(400, 300);
     Open(kCamera);
     QCoreApplication::processEvents();
-    QScrollArea& area = app_->ScrollArea();
+    QScrollArea& area = m_app->ScrollArea();
     QVERIFY(area.horizontalScrollBar()->isVisible());
     QVERIFY(area.verticalScrollBar()->isVisible());
-    QCOMPARE(app_->ViewWidget().size(), QSize(522, 522));
+    QCOMPARE(m_app->ViewWidget().size(), QSize(522, 522));
     // Large enough: no scroll bars.
-    app_->Frame().resize(900, 800);
+    m_app->Frame().resize(900, 800);
     QCoreApplication::processEvents();
     QVERIFY(!area.horizontalScrollBar()->isVisible());
     QVERIFY(!area.verticalScrollBar()->isVisible());
@@ -134,8 +134,8 @@ void TestViewCommands::largePictureScrolls() {
 
 void TestViewCommands::everyProcessingItemReachesItsHandler() {
     Open(kHorse);
-    CLintraView& view = app_->View();
-    CMainFrame& frame = app_->Frame();
+    CLintraView& view = m_app->View();
+    CMainFrame& frame = m_app->Frame();
     const int processing[] = {cmd::kEdgeSobel,        cmd::kEdgeRoberts,        cmd::kEdgePrewitt,
                               cmd::kEdgeKirsch,       cmd::kEdgeGaussLaplace,   cmd::kEdgeGradient,
                               cmd::kBinariseGradient, cmd::kBinariseThreshold,  cmd::kBinariseIterative,
@@ -167,20 +167,20 @@ void TestViewCommands::everyProcessingItemReachesItsHandler() {
     QCOMPARE(Pixels(view.m_currentImage), once);
     // The shown picture follows the current image.
     QCoreApplication::processEvents();
-    QImage shown = Shown(app_->ViewWidget(), QSize(400, 328));
+    QImage shown = Shown(m_app->ViewWidget(), QSize(400, 328));
     QCOMPARE(qGray(shown.pixel(0, 0)), static_cast<int>(static_cast<std::uint8_t>(once.at(0))));
 }
 
 void TestViewCommands::vectorModePaintsSegmentsInDarkRed() {
     Open(kHorse);
-    CMainFrame& frame = app_->Frame();
+    CMainFrame& frame = m_app->Frame();
     for (int id : {cmd::kBinariseIterative, cmd::kThin, cmd::kVectorise1}) frame.ActionFor(id)->trigger();
-    CLintraView& view = app_->View();
+    CLintraView& view = m_app->View();
     QCOMPARE(view.m_bVectorMode, 1);
-    const SegmentList& segments = app_->Doc().m_segmentList;
+    const SegmentList& segments = m_app->Doc().m_segmentList;
     QVERIFY(!segments.empty());
     QCoreApplication::processEvents();
-    QImage grabbed = app_->ViewWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage grabbed = m_app->ViewWidget().grab().toImage().convertToFormat(QImage::Format_RGB32);
     const int height = 328;
     int onRed = 0;
     for (const CLineSegment& s : segments) {
@@ -204,11 +204,11 @@ void TestViewCommands::vectorModePaintsSegmentsInDarkRed() {
 
 void TestViewCommands::paramDialogAppliesTheReleasedPosition() {
     Open(kHorse);
-    CMainFrame& frame = app_->Frame();
+    CMainFrame& frame = m_app->Frame();
     QImage grey = QImage(kHorse).convertToFormat(QImage::Format_Grayscale8);
     frame.ActionFor(cmd::kParamBinariseThreshold)->trigger();
-    QCOMPARE(app_->ParamDialogs().size(), 1);
-    CGaiBian* dialog = app_->ParamDialogs().last();
+    QCOMPARE(m_app->ParamDialogs().size(), 1);
+    CGaiBian* dialog = m_app->ParamDialogs().last();
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->ValueEdit()->text(), QStringLiteral("0"));
     for (int p : {100, 30, 100}) {
@@ -217,7 +217,7 @@ void TestViewCommands::paramDialogAppliesTheReleasedPosition() {
         QCOMPARE(dialog->ValueEdit()->text(), QString::number(p));
         QCoreApplication::processEvents();
         // Every release starts again from the picture as it was: p > threshold is white.
-        QImage shown = Shown(app_->ViewWidget(), grey.size());
+        QImage shown = Shown(m_app->ViewWidget(), grey.size());
         int wrong = 0;
         for (int y = 0; y < grey.height(); ++y)
             for (int x = 0; x < grey.width(); ++x) {
@@ -229,23 +229,23 @@ void TestViewCommands::paramDialogAppliesTheReleasedPosition() {
     // Restore previous brings back the picture from before the dialog.
     frame.ActionFor(cmd::kRestorePrevious)->trigger();
     QCoreApplication::processEvents();
-    QCOMPARE(Shown(app_->ViewWidget(), grey.size()), grey.convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(Shown(m_app->ViewWidget(), grey.size()), grey.convertToFormat(QImage::Format_RGB32));
 }
 
 void TestViewCommands::newestDialogChoosesTheOperation() {
     Open(kHorse);
-    CMainFrame& frame = app_->Frame();
+    CMainFrame& frame = m_app->Frame();
     frame.ActionFor(cmd::kParamBinariseGradient)->trigger();
     frame.ActionFor(cmd::kParamBinariseThreshold)->trigger();
-    QCOMPARE(app_->ParamDialogs().size(), 2);
-    CGaiBian* older = app_->ParamDialogs().first();
+    QCOMPARE(m_app->ParamDialogs().size(), 2);
+    CGaiBian* older = m_app->ParamDialogs().first();
     QVERIFY(older->isVisible());
     // The older dialog's release runs the newer dialog's operation.
     older->Slider()->setValue(128);
     QTest::mouseRelease(older->Slider(), Qt::LeftButton);
     QCoreApplication::processEvents();
     QImage grey = QImage(kHorse).convertToFormat(QImage::Format_Grayscale8);
-    QImage shown = Shown(app_->ViewWidget(), grey.size());
+    QImage shown = Shown(m_app->ViewWidget(), grey.size());
     QCOMPARE(shown.pixel(0, 0), grey.pixelColor(0, 0).red() > 128 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
     int wrong = 0;
     for (int y = 0; y < grey.height(); y += 3)
@@ -255,15 +255,15 @@ void TestViewCommands::newestDialogChoosesTheOperation() {
     // Closing hides a dialog; it stays alive.
     older->close();
     QVERIFY(!older->isVisible());
-    QCOMPARE(app_->ParamDialogs().size(), 2);
+    QCOMPARE(m_app->ParamDialogs().size(), 2);
 }
 
 void TestViewCommands::saveWritesTheDisplayedImage() {
     Open(kHorse);
-    app_->Frame().ActionFor(cmd::kInvert)->trigger();
-    QString path = dir_.filePath(QStringLiteral("saved.bmp"));
-    app_->Platform().PresetSaveFile(path);
-    app_->Frame().ActionFor(cmd::kFileSave)->trigger();
+    m_app->Frame().ActionFor(cmd::kInvert)->trigger();
+    QString path = m_dir.filePath(QStringLiteral("saved.bmp"));
+    m_app->Platform().PresetSaveFile(path);
+    m_app->Frame().ActionFor(cmd::kFileSave)->trigger();
     QImage saved(path);
     QVERIFY(!saved.isNull());
     QImage grey = QImage(kHorse).convertToFormat(QImage::Format_Grayscale8);
@@ -271,63 +271,63 @@ void TestViewCommands::saveWritesTheDisplayedImage() {
     QCOMPARE(saved.pixelColor(10, 10).red(), 255 - grey.pixelColor(10, 10).red());
 
     // A folder that does not exist: a message naming the file.
-    QString bad = dir_.filePath(QStringLiteral("missing/out.bmp"));
-    app_->Platform().PresetSaveFile(bad);
-    app_->Frame().ActionFor(cmd::kFileSave)->trigger();
-    QCOMPARE(messages_.size(), 1);
-    QVERIFY2(messages_.first().contains(QStringLiteral("out.bmp")), qPrintable(messages_.first()));
+    QString bad = m_dir.filePath(QStringLiteral("missing/out.bmp"));
+    m_app->Platform().PresetSaveFile(bad);
+    m_app->Frame().ActionFor(cmd::kFileSave)->trigger();
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.first().contains(QStringLiteral("out.bmp")), qPrintable(m_messages.first()));
 }
 
 void TestViewCommands::refusedFileLeavesTitleAndReportsIt() {
     Open(kHorse);
-    QString title = app_->Frame().windowTitle();
+    QString title = m_app->Frame().windowTitle();
     // A 1-bit file: read, then refused at load with the depth message.
     Open(kSamples + QStringLiteral("horse_400x328_1bit_netpbm.bmp"));
-    QCOMPARE(messages_.size(), 1);
-    QCOMPARE(messages_.first(), QStringLiteral("打开失败,程序只支持8位或24位位图!"));
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages.first(), QStringLiteral("打开失败,程序只支持8位或24位位图!"));
     // Not a BMP at all: the reader's message, title unchanged.
-    messages_.clear();
-    QString text = dir_.filePath(QStringLiteral("notes.bmp"));
+    m_messages.clear();
+    QString text = m_dir.filePath(QStringLiteral("notes.bmp"));
     QFile file(text);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("hello, not a bitmap");
     file.close();
-    QString before = app_->Frame().windowTitle();
+    QString before = m_app->Frame().windowTitle();
     Open(text);
-    QCOMPARE(messages_, QStringList{QStringLiteral("This isn't a bitmap file!")});
-    QCOMPARE(app_->Frame().windowTitle(), before);
+    QCOMPARE(m_messages, QStringList{QStringLiteral("This isn't a bitmap file!")});
+    QCOMPARE(m_app->Frame().windowTitle(), before);
     Q_UNUSED(title);
 }
 
 void TestViewCommands::fileGoneBeforeTheLoadIsReportedOnce() {
-    QString copy = dir_.filePath(QStringLiteral("gone.bmp"));
+    QString copy = m_dir.filePath(QStringLiteral("gone.bmp"));
     QVERIFY(QFile::copy(kHorse, copy));
-    app_->OpenFile(copy);
+    m_app->OpenFile(copy);
     QVERIFY(QFile::remove(copy));
-    app_->ViewWidget().Refresh();
-    QVERIFY2(messages_.size() == 1, qPrintable(messages_.join(u'\n')));
-    QVERIFY2(messages_.first().contains(QStringLiteral("gone.bmp")), qPrintable(messages_.first()));
+    m_app->ViewWidget().Refresh();
+    QVERIFY2(m_messages.size() == 1, qPrintable(m_messages.join(u'\n')));
+    QVERIFY2(m_messages.first().contains(QStringLiteral("gone.bmp")), qPrintable(m_messages.first()));
     // Painting again and again does not repeat the failed load and its message.
     for (int i = 0; i < 5; ++i) {
-        app_->ViewWidget().repaint();
+        m_app->ViewWidget().repaint();
         QCoreApplication::processEvents();
     }
-    QCOMPARE(messages_.size(), 1);
+    QCOMPARE(m_messages.size(), 1);
     // Once the file is back, the next command's refresh loads it.
     QVERIFY(QFile::copy(kHorse, copy));
-    app_->Dispatch(cmd::kShowBitmap);
-    app_->ViewWidget().Refresh();
-    QCOMPARE(messages_.size(), 1);
-    QCOMPARE(app_->ViewWidget().ContentSize(), QSize(410, 338));
+    m_app->Dispatch(cmd::kShowBitmap);
+    m_app->ViewWidget().Refresh();
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_app->ViewWidget().ContentSize(), QSize(410, 338));
 }
 
 void TestViewCommands::printsToPdf() {
     Open(kHorse);
-    QString path = dir_.filePath(QStringLiteral("print.pdf"));
-    QPrinter& printer = app_->Printing().Printer();
+    QString path = m_dir.filePath(QStringLiteral("print.pdf"));
+    QPrinter& printer = m_app->Printing().Printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
-    app_->Dispatch(cmd::kFilePrintDirect);
+    m_app->Dispatch(cmd::kFilePrintDirect);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QByteArray pdf = file.readAll();
@@ -338,4 +338,4 @@ void TestViewCommands::printsToPdf() {
 }
 
 QTEST_MAIN(TestViewCommands)
-#include "test_view_commands.moc"
+#include "view_commands_test.moc"

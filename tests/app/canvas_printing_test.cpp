@@ -159,4 +159,4 @@ void TestCanvasPrinting::printsAPdfPageWithThePicture() {
 }
 
 QTEST_MAIN(TestCanvasPrinting)
-#include "test_canvas_printing.moc"
+#include "canvas_printing_test.moc"
