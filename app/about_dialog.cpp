@@ -3,13 +3,14 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/app_title.h"
 #include "app/dialog_units.h"
 #include "app/icons.h"
 
 namespace lintra {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("关于Contourix"));
+    setWindowTitle(QStringLiteral("关于") + AppTitle());
     setObjectName(QStringLiteral("aboutDialog"));
     QFont dialogFont = font();
     dialogFont.setPointSize(9);
@@ -34,7 +35,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(AppIcon().pixmap(32, 32));
     place(icon, QRect(du.X(16), du.Y(20), 32, 32));
 
-    text(QStringLiteral("Contourix 1.0.1"), 43, 16, 88, "name");
+    text(AppTitle() + QStringLiteral(" 1.0.1"), 43, 16, 88, "name");
     text(QStringLiteral("更新时间:2008.1.27"), 42, 30, 88, "date");
 
     auto* picture = new QLabel(this);

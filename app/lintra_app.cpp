@@ -19,7 +19,7 @@
 #include "app/menus.h"
 #include "app/param_dialog.h"
 #include "app/printing.h"
-#include "app/qt_platform.h"
+#include "app/qt_user_interface.h"
 #include "app/recent_files.h"
 #include "app/view_widget.h"
 #include "docview/commands.h"
@@ -42,13 +42,13 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
     m_recent = std::make_unique<RecentFiles>(m_settings);
 
     // The document, the frame and the view, joined as one document template.
-    m_platform = std::make_unique<QtPlatform>();
-    if (!options.programDirectory.isEmpty()) m_platform->SetProgramDirectory(options.programDirectory);
-    m_doc = std::make_unique<CLintraDoc>(*m_platform);
-    m_view = std::make_unique<CLintraView>(*m_doc, *m_platform);
+    m_ui = std::make_unique<QtUserInterface>();
+    m_converter.SetProgramDirectory(options.programDirectory.toStdString());
+    m_doc = std::make_unique<CLintraDoc>(*m_ui);
+    m_view = std::make_unique<CLintraView>(*m_doc, *m_ui, m_converter);
 
     m_frame = new CMainFrame;
-    m_platform->SetWindow(m_frame);
+    m_ui->SetWindow(m_frame);
     m_scrollArea = new QScrollArea(m_frame);
     m_scrollArea->setObjectName(QStringLiteral("viewScrollArea"));
     m_scrollArea->setBackgroundRole(QPalette::Base);
@@ -65,8 +65,8 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
     source.contentSize = [this] { return m_viewWidget->ContentSize(); };
     m_printing = new PrintController(source, this);
 
-    m_platform->onInvalidate = [this] { m_viewWidget->RequestRefresh(); };
-    m_platform->onTitle = [this](const QString& title) {
+    m_ui->onInvalidate = [this] { m_viewWidget->RequestRefresh(); };
+    m_ui->onTitle = [this](const QString& title) {
         m_frame->SetDocumentTitle(title);
         // Only a successful Open names the document after its file.
         if (m_opening) {
@@ -75,11 +75,12 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
             m_frame->SetRecentFiles(m_recent->Paths());
         }
     };
-    m_platform->onOpenParamDialog = [this] { OpenParamDialog(); };
+    m_ui->onOpenParamDialog = [this](std::function<void(int)> report) { OpenParamDialog(std::move(report)); };
+    AddFrontEndCommands();
     // An unattended run (a screenshot for the documentation or a test)
     // cannot wait for someone to close a message box: say it on stderr.
     if (!options.screenshot.isEmpty())
-        m_platform->onMessage = [](const QString& text, const QString& caption) {
+        m_ui->onMessage = [](const QString& text, const QString& caption) {
             qWarning("%s: %s", qPrintable(caption), qPrintable(text));
         };
 
@@ -102,12 +103,12 @@ void CLintraApp::RunStartupSteps(const StartOptions& options) {
         m_viewWidget->Refresh();
     }
     for (const QString& step : options.steps) {
-        const CommandInfo* info = FindCommand(std::string_view(step.toStdString()));
-        if (info == nullptr) {
+        const Command* command = FindCommand(std::string_view(step.toStdString()));
+        if (command == nullptr) {
             ShowError(QStringLiteral("未知的命令：%1").arg(step));
             break;
         }
-        Dispatch(info->id);
+        Dispatch(command->id);
         m_viewWidget->Refresh();
     }
     emit startupStepsDone();
@@ -131,7 +132,7 @@ void CLintraApp::Dispatch(int id) {
     try {
         DispatchChecked(id);
     } catch (const FileError& error) {
-        m_platform->ReportFileError(error);
+        m_ui->ReportFileError(error);
     } catch (const std::bad_alloc&) {
         ShowError(QStringLiteral("内存不足，操作未完成。"));
     } catch (const std::exception& error) {
@@ -139,49 +140,39 @@ void CLintraApp::Dispatch(int id) {
     }
 }
 
+void CLintraApp::AddFrontEndCommands() {
+    m_frontEndCommands = {
+        {cmd::kAppExit, [this] { m_frame->close(); }},
+        {cmd::kAppAbout,
+         [this] {
+             CAboutDlg about(m_frame);
+             about.exec();
+         }},
+        // A new, empty document of the single-document frame: the title goes
+        // back to "无标题"; the view keeps what it shows.
+        {cmd::kFileNew, [this] { m_frame->SetDocumentTitle(QStringLiteral("无标题")); }},
+        {cmd::kFilePrint, [this] { m_printing->Print(m_frame, true); }},
+        {cmd::kFilePrintDirect, [this] { m_printing->Print(m_frame, false); }},
+        {cmd::kFilePrintPreview, [this] { m_printing->Preview(m_frame); }},
+        {cmd::kFilePrintSetup, [this] { m_printing->PageSetup(m_frame); }},
+    };
+}
+
 void CLintraApp::DispatchChecked(int id) {
-    switch (id) {
-        case cmd::kAppExit:
-            m_frame->close();
-            return;
-        case cmd::kAppAbout: {
-            CAboutDlg about(m_frame);
-            about.exec();
-            return;
-        }
-        case cmd::kFileNew:
-            // A new, empty document of the single-document frame: the title
-            // goes back to "无标题"; the view keeps what it shows.
-            m_frame->SetDocumentTitle(QStringLiteral("无标题"));
-            return;
-        case cmd::kFilePrint:
-            m_printing->Print(m_frame, true);
-            return;
-        case cmd::kFilePrintDirect:
-            m_printing->Print(m_frame, false);
-            return;
-        case cmd::kFilePrintPreview:
-            m_printing->Preview(m_frame);
-            return;
-        case cmd::kFilePrintSetup:
-            m_printing->PageSetup(m_frame);
-            return;
-        case cmd::kFileOpen: {
-            m_opening = true;
-            m_openedPath = false;
-            struct Reset {
-                bool& flag;
-                ~Reset() { flag = false; }
-            } reset{m_opening};
-            m_doc->OnFileOpen();
-            return;
-        }
-        default:
-            // The view's commands; keys with no handler (Undo, Cut, Copy,
-            // Paste, the pane keys) end here and do nothing.
-            m_view->OnCommand(id);
-            return;
+    if (auto it = m_frontEndCommands.constFind(id); it != m_frontEndCommands.cend()) {
+        (*it)();
+        return;
     }
+    // Only a successful Open adds its path to the recent files.
+    m_opening = id == cmd::kFileOpen;
+    m_openedPath = false;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_opening};
+    // Keys with no handler (Undo, Cut, Copy, Paste, the pane keys) end here
+    // and do nothing.
+    m_view->OnCommand(id);
 }
 
 void CLintraApp::OpenFile(const QString& path) {
@@ -191,15 +182,15 @@ void CLintraApp::OpenFile(const QString& path) {
         m_frame->SetRecentFiles(m_recent->Paths());
         return;
     }
-    m_platform->PresetOpenFile(path);
+    m_ui->PresetOpenFile(path);
     Dispatch(cmd::kFileOpen);
-    m_platform->PresetOpenFile(QString());
+    m_ui->PresetOpenFile(QString());
 }
 
-void CLintraApp::OpenParamDialog() {
+void CLintraApp::OpenParamDialog(std::function<void(int)> report) {
     // Each command opens a new dialog; the earlier ones stay open and keep
     // sending, and all of them live until the program ends.
-    auto* dialog = new CGaiBian([this](int position) { m_view->OnParamChanged(position); }, m_frame);
+    auto* dialog = new CGaiBian(std::move(report), m_frame);
     m_paramDialogs.append(dialog);
     dialog->show();
     dialog->raise();
@@ -210,25 +201,26 @@ void CLintraApp::ShowContextMenu(const QPoint& globalPos) {
     if (m_contextMenu == nullptr) {
         // Printing has no item in the menu bar; the view offers it here.
         m_contextMenu = new QMenu(m_frame);
-        struct Item {
-            int id;
-            const char* label;
-        };
-        const Item items[] = {{cmd::kFilePrint, "打印(&P)..."},
-                              {cmd::kFilePrintPreview, "打印预览(&V)"},
-                              {cmd::kFilePrintSetup, "打印设置(&R)..."}};
-        for (const Item& item : items) {
-            QAction* action = m_contextMenu->addAction(QString::fromUtf8(item.label));
-            action->setData(item.id);
-            action->setObjectName(QStringLiteral("context%1").arg(item.id));
-            action->setStatusTip(PromptFor(item.id).statusTip);
-            if (item.id == cmd::kFilePrint) action->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
-            connect(action, &QAction::triggered, this, [this, id = item.id] { Dispatch(id); });
+        for (int id : ContextMenu()) {
+            const Command* command = FindCommand(id);
+            if (command == nullptr) continue;
+            QAction* action = m_contextMenu->addAction(
+                QString::fromUtf8(command->menuLabel.data(), static_cast<qsizetype>(command->menuLabel.size())));
+            action->setData(id);
+            action->setObjectName(QStringLiteral("context%1").arg(id));
+            action->setStatusTip(PromptFor(id).statusTip);
+            // The key shows beside the item; the frame's own action answers it.
+            for (const AcceleratorEntry& accelerator : Accelerators())
+                if (accelerator.id == id)
+                    action->setShortcut(QKeySequence(QString::fromUtf8(accelerator.keys.data(),
+                                                                       static_cast<qsizetype>(accelerator.keys.size())),
+                                                     QKeySequence::PortableText));
+            connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
         }
     }
     m_contextMenu->popup(globalPos);
 }
 
-void CLintraApp::ShowError(const QString& text) { m_platform->ShowMessage(text.toStdString(), kAppTitle); }
+void CLintraApp::ShowError(const QString& text) { m_ui->ShowMessage(text.toStdString(), kAppTitle); }
 
 }  // namespace lintra

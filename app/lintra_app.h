@@ -1,14 +1,19 @@
 // CLintraApp: starts the program in the order of a single-document
 // application (settings and the recent-file list, the document, the frame
 // and the view, the command line, showing the window) and routes every
-// command: the frame's own, the application's (About, Exit, New, the print
-// commands), then the document's and the view's.
+// command: those the front end runs itself (About, Exit, New, the print
+// commands) here, every other one to the view by its row of the command
+// table.
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QStringList>
+#include <functional>
 #include <memory>
+
+#include "docview/converter.h"
 
 class QMenu;
 class QScrollArea;
@@ -22,7 +27,7 @@ class CLintraView;
 class CMainFrame;
 class LintraViewWidget;
 class PrintController;
-class QtPlatform;
+class QtUserInterface;
 class RecentFiles;
 
 // The organisation key the settings are kept under.
@@ -55,7 +60,7 @@ public:
     QScrollArea& ScrollArea() { return *m_scrollArea; }
     CLintraDoc& Doc() { return *m_doc; }
     CLintraView& View() { return *m_view; }
-    QtPlatform& Platform() { return *m_platform; }
+    QtUserInterface& Ui() { return *m_ui; }
     PrintController& Printing() { return *m_printing; }
     RecentFiles& Recent() { return *m_recent; }
     const QList<CGaiBian*>& ParamDialogs() const { return m_paramDialogs; }
@@ -67,13 +72,17 @@ signals:
 
 private:
     void DispatchChecked(int id);
-    void OpenParamDialog();
+    void AddFrontEndCommands();
+    void OpenParamDialog(std::function<void(int)> report);
     void ShowContextMenu(const QPoint& globalPos);
     void RunStartupSteps(const StartOptions& options);
     void ShowError(const QString& text);
 
     QSettings& m_settings;
-    std::unique_ptr<QtPlatform> m_platform;
+    std::unique_ptr<QtUserInterface> m_ui;
+    ChildProcessConverter m_converter;
+    // What the front end runs for the commands the view does not.
+    QHash<int, std::function<void()>> m_frontEndCommands;
     std::unique_ptr<CLintraDoc> m_doc;
     std::unique_ptr<CLintraView> m_view;
     std::unique_ptr<RecentFiles> m_recent;

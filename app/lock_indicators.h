@@ -19,7 +19,6 @@ public:
     explicit LockIndicators(QStatusBar* bar);
     // Sets the panes from the given states (caps, num, scroll).
     void Show(bool caps, bool num, bool scroll);
-    QLabel* Pane(int i) const { return m_panes[i]; }
 
 private:
     void Poll();

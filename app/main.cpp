@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QSettings>
 
+#include "app/app_title.h"
 #include "app/icons.h"
 #include "app/lintra_app.h"
 
@@ -11,7 +12,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QString::fromUtf8(lintra::kSettingsKey));
     QCoreApplication::setApplicationName(QStringLiteral("Lintra"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0.1"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Contourix"));
+    QGuiApplication::setApplicationDisplayName(lintra::AppTitle());
     QGuiApplication::setDesktopFileName(QStringLiteral("lintra"));
     QApplication::setWindowIcon(lintra::AppIcon());
 

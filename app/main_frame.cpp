@@ -8,6 +8,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/app_title.h"
 #include "app/icons.h"
 #include "app/lock_indicators.h"
 #include "app/menus.h"
@@ -17,8 +18,6 @@ namespace lintra {
 namespace {
 
 QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-constexpr const char* kAppTitle = "Contourix";  // string 57344
 
 }  // namespace
 
@@ -52,23 +51,25 @@ void CMainFrame::BuildMenus() {
     for (const MenuDefinition& menuEntry : MainMenu()) {
         QMenu* menu = menuBar()->addMenu(FromView(menuEntry.title));
         if (m_fileMenu == nullptr) m_fileMenu = menu;
-        for (const MenuEntry& entry : menuEntry.entries) {
-            if (entry.id == 0) {
+        for (int id : menuEntry.ids) {
+            if (id == kMenuSeparator) {
                 menu->addSeparator();
                 continue;
             }
-            QtMenuText text = ToQtMenuText(entry.label);
-            QAction* action = MakeAction(entry.id, text.text);
+            const Command* command = FindCommand(id);
+            if (command == nullptr) continue;
+            QtMenuText text = ToQtMenuText(command->menuLabel);
+            QAction* action = MakeAction(id, text.text);
             // The key hint shows beside the label even when the accelerator
             // table gives the command no key.
             if (!text.keyHint.isEmpty()) action->setProperty("keyHint", text.keyHint);
             menu->addAction(action);
-            m_actions.insert(entry.id, action);
-            if (entry.id == cmd::kViewToolbar || entry.id == cmd::kViewStatusBar) {
+            m_actions.insert(id, action);
+            if (id == cmd::kViewToolbar || id == cmd::kViewStatusBar) {
                 action->setCheckable(true);
                 action->setChecked(true);
             } else {
-                connect(action, &QAction::triggered, this, [this, id = entry.id] { emit commandTriggered(id); });
+                connect(action, &QAction::triggered, this, [this, id] { emit commandTriggered(id); });
             }
         }
     }
@@ -152,8 +153,7 @@ void CMainFrame::BuildStatusBar() {
 }
 
 void CMainFrame::SetDocumentTitle(const QString& title) {
-    m_documentTitle = title;
-    setWindowTitle(title.isEmpty() ? QLatin1String(kAppTitle) : title + QStringLiteral(" - ") + QLatin1String(kAppTitle));
+    setWindowTitle(title.isEmpty() ? AppTitle() : title + QStringLiteral(" - ") + AppTitle());
 }
 
 void CMainFrame::SetRecentFiles(const QStringList& paths) {

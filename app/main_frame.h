@@ -34,11 +34,9 @@ public:
 
     // "<document title> - Contourix", as a single-document frame shows it.
     void SetDocumentTitle(const QString& title);
-    QString DocumentTitle() const { return m_documentTitle; }
 
     // Shows paths as the numbered recent-file entries above Exit.
     void SetRecentFiles(const QStringList& paths);
-    const QList<QAction*>& RecentFileActions() const { return m_recentActions; }
 
 signals:
     // A menu item, toolbar button or accelerator was used.
@@ -61,7 +59,6 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_idleLabel = nullptr;
     LockIndicators* m_lockIndicators = nullptr;
-    QString m_documentTitle;
 };
 
 }  // namespace lintra

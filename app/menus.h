@@ -18,8 +18,8 @@ struct QtMenuText {
 // unchanged.
 QtMenuText ToQtMenuText(std::string_view label);
 
-// The status-bar prompt and the tool tip of a command, from the program's
-// string table ("long prompt\ntool tip"); empty strings when it has none.
+// The status-bar prompt and the tool tip of a command, from its row of the
+// command table ("long prompt\ntool tip"); empty strings when it has none.
 struct CommandPrompt {
     QString statusTip;
     QString toolTip;

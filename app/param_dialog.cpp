@@ -38,7 +38,8 @@ void TrackBar::mouseReleaseEvent(QMouseEvent* event) {
     emit captureReleased();
 }
 
-CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent) : QDialog(parent), m_send(std::move(send)) {
+CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
+    : QDialog(parent), m_reporter(std::move(send)) {
     setObjectName(QStringLiteral("paramDialog"));
     setWindowTitle(QStringLiteral("参数调整"));
     setWindowIcon(AppIcon());
@@ -83,8 +84,7 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent) : QDialog(par
     bounds = bounds.united(m_ok->geometry().adjusted(0, 0, 0, du.Y(2)));
     setFixedSize(bounds.size());
 
-    m_lastPos = m_slider->value();
-    m_edit->setText(QString::number(m_lastPos));
+    m_edit->setText(QString::fromStdString(m_reporter.m_strValue));
 
     connect(m_slider, &TrackBar::captureReleased, this, &CGaiBian::ReportFull);
     // Every key press reaches the check before the focused control: the
@@ -94,7 +94,7 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent) : QDialog(par
     installEventFilter(this);
 }
 
-int CGaiBian::LastPosition() const { return m_lastPos; }
+int CGaiBian::LastPosition() const { return m_reporter.m_lastPos; }
 
 bool CGaiBian::IsOwnKeyEvent() const {
     QWidget* focus = QApplication::focusWidget();
@@ -119,18 +119,11 @@ void CGaiBian::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void CGaiBian::ReportFull() {
-    int position = m_slider->value();
-    if (position == m_lastPos) return;
-    if (m_send) m_send(position);
-    m_lastPos = position;
-    m_edit->setText(QString::number(position));
+    if (m_reporter.ReportFull(m_slider->value())) m_edit->setText(QString::fromStdString(m_reporter.m_strValue));
 }
 
 void CGaiBian::ReportShort() {
-    int position = m_slider->value();
-    if (position == m_lastPos) return;
-    if (m_send) m_send(position);
-    m_lastPos = position;
+    m_reporter.ReportShort(m_slider->value());
 }
 
 }  // namespace lintra

@@ -10,6 +10,8 @@
 #include <QSlider>
 #include <functional>
 
+#include "docview/param_reporter.h"
+
 class QLineEdit;
 class QPushButton;
 
@@ -33,7 +35,7 @@ class CGaiBian : public QDialog {
     Q_OBJECT
 public:
     // send delivers a position to the view and returns once the view has
-    // re-applied its operation.
+    // re-applied its operation; the dialog's ParamReporter calls it.
     CGaiBian(std::function<void(int)> send, QWidget* parent);
 
     TrackBar* Slider() const { return m_slider; }
@@ -56,11 +58,10 @@ private:
     // the dialog has the focus), false for one a control passed on.
     bool IsOwnKeyEvent() const;
 
-    std::function<void(int)> m_send;
+    ParamReporter m_reporter;
     TrackBar* m_slider = nullptr;
     QLineEdit* m_edit = nullptr;
     QPushButton* m_ok = nullptr;
-    int m_lastPos = 0;
 };
 
 }  // namespace lintra

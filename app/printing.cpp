@@ -7,6 +7,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
+#include "app/app_title.h"
 #include "app/qt_canvas.h"
 
 namespace lintra {
@@ -52,7 +53,7 @@ void PrintController::Print(QWidget* parent, bool showDialog) {
     }
     if (!PrintTo(*m_printer)) {
         QString target = m_printer->outputFileName().isEmpty() ? m_printer->printerName() : m_printer->outputFileName();
-        QMessageBox::warning(parent, QStringLiteral("Contourix"), QStringLiteral("无法打印到 %1。").arg(target));
+        QMessageBox::warning(parent, AppTitle(), QStringLiteral("无法打印到 %1。").arg(target));
     }
 }
 

@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_platform.h"
+#include "batch/batch_user_interface.h"
 #include "batch/steps.h"
 #include "batch/svg.h"
 #include "docview/commands.h"
+#include "docview/converter.h"
 #include "docview/doc.h"
 #include "docview/view.h"
 #include "image/atomic_file.h"
@@ -31,12 +32,23 @@ constexpr const char* kUsage =
 // different menus share the label "参数调整1".
 std::string MenuTitleOf(int id) {
     for (const MenuDefinition& menu : MainMenu())
-        for (const MenuEntry& entry : menu.entries)
-            if (entry.id == id) {
+        for (int entry : menu.ids)
+            if (entry == id) {
                 std::string title(menu.title);
                 return title.substr(0, title.find('('));
             }
     return {};
+}
+
+// The identifiers of the commands of kind, "32788, 32789, ...".
+std::string IdentifiersOf(CommandKind kind) {
+    std::string list;
+    for (const Command& command : CommandTable()) {
+        if (command.kind != kind || command.name.empty()) continue;
+        if (!list.empty()) list += ", ";
+        list += std::to_string(command.id);
+    }
+    return list;
 }
 
 void PrintHelp() {
@@ -50,24 +62,26 @@ void PrintHelp() {
         "  --help         this text\n\n"
         "Steps:\n"
         "  ID or NAME           a command of the table below\n"
-        "  ID=V1,V2,...         a parameter command (32788, 32789, 32803, 32805, or its\n"
+        "  ID=V1,V2,...         a parameter command (%s, or its\n"
         "  NAME=V1,V2,...       name): open its dialog, then release the trackbar at each\n"
         "                       position in turn (0 to 255)\n"
         "  open=PATH            Open with PATH chosen\n"
         "  save=PATH            Save with PATH chosen (the displayed image, as BMP)\n"
-        "  dxf=PATH             DXF export (32809) with PATH chosen\n"
+        "  dxf=PATH             DXF export (%s) with PATH chosen\n"
         "  nc=PATH              the numeric-control text of the last Vectorise 2\n"
         "  svg=PATH             the segment list as an SVG drawing of the image's size\n\n"
         "Exit status: 0 every step ran; 1 a file could not be opened, loaded, read or\n"
         "written (the run stops there); 2 a usage error.\n\n"
-        "Commands:\n");
-    for (const CommandInfo& info : CommandTable()) {
-        std::string label(info.menuLabel);
+        "Commands:\n",
+        IdentifiersOf(CommandKind::Parameter).c_str(), IdentifiersOf(CommandKind::Export).c_str());
+    for (const Command& command : CommandTable()) {
+        if (command.name.empty()) continue;
+        std::string label(command.menuLabel);
         if (std::string::size_type tab = label.find('\t'); tab != std::string::npos) label[tab] = ' ';
-        std::string menu = MenuTitleOf(info.id);
+        std::string menu = MenuTitleOf(command.id);
         if (!menu.empty()) label += "  (" + menu + ")";
         if (label.empty()) label = "(no menu item)";
-        std::printf("  %5d  %-26s %s\n", info.id, std::string(info.name).c_str(), label.c_str());
+        std::printf("  %5d  %-26s %s\n", command.id, std::string(command.name).c_str(), label.c_str());
     }
 }
 
@@ -79,14 +93,12 @@ int UsageError(const std::string& error) {
 
 class Runner {
 public:
-    Runner() : m_doc(m_platform), m_view(m_doc, m_platform) {
-        m_platform.SetParamTarget([this](int position) { m_view.OnParamChanged(position); });
-    }
+    Runner() : m_doc(m_ui), m_view(m_doc, m_ui, m_converter) {}
 
     // Runs one step and the drawing pass after it. False when a file could
     // not be opened, loaded, read or written.
     bool Run(const Step& step) {
-        int fileErrors = m_platform.FileErrorCount();
+        int fileErrors = m_ui.FileErrorCount();
         bool ok = true;
         switch (step.kind) {
             case Step::kCommand:
@@ -98,11 +110,10 @@ public:
             case Step::kOpen:
                 ok = Open(step.path);
                 break;
-            case Step::kSave:
-            case Step::kDxf:
-                m_platform.PresetFile(step.path);
+            case Step::kWrite:
+                m_ui.PresetFile(step.path);
                 m_view.OnCommand(step.id);
-                m_platform.ClearPresetFile();
+                m_ui.ClearPresetFile();
                 break;
             case Step::kNc:
                 ok = WriteText(step.path, m_view.m_ncText);
@@ -115,14 +126,14 @@ public:
         // The drawing pass after the step; a failed step ends the run, and a
         // second pass would only repeat (and report again) its failed load.
         if (ok) m_view.LoadPendingImage();
-        return ok && m_platform.FileErrorCount() == fileErrors;
+        return ok && m_ui.FileErrorCount() == fileErrors;
     }
 
 private:
     bool Open(const std::string& path) {
-        m_platform.PresetFile(path);
+        m_ui.PresetFile(path);
         m_view.OnCommand(cmd::kFileOpen);
-        m_platform.ClearPresetFile();
+        m_ui.ClearPresetFile();
         // Only a file that was read leaves a load pending.
         if (m_doc.m_bReloadPending != 1) return false;
         m_view.LoadPendingImage();
@@ -130,9 +141,9 @@ private:
     }
 
     void RunParam(const Step& step) {
-        ParamReporter* before = m_platform.NewestDialog();
+        ParamReporter* before = m_ui.NewestDialog();
         m_view.OnCommand(step.id);
-        ParamReporter* dialog = m_platform.NewestDialog();
+        ParamReporter* dialog = m_ui.NewestDialog();
         // No image, no dialog: the command did nothing.
         if (dialog == nullptr || dialog == before) return;
         for (int position : step.values) dialog->ReportFull(position);
@@ -142,13 +153,14 @@ private:
         try {
             WriteFileAtomically(path, {Bytes(text.data(), text.size())});
         } catch (const FileError& error) {
-            m_platform.ReportFileError(error);
+            m_ui.ReportFileError(error);
             return false;
         }
         return true;
     }
 
-    BatchPlatform m_platform;
+    BatchUserInterface m_ui;
+    ChildProcessConverter m_converter;
     CLintraDoc m_doc;
     CLintraView m_view;
 };

@@ -14,18 +14,19 @@ std::optional<int> ParseInt(std::string_view text) {
     return value;
 }
 
-// A command of the table by identifier or by name.
-const CommandInfo* Resolve(std::string_view key) {
-    if (std::optional<int> id = ParseInt(key)) return FindCommand(*id);
-    return FindCommand(key);
-}
-
-bool IsParamCommand(int id) {
-    return id == cmd::kParamBinariseGradient || id == cmd::kParamBinariseThreshold ||
-           id == cmd::kParamSmallBlobs || id == cmd::kParamShortBranches;
+// A command of the table by identifier or by name; only the commands the
+// view runs are steps.
+const Command* Resolve(std::string_view key) {
+    std::optional<int> id = ParseInt(key);
+    const Command* command = id ? FindCommand(*id) : FindCommand(key);
+    return command != nullptr && command->RunsInView() ? command : nullptr;
 }
 
 }  // namespace
+
+bool TakesPath(const Command& command) {
+    return command.RunsInView() && (command.kind == CommandKind::File || command.kind == CommandKind::Export);
+}
 
 std::optional<Step> ParseStep(const std::string& argument, std::string& error) {
     Step step;
@@ -33,32 +34,30 @@ std::optional<Step> ParseStep(const std::string& argument, std::string& error) {
     std::string::size_type equals = argument.find('=');
     std::string_view key = std::string_view(argument).substr(0, equals);
     if (equals == std::string::npos) {
-        const CommandInfo* info = Resolve(key);
-        if (info == nullptr) {
+        const Command* command = Resolve(key);
+        if (command == nullptr) {
             error = "unknown step: " + argument;
             return std::nullopt;
         }
-        step.id = info->id;
-        step.kind = IsParamCommand(info->id) ? Step::kParam : Step::kCommand;
+        step.id = command->id;
+        step.kind = command->kind == CommandKind::Parameter ? Step::kParam : Step::kCommand;
         return step;
     }
     std::string value = argument.substr(equals + 1);
     if (key == "nc" || key == "svg") {
         step.kind = key == "nc" ? Step::kNc : Step::kSvg;
     } else {
-        const CommandInfo* info = Resolve(key);
-        if (info == nullptr) {
+        const Command* command = Resolve(key);
+        if (command == nullptr) {
             error = "unknown step: " + argument;
             return std::nullopt;
         }
-        step.id = info->id;
-        if (info->id == cmd::kFileOpen) {
+        step.id = command->id;
+        if (command->id == cmd::kFileOpen) {
             step.kind = Step::kOpen;
-        } else if (info->id == cmd::kFileSave) {
-            step.kind = Step::kSave;
-        } else if (info->id == cmd::kExportDxf) {
-            step.kind = Step::kDxf;
-        } else if (IsParamCommand(info->id)) {
+        } else if (TakesPath(*command)) {
+            step.kind = Step::kWrite;
+        } else if (command->kind == CommandKind::Parameter) {
             step.kind = Step::kParam;
             std::string_view rest = value;
             while (true) {

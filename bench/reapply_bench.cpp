@@ -25,9 +25,10 @@
 namespace lintra::bench {
 namespace {
 
-// A platform with no one in front of it: Open answers with one file, every
-// other dialog is cancelled, messages are counted.
-class UnattendedPlatform : public Platform {
+// A user interface with no one in front of it: Open answers with one file,
+// every other dialog is cancelled, messages are counted; there is no
+// converter (only 8-bit pages are opened here).
+class UnattendedPlatform : public UserInterface, public ConverterRunner {
 public:
     std::string file;
     int messages = 0;
@@ -40,11 +41,10 @@ public:
     void SetDocumentTitle(const std::string&) override {}
     std::string TempDirectory() override { return std::filesystem::temp_directory_path().string(); }
     std::string ProgramDirectory() override { return {}; }
-    ConverterOutcome RunConverter(const std::string&, const std::vector<std::string>&,
-                                  std::chrono::milliseconds) override {
-        return ConverterOutcome::FailedToStart;  // only 8-bit pages are opened here
+    ProcessOutcome Run(const std::string&, const std::vector<std::string>&, std::chrono::milliseconds) override {
+        return ProcessOutcome::FailedToStart;
     }
-    void OpenParamDialog() override {}
+    void OpenParamDialog(std::function<void(int)>) override {}
     void ReportFileError(const FileError&) override { ++messages; }
 };
 
@@ -53,7 +53,7 @@ public:
 struct ParamSession {
     UnattendedPlatform platform;
     CLintraDoc doc{platform};
-    CLintraView view{doc, platform};
+    CLintraView view{doc, platform, platform};
     bool ready = false;
 
     ParamSession(std::vector<int> preparation, int dialogCommand) {

@@ -33,6 +33,8 @@ function(lintra_test name)
   add_executable(${name} ${sources})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  # Shared fixtures: #include "support/fake_platform.h" and the like.
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     LINTRA_SHARED_DIR="${LINTRA_SHARED_DIR}"
     LINTRA_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"

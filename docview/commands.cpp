@@ -1,107 +1,182 @@
 #include "docview/commands.h"
 
 #include <algorithm>
-#include <array>
+
+#include "docview/view.h"
+#include "raster/binarise.h"
+#include "raster/cleanup.h"
+#include "raster/contour.h"
+#include "raster/edge.h"
+#include "raster/thin.h"
 
 namespace lintra {
 namespace {
 
 using namespace cmd;
+using enum CommandKind;
 
-constexpr CommandInfo kCommands[] = {
-    {kFileOpen, "open", "打开...\tCtrl+O(&O)"},
-    {kFileSave, "save", "保存\tCtrl+S(&S)"},
-    {kEdgeSobel, "edge-sobel", "初步处理1"},
-    {kEdgeRoberts, "edge-roberts", "初步处理2"},
-    {kEdgePrewitt, "edge-prewitt", "初步处理3"},
-    {kEdgeKirsch, "edge-kirsch", "初步处理4"},
-    {kEdgeGaussLaplace, "edge-gauss-laplace", "初步处理5"},
-    {kEdgeGradient, "edge-gradient", "初步处理6"},
-    {kBinariseGradient, "binarise-gradient", "图像黑白化1"},
-    {kBinariseThreshold, "binarise-threshold", "图像黑白化2"},
-    {kBinariseIterative, "binarise-iterative", "图像黑白化3"},
-    {kParamBinariseGradient, "param-binarise-gradient", "参数调整1"},
-    {kParamBinariseThreshold, "param-binarise-threshold", "参数调整2"},
-    {kInvert, "invert", "黑白反色"},
-    {kRemoveBlackWhitePoints, "remove-black-white-points", "消除黑白点"},
-    {kThin, "thin", "细化图像"},
-    {kContour1, "contour-1", "提取轮廓1"},
-    {kContour2, "contour-2", "提取轮廓2"},
-    {kOutermostContour, "outermost-contour", "提取最外面轮廓"},
-    {kRemoveShortBranches, "remove-short-branches", "去掉短枝"},
-    {kParamShortBranches, "param-short-branches", "参数调整1"},
-    {kRemoveSmallBlobs, "remove-small-blobs", "去除小黑团"},
-    {kParamSmallBlobs, "param-small-blobs", "参数调整2"},
-    {kRemoveIsolatedPoints, "remove-isolated-points", "消除孤立点"},
-    {kWhiteBorder, "white-border", "使边框为白"},
-    {kVectorise1, "vectorise-1", "矢量化1"},
-    {kPeelContour, "peel-contour", ""},
-    {kVectorise2, "vectorise-2", "矢量化2"},
-    {kExportDxf, "dxf", "输出CAD格式文件(.dxf)"},
-    {kRestoreOriginal, "restore-original", "还原至原图"},
-    {kRestorePrevious, "restore-previous", "还原到上幅图"},
-    {kShowBitmap, "show-bitmap", "显示位图"},
-    {kShowVector, "show-vector", "显示矢量图"},
+// The operations of the rows, where the library's own function does not
+// take (view, image, argument) as it stands.
+template <void (*Operation)(ImageView)>
+void Plain(CLintraView&, ImageView image, int) {
+    Operation(image);
+}
+
+template <void (*Operation)(ImageView, int)>
+void WithArgument(CLintraView&, ImageView image, int argument) {
+    Operation(image, argument);
+}
+
+void BinariseByIteration(CLintraView&, ImageView image, int) {
+    Histogram histogram{};
+    ComputeHistogram(image, histogram);
+    BinariseIterative(image, histogram);
+}
+
+void ThinWithWhiteBorder(CLintraView&, ImageView image, int) {
+    ThinImage(image);
+    MakeBorderWhite(image);
+}
+
+void Contour2WithWhiteBorder(CLintraView&, ImageView image, int) {
+    ExtractContour2(image);
+    MakeBorderWhite(image);
+}
+
+// The base image receives what the trace leaves of the outermost contour.
+void OutermostContour(CLintraView& view, ImageView image, int) {
+    TraceOuterContour(image, view.m_baseImage.View(), view.Messages());
+}
+
+// The labelling state lives in the view between runs.
+void SmallBlobs(CLintraView& view, ImageView image, int minimumArea) {
+    RemoveSmallBlackBlobs(view.m_blobState, image, minimumArea);
+}
+
+constexpr bool kImage = true;     // needs a loaded image
+constexpr bool kAnyTime = false;  // runs with or without one
+
+// A command the view runs through its handler.
+constexpr Command ViewCommand(CommandKind kind, int id, std::string_view name, std::string_view label,
+                          bool needsImage, ViewHandler handler, std::string_view prompt = {}) {
+    return {id, kind, name, label, needsImage, handler, nullptr, 0, prompt};
+}
+// A processing command: the operation on the current image with its fixed
+// argument, by the common pattern (previous copy, operation, show, redraw).
+constexpr Command ProcessingCommand(int id, std::string_view name, std::string_view label, ImageOperation operation,
+                             int argument = 0) {
+    return {id, CommandKind::Processing, name, label, kImage, nullptr, operation, argument, {}};
+}
+// A parameter command: opens a trackbar dialog; the operation is re-applied
+// to the base image at each reported position.
+constexpr Command ParameterCommand(int id, std::string_view name, std::string_view label, ImageOperation operation) {
+    return {id, CommandKind::Parameter, name, label, kImage, nullptr, operation, 0, {}};
+}
+// A command the front end runs itself.
+constexpr Command FrontEndCommand(CommandKind kind, int id, std::string_view label, std::string_view prompt) {
+    return {id, kind, {}, label, kAnyTime, nullptr, nullptr, 0, prompt};
+}
+
+constexpr Command kCommands[] = {
+    ViewCommand(File, kFileOpen, "open", "打开...\tCtrl+O(&O)", kAnyTime, &CLintraView::OnFileOpen,
+            "打开一个现有文档\n打开"),
+    ViewCommand(File, kFileSave, "save", "保存\tCtrl+S(&S)", kImage, &CLintraView::OnFileSave,
+            "保存活动文档\n保存"),
+
+    ProcessingCommand(kEdgeSobel, "edge-sobel", "初步处理1", Plain<EdgeSobel>),
+    ProcessingCommand(kEdgeRoberts, "edge-roberts", "初步处理2", Plain<EdgeRoberts>),
+    ProcessingCommand(kEdgePrewitt, "edge-prewitt", "初步处理3", Plain<EdgePrewitt>),
+    ProcessingCommand(kEdgeKirsch, "edge-kirsch", "初步处理4", Plain<EdgeKirsch>),
+    ProcessingCommand(kEdgeGaussLaplace, "edge-gauss-laplace", "初步处理5", Plain<EdgeGaussLaplace>),
+    ProcessingCommand(kEdgeGradient, "edge-gradient", "初步处理6", Plain<EdgeGradient>),
+
+    ProcessingCommand(kBinariseGradient, "binarise-gradient", "图像黑白化1", WithArgument<BinariseGradient>,
+               param::kMenuThreshold),
+    ProcessingCommand(kBinariseThreshold, "binarise-threshold", "图像黑白化2", WithArgument<BinariseThreshold>,
+               param::kMenuThreshold),
+    ProcessingCommand(kBinariseIterative, "binarise-iterative", "图像黑白化3", BinariseByIteration),
+    ParameterCommand(kParamBinariseGradient, "param-binarise-gradient", "参数调整1", WithArgument<BinariseGradient>),
+    ParameterCommand(kParamBinariseThreshold, "param-binarise-threshold", "参数调整2",
+              WithArgument<BinariseThreshold>),
+
+    ProcessingCommand(kInvert, "invert", "黑白反色", Plain<InvertBlackWhite>),
+    ProcessingCommand(kRemoveBlackWhitePoints, "remove-black-white-points", "消除黑白点",
+               Plain<RemoveBlackWhitePoints>),
+    ProcessingCommand(kThin, "thin", "细化图像", ThinWithWhiteBorder),
+    ProcessingCommand(kContour1, "contour-1", "提取轮廓1", Plain<ExtractContour1>),
+    ProcessingCommand(kContour2, "contour-2", "提取轮廓2", Contour2WithWhiteBorder),
+    ProcessingCommand(kOutermostContour, "outermost-contour", "提取最外面轮廓", OutermostContour),
+    ProcessingCommand(kRemoveShortBranches, "remove-short-branches", "去掉短枝", WithArgument<RemoveShortBranches>,
+               param::kMenuShortBranchPasses),
+    ParameterCommand(kParamShortBranches, "param-short-branches", "参数调整1", WithArgument<RemoveShortBranches>),
+    ProcessingCommand(kRemoveSmallBlobs, "remove-small-blobs", "去除小黑团", SmallBlobs, param::kMenuBlobArea),
+    ParameterCommand(kParamSmallBlobs, "param-small-blobs", "参数调整2", SmallBlobs),
+    ProcessingCommand(kRemoveIsolatedPoints, "remove-isolated-points", "消除孤立点",
+               WithArgument<RemoveIsolatedPoints>, param::kMenuIsolatedNeighbours),
+    ProcessingCommand(kWhiteBorder, "white-border", "使边框为白", Plain<MakeBorderWhite>),
+
+    ViewCommand(Vectorisation, kVectorise1, "vectorise-1", "矢量化1", kImage, &CLintraView::OnVectorise1),
+    ViewCommand(Vectorisation, kPeelContour, "peel-contour", "", kImage, &CLintraView::OnPeelContour),
+    ViewCommand(Vectorisation, kVectorise2, "vectorise-2", "矢量化2", kImage, &CLintraView::OnVectorise2),
+    ViewCommand(Export, kExportDxf, "dxf", "输出CAD格式文件(.dxf)", kImage, &CLintraView::OnExportDxf),
+
+    ViewCommand(Edit, kRestoreOriginal, "restore-original", "还原至原图", kImage, &CLintraView::OnRestoreOriginal,
+            "还原到未修改时\n还原到未修改时"),
+    ViewCommand(Edit, kRestorePrevious, "restore-previous", "还原到上幅图", kImage, &CLintraView::OnRestorePrevious,
+            "还原至上一幅图\n还原至上一幅图"),
+    ViewCommand(View, kShowBitmap, "show-bitmap", "显示位图", kImage, &CLintraView::OnShowBitmap),
+    ViewCommand(View, kShowVector, "show-vector", "显示矢量图", kImage, &CLintraView::OnShowVector),
+
+    FrontEndCommand(File, kFileNew, "", "建立新文档\n新建"),
+    FrontEndCommand(File, kFilePrint, "打印(&P)...", "打印活动文档\n打印"),
+    FrontEndCommand(File, kFilePrintDirect, "", "使用当前选项打印活动文档\n快速打印"),
+    FrontEndCommand(File, kFilePrintPreview, "打印预览(&V)", "显示整页\n打印预览"),
+    FrontEndCommand(File, kFilePrintSetup, "打印设置(&R)...", "改变打印机及打印选项\n页面设置"),
+    FrontEndCommand(File, kAppExit, "退出(&X)", "退出应用程序；提示保存文档\n退出"),
+    FrontEndCommand(Edit, kEditUndo, "", ""),
+    FrontEndCommand(Edit, kEditCut, "", ""),
+    FrontEndCommand(Edit, kEditCopy, "", ""),
+    FrontEndCommand(Edit, kEditPaste, "", ""),
+    FrontEndCommand(View, kViewToolbar, "工具栏(&T)", "显示或隐藏工具栏\n显隐工具栏"),
+    FrontEndCommand(View, kViewStatusBar, "状态栏(&S)", "显示或隐藏状态栏\n显隐状态栏"),
+    FrontEndCommand(View, kNextPane, "", ""),
+    FrontEndCommand(View, kPrevPane, "", ""),
+    FrontEndCommand(Help, kAppAbout, "关于此软件", "显示程序信息、版本号和版权\n关于"),
 };
 
-constexpr MenuEntry kSeparator{0, ""};
-
-constexpr MenuEntry kFileMenu[] = {
-    {kFileOpen, "打开...\tCtrl+O(&O)"},
-    {kFileSave, "保存\tCtrl+S(&S)"},
-    kSeparator,
-    {kAppExit, "退出(&X)"},
-};
-constexpr MenuEntry kEditMenu[] = {
-    {kRestoreOriginal, "还原至原图"},
-    {kRestorePrevious, "还原到上幅图"},
-};
-constexpr MenuEntry kViewMenu[] = {
-    {kViewToolbar, "工具栏(&T)"},
-    {kViewStatusBar, "状态栏(&S)"},
-    {kShowBitmap, "显示位图"},
-    {kShowVector, "显示矢量图"},
-};
-constexpr MenuEntry kStep1Menu[] = {
-    {kEdgeSobel, "初步处理1"},  {kEdgeRoberts, "初步处理2"},      {kEdgePrewitt, "初步处理3"},
-    {kEdgeKirsch, "初步处理4"}, {kEdgeGaussLaplace, "初步处理5"}, {kEdgeGradient, "初步处理6"},
-};
-constexpr MenuEntry kStep2Menu[] = {
-    kSeparator, {kBinariseGradient, "图像黑白化1"},  {kParamBinariseGradient, "参数调整1"},
-    kSeparator, {kBinariseThreshold, "图像黑白化2"}, {kParamBinariseThreshold, "参数调整2"},
-    kSeparator, {kBinariseIterative, "图像黑白化3"},
-};
-constexpr MenuEntry kStep3Menu[] = {
-    {kInvert, "黑白反色"},
-    {kRemoveBlackWhitePoints, "消除黑白点"},
-    {kThin, "细化图像"},
-    {kContour1, "提取轮廓1"},
-    {kContour2, "提取轮廓2"},
-    {kOutermostContour, "提取最外面轮廓"},
-    kSeparator,
-    {kRemoveShortBranches, "去掉短枝"},
-    {kParamShortBranches, "参数调整1"},
-    kSeparator,
-    {kRemoveSmallBlobs, "去除小黑团"},
-    {kParamSmallBlobs, "参数调整2"},
-    kSeparator,
-    {kRemoveIsolatedPoints, "消除孤立点"},
-    {kWhiteBorder, "使边框为白"},
-};
-constexpr MenuEntry kStep4Menu[] = {
-    {kVectorise1, "矢量化1"},
-    {kVectorise2, "矢量化2"},
-    {kExportDxf, "输出CAD格式文件(.dxf)"},
-};
-constexpr MenuEntry kHelpMenu[] = {
-    {kAppAbout, "关于此软件"},
-};
+constexpr int kFileMenu[] = {kFileOpen, kFileSave, kMenuSeparator, kAppExit};
+constexpr int kEditMenu[] = {kRestoreOriginal, kRestorePrevious};
+constexpr int kViewMenu[] = {kViewToolbar, kViewStatusBar, kShowBitmap, kShowVector};
+constexpr int kStep1Menu[] = {kEdgeSobel,  kEdgeRoberts,       kEdgePrewitt,
+                              kEdgeKirsch, kEdgeGaussLaplace, kEdgeGradient};
+constexpr int kStep2Menu[] = {kMenuSeparator, kBinariseGradient,  kParamBinariseGradient,
+                              kMenuSeparator, kBinariseThreshold, kParamBinariseThreshold,
+                              kMenuSeparator, kBinariseIterative};
+constexpr int kStep3Menu[] = {kInvert,
+                              kRemoveBlackWhitePoints,
+                              kThin,
+                              kContour1,
+                              kContour2,
+                              kOutermostContour,
+                              kMenuSeparator,
+                              kRemoveShortBranches,
+                              kParamShortBranches,
+                              kMenuSeparator,
+                              kRemoveSmallBlobs,
+                              kParamSmallBlobs,
+                              kMenuSeparator,
+                              kRemoveIsolatedPoints,
+                              kWhiteBorder};
+constexpr int kStep4Menu[] = {kVectorise1, kVectorise2, kExportDxf};
+constexpr int kHelpMenu[] = {kAppAbout};
 
 constexpr MenuDefinition kMenus[] = {
     {"文件(&F)", kFileMenu},        {"编辑(&E)", kEditMenu},        {"视图(&V)", kViewMenu},
     {"处理第一步(&F)", kStep1Menu}, {"处理第二步(S&)", kStep2Menu}, {"处理第三步(T&)", kStep3Menu},
     {"处理第四步(&F)", kStep4Menu}, {"帮助(&H)", kHelpMenu},
 };
+
+constexpr int kContextMenu[] = {kFilePrint, kFilePrintPreview, kFilePrintSetup};
 
 constexpr AcceleratorEntry kAccelerators[] = {
     {"Ctrl+N", kFileNew},  {"Ctrl+O", kFileOpen},        {"Ctrl+S", kFileSave},  {"Ctrl+P", kFilePrint},
@@ -110,28 +185,30 @@ constexpr AcceleratorEntry kAccelerators[] = {
     {"F6", kNextPane},     {"Shift+F6", kPrevPane},
 };
 
-constexpr int kToolbar[] = {kFileOpen, kFileSave, 0, kRestoreOriginal, kRestorePrevious};
+constexpr int kToolbar[] = {kFileOpen, kFileSave, kMenuSeparator, kRestoreOriginal, kRestorePrevious};
 
 }  // namespace
 
-std::span<const CommandInfo> CommandTable() {
+std::span<const Command> CommandTable() {
     return kCommands;
 }
 
-const CommandInfo* FindCommand(int id) {
-    auto it = std::find_if(std::begin(kCommands), std::end(kCommands),
-                           [id](const CommandInfo& c) { return c.id == id; });
+const Command* FindCommand(int id) {
+    auto it = std::ranges::find(kCommands, id, &Command::id);
     return it == std::end(kCommands) ? nullptr : &*it;
 }
 
-const CommandInfo* FindCommand(std::string_view name) {
-    auto it = std::find_if(std::begin(kCommands), std::end(kCommands),
-                           [name](const CommandInfo& c) { return !c.name.empty() && c.name == name; });
+const Command* FindCommand(std::string_view name) {
+    if (name.empty()) return nullptr;
+    auto it = std::ranges::find(kCommands, name, &Command::name);
     return it == std::end(kCommands) ? nullptr : &*it;
 }
 
 std::span<const MenuDefinition> MainMenu() {
     return kMenus;
+}
+std::span<const int> ContextMenu() {
+    return kContextMenu;
 }
 std::span<const AcceleratorEntry> Accelerators() {
     return kAccelerators;

@@ -1,13 +1,19 @@
-// Every command the program knows, as data in one place: identifier, the
-// name lintra-batch accepts, and the menu label. The desktop menus, the
-// toolbar, lintra-batch's --help and the tests are all built from here.
+// Every command the program knows, as one table: each row says what the
+// command is (identifier, lintra-batch name, menu label, kind, whether it
+// needs a loaded image, its status-bar prompt) and what it runs. The view
+// dispatches by looking a row up; the desktop menus, the toolbar, the
+// context menu, lintra-batch's steps and --help, and the tests all read the
+// rows. A new command is one row and, where no operation fits, one function.
 #pragma once
 
-#include <optional>
 #include <span>
 #include <string_view>
 
+#include "image/image_view.h"
+
 namespace lintra {
+
+class CLintraView;
 
 namespace cmd {
 // Framework commands.
@@ -62,52 +68,65 @@ inline constexpr int kExportDxf = 32809;
 inline constexpr int kPeelContour = 32811;
 }  // namespace cmd
 
-// The private message from a parameter dialog to the view.
-inline constexpr int kWmParamChanged = 0x0405;
-
 // Fixed arguments of the menu commands, and the trackbar range.
 namespace param {
 inline constexpr int kMenuThreshold = 30;
 inline constexpr int kMenuShortBranchPasses = 3;
 inline constexpr int kMenuBlobArea = 3;
 inline constexpr int kMenuIsolatedNeighbours = 8;
-inline constexpr int kPeelIsolatedNeighbours = 7;
-inline constexpr int kBlackWhitePointsThreshold = 100;
 inline constexpr int kTrackbarMin = 0;
 inline constexpr int kTrackbarMax = 255;
 }  // namespace param
 
-struct CommandInfo {
+enum class CommandKind { File, Edit, View, Processing, Parameter, Vectorisation, Export, Help };
+
+// What a processing command does to the current image with its fixed
+// argument; for a parameter command, what is re-applied to the base image at
+// each position the trackbar reports.
+using ImageOperation = void (*)(CLintraView& view, ImageView image, int argument);
+// What any other command of the view runs.
+using ViewHandler = void (CLintraView::*)();
+
+struct Command {
     int id;
+    CommandKind kind;
     std::string_view name;       // lintra-batch step name; empty when it has none
-    std::string_view menuLabel;  // label of its menu item; empty when it has none
+    std::string_view menuLabel;  // label of its menu item, "打开...\tCtrl+O(&O)"; empty when none
+    bool needsImage;             // does nothing until an image has been loaded
+    ViewHandler handler;         // run by the view; null for the two kinds below
+    ImageOperation operation;    // processing and parameter commands
+    int argument;                // a processing command's fixed argument
+    std::string_view prompt;     // "status-bar prompt\ntool tip"; empty when none
+
+    // False for the commands the front end runs itself (Exit, About,
+    // printing, the toolbar and status-bar switches, the keys with no handler).
+    bool RunsInView() const { return handler != nullptr || operation != nullptr; }
 };
 
-// Every command routed to the view or the document, in identifier order of
-// the menus.
-std::span<const CommandInfo> CommandTable();
-const CommandInfo* FindCommand(int id);
-const CommandInfo* FindCommand(std::string_view name);
+std::span<const Command> CommandTable();
+// The row of id or of a lintra-batch name; null when there is none.
+const Command* FindCommand(int id);
+const Command* FindCommand(std::string_view name);
 
-// Menu 128: the tree the desktop program builds its menu bar from.
-struct MenuEntry {
-    int id;                  // 0 for a separator
-    std::string_view label;  // "打开...\tCtrl+O(&O)"; empty for a separator
-};
+// The menu bar: each menu's title and its command identifiers, 0 for a
+// separator. Labels come from the rows.
+inline constexpr int kMenuSeparator = 0;
 struct MenuDefinition {
     std::string_view title;  // "文件(&F)"
-    std::span<const MenuEntry> entries;
+    std::span<const int> ids;
 };
 std::span<const MenuDefinition> MainMenu();
+// The view's context menu (the print commands, which have no menu-bar item).
+std::span<const int> ContextMenu();
 
-// Accelerator table 128: key text in QKeySequence's portable form.
+// Accelerator table: key text in QKeySequence's portable form.
 struct AcceleratorEntry {
     std::string_view keys;  // "Ctrl+O"
     int id;
 };
 std::span<const AcceleratorEntry> Accelerators();
 
-// Toolbar 128: command identifiers, 0 for a separator.
+// Toolbar: command identifiers, 0 for a separator.
 std::span<const int> ToolbarButtons();
 
 }  // namespace lintra

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "docview/platform.h"
+#include "docview/user_interface.h"
 #include "image/dib.h"
 #include "vector/segment.h"
 
@@ -15,24 +15,19 @@ namespace lintra {
 
 class CLintraDoc {
 public:
-    explicit CLintraDoc(Platform& platform);
+    explicit CLintraDoc(UserInterface& ui);
     CLintraDoc(const CLintraDoc&) = delete;
     CLintraDoc& operator=(const CLintraDoc&) = delete;
 
-    // Command 57601: asks for a BMP file ("BMP", "*.BMP", flags 6,
-    // "位图文件(*.BMP)|*.BMP|") and opens it. Cancel does nothing.
+    // Open: asks for a BMP file and opens it. Cancel does nothing.
     void OnFileOpen();
     // Opens path as if chosen in the Open dialog: stores it in
     // m_strFilePath, reads it into m_dib, and on success sets both flags,
     // titles the document with the path and invalidates the view. Returns
     // true when the file was read. A refused file (the reader's message has
-    // been shown) or a FileError (reported through the platform) returns
-    // false and leaves the flags, the title and the views as they were.
+    // been shown) or a FileError (reported to the user) returns false and
+    // leaves the flags, the title and the views as they were.
     bool OpenPath(const std::string& path);
-    // Routes the document's commands (57601); false for any other id.
-    bool OnCommand(int id);
-
-    Platform& GetPlatform() { return m_platform; }
 
     Dib m_dib;                          // the image as read by Open
     std::string m_strFilePath;          // the full path chosen in the Open dialog
@@ -41,7 +36,7 @@ public:
     SegmentList m_segmentList;          // the vectorisation result; owns its records
 
 private:
-    Platform& m_platform;
+    UserInterface& m_ui;
 };
 
 // The Open and Save dialogs of BMP files.

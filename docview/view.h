@@ -2,16 +2,19 @@
 // command of the view. Loading happens on the drawing pass after an Open;
 // every processing command copies the current image into the previous one,
 // runs its operation in place with fixed arguments, shows the current image
-// and invalidates the view. Commands before an image has been loaded, or
-// after a failed load, do nothing.
+// and invalidates the view. OnCommand runs a command by its row of the
+// command table; a command that needs an image does nothing before an image
+// has been loaded, or after a failed load.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <string>
 
+#include "docview/commands.h"
+#include "docview/converter.h"
 #include "docview/doc.h"
-#include "docview/platform.h"
+#include "docview/user_interface.h"
 #include "image/canvas.h"
 #include "image/dib.h"
 #include "raster/blobs.h"
@@ -20,40 +23,25 @@
 
 namespace lintra {
 
-// The converter beside the running program, and how long it may run.
-inline constexpr const char* kConverterName = "Palettor";
-inline constexpr std::chrono::milliseconds kConverterTimeout{60000};
-// The temporary file handed to the converter, in a private folder.
-inline constexpr const char* kConverterTempName = "temp.bmp";
-
 // The save dialog of DXF files.
 FileDialogRequest DxfFileDialog();
 
-// Which operation a parameter dialog re-runs (m_paramOp).
-enum ParamOp : std::int32_t {
-    kParamOpNone = 0,
-    kParamOpBinariseGradient = 1,
-    kParamOpBinariseThreshold = 2,
-    kParamOpSmallBlobs = 3,
-    kParamOpShortBranches = 4,
-};
-
 class CLintraView {
 public:
-    CLintraView(CLintraDoc& doc, Platform& platform);
+    CLintraView(CLintraDoc& doc, UserInterface& ui, ConverterRunner& converter);
     CLintraView(const CLintraView&) = delete;
     CLintraView& operator=(const CLintraView&) = delete;
 
-    // Routes every command of the command table by identifier, the
-    // document's included (57601 goes to the document). Returns false for
-    // an identifier it does not handle. A FileError of a command is reported
-    // through the platform and leaves the view as it was.
+    // Runs command id by its row of the command table, the document's Open
+    // included. Returns false for an identifier with no row or one the front
+    // end runs itself. A command that needs an image does nothing (and
+    // returns true) while there is none.
     bool OnCommand(int id);
-    // WM_PARAMCHANGED from a parameter dialog: ReapplyWithParam(position).
+    // A position from a parameter dialog: ReapplyWithParam(position).
     void OnParamChanged(int position);
     // Loads the document's pending image into the five images; nothing
     // happens while the document has nothing pending. Messages and file
-    // errors are reported through the platform; it never throws FileError.
+    // errors are reported to the user; it never throws FileError.
     void LoadPendingImage();
     // The drawing pass: loads what is pending, then paints the displayed
     // image at (5, 5) or, in vector mode, the segments in dark red.
@@ -63,20 +51,21 @@ public:
     // the state in which commands act.
     bool HasImage() const;
 
-    // The handlers.
+    // Restores the base image (saving it first on the first change after a
+    // dialog opened) and runs m_paramOp on it with value.
+    void ReapplyWithParam(int value);
+
+    // Where the operations show their messages.
+    MessageSink& Messages() { return m_ui; }
+
+    // The handlers of the command table's rows; OnCommand runs them once it
+    // has checked for an image.
+    void OnFileOpen();
     void OnFileSave();
     void OnRestoreOriginal();
     void OnRestorePrevious();
     void OnShowBitmap();
     void OnShowVector();
-    // The common handler pattern for the processing command id; false when
-    // id is not a processing command.
-    bool OnProcess(int id);
-    void OnParamBinarise1();
-    void OnParamBinarise2();
-    void OnParamBlobs();
-    void OnParamBranches();
-    void ReapplyWithParam(int value);
     void OnVectorise1();
     void OnPeelContour();
     void OnVectorise2();
@@ -96,7 +85,7 @@ public:
     LabelGrid m_grid;                       // contour numbers of Vectorise 1, [x][y]
     std::int32_t m_contourCount = 0;        // contours numbered by the last Vectorise 1
     bool m_saveBase = false;                // the next parameter change saves the base first
-    std::int32_t m_paramOp = kParamOpNone;  // the operation the newest dialog feeds
+    ImageOperation m_paramOp = nullptr;     // the operation the newest dialog feeds
     BlobLabelState m_blobState;             // labelling state of small-blob removal
     std::string m_ncText;                   // numeric-control text of the last Vectorise 2
 
@@ -106,12 +95,17 @@ private:
     bool ReadViewImages(const std::string& path, const char* otherDepth);
     void FinishLoad(Dib* display);
     void FailLoad(const char* message);
-    void OpenParamDialog(ParamOp op);
+    // The common pattern of a processing command.
+    void RunProcessing(const Command& command);
+    // A parameter command: the previous copy, a new dialog, and the
+    // operation its positions re-apply.
+    void OpenParamDialog(const Command& command);
     Vectorise1Context Vectorise1Parts();
     void Redraw();
 
     CLintraDoc& m_doc;
-    Platform& m_platform;
+    UserInterface& m_ui;
+    ConverterRunner& m_converter;
     std::chrono::milliseconds m_converterTimeout = kConverterTimeout;
 };
 

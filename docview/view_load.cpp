@@ -4,9 +4,9 @@
 #include <new>
 
 #include "docview/messages.h"
-#include "docview/process.h"
 #include "docview/view.h"
 #include "image/bmp_messages.h"
+#include "platform/directories.h"
 
 namespace lintra {
 
@@ -26,14 +26,14 @@ void CLintraView::LoadPendingImage() {
         }
     } catch (const FileError& error) {
         // The next drawing pass repeats the whole load.
-        m_platform.ReportFileError(error);
+        m_ui.ReportFileError(error);
     } catch (const std::bad_alloc&) {
         FailLoad(kMsgNoMemory);
     }
 }
 
 void CLintraView::FailLoad(const char* message) {
-    if (message != nullptr) m_platform.ShowMessage(message, kAppTitle);
+    if (message != nullptr) m_ui.ShowMessage(message, kAppTitle);
     m_doc.m_bReloadPending = 0;
     m_doc.m_bImageOpen = 0;
 }
@@ -63,7 +63,7 @@ bool CLintraView::ReadViewImages(const std::string& path, const char* otherDepth
         return false;
     }
     for (Dib* dib : {&m_currentImage, &m_originalImage, &m_baseImage, &m_workImage, &m_previousImage}) {
-        dib->Read(path, m_platform);
+        dib->Read(path, m_ui);
         if (dib->m_bValid != 1) {
             FailLoad(nullptr);
             return false;
@@ -95,11 +95,11 @@ void CLintraView::Load24Bit() {
     // A folder of our own for the converter's file: nobody else can
     // pre-create or swap "temp.bmp", and it goes with everything in it
     // however the load ends.
-    PrivateTempFolder folder(m_platform.TempDirectory());
+    PrivateTempFolder folder(m_converter.TempDirectory());
     std::string temp = folder.path() + "/" + kConverterTempName;
     m_doc.m_dib.Write(temp);
-    std::string converter = m_platform.ProgramDirectory() + "/" + kConverterName;
-    if (m_platform.RunConverter(converter, {temp, temp}, m_converterTimeout) != ConverterOutcome::Succeeded) {
+    std::string converter = m_converter.ProgramDirectory() + "/" + kConverterName;
+    if (m_converter.Run(converter, {temp, temp}, m_converterTimeout) != ProcessOutcome::Succeeded) {
         FailLoad(kMsgPalettorFailed);
         return;
     }

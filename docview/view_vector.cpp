@@ -7,34 +7,31 @@ namespace lintra {
 
 Vectorise1Context CLintraView::Vectorise1Parts() {
     return {m_currentImage.View(), m_previousImage.View(), m_workImage.View(), &m_grid,
-            &m_contourCount,       m_pSegmentList,         &m_platform};
+            &m_contourCount,       m_pSegmentList,         &m_ui};
 }
 
 void CLintraView::OnVectorise1() {
-    if (!HasImage()) return;
     Vectorise1(Vectorise1Parts());
     m_bVectorMode = 1;
     Redraw();
 }
 
 void CLintraView::OnPeelContour() {
-    if (!HasImage()) return;
     PeelContour(Vectorise1Parts());
     m_pDisplayImage = &m_workImage;
     Redraw();
 }
 
 void CLintraView::OnVectorise2() {
-    if (!HasImage()) return;
     m_pSegmentList->clear();
     // The view takes no input while the walk runs, whatever ends it.
     struct Busy {
-        Platform& platform;
-        explicit Busy(Platform& p) : platform(p) { platform.SetBusy(true); }
-        ~Busy() { platform.SetBusy(false); }
+        UserInterface& ui;
+        explicit Busy(UserInterface& u) : ui(u) { ui.SetBusy(true); }
+        ~Busy() { ui.SetBusy(false); }
     };
     {
-        Busy busy(m_platform);
+        Busy busy(m_ui);
         m_bVectorMode = 1;
         m_ncText.clear();
         TraceStrokes(m_currentImage.View(), *m_pSegmentList, m_ncText);
@@ -44,19 +41,18 @@ void CLintraView::OnVectorise2() {
 }
 
 FileDialogRequest DxfFileDialog() {
-    return {"dxf", "*.dxf", "AutoCAD文件(*.dxf)|*.dxf|", kOfnHideReadOnly | kOfnOverwritePrompt};
+    return {"dxf", "*.dxf", {{"AutoCAD文件(*.dxf)", {"*.dxf"}}}, true};
 }
 
 void CLintraView::OnExportDxf() {
-    if (!HasImage()) return;
     int width = m_currentImage.GetWidth();
     int height = m_currentImage.GetHeight();
-    std::optional<std::string> path = m_platform.ChooseSaveFile(DxfFileDialog());
+    std::optional<std::string> path = m_ui.ChooseSaveFile(DxfFileDialog());
     if (!path) return;
     try {
         WriteDxf(*path, *m_pSegmentList, width, height);
     } catch (const FileError& error) {
-        m_platform.ReportFileError(error);
+        m_ui.ReportFileError(error);
     }
 }
 

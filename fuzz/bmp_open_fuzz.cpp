@@ -50,8 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FuzzPlatform platform;
     CLintraDoc doc(platform);
-    CLintraView view(doc, platform);
-    platform.view = &view;
+    CLintraView view(doc, platform, platform);
     if (!doc.OpenPath(source)) return 0;
 
     CountingCanvas canvas;

@@ -184,8 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzPlatform platform;
     platform.saveAnswer = ScratchPath("output");
     CLintraDoc doc(platform);
-    CLintraView view(doc, platform);
-    platform.view = &view;
+    CLintraView view(doc, platform, platform);
     Require(doc.OpenPath(picture), "a well-formed picture was refused");
     CountingCanvas canvas;
     view.OnDraw(canvas);

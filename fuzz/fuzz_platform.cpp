@@ -36,18 +36,16 @@ std::string FuzzPlatform::ProgramDirectory() {
     return ScratchFolder();
 }
 
-ConverterOutcome FuzzPlatform::RunConverter(const std::string& program, const std::vector<std::string>& args,
-                                            std::chrono::milliseconds) {
+ProcessOutcome FuzzPlatform::Run(const std::string& program, const std::vector<std::string>& args,
+                                 std::chrono::milliseconds) {
     ++converterRuns;
     std::vector<std::string> commandLine{program};
     commandLine.insert(commandLine.end(), args.begin(), args.end());
-    return RunPalettor(commandLine) == 0 ? ConverterOutcome::Succeeded : ConverterOutcome::Failed;
+    return RunPalettor(commandLine) == 0 ? ProcessOutcome::Succeeded : ProcessOutcome::Failed;
 }
 
-void FuzzPlatform::OpenParamDialog() {
-    dialogs.push_back(std::make_unique<ParamReporter>([this](int position) {
-        if (view != nullptr) view->OnParamChanged(position);
-    }));
+void FuzzPlatform::OpenParamDialog(std::function<void(int)> report) {
+    dialogs.push_back(std::make_unique<ParamReporter>(std::move(report)));
 }
 
 void CountingCanvas::DrawIndexedImage(int, int, const std::uint8_t* pixels, int width, int height, int stride,

@@ -1,4 +1,4 @@
-// A scripted platform for the fuzz targets: messages and file errors are
+// A scripted user interface and converter for the fuzz targets: messages and file errors are
 // counted, the Save and DXF dialogs answer with fixed scratch paths, the
 // converter is Palettor's own main() run in-process, and parameter dialogs
 // are ParamReporters sending to the view.
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "docview/converter.h"
 #include "docview/param_reporter.h"
-#include "docview/platform.h"
-#include "docview/view.h"
+#include "docview/user_interface.h"
 #include "image/canvas.h"
 
 // Palettor's main(), compiled into the fuzz targets under this name.
@@ -23,7 +23,7 @@ namespace lintra::fuzz {
 // returns its exit status. Its standard output is discarded.
 int RunPalettor(const std::vector<std::string>& commandLine);
 
-class FuzzPlatform : public Platform {
+class FuzzPlatform : public UserInterface, public ConverterRunner {
 public:
     int messages = 0;
     int fileErrors = 0;
@@ -31,7 +31,6 @@ public:
     int converterRuns = 0;
     std::string saveAnswer;  // the path every save dialog returns
     std::vector<std::unique_ptr<ParamReporter>> dialogs;
-    CLintraView* view = nullptr;  // where dialogs send
 
     void ShowMessage(const std::string&, const std::string&) override { ++messages; }
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
@@ -41,9 +40,9 @@ public:
     void SetDocumentTitle(const std::string&) override {}
     std::string TempDirectory() override;
     std::string ProgramDirectory() override;
-    ConverterOutcome RunConverter(const std::string& program, const std::vector<std::string>& args,
-                                  std::chrono::milliseconds timeout) override;
-    void OpenParamDialog() override;
+    ProcessOutcome Run(const std::string& program, const std::vector<std::string>& args,
+                       std::chrono::milliseconds timeout) override;
+    void OpenParamDialog(std::function<void(int)> report) override;
     void ReportFileError(const FileError&) override { ++fileErrors; }
 };
 

@@ -56,18 +56,18 @@ void TestMainFrame::menuTreeMatchesTable() {
         QList<QAction*> items;
         for (QAction* a : menu->actions())
             if (a->isVisible()) items.append(a);
-        QCOMPARE(items.size(), static_cast<qsizetype>(menus[m].entries.size()));
-        for (std::size_t i = 0; i < menus[m].entries.size(); ++i) {
-            const MenuEntry& entry = menus[m].entries[i];
+        QCOMPARE(items.size(), static_cast<qsizetype>(menus[m].ids.size()));
+        for (std::size_t i = 0; i < menus[m].ids.size(); ++i) {
+            const int id = menus[m].ids[i];
             QAction* item = items[i];
-            if (entry.id == 0) {
+            if (id == kMenuSeparator) {
                 QVERIFY2(item->isSeparator(), qPrintable(Q(menus[m].title)));
                 continue;
             }
             QVERIFY(!item->isSeparator());
-            QCOMPARE(item->data().toInt(), entry.id);
-            QCOMPARE(item->text(), ToQtMenuText(entry.label).text);
-            QCOMPARE(frame.ActionFor(entry.id), item);
+            QCOMPARE(item->data().toInt(), id);
+            QCOMPARE(item->text(), ToQtMenuText(FindCommand(id)->menuLabel).text);
+            QCOMPARE(frame.ActionFor(id), item);
         }
     }
     // The labels Qt shows keep the Chinese text and the mnemonic.
@@ -107,12 +107,12 @@ void TestMainFrame::everyMenuItemSendsItsIdentifier() {
     QSignalSpy spy(&frame, &CMainFrame::commandTriggered);
     int expected = 0;
     for (const MenuDefinition& menu : MainMenu())
-        for (const MenuEntry& entry : menu.entries) {
-            if (entry.id == 0 || entry.id == cmd::kViewToolbar || entry.id == cmd::kViewStatusBar) continue;
-            frame.ActionFor(entry.id)->trigger();
+        for (int id : menu.ids) {
+            if (id == kMenuSeparator || id == cmd::kViewToolbar || id == cmd::kViewStatusBar) continue;
+            frame.ActionFor(id)->trigger();
             ++expected;
             QCOMPARE(spy.size(), expected);
-            QCOMPARE(spy.last().at(0).toInt(), entry.id);
+            QCOMPARE(spy.last().at(0).toInt(), id);
         }
     // The accelerator-only keys send theirs too (and their handlers, where
     // there are none, do nothing).

@@ -18,7 +18,7 @@
 #include "app/main_frame.h"
 #include "app/param_dialog.h"
 #include "app/printing.h"
-#include "app/qt_platform.h"
+#include "app/qt_user_interface.h"
 #include "app/recent_files.h"
 #include "app/view_widget.h"
 #include "docview/commands.h"
@@ -83,7 +83,7 @@ void TestViewCommands::init() {
     options.programDirectory = QStringLiteral(LINTRA_BIN_DIR);
     QVERIFY(m_app->InitInstance(options));
     m_messages.clear();
-    m_app->Platform().onMessage = [this](const QString& text, const QString&) { m_messages.append(text); };
+    m_app->Ui().onMessage = [this](const QString& text, const QString&) { m_messages.append(text); };
     QVERIFY(QTest::qWaitForWindowExposed(&m_app->Frame()));
 }
 
@@ -262,7 +262,7 @@ void TestViewCommands::saveWritesTheDisplayedImage() {
     Open(kHorse);
     m_app->Frame().ActionFor(cmd::kInvert)->trigger();
     QString path = m_dir.filePath(QStringLiteral("saved.bmp"));
-    m_app->Platform().PresetSaveFile(path);
+    m_app->Ui().PresetSaveFile(path);
     m_app->Frame().ActionFor(cmd::kFileSave)->trigger();
     QImage saved(path);
     QVERIFY(!saved.isNull());
@@ -272,7 +272,7 @@ void TestViewCommands::saveWritesTheDisplayedImage() {
 
     // A folder that does not exist: a message naming the file.
     QString bad = m_dir.filePath(QStringLiteral("missing/out.bmp"));
-    m_app->Platform().PresetSaveFile(bad);
+    m_app->Ui().PresetSaveFile(bad);
     m_app->Frame().ActionFor(cmd::kFileSave)->trigger();
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages.first().contains(QStringLiteral("out.bmp")), qPrintable(m_messages.first()));

@@ -8,9 +8,9 @@
 
 #include "docview/commands.h"
 #include "docview/doc.h"
-#include "docview/process.h"
 #include "docview/view.h"
 #include "run.h"
+#include "support/fake_platform.h"
 #include "vector/dxf.h"
 
 namespace lintra::test {
@@ -110,26 +110,6 @@ TEST(BatchTest, TwentyFourBitDrawingThroughThePipeline) {
     EXPECT_TRUE(std::regex_match(steps[5], std::regex("vectorise-1: [0-9]+\\.[0-9] ms")));
 }
 
-// A platform that says nothing, for running the view in this process.
-class QuietPlatform : public Platform {
-public:
-    void ShowMessage(const std::string&, const std::string&) override {}
-    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return path; }
-    std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return path; }
-    void InvalidateView() override {}
-    void SetBusy(bool) override {}
-    void SetDocumentTitle(const std::string&) override {}
-    std::string TempDirectory() override { return DefaultTempDirectory(); }
-    std::string ProgramDirectory() override { return LINTRA_BIN_DIR; }
-    ConverterOutcome RunConverter(const std::string& p, const std::vector<std::string>& a,
-                                  std::chrono::milliseconds t) override {
-        return RunProcess(p, a, t);
-    }
-    void OpenParamDialog() override {}
-    void ReportFileError(const FileError&) override {}
-    std::string path;
-};
-
 TEST(BatchTest, CommandLineAndViewGiveTheSameDxfOnAnInkDrawing) {
     const std::string input = kSamples + "capitol_ink_794x1123_8bit_grey_clrused0_opencv.bmp";
     const std::vector<std::string> steps = {"32786", "32802", "thin", "32794", "32778"};
@@ -140,10 +120,10 @@ TEST(BatchTest, CommandLineAndViewGiveTheSameDxfOnAnInkDrawing) {
     RunResult r = RunProgram(kBatch, args);
     ASSERT_EQ(r.status, 0) << r.err;
 
-    QuietPlatform platform;
+    FakePlatform platform;
     CLintraDoc doc(platform);
-    CLintraView view(doc, platform);
-    platform.path = input;
+    CLintraView view(doc, platform, platform);
+    platform.answers.push_back(input);
     view.OnCommand(cmd::kFileOpen);
     view.LoadPendingImage();
     for (int id : {cmd::kBinariseThreshold, cmd::kRemoveSmallBlobs, cmd::kThin, cmd::kRemoveShortBranches,
@@ -236,13 +216,14 @@ TEST(BatchTest, UsageErrorsAndHelp) {
 
     RunResult help = RunProgram(kBatch, {"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const CommandInfo& info : CommandTable()) {
-        std::string label(info.menuLabel);
+    for (const Command& command : CommandTable()) {
+        if (command.name.empty()) continue;
+        std::string label(command.menuLabel);
         label = label.substr(0, label.find('\t'));
-        std::regex row("\\n +" + std::to_string(info.id) + " +" + std::string(info.name) + " +[^\\n]*");
+        std::regex row("\\n +" + std::to_string(command.id) + " +" + std::string(command.name) + " +[^\\n]*");
         std::smatch m;
-        ASSERT_TRUE(std::regex_search(help.out, m, row)) << info.id;
-        EXPECT_NE(m.str().find(label), std::string::npos) << info.id;
+        ASSERT_TRUE(std::regex_search(help.out, m, row)) << command.id;
+        EXPECT_NE(m.str().find(label), std::string::npos) << command.id;
     }
 }
 

@@ -204,8 +204,8 @@ TEST_F(CommandTest, SaveWritesTheDisplayedImage) {
     view.OnCommand(cmd::kFileSave);
     ASSERT_EQ(platform.saveDialogs.size(), 1u);
     EXPECT_EQ(platform.saveDialogs[0].defaultExtension, "BMP");
-    EXPECT_EQ(platform.saveDialogs[0].filter, "位图文件(*.BMP)|*.BMP|");
-    EXPECT_EQ(platform.saveDialogs[0].flags, 6u);
+    EXPECT_EQ(platform.saveDialogs[0].filters, (std::vector<FileFilter>{{"位图文件(*.BMP)", {"*.BMP"}}}));
+    EXPECT_TRUE(platform.saveDialogs[0].confirmOverwrite);
     Dib saved;
     saved.Read(temp / "out.bmp", platform);
     EXPECT_EQ(Pixels(saved), Pixels(view.m_currentImage));
@@ -239,8 +239,8 @@ TEST_F(CommandTest, ExportDxfWritesTheListWithTheImageSize) {
     const FileDialogRequest& request = platform.saveDialogs[0];
     EXPECT_EQ(request.defaultExtension, "dxf");
     EXPECT_EQ(request.initialName, "*.dxf");
-    EXPECT_EQ(request.filter, "AutoCAD文件(*.dxf)|*.dxf|");
-    EXPECT_EQ(request.flags, 6u);
+    EXPECT_EQ(request.filters, (std::vector<FileFilter>{{"AutoCAD文件(*.dxf)", {"*.dxf"}}}));
+    EXPECT_TRUE(request.confirmOverwrite);
     EXPECT_EQ(ReadAll(temp / "square.dxf"), DxfText(kSquareSegments, 10, 10));
     EXPECT_EQ(platform.invalidations, invalidations);
 

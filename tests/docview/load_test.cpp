@@ -29,8 +29,8 @@ TEST_F(LoadTest, EightBitFileIsShownFromTheDocumentUntilTheFirstCommand) {
     const FileDialogRequest& request = platform.openDialogs[0];
     EXPECT_EQ(request.defaultExtension, "BMP");
     EXPECT_EQ(request.initialName, "*.BMP");
-    EXPECT_EQ(request.filter, "位图文件(*.BMP)|*.BMP|");
-    EXPECT_EQ(request.flags, 6u);
+    EXPECT_EQ(request.filters, (std::vector<FileFilter>{{"位图文件(*.BMP)", {"*.BMP"}}}));
+    EXPECT_TRUE(request.confirmOverwrite);
     EXPECT_EQ(doc.m_strFilePath, path);
     EXPECT_EQ(doc.m_bImageOpen, 1);
     EXPECT_EQ(doc.m_bReloadPending, 1);
@@ -141,9 +141,9 @@ TEST_F(LoadTest, FailedLoadKeepsTheOldImagesAndCommandsDoNothing) {
     Open(kSuite + "g/rgb32.bmp");
     ASSERT_EQ(doc.m_bImageOpen, 0);
     int invalidations = platform.invalidations;
-    for (const CommandInfo& info : CommandTable()) {
-        if (info.id == cmd::kFileOpen) continue;
-        EXPECT_TRUE(view.OnCommand(info.id)) << info.id;
+    for (const Command& command : CommandTable()) {
+        if (!command.RunsInView() || command.id == cmd::kFileOpen) continue;
+        EXPECT_TRUE(view.OnCommand(command.id)) << command.id;
     }
     view.OnParamChanged(100);
     EXPECT_EQ(platform.invalidations, invalidations);
@@ -158,9 +158,9 @@ TEST_F(LoadTest, FailedLoadKeepsTheOldImagesAndCommandsDoNothing) {
 }
 
 TEST_F(LoadTest, CommandsBeforeAnyImageDoNothing) {
-    for (const CommandInfo& info : CommandTable()) {
-        if (info.id == cmd::kFileOpen) continue;
-        EXPECT_TRUE(view.OnCommand(info.id)) << info.id;
+    for (const Command& command : CommandTable()) {
+        if (!command.RunsInView() || command.id == cmd::kFileOpen) continue;
+        EXPECT_TRUE(view.OnCommand(command.id)) << command.id;
     }
     view.OnParamChanged(10);
     EXPECT_EQ(platform.invalidations, 0);

@@ -34,7 +34,7 @@ protected:
 TEST_F(ReapplyTest, ThresholdDialogAppliesEachReleasedPositionToTheSavedBase) {
     view.OnCommand(cmd::kParamBinariseThreshold);
     ASSERT_EQ(platform.dialogs.size(), 1u);
-    EXPECT_EQ(view.m_paramOp, kParamOpBinariseThreshold);
+    EXPECT_EQ(view.m_paramOp, FindCommand(cmd::kParamBinariseThreshold)->operation);
     EXPECT_TRUE(view.m_saveBase);
     EXPECT_EQ(Pixels(view.m_currentImage), grey);  // opening changes nothing
 
@@ -109,7 +109,7 @@ TEST_F(ReapplyTest, ReopeningSavesANewBase) {
     std::vector<std::uint8_t> first = Pixels(view.m_currentImage);
     // Blob removal on the thresholded picture, at sizes 0 (nothing) and 50.
     view.OnCommand(cmd::kParamSmallBlobs);
-    EXPECT_EQ(view.m_paramOp, kParamOpSmallBlobs);
+    EXPECT_EQ(view.m_paramOp, FindCommand(cmd::kParamSmallBlobs)->operation);
     EXPECT_EQ(Pixels(view.m_previousImage), first);
     Dialog().ReportFull(1);
     EXPECT_EQ(Pixels(view.m_currentImage), first);
@@ -118,7 +118,7 @@ TEST_F(ReapplyTest, ReopeningSavesANewBase) {
     std::vector<std::uint8_t> cleaned = Pixels(view.m_currentImage);
     EXPECT_GE(std::count(cleaned.begin(), cleaned.end(), 255), std::count(first.begin(), first.end(), 255));
     view.OnCommand(cmd::kParamShortBranches);
-    EXPECT_EQ(view.m_paramOp, kParamOpShortBranches);
+    EXPECT_EQ(view.m_paramOp, FindCommand(cmd::kParamShortBranches)->operation);
     Dialog().ReportFull(0);  // the new dialog starts at 0: nothing sent
     EXPECT_TRUE(view.m_saveBase);
 }

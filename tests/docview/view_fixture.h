@@ -9,7 +9,7 @@
 #include "docview/commands.h"
 #include "docview/doc.h"
 #include "docview/view.h"
-#include "fake_platform.h"
+#include "support/fake_platform.h"
 #include "helpers.h"
 
 namespace lintra::test {
@@ -17,10 +17,7 @@ namespace lintra::test {
 template <class PlatformType = FakePlatform>
 class ViewTest : public ::testing::Test {
 protected:
-    ViewTest() {
-        platform.tempDirectory = temp.path();
-        platform.view = &view;
-    }
+    ViewTest() { platform.tempDirectory = temp.path(); }
     // Open through the command with path chosen, then the drawing pass that
     // loads what was opened.
     void Open(const std::string& path) {
@@ -37,7 +34,7 @@ protected:
     TempDir temp;
     PlatformType platform;
     CLintraDoc doc{platform};
-    CLintraView view{doc, platform};
+    CLintraView view{doc, platform, platform};
 };
 
 }  // namespace lintra::test

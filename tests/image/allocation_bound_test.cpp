@@ -14,6 +14,7 @@
 #include "docview/view.h"
 #include "image/bmp_messages.h"
 #include "image/dib.h"
+#include "support/fake_platform.h"
 
 namespace {
 
@@ -124,39 +125,19 @@ TEST_P(AllocationBoundTest, ReaderRefusesBeforeAllocating) {
     EXPECT_TRUE(dib.IsEmpty());
 }
 
-// A platform that only records messages and file errors.
-class QuietPlatform : public Platform {
-public:
-    std::vector<std::string> messages;
-    int fileErrors = 0;
-    void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
-    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-    void InvalidateView() override {}
-    void SetBusy(bool) override {}
-    void SetDocumentTitle(const std::string&) override {}
-    std::string TempDirectory() override { return "/nonexistent"; }
-    std::string ProgramDirectory() override { return "/nonexistent"; }
-    ConverterOutcome RunConverter(const std::string&, const std::vector<std::string>&,
-                                  std::chrono::milliseconds) override {
-        return ConverterOutcome::FailedToStart;
-    }
-    void OpenParamDialog() override {}
-    void ReportFileError(const FileError&) override { ++fileErrors; }
-};
-
 TEST_P(AllocationBoundTest, OpenRefusesBeforeAllocatingAndTheViewLoadsNothing) {
     const std::string path = dir.File("promise.bmp");
     WriteBytes(path, PromiseFile(GetParam()));
-    QuietPlatform platform;
+    test::FakePlatform platform;
+    platform.tempDirectory = platform.programDirectory = "/nonexistent";
     CLintraDoc doc(platform);
-    CLintraView view(doc, platform);
+    CLintraView view(doc, platform, platform);
     g_largestRequest = 0;
     EXPECT_FALSE(doc.OpenPath(path));
     view.LoadPendingImage();
     EXPECT_LT(g_largestRequest, kSmallRequest);
     EXPECT_EQ(platform.messages, std::vector<std::string>{GetParam().message});
-    EXPECT_EQ(platform.fileErrors, 0);
+    EXPECT_TRUE(platform.fileErrors.empty());
     EXPECT_EQ(doc.m_bImageOpen, 0);
     EXPECT_EQ(doc.m_bReloadPending, 0);
     EXPECT_TRUE(view.m_currentImage.IsEmpty());

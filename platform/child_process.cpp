@@ -1,4 +1,4 @@
-#include "docview/process.h"
+#include "platform/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -9,11 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <thread>
-
-#include "image/file_error.h"
 
 extern char** environ;
 
@@ -39,7 +35,7 @@ void KillAndReap(pid_t pid) {
 
 }  // namespace
 
-ConverterOutcome RunProcess(const std::string& program, const std::vector<std::string>& args,
+ProcessOutcome RunProcess(const std::string& program, const std::vector<std::string>& args,
                             std::chrono::milliseconds timeout) {
     std::vector<std::string> strings;
     strings.reserve(args.size() + 1);
@@ -63,7 +59,7 @@ ConverterOutcome RunProcess(const std::string& program, const std::vector<std::s
     int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) return ConverterOutcome::FailedToStart;
+    if (error != 0) return ProcessOutcome::FailedToStart;
 
     // Poll with a short, growing pause: the converter takes from a few
     // milliseconds to a second, and a poll costs nothing next to that.
@@ -75,48 +71,18 @@ ConverterOutcome RunProcess(const std::string& program, const std::vector<std::s
         if (r == pid) {
             // glibc's posix_spawn reports a failed exec as an error, but
             // other C libraries run the child into exit status 127.
-            if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return ConverterOutcome::Succeeded;
-            return ConverterOutcome::Failed;
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return ProcessOutcome::Succeeded;
+            return ProcessOutcome::Failed;
         }
-        if (r < 0) return ConverterOutcome::Failed;
+        if (r < 0) return ProcessOutcome::Failed;
         auto now = std::chrono::steady_clock::now();
         if (now >= deadline) {
             KillAndReap(pid);
-            return ConverterOutcome::TimedOut;
+            return ProcessOutcome::TimedOut;
         }
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
         pause = std::min(pause * 2, std::chrono::microseconds(20000));
     }
-}
-
-std::string DefaultTempDirectory() {
-    const char* tmp = std::getenv("TMPDIR");
-    if (tmp != nullptr && *tmp != '\0') return tmp;
-    return "/tmp";
-}
-
-std::string DefaultProgramDirectory() {
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec || !exe.has_parent_path()) return ".";
-    return exe.parent_path().string();
-}
-
-PrivateTempFolder::PrivateTempFolder(const std::string& parent) {
-    std::string pattern = parent.empty() ? std::string(".") : parent;
-    if (pattern.back() != '/') pattern.push_back('/');
-    pattern.append("lintra-XXXXXX");
-    if (mkdtemp(pattern.data()) == nullptr) {
-        // Named by the directory the user can look at, not the made-up name.
-        int error = errno;
-        throw FileError(parent, std::string("cannot create a private folder in it: ") + std::strerror(error));
-    }
-    m_path = pattern;
-}
-
-PrivateTempFolder::~PrivateTempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
 }
 
 }  // namespace lintra

@@ -1,7 +1,6 @@
-// The platform services of the document and the view, done with Qt:
-// message boxes, file dialogs, the frame title, the busy cursor, the
-// temporary and program directories and the converter process. What needs
-// the rest of the program (repainting the view, opening a parameter
+// The user-interface services of the document and the view, done with Qt:
+// message boxes, file dialogs, the frame title and the busy cursor. What
+// needs the rest of the program (repainting the view, opening a parameter
 // dialog) goes to callbacks the application sets.
 #pragma once
 
@@ -9,26 +8,23 @@
 #include <QStringList>
 #include <functional>
 
-#include "docview/platform.h"
+#include "docview/user_interface.h"
 
 class QWidget;
 
 namespace lintra {
 
-// Turns a file-dialog filter of "description|pattern|" pairs into Qt name
-// filters ("位图文件(*.BMP) (*.BMP *.bmp)"). Patterns match either case,
-// since Linux file names are case-sensitive and scans come as .bmp and .BMP.
-QStringList ToQtNameFilters(const std::string& filter);
+// Turns a file dialog's type list into Qt name filters
+// ("位图文件(*.BMP) (*.BMP *.bmp)"). Patterns match either case, since Linux
+// file names are case-sensitive and scans come as .bmp and .BMP.
+QStringList ToQtNameFilters(const std::vector<FileFilter>& filters);
 
-class QtPlatform : public Platform {
+class QtUserInterface : public UserInterface {
 public:
-    QtPlatform() = default;
+    QtUserInterface() = default;
 
     // The window that owns the dialogs and message boxes.
     void SetWindow(QWidget* window) { m_window = window; }
-    // Overrides the directory Palettor is looked for in (the tests run from
-    // another folder than the programs).
-    void SetProgramDirectory(const QString& directory) { m_programDirectory = directory; }
     // The next ChooseOpenFile returns path without showing a dialog: the
     // command line and the recent-file entries open through the Open
     // command itself.
@@ -38,28 +34,23 @@ public:
 
     std::function<void()> onInvalidate;
     std::function<void(const QString&)> onTitle;
-    std::function<void()> onOpenParamDialog;
+    std::function<void(std::function<void(int)> report)> onOpenParamDialog;
     // Replaces the message boxes (the tests record what was said).
     std::function<void(const QString& text, const QString& caption)> onMessage;
 
     void ShowMessage(const std::string& text, const std::string& caption) override;
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
     std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
+    void OpenParamDialog(std::function<void(int)> report) override;
     void InvalidateView() override;
     void SetBusy(bool busy) override;
     void SetDocumentTitle(const std::string& title) override;
-    std::string TempDirectory() override;
-    std::string ProgramDirectory() override;
-    ConverterOutcome RunConverter(const std::string& program, const std::vector<std::string>& args,
-                                  std::chrono::milliseconds timeout) override;
-    void OpenParamDialog() override;
     void ReportFileError(const FileError& error) override;
 
 private:
     std::optional<std::string> ChooseFile(const FileDialogRequest& request, bool save);
 
     QWidget* m_window = nullptr;
-    QString m_programDirectory;
     QString m_presetOpenFile;
     QString m_presetSaveFile;
     QString m_lastDirectory;

@@ -1,7 +1,7 @@
-// A scripted platform for the document and view tests: it records every
-// message, dialog, title, busy change and file error, answers file dialogs
-// from a queue, and opens parameter dialogs as ParamReporters sending to
-// the view it is given.
+// A scripted user interface and converter for the document and view tests:
+// it records every message, dialog, title, busy change and file error,
+// answers file dialogs from a queue, opens parameter dialogs as
+// ParamReporters, and runs the converter as a child process, counting runs.
 #pragma once
 
 #include <deque>
@@ -11,15 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "docview/converter.h"
 #include "docview/param_reporter.h"
-#include "docview/platform.h"
-#include "docview/process.h"
-#include "docview/view.h"
+#include "docview/user_interface.h"
 #include "image/canvas.h"
 
 namespace lintra::test {
 
-class FakePlatform : public Platform {
+class FakePlatform : public UserInterface, public ConverterRunner {
 public:
     std::vector<std::string> messages;
     std::vector<FileDialogRequest> openDialogs;
@@ -33,7 +32,6 @@ public:
     std::string programDirectory = LINTRA_BIN_DIR;
     int converterRuns = 0;
     std::vector<std::unique_ptr<ParamReporter>> dialogs;
-    CLintraView* view = nullptr;  // where dialogs send
 
     void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override {
@@ -49,15 +47,13 @@ public:
     void SetDocumentTitle(const std::string& title) override { titles.push_back(title); }
     std::string TempDirectory() override { return tempDirectory; }
     std::string ProgramDirectory() override { return programDirectory; }
-    ConverterOutcome RunConverter(const std::string& program, const std::vector<std::string>& args,
-                                  std::chrono::milliseconds timeout) override {
+    ProcessOutcome Run(const std::string& program, const std::vector<std::string>& args,
+                       std::chrono::milliseconds timeout) override {
         ++converterRuns;
         return RunProcess(program, args, timeout);
     }
-    void OpenParamDialog() override {
-        dialogs.push_back(std::make_unique<ParamReporter>([this](int p) {
-            if (view) view->OnParamChanged(p);
-        }));
+    void OpenParamDialog(std::function<void(int)> report) override {
+        dialogs.push_back(std::make_unique<ParamReporter>(std::move(report)));
     }
     void ReportFileError(const FileError& error) override { fileErrors.push_back(error.path()); }
 

@@ -1,6 +1,6 @@
-// The platform of lintra-batch: message boxes become lines on standard
-// error, file dialogs return the path the current step names (Cancel when
-// it names none), and a parameter dialog is a ParamReporter whose positions
+// The user interface of lintra-batch: message boxes become lines on standard
+// error, file dialogs return the path the current step names (Cancel when it
+// names none), and a parameter dialog is a ParamReporter whose positions
 // come from the step list.
 #pragma once
 
@@ -11,17 +11,15 @@
 #include <vector>
 
 #include "docview/param_reporter.h"
-#include "docview/platform.h"
+#include "docview/user_interface.h"
 
 namespace lintra {
 
-class BatchPlatform : public Platform {
+class BatchUserInterface : public UserInterface {
 public:
     // The next file dialog, open or save, returns path without asking.
     void PresetFile(std::string path) { m_presetFile = std::move(path); }
     void ClearPresetFile() { m_presetFile.reset(); }
-    // Where a new parameter dialog sends its positions (the view).
-    void SetParamTarget(std::function<void(int)> send) { m_paramTarget = std::move(send); }
     // The dialog opened last, or null before the first.
     ParamReporter* NewestDialog() { return m_dialogs.empty() ? nullptr : m_dialogs.back().get(); }
     // File errors reported so far.
@@ -30,19 +28,14 @@ public:
     void ShowMessage(const std::string& text, const std::string& caption) override;
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
     std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
+    void OpenParamDialog(std::function<void(int)> report) override;
     void InvalidateView() override {}
     void SetBusy(bool) override {}
     void SetDocumentTitle(const std::string&) override {}
-    std::string TempDirectory() override;
-    std::string ProgramDirectory() override;
-    ConverterOutcome RunConverter(const std::string& program, const std::vector<std::string>& args,
-                                  std::chrono::milliseconds timeout) override;
-    void OpenParamDialog() override;
     void ReportFileError(const FileError& error) override;
 
 private:
     std::optional<std::string> m_presetFile;
-    std::function<void(int)> m_paramTarget;
     std::vector<std::unique_ptr<ParamReporter>> m_dialogs;
     int m_fileErrors = 0;
 };

@@ -5,8 +5,10 @@
 
 #include <fstream>
 
-#include "docview/process.h"
-#include "helpers.h"
+#include "platform/child_process.h"
+#include "image/file_error.h"
+#include "platform/directories.h"
+#include "../docview/helpers.h"
 
 namespace lintra::test {
 namespace {
@@ -15,14 +17,14 @@ using std::chrono::milliseconds;
 
 TEST(RunProcessTest, OutcomesFollowTheExitStatus) {
     TempDir dir;
-    EXPECT_EQ(RunProcess("/bin/true", {}, milliseconds(5000)), ConverterOutcome::Succeeded);
-    EXPECT_EQ(RunProcess("/bin/false", {}, milliseconds(5000)), ConverterOutcome::Failed);
-    EXPECT_EQ(RunProcess(dir / "absent", {}, milliseconds(5000)), ConverterOutcome::FailedToStart);
+    EXPECT_EQ(RunProcess("/bin/true", {}, milliseconds(5000)), ProcessOutcome::Succeeded);
+    EXPECT_EQ(RunProcess("/bin/false", {}, milliseconds(5000)), ProcessOutcome::Failed);
+    EXPECT_EQ(RunProcess(dir / "absent", {}, milliseconds(5000)), ProcessOutcome::FailedToStart);
     std::string notExecutable = dir / "plain";
     std::ofstream(notExecutable) << "data";
-    EXPECT_EQ(RunProcess(notExecutable, {}, milliseconds(5000)), ConverterOutcome::FailedToStart);
+    EXPECT_EQ(RunProcess(notExecutable, {}, milliseconds(5000)), ProcessOutcome::FailedToStart);
     std::string killed = WriteScript(dir.path(), "killed", "kill -9 $$");
-    EXPECT_EQ(RunProcess(killed, {}, milliseconds(5000)), ConverterOutcome::Failed);
+    EXPECT_EQ(RunProcess(killed, {}, milliseconds(5000)), ProcessOutcome::Failed);
 }
 
 TEST(RunProcessTest, ArgumentsArriveUnchangedWithoutAShell) {
@@ -30,7 +32,7 @@ TEST(RunProcessTest, ArgumentsArriveUnchangedWithoutAShell) {
     std::string out = dir / "args";
     std::string script = WriteScript(dir.path(), "echoargs", "printf '%s\\n' \"$@\" > \"" + out + "\"");
     ASSERT_EQ(RunProcess(script, {"a b", "$HOME;rm -rf x", "\"q\""}, milliseconds(5000)),
-              ConverterOutcome::Succeeded);
+              ProcessOutcome::Succeeded);
     std::ifstream in(out);
     std::string line;
     std::vector<std::string> lines;
@@ -42,7 +44,7 @@ TEST(RunProcessTest, TimeLimitKillsTheProcess) {
     TempDir dir;
     std::string script = WriteScript(dir.path(), "slow", "sleep 20");
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(RunProcess(script, {}, milliseconds(200)), ConverterOutcome::TimedOut);
+    EXPECT_EQ(RunProcess(script, {}, milliseconds(200)), ProcessOutcome::TimedOut);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
