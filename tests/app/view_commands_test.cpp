@@ -30,7 +30,7 @@ using namespace lintra;
 namespace {
 
 // Clean, as the program shows it in the title and keeps it in the recent list.
-const QString kSamples = QDir::cleanPath(QStringLiteral(LINTRA_SHARED_DIR "/samples")) + u'/';
+const QString kSamples = QDir::cleanPath(QStringLiteral(LINTRA_TEST_DATA_DIR "/samples")) + u'/';
 const QString kHorse = kSamples + QStringLiteral("horse_400x328_8bit_grey_pillow.bmp");
 const QString kCamera = kSamples + QStringLiteral("camera_512x512_8bit_grey_imagemagick.bmp");
 

@@ -16,7 +16,7 @@ namespace {
 
 const std::string kBatch = LINTRA_BIN_DIR "/lintra-batch";
 const std::string kSquare = LINTRA_TEST_DATA_DIR "/batch/square_10x10.bmp";
-const std::string kColour = LINTRA_SHARED_DIR "/samples/chelsea_crop_5x3_24bit_imagemagick.bmp";
+const std::string kColour = LINTRA_TEST_DATA_DIR "/samples/chelsea_crop_5x3_24bit_imagemagick.bmp";
 
 const std::string kEarlierBmp = "BM an earlier picture";
 const std::string kEarlierDxf = "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nENDSEC\r\n0\r\nEOF";

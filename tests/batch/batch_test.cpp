@@ -17,7 +17,7 @@ namespace lintra::test {
 namespace {
 
 const std::string kBatch = LINTRA_BIN_DIR "/lintra-batch";
-const std::string kSamples = LINTRA_SHARED_DIR "/samples/";
+const std::string kSamples = LINTRA_TEST_DATA_DIR "/samples/";
 const std::string kData = LINTRA_TEST_DATA_DIR "/batch/";
 
 class TempDir {

@@ -15,8 +15,8 @@
 
 namespace lintra::test {
 
-inline const std::string kSamples = LINTRA_SHARED_DIR "/samples/";
-inline const std::string kSuite = LINTRA_SHARED_DIR "/bmpsuite/";
+inline const std::string kSamples = LINTRA_TEST_DATA_DIR "/samples/";
+inline const std::string kSuite = LINTRA_TEST_DATA_DIR "/bmpsuite/";
 
 // A folder of its own for one test, removed with its contents at the end.
 class TempDir {

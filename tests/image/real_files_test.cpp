@@ -15,7 +15,7 @@
 namespace lintra {
 namespace {
 
-const std::string kShared = LINTRA_SHARED_DIR;
+const std::string kShared = LINTRA_TEST_DATA_DIR;
 
 // One CSV record; quoted fields may hold commas and doubled quotes.
 std::vector<std::string> SplitCsvLine(const std::string& line) {

@@ -9,7 +9,7 @@
 namespace lintra::palettor::test {
 namespace {
 
-const fs::path kShared = LINTRA_SHARED_DIR;
+const fs::path kShared = LINTRA_TEST_DATA_DIR;
 
 // Rows of a CSV file as column name -> value; quoted fields may hold commas
 // and doubled quotes.
