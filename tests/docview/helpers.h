@@ -12,11 +12,9 @@
 #include <vector>
 
 #include "image/dib.h"
+#include "tests/support/test_data.h"
 
 namespace lintra::test {
-
-inline const std::string kSamples = LINTRA_TEST_DATA_DIR "/samples/";
-inline const std::string kSuite = LINTRA_TEST_DATA_DIR "/bmpsuite/";
 
 // A folder of its own for one test, removed with its contents at the end.
 class TempDir {
