@@ -18,8 +18,7 @@ endfunction()
 # lintra_test(<name> LABELS <labels>... DEPS <targets>... [SOURCES <files>...]):
 # a GoogleTest program (every .cpp of the calling folder unless SOURCES is
 # given), its cases registered with CTest under the given labels. Tests find
-# the shared samples through LINTRA_SHARED_DIR and their own data through
-# LINTRA_TEST_DATA_DIR.
+# what they read (tests/data) through LINTRA_TEST_DATA_DIR.
 function(lintra_test name)
   cmake_parse_arguments(ARG "" "" "LABELS;DEPS;SOURCES" ${ARGN})
   if(ARG_SOURCES)
@@ -36,8 +35,7 @@ function(lintra_test name)
   # Shared fixtures: #include "support/fake_platform.h" and the like.
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
-    LINTRA_SHARED_DIR="${LINTRA_SHARED_DIR}"
-    LINTRA_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+    LINTRA_TEST_DATA_DIR="${LINTRA_TEST_DATA_DIR}"
     LINTRA_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
   gtest_discover_tests(${name} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
 endfunction()

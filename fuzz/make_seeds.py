@@ -1,20 +1,22 @@
 #!/usr/bin/env python3
 """Builds the seed corpus of the fuzz targets in fuzz/corpus/<target>/.
 
-bmp_open: every BMP file under 20 KB of the shared samples and BMP suite and
-of tests/data, plus the hand-made pictures below. palettor: the 24-bit files
+bmp_open: every BMP file under 20 KB in tests/data (the samples, the BMP
+suite and the tests' own files), plus the hand-made pictures below. palettor: the 24-bit files
 among them (the suite's 127 x 64 ones too, at 24 to 26 KB), a few refused
 depths, and the hand-made 24-bit pictures. commands: hand-made scripts (see
 commands_fuzz.cpp for their layout). Run from anywhere:
-    python3 fuzz/make_seeds.py [shared-folder]
+    python3 fuzz/make_seeds.py
 """
 import os
 import shutil
 import struct
-import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-SHARED = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "..", "shared")
+DATA = os.path.join(ROOT, "tests", "data")
+# Named after their place within these folders (b_badrle.bmp), the rest of
+# tests/data after theirs within it (bmp_rle8_5x4.bmp).
+OWN_NAMED = ("samples", "bmpsuite")
 CORPUS = os.path.join(ROOT, "fuzz", "corpus")
 SMALL = 20 * 1024
 
@@ -40,7 +42,7 @@ def bmp(width, height, bits, pixel, colours=256):
 
 
 def hand_made():
-    """Small pictures that reach what the shared files rarely do."""
+    """Small pictures that reach what the samples and the suite rarely do."""
     ring = lambda x, y: 0 if 3 <= abs(x - 8) + abs(y - 8) <= 4 else 255
     yield "grey_1x1.bmp", bmp(1, 1, 8, lambda x, y: 0)
     yield "grey_3x2_16colours.bmp", bmp(3, 2, 8, lambda x, y: (x + y) % 16, colours=16)
@@ -54,9 +56,10 @@ def hand_made():
 
 
 def small_bmps():
-    for folder in (os.path.join(SHARED, "samples"), os.path.join(SHARED, "bmpsuite"),
-                   os.path.join(ROOT, "tests", "data")):
+    for folder in [os.path.join(DATA, name) for name in OWN_NAMED] + [DATA]:
         for base, _, files in sorted(os.walk(folder)):
+            if folder == DATA and os.path.relpath(base, DATA).split(os.sep)[0] in OWN_NAMED:
+                continue
             for name in sorted(files):
                 path = os.path.join(base, name)
                 if name.lower().endswith(".bmp"):

@@ -8,11 +8,11 @@
 #   tests/valgrind_batch.sh [BIN_DIR [SAMPLES_DIR]]
 #
 # BIN_DIR holds lintra-batch and Palettor (default build/bin); SAMPLES_DIR
-# the shared samples (default ../shared/samples beside the repository).
+# the sample BMP files (default tests/data/samples).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 bin="${1:-$here/build/bin}"
-samples="${2:-$here/../shared/samples}"
+samples="${2:-$here/tests/data/samples}"
 
 if ! command -v valgrind >/dev/null; then
   echo "valgrind is not installed" >&2

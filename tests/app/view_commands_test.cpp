@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QPrinter>
@@ -30,9 +31,10 @@ using namespace lintra;
 namespace {
 
 // Clean, as the program shows it in the title and keeps it in the recent list.
-const QString kSamples = QDir::cleanPath(QStringLiteral(LINTRA_SHARED_DIR "/samples")) + u'/';
+const QString kSamples = QDir::cleanPath(QStringLiteral(LINTRA_TEST_DATA_DIR "/samples")) + u'/';
 const QString kHorse = kSamples + QStringLiteral("horse_400x328_8bit_grey_pillow.bmp");
 const QString kCamera = kSamples + QStringLiteral("camera_512x512_8bit_grey_imagemagick.bmp");
+const QString kOneBitHorse = kSamples + QStringLiteral("horse_400x328_1bit_netpbm.bmp");
 
 // The current image's pixels, top row first, as a comparable byte string.
 QByteArray Pixels(Dib& dib) {
@@ -76,6 +78,10 @@ private:
 };
 
 void TestViewCommands::init() {
+    // Every sample read here: a missing one fails each test with its path
+    // (a failed init skips the test) instead of failing it far from the cause.
+    for (const QString& sample : {kHorse, kCamera, kOneBitHorse})
+        QVERIFY2(QFileInfo(sample).isFile(), qPrintable(QStringLiteral("missing test file ") + sample));
     QVERIFY(m_dir.isValid());
     m_settings = std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
     m_app = std::make_unique<CLintraApp>(*m_settings);
@@ -282,7 +288,7 @@ void TestViewCommands::refusedFileLeavesTitleAndReportsIt() {
     Open(kHorse);
     QString title = m_app->Frame().windowTitle();
     // A 1-bit file: read, then refused at load with the depth message.
-    Open(kSamples + QStringLiteral("horse_400x328_1bit_netpbm.bmp"));
+    Open(kOneBitHorse);
     QCOMPARE(m_messages.size(), 1);
     QCOMPARE(m_messages.first(), QStringLiteral("打开失败,程序只支持8位或24位位图!"));
     // Not a BMP at all: the reader's message, title unchanged.

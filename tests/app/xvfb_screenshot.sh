@@ -8,6 +8,9 @@ lintra=$1
 sample=$2
 out=$3
 steps=${4:-}
+# A missing sample would still give a screen grab, of the empty window and
+# the program's message.
+[ -f "$sample" ] || { echo "missing sample $sample"; exit 1; }
 
 # A private settings folder: the run must not touch the user's recent files.
 config=$(mktemp -d)

@@ -10,13 +10,13 @@
 
 #include "../docview/fault_folders.h"
 #include "run.h"
+#include "support/test_data.h"
 
 namespace lintra::test {
 namespace {
 
 const std::string kBatch = LINTRA_BIN_DIR "/lintra-batch";
 const std::string kSquare = LINTRA_TEST_DATA_DIR "/batch/square_10x10.bmp";
-const std::string kColour = LINTRA_SHARED_DIR "/samples/chelsea_crop_5x3_24bit_imagemagick.bmp";
 
 const std::string kEarlierBmp = "BM an earlier picture";
 const std::string kEarlierDxf = "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nENDSEC\r\n0\r\nEOF";
@@ -97,11 +97,12 @@ TEST(BatchFaultTest, OutputsIntoAFolderWithoutWritePermission) {
 }
 
 TEST(BatchFaultTest, UnusableTemporaryDirectoryStopsTheColourLoad) {
+    const std::string colour = Sample("chelsea_crop_5x3_24bit_imagemagick.bmp");
     Folder scratch;
     PutFile(scratch / "a-file", "x");
     for (const std::string& tmpdir : {scratch / "a-file", scratch / "missing"}) {
         SCOPED_TRACE(tmpdir);
-        RunResult r = RunProgram(kBatch, {kColour, "svg=" + (scratch / "never.svg")}, {"TMPDIR=" + tmpdir});
+        RunResult r = RunProgram(kBatch, {colour, "svg=" + (scratch / "never.svg")}, {"TMPDIR=" + tmpdir});
         EXPECT_EQ(r.status, 1);
         // Reported once, naming the directory and why it cannot be used.
         EXPECT_EQ(r.err.find(FileErrorLine(tmpdir)), 0u) << r.err;
@@ -110,8 +111,7 @@ TEST(BatchFaultTest, UnusableTemporaryDirectoryStopsTheColourLoad) {
     EXPECT_EQ(Entries(scratch.path()), std::vector<std::string>{"a-file"});
     // The same run with a usable one converts and leaves it empty.
     Folder usable;
-    RunResult r =
-        RunProgram(kBatch, {kColour, "save=" + (scratch / "grey.bmp")}, {"TMPDIR=" + usable.path()});
+    RunResult r = RunProgram(kBatch, {colour, "save=" + (scratch / "grey.bmp")}, {"TMPDIR=" + usable.path()});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(Entries(usable.path()).empty());
 }

@@ -11,13 +11,13 @@
 #include "docview/view.h"
 #include "run.h"
 #include "support/fake_platform.h"
+#include "support/test_data.h"
 #include "vector/dxf.h"
 
 namespace lintra::test {
 namespace {
 
 const std::string kBatch = LINTRA_BIN_DIR "/lintra-batch";
-const std::string kSamples = LINTRA_SHARED_DIR "/samples/";
 const std::string kData = LINTRA_TEST_DATA_DIR "/batch/";
 
 class TempDir {
@@ -91,7 +91,7 @@ TEST(BatchTest, TwentyFourBitDrawingThroughThePipeline) {
     TempDir dir;
     TempDir tmp;
     RunResult r = RunProgram(kBatch,
-                             {"--verbose", kSamples + "crawfish_459x477_24bit_oddwidth_netpbm.bmp",
+                             {"--verbose", Sample("crawfish_459x477_24bit_oddwidth_netpbm.bmp"),
                               "binarise-iterative", "remove-small-blobs", "thin", "remove-short-branches",
                               "vectorise-1", "dxf=" + (dir / "out.dxf"), "svg=" + (dir / "out.svg")},
                              {"TMPDIR=" + tmp.path()});
@@ -111,7 +111,7 @@ TEST(BatchTest, TwentyFourBitDrawingThroughThePipeline) {
 }
 
 TEST(BatchTest, CommandLineAndViewGiveTheSameDxfOnAnInkDrawing) {
-    const std::string input = kSamples + "capitol_ink_794x1123_8bit_grey_clrused0_opencv.bmp";
+    const std::string input = Sample("capitol_ink_794x1123_8bit_grey_clrused0_opencv.bmp");
     const std::vector<std::string> steps = {"32786", "32802", "thin", "32794", "32778"};
     TempDir dir;
     std::vector<std::string> args{input};
@@ -136,7 +136,7 @@ TEST(BatchTest, CommandLineAndViewGiveTheSameDxfOnAnInkDrawing) {
 
 TEST(BatchTest, ParameterStepsReportLikeTrackbarReleases) {
     TempDir dir;
-    const std::string input = kSamples + "horse_400x328_8bit_grey_pillow.bmp";
+    const std::string input = Sample("horse_400x328_8bit_grey_pillow.bmp");
     // The menu command thresholds at 30; the dialog at 30 must agree, also
     // after other positions and a repeated last one (which sends nothing).
     ASSERT_EQ(RunProgram(kBatch, {input, "binarise-threshold", "save=" + (dir / "menu.bmp")}).status, 0);
@@ -163,7 +163,7 @@ TEST(BatchTest, FailuresStopTheRunWithStatusOne) {
     };
     for (const Case& c :
          {Case{text, "This isn't a bitmap file!\n"},
-          Case{kSamples + "horse_400x328_1bit_netpbm.bmp", "打开失败,程序只支持8位或24位位图!\n"},
+          Case{Sample("horse_400x328_1bit_netpbm.bmp"), "打开失败,程序只支持8位或24位位图!\n"},
           Case{dir / "missing.bmp", dir / "missing.bmp"}}) {
         SCOPED_TRACE(c.input);
         RunResult r = RunProgram(kBatch, {c.input, "thin", "svg=" + (dir / "never.svg")});
@@ -184,7 +184,7 @@ TEST(BatchTest, FailuresStopTheRunWithStatusOne) {
     // there is no Palettor beside it.
     std::filesystem::copy_file(kBatch, dir / "lintra-batch");
     std::filesystem::permissions(dir / "lintra-batch", std::filesystem::perms::owner_all);
-    r = RunProgram(dir / "lintra-batch", {kSamples + "chelsea_crop_5x3_24bit_imagemagick.bmp"});
+    r = RunProgram(dir / "lintra-batch", {Sample("chelsea_crop_5x3_24bit_imagemagick.bmp")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "打开失败,运行Palettor.exe失败,请检查是否有Palettor.exe文件!\n");
 }

@@ -45,7 +45,7 @@ protected:
 const std::vector<CLineSegment> kSquareSegments = {{2, 2, 2, 5}, {2, 5, 5, 5}, {5, 5, 5, 2}, {5, 2, 2, 2}};
 
 TEST_F(CommandTest, ProcessingCommandsTakeThePreviousCopyAndRestorePreviousIsOneLevel) {
-    Open(kSamples + "horse_400x328_8bit_grey_pillow.bmp");
+    Open(Sample("horse_400x328_8bit_grey_pillow.bmp"));
     std::vector<std::uint8_t> original = Pixels(view.m_currentImage);
     view.OnCommand(cmd::kBinariseThreshold);
     std::vector<std::uint8_t> binarised = Pixels(view.m_currentImage);
@@ -67,9 +67,9 @@ TEST_F(CommandTest, ProcessingCommandsTakeThePreviousCopyAndRestorePreviousIsOne
 TEST_F(CommandTest, EveryProcessingCommandRunsWithItsFixedArguments) {
     // Each command on the camera picture, compared with the operation
     // itself; a wrong argument or a missing second step shows as a difference.
-    Open(kSamples + "camera_512x512_8bit_grey_imagemagick.bmp");
+    Open(Sample("camera_512x512_8bit_grey_imagemagick.bmp"));
     Dib expected;
-    expected.Read(kSamples + "camera_512x512_8bit_grey_imagemagick.bmp", platform);
+    expected.Read(Sample("camera_512x512_8bit_grey_imagemagick.bmp"), platform);
     auto check = [&](int id, const std::function<void(ImageView)>& run) {
         SCOPED_TRACE(id);
         view.OnCommand(cmd::kRestoreOriginal);
@@ -120,7 +120,7 @@ TEST_F(CommandTest, CommandInVectorModeChangesTheImageButNotWhatIsShown) {
 }
 
 TEST_F(CommandTest, DrawingPassPlacesTheImageAndTheSegments) {
-    Open(kSamples + "lamp_194x285_8bit_16colours_pillow.bmp");
+    Open(Sample("lamp_194x285_8bit_16colours_pillow.bmp"));
     RecordingCanvas bitmap = Draw();
     ASSERT_EQ(bitmap.images.size(), 1u);
     const RecordingCanvas::Image& image = bitmap.images[0];
@@ -156,7 +156,7 @@ TEST_F(CommandTest, DrawingPassPlacesTheImageAndTheSegments) {
 TEST_F(CommandTest, SegmentsAndModeSurviveANewOpen) {
     OpenSquare();
     view.OnCommand(cmd::kVectorise1);
-    Open(kSamples + "horse_400x328_8bit_grey_pillow.bmp");
+    Open(Sample("horse_400x328_8bit_grey_pillow.bmp"));
     EXPECT_EQ(view.m_bVectorMode, 1);
     EXPECT_EQ(doc.m_segmentList, kSquareSegments);
     RecordingCanvas canvas = Draw();
@@ -198,7 +198,7 @@ TEST_F(CommandTest, PeelContourShowsTheWorkImageAndSaysOverAtTheEnd) {
 }
 
 TEST_F(CommandTest, SaveWritesTheDisplayedImage) {
-    Open(kSamples + "horse_400x328_8bit_grey_pillow.bmp");
+    Open(Sample("horse_400x328_8bit_grey_pillow.bmp"));
     view.OnCommand(cmd::kInvert);
     platform.answers.push_back(temp / "out.bmp");
     view.OnCommand(cmd::kFileSave);

@@ -226,7 +226,7 @@ TEST_F(FaultTest, UnusableTemporaryDirectoryKeepsTheLoadPending) {
         platform.tempDirectory = c.tmpdir;
         platform.reports.clear();
         platform.fileErrors.clear();
-        platform.answers.push_back(kSamples + "chelsea_crop_5x3_24bit_imagemagick.bmp");
+        platform.answers.push_back(Sample("chelsea_crop_5x3_24bit_imagemagick.bmp"));
         view.OnCommand(cmd::kFileOpen);
         {
             std::optional<ActAsOtherUser> other;
@@ -270,7 +270,7 @@ TEST_F(FaultTest, FullTemporaryDirectory) {
         platform.messages.clear();
         platform.reports.clear();
         platform.converterRuns = 0;
-        Open(kSamples + "chelsea_crop_5x3_24bit_imagemagick.bmp");
+        Open(Sample("chelsea_crop_5x3_24bit_imagemagick.bmp"));
         if (freePages == 0) {
             ASSERT_EQ(platform.reports.size(), 1u);
             EXPECT_NE(platform.reports[0].find(std::strerror(ENOSPC)), std::string::npos)
@@ -319,7 +319,7 @@ TEST_F(FaultTest, BrokenConverterResultsLeaveNoTemporaryFolder) {
         WriteScript(programs.path(), "Palettor", c.script);
         platform.messages.clear();
         platform.reports.clear();
-        Open(kSamples + "chelsea_crop_5x3_24bit_imagemagick.bmp");
+        Open(Sample("chelsea_crop_5x3_24bit_imagemagick.bmp"));
         EXPECT_TRUE(Entries(tmp.path()).empty());
         if (c.loads) {
             // A real conversion with litter beside it: loaded, litter gone.
@@ -371,7 +371,7 @@ TEST_F(FaultTest, EightBitSourceReplacedByAnotherDepthBeforeTheLoadIsRefused) {
     WriteGreyBmp(path, 40, 30, [](int x, int y) { return std::uint8_t(x + y); });
     platform.answers.push_back(path);
     view.OnCommand(cmd::kFileOpen);
-    std::filesystem::copy_file(kSamples + "chelsea_crop_5x3_24bit_imagemagick.bmp", path,
+    std::filesystem::copy_file(Sample("chelsea_crop_5x3_24bit_imagemagick.bmp"), path,
                                std::filesystem::copy_options::overwrite_existing);
     Draw();
     EXPECT_EQ(platform.messages, std::vector<std::string>{kMsgUnsupportedDepth});
@@ -381,7 +381,7 @@ TEST_F(FaultTest, EightBitSourceReplacedByAnotherDepthBeforeTheLoadIsRefused) {
     view.OnDraw(canvas);
     EXPECT_TRUE(canvas.images.empty() && canvas.lines.empty());
     // A good file afterwards loads as usual.
-    Open(kSamples + "page_crop_7x5_8bit_grey_pillow.bmp");
+    Open(Sample("page_crop_7x5_8bit_grey_pillow.bmp"));
     EXPECT_EQ(doc.m_bReloadPending, 0);
     EXPECT_EQ(view.m_currentImage.GetWidth(), 7);
     view.OnCommand(cmd::kInvert);
@@ -390,7 +390,7 @@ TEST_F(FaultTest, EightBitSourceReplacedByAnotherDepthBeforeTheLoadIsRefused) {
 
 TEST_F(FaultTest, TwentyFourBitSourceGoneBeforeTheLoadStillLoadsFromTheDocument) {
     std::string path = temp / "colour.bmp";
-    std::filesystem::copy_file(kSamples + "chelsea_crop_5x3_24bit_imagemagick.bmp", path);
+    std::filesystem::copy_file(Sample("chelsea_crop_5x3_24bit_imagemagick.bmp"), path);
     platform.answers.push_back(path);
     view.OnCommand(cmd::kFileOpen);
     std::filesystem::remove(path);

@@ -12,11 +12,9 @@
 #include <vector>
 
 #include "image/dib.h"
+#include "support/test_data.h"
 
 namespace lintra::test {
-
-inline const std::string kSamples = LINTRA_SHARED_DIR "/samples/";
-inline const std::string kSuite = LINTRA_SHARED_DIR "/bmpsuite/";
 
 // A folder of its own for one test, removed with its contents at the end.
 class TempDir {

@@ -22,7 +22,7 @@ namespace {
 class LoadTest : public ViewTest<> {};
 
 TEST_F(LoadTest, EightBitFileIsShownFromTheDocumentUntilTheFirstCommand) {
-    const std::string path = kSamples + "horse_400x328_8bit_grey_pillow.bmp";
+    const std::string path = Sample("horse_400x328_8bit_grey_pillow.bmp");
     platform.answers.push_back(path);
     view.OnCommand(cmd::kFileOpen);
     ASSERT_EQ(platform.openDialogs.size(), 1u);
@@ -58,12 +58,12 @@ TEST_F(LoadTest, EightBitFileIsShownFromTheDocumentUntilTheFirstCommand) {
 }
 
 TEST_F(LoadTest, CancelAndRefusedFilesChangeNothing) {
-    Open(kSamples + "horse_400x328_8bit_grey_pillow.bmp");
+    Open(Sample("horse_400x328_8bit_grey_pillow.bmp"));
     std::vector<std::uint8_t> shown = Pixels(view.m_currentImage);
 
     platform.answers.push_back(std::nullopt);  // Cancel
     view.OnCommand(cmd::kFileOpen);
-    EXPECT_EQ(doc.m_strFilePath, kSamples + "horse_400x328_8bit_grey_pillow.bmp");
+    EXPECT_EQ(doc.m_strFilePath, Sample("horse_400x328_8bit_grey_pillow.bmp"));
 
     std::string text = temp / "notes.bmp";
     std::ofstream(text) << "hello, not a bitmap";
@@ -81,7 +81,7 @@ TEST_F(LoadTest, CancelAndRefusedFilesChangeNothing) {
 }
 
 TEST_F(LoadTest, TwentyFourBitFileGoesThroughPalettorAndLeavesNoTemporaryFile) {
-    Open(kSamples + "horse_400x328_24bit_imagemagick.bmp");
+    Open(Sample("horse_400x328_24bit_imagemagick.bmp"));
     ASSERT_TRUE(platform.messages.empty()) << platform.messages[0];
     EXPECT_EQ(platform.converterRuns, 1);
     EXPECT_EQ(doc.m_bImageOpen, 1);
@@ -105,7 +105,7 @@ TEST_F(LoadTest, TwentyFourBitFileGoesThroughPalettorAndLeavesNoTemporaryFile) {
     // at most the four low bits of each channel.
     std::vector<std::uint8_t> pixels = Pixels(view.m_currentImage);
     Dib grey;
-    grey.Read(kSamples + "horse_400x328_8bit_grey_pillow.bmp", platform);
+    grey.Read(Sample("horse_400x328_8bit_grey_pillow.bmp"), platform);
     std::vector<std::uint8_t> reference = Pixels(grey);
     ASSERT_EQ(pixels.size(), reference.size());
     int far = 0;
@@ -121,8 +121,8 @@ TEST_F(LoadTest, TwentyFourBitFileGoesThroughPalettorAndLeavesNoTemporaryFile) {
 
 TEST_F(LoadTest, OtherDepthsGiveTheDepthMessageAndDrawNothing) {
     for (const std::string& path :
-         {kSamples + "horse_400x328_1bit_netpbm.bmp", kSamples + "lamp_194x285_4bit_graphicsmagick.bmp",
-          kSuite + "g/rgb16.bmp", kSuite + "g/rgb32.bmp"}) {
+         {Sample("horse_400x328_1bit_netpbm.bmp"), Sample("lamp_194x285_4bit_graphicsmagick.bmp"),
+          SuiteFile("g/rgb16.bmp"), SuiteFile("g/rgb32.bmp")}) {
         SCOPED_TRACE(path);
         platform.messages.clear();
         Open(path);
@@ -136,9 +136,9 @@ TEST_F(LoadTest, OtherDepthsGiveTheDepthMessageAndDrawNothing) {
 }
 
 TEST_F(LoadTest, FailedLoadKeepsTheOldImagesAndCommandsDoNothing) {
-    Open(kSamples + "horse_400x328_8bit_grey_pillow.bmp");
+    Open(Sample("horse_400x328_8bit_grey_pillow.bmp"));
     std::vector<std::uint8_t> horse = Pixels(view.m_currentImage);
-    Open(kSuite + "g/rgb32.bmp");
+    Open(SuiteFile("g/rgb32.bmp"));
     ASSERT_EQ(doc.m_bImageOpen, 0);
     int invalidations = platform.invalidations;
     for (const Command& command : CommandTable()) {
@@ -152,7 +152,7 @@ TEST_F(LoadTest, FailedLoadKeepsTheOldImagesAndCommandsDoNothing) {
     EXPECT_EQ(Pixels(view.m_currentImage), horse);
 
     // A good file afterwards works again.
-    Open(kSamples + "camera_512x512_8bit_grey_imagemagick.bmp");
+    Open(Sample("camera_512x512_8bit_grey_imagemagick.bmp"));
     EXPECT_EQ(doc.m_bImageOpen, 1);
     EXPECT_EQ(view.m_currentImage.GetWidth(), 512);
 }
@@ -221,7 +221,7 @@ int LiveGroupMembers(pid_t pgid) {
 
 class ConverterTest : public LoadTest {
 protected:
-    void OpenTwentyFourBit() { Open(kSamples + "chelsea_crop_5x3_24bit_imagemagick.bmp"); }
+    void OpenTwentyFourBit() { Open(Sample("chelsea_crop_5x3_24bit_imagemagick.bmp")); }
     void ExpectPalettorMessage() {
         EXPECT_EQ(platform.messages, std::vector<std::string>{kMsgPalettorFailed});
         EXPECT_EQ(doc.m_bImageOpen, 0);

@@ -2,12 +2,14 @@
 // position saves the base, every later one starts again from it.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "docview/commands.h"
 #include "docview/doc.h"
 #include "docview/param_reporter.h"
 #include "docview/view.h"
-#include "view_fixture.h"
 #include "raster/binarise.h"
+#include "view_fixture.h"
 
 namespace lintra::test {
 namespace {
@@ -15,7 +17,7 @@ namespace {
 class ReapplyTest : public ViewTest<> {
 protected:
     ReapplyTest() {
-        platform.answers.push_back(kSamples + "horse_400x328_8bit_grey_pillow.bmp");
+        platform.answers.push_back(Sample("horse_400x328_8bit_grey_pillow.bmp"));
         view.OnCommand(cmd::kFileOpen);
         view.LoadPendingImage();
         grey = Pixels(view.m_currentImage);
@@ -26,7 +28,11 @@ protected:
         for (std::uint8_t& p : out) p = p > t ? 255 : 0;
         return out;
     }
-    ParamReporter& Dialog() { return *platform.dialogs.back(); }
+    // The newest parameter dialog; none open ends the test.
+    ParamReporter& Dialog() {
+        if (platform.dialogs.empty()) throw std::logic_error("no parameter dialog is open");
+        return *platform.dialogs.back();
+    }
 
     std::vector<std::uint8_t> grey;
 };

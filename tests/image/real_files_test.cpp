@@ -11,11 +11,10 @@
 #include "image/depth.h"
 #include "image/dib.h"
 #include "image/file_error.h"
+#include "support/test_data.h"
 
 namespace lintra {
 namespace {
-
-const std::string kShared = LINTRA_SHARED_DIR;
 
 // One CSV record; quoted fields may hold commas and doubled quotes.
 std::vector<std::string> SplitCsvLine(const std::string& line) {
@@ -68,12 +67,12 @@ struct RealFile {
 
 std::vector<RealFile> AllRealFiles() {
     std::vector<RealFile> files;
-    for (auto& row : ReadCsv(kShared + "/samples/files.csv"))
-        files.push_back({"samples_" + row["file"], kShared + "/samples/" + row["file"], row["expected"], ""});
-    for (auto& row : ReadCsv(kShared + "/bmpsuite/index.csv")) {
+    for (auto& row : ReadCsv(test::kSamplesDir + "files.csv"))
+        files.push_back({"samples_" + row["file"], test::kSamplesDir + row["file"], row["expected"], ""});
+    for (auto& row : ReadCsv(test::kSuiteDir + "index.csv")) {
         if (row["included"] != "yes") continue;
         files.push_back({"bmpsuite_" + row["folder"] + "_" + row["name"],
-                         kShared + "/bmpsuite/" + row["folder"] + "/" + row["name"], row["expected"],
+                         test::kSuiteDir + row["folder"] + "/" + row["name"], row["expected"],
                          row["also_acceptable"]});
     }
     return files;
@@ -100,6 +99,7 @@ class RealFileTest : public ::testing::TestWithParam<RealFile> {};
 
 TEST_P(RealFileTest, EndsAsIndexedAndPlainFilesSaveBackUnchanged) {
     const RealFile& file = GetParam();
+    test::RequireFixture(file.path);  // a missing file would pass as refused
     testing::RecordingSink sink;
     Dib dib;
     ASSERT_NO_THROW(dib.Read(file.path, sink));
@@ -123,8 +123,8 @@ TEST_P(RealFileTest, EndsAsIndexedAndPlainFilesSaveBackUnchanged) {
 INSTANTIATE_TEST_SUITE_P(Index, RealFileTest, ::testing::ValuesIn(AllRealFiles()), TestName);
 
 TEST(RealFileIndexTest, BothIndexesAreThere) {
-    std::size_t samples = ReadCsv(kShared + "/samples/files.csv").size();
-    std::size_t suite = ReadCsv(kShared + "/bmpsuite/index.csv").size();
+    std::size_t samples = ReadCsv(test::RequireFixture(test::kSamplesDir + "files.csv")).size();
+    std::size_t suite = ReadCsv(test::RequireFixture(test::kSuiteDir + "index.csv")).size();
     EXPECT_GE(samples, 10u);
     EXPECT_GE(suite, 80u);
 }
@@ -153,8 +153,8 @@ Picture ReadPicture(const std::string& path) {
 }
 
 void ExpectSamePicture(const std::string& a, const std::string& b) {
-    Picture pa = ReadPicture(kShared + a);
-    Picture pb = ReadPicture(kShared + b);
+    Picture pa = ReadPicture(test::RequireFixture(test::kTestData + a));
+    Picture pb = ReadPicture(test::RequireFixture(test::kTestData + b));
     EXPECT_EQ(pa.width, pb.width);
     EXPECT_EQ(pa.height, pb.height);
     EXPECT_TRUE(pa.rows == pb.rows) << a << " and " << b << " differ in their pixels";
@@ -177,7 +177,7 @@ TEST(SamePictureTest, LongerInfoHeadersReadAlike) {
 }
 
 TEST(SamePictureTest, DecodedRle8SavesAsAPlainFileThatReadsBackTheSame) {
-    std::string rle = kShared + "/samples/camera_512x512_8bit_rle8_imagemagick.bmp";
+    std::string rle = test::Sample("camera_512x512_8bit_rle8_imagemagick.bmp");
     testing::RecordingSink sink;
     Dib dib;
     dib.Read(rle, sink);
@@ -187,7 +187,7 @@ TEST(SamePictureTest, DecodedRle8SavesAsAPlainFileThatReadsBackTheSame) {
     // The saved file is the uncompressed sample apart from the fields
     // ImageMagick's two writers fill differently.
     testing::Bytes saved = testing::ReadBytes(dir.File("plain.bmp"));
-    testing::Bytes plain = testing::ReadBytes(kShared + "/samples/camera_512x512_8bit_grey_imagemagick.bmp");
+    testing::Bytes plain = testing::ReadBytes(test::Sample("camera_512x512_8bit_grey_imagemagick.bmp"));
     ASSERT_EQ(saved.size(), plain.size());
     EXPECT_TRUE(std::equal(saved.begin() + 1078, saved.end(), plain.begin() + 1078));
     BitmapFileHeader header;
@@ -199,7 +199,7 @@ TEST(SamePictureTest, DecodedRle8SavesAsAPlainFileThatReadsBackTheSame) {
 // Hand-made pairs in tests/data/bmp: reading the first and saving it must
 // give the second, written out by hand (make_golden.py).
 TEST(HandMadeFileTest, NormalisedFilesSaveAsTheirPlainTwins) {
-    const std::string data = std::string(LINTRA_TEST_DATA_DIR) + "/bmp/";
+    const std::string data = test::kTestData + "/bmp/";
     for (const char* name : {"rle8_5x4", "topdown_24bit_3x2"}) {
         testing::RecordingSink sink;
         Dib dib;

@@ -1,15 +1,14 @@
-// Runs Palettor on the shared sample files and the BMP suite: every 24-bit
+// Runs Palettor on the sample files and the BMP suite: every 24-bit
 // file a reader should open converts, and no file makes it crash.
 #include <gtest/gtest.h>
 
 #include <map>
 
 #include "tests/palettor/palettor_test_support.h"
+#include "support/test_data.h"
 
 namespace lintra::palettor::test {
 namespace {
-
-const fs::path kShared = LINTRA_SHARED_DIR;
 
 // Rows of a CSV file as column name -> value; quoted fields may hold commas
 // and doubled quotes.
@@ -44,23 +43,27 @@ std::vector<std::map<std::string, std::string>> ReadCsv(const fs::path& path) {
     return table;
 }
 
-struct SharedFile {
+struct IndexedFile {
     fs::path path;
     int bitCount;          // from the table
     std::uint32_t biSize;  // from the table
     bool expectedOpen;
 };
 
-std::vector<SharedFile> SharedFiles() {
-    std::vector<SharedFile> files;
-    for (auto& row : ReadCsv(kShared / "samples/files.csv")) {
-        files.push_back({kShared / "samples" / row["file"], std::stoi(row["biBitCount"]),
+// Every file of the samples' and the suite's indexes; a missing index or
+// file ends the test.
+std::vector<IndexedFile> IndexedFiles() {
+    using lintra::test::kSamplesDir, lintra::test::kSuiteDir, lintra::test::RequireFixture;
+    std::vector<IndexedFile> files;
+    for (auto& row : ReadCsv(RequireFixture(kSamplesDir + "files.csv"))) {
+        files.push_back({RequireFixture(kSamplesDir + row["file"]), std::stoi(row["biBitCount"]),
                          static_cast<std::uint32_t>(std::stoul(row["biSize"])), row["expected"] == "open"});
     }
-    for (auto& row : ReadCsv(kShared / "bmpsuite/index.csv")) {
+    for (auto& row : ReadCsv(RequireFixture(kSuiteDir + "index.csv"))) {
         if (row["included"] != "yes") continue;
-        files.push_back({kShared / "bmpsuite" / row["folder"] / row["name"], std::stoi(row["biBitCount"]),
-                         static_cast<std::uint32_t>(std::stoul(row["biSize"])), row["expected"] == "open"});
+        files.push_back({RequireFixture(kSuiteDir + row["folder"] + "/" + row["name"]),
+                         std::stoi(row["biBitCount"]), static_cast<std::uint32_t>(std::stoul(row["biSize"])),
+                         row["expected"] == "open"});
     }
     return files;
 }
@@ -133,7 +136,7 @@ protected:
 
 TEST_F(PalettorRealFiles, EveryTwentyFourBitFileThatShouldOpenConverts) {
     int converted = 0;
-    for (const SharedFile& f : SharedFiles()) {
+    for (const IndexedFile& f : IndexedFiles()) {
         if (f.bitCount != 24 || !f.expectedOpen) continue;
         const std::string label = f.path.filename().string();
         const Bytes source = ReadFile(f.path);
@@ -159,7 +162,7 @@ TEST_F(PalettorRealFiles, EveryTwentyFourBitFileThatShouldOpenConverts) {
 
 TEST_F(PalettorRealFiles, NoFileMakesItCrash) {
     const std::string out = dir / "out.bmp";
-    for (const SharedFile& f : SharedFiles()) {
+    for (const IndexedFile& f : IndexedFiles()) {
         const std::string label = f.path.filename().string();
         const RunResult run = RunPalettor({f.path.string(), out});
         ASSERT_TRUE(run.status == 0 || run.status == 255) << label << " status " << run.status;
