@@ -78,7 +78,7 @@ public:
     Dib m_currentImage;                     // the working image
     Dib m_originalImage;                    // as loaded: source of restore original
     Dib m_baseImage;                        // base of re-application; outermost-contour remainder
-    Dib m_workImage;                        // scratch of Vectorise 1 and command 32811
+    Dib m_workImage;                        // scratch of Vectorise 1 and of peeling one contour
     Dib m_previousImage;                    // one level of undo
     SegmentList* m_pSegmentList = nullptr;  // the document's list, set at load
     std::int32_t m_bVectorMode = 0;         // 0 draws the bitmap, 1 the segments

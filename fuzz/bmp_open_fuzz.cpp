@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Save writes the displayed image; what Read accepted, Write must store
     // so that Read gives it back byte for byte.
     platform.saveAnswer = ScratchPath("saved.bmp");
-    view.OnCommand(57603);
+    view.OnCommand(cmd::kFileSave);
     if (platform.fileErrors != 0) std::abort();
     Dib back;
     back.Read(platform.saveAnswer, platform);

@@ -12,6 +12,7 @@
 #include "run.h"
 #include "support/fake_platform.h"
 #include "support/test_data.h"
+#include "support/test_files.h"
 #include "vector/dxf.h"
 
 namespace lintra::test {
@@ -19,20 +20,6 @@ namespace {
 
 const std::string kBatch = LINTRA_BIN_DIR "/lintra-batch";
 const std::string kData = LINTRA_TEST_DATA_DIR "/batch/";
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lintra-e2e-XXXXXX").string();
-        m_path = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TempDir() { std::filesystem::remove_all(m_path); }
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
 
 // The LINE entities of a DXF file as ezdxf reads them: one "x1 y1 x2 y2
 // layer" line each.

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
 
 #include "docview/commands.h"
@@ -64,35 +66,108 @@ TEST_F(CommandTest, ProcessingCommandsTakeThePreviousCopyAndRestorePreviousIsOne
     EXPECT_EQ(view.m_pDisplayImage, &view.m_currentImage);
 }
 
-TEST_F(CommandTest, EveryProcessingCommandRunsWithItsFixedArguments) {
-    // Each command on the camera picture, compared with the operation
-    // itself; a wrong argument or a missing second step shows as a difference.
-    Open(Sample("camera_512x512_8bit_grey_imagemagick.bmp"));
-    Dib expected;
-    expected.Read(Sample("camera_512x512_8bit_grey_imagemagick.bmp"), platform);
-    auto check = [&](int id, const std::function<void(ImageView)>& run) {
-        SCOPED_TRACE(id);
-        view.OnCommand(cmd::kRestoreOriginal);
-        Dib::CopyPixels(expected, view.m_originalImage);
-        view.OnCommand(id);
-        run(expected.View());
-        EXPECT_EQ(Pixels(view.m_currentImage), Pixels(expected));
-    };
-    check(cmd::kBinariseThreshold, [](ImageView v) { BinariseThreshold(v, 30); });
-    check(cmd::kBinariseGradient, [](ImageView v) { BinariseGradient(v, 30); });
-    check(cmd::kEdgeKirsch, [](ImageView v) { EdgeKirsch(v); });
-    check(cmd::kThin, [](ImageView v) {
-        ThinImage(v);
-        MakeBorderWhite(v);
-    });
-    check(cmd::kContour2, [](ImageView v) {
-        ExtractContour2(v);
-        MakeBorderWhite(v);
-    });
-    check(cmd::kRemoveShortBranches, [](ImageView v) { RemoveShortBranches(v, 3); });
-    check(cmd::kRemoveIsolatedPoints, [](ImageView v) { RemoveIsolatedPoints(v, 8); });
+TEST(CommandTableTest, RowsAreUniqueAndEveryListedIdentifierHasOne) {
+    std::set<int> ids;
+    std::set<std::string_view> names;
+    for (const Command& command : CommandTable()) {
+        EXPECT_TRUE(ids.insert(command.id).second) << command.id;
+        EXPECT_EQ(FindCommand(command.id), &command);
+        if (!command.name.empty()) {
+            EXPECT_TRUE(names.insert(command.name).second) << command.name;
+            EXPECT_EQ(FindCommand(command.name), &command);
+        }
+        // What runs matches the kind: an operation for processing and
+        // parameter commands, a handler for the view's others.
+        bool operates = command.kind == CommandKind::Processing || command.kind == CommandKind::Parameter;
+        EXPECT_EQ(command.operation != nullptr, operates) << command.id;
+        EXPECT_FALSE(command.handler != nullptr && operates) << command.id;
+        // lintra-batch can run exactly the commands the view runs.
+        EXPECT_EQ(!command.name.empty(), command.RunsInView()) << command.id;
+    }
+    std::vector<int> listed(ToolbarButtons().begin(), ToolbarButtons().end());
+    listed.insert(listed.end(), ContextMenu().begin(), ContextMenu().end());
+    for (const MenuDefinition& menu : MainMenu()) listed.insert(listed.end(), menu.ids.begin(), menu.ids.end());
+    for (int id : listed) {
+        if (id == kMenuSeparator) continue;
+        const Command* command = FindCommand(id);
+        ASSERT_NE(command, nullptr) << id;
+        EXPECT_FALSE(command->menuLabel.empty()) << id;
+    }
+    for (const AcceleratorEntry& accelerator : Accelerators())
+        EXPECT_NE(FindCommand(accelerator.id), nullptr) << accelerator.keys;
+}
+
+TEST_F(CommandTest, EveryProcessingCommandRunsItsOperationWithItsFixedArguments) {
+    // Each processing row on the camera picture, against the operation
+    // written out here; a wrong operation or argument, or a missing second
+    // step, shows as a difference, and a new row without its expectation
+    // fails.
     BlobLabelState state;
-    check(cmd::kRemoveSmallBlobs, [&](ImageView v) { RemoveSmallBlackBlobs(state, v, 3); });
+    const std::map<int, std::function<void(ImageView)>> expected = {
+        {cmd::kEdgeSobel, [](ImageView v) { EdgeSobel(v); }},
+        {cmd::kEdgeRoberts, [](ImageView v) { EdgeRoberts(v); }},
+        {cmd::kEdgePrewitt, [](ImageView v) { EdgePrewitt(v); }},
+        {cmd::kEdgeKirsch, [](ImageView v) { EdgeKirsch(v); }},
+        {cmd::kEdgeGaussLaplace, [](ImageView v) { EdgeGaussLaplace(v); }},
+        {cmd::kEdgeGradient, [](ImageView v) { EdgeGradient(v); }},
+        {cmd::kBinariseGradient, [](ImageView v) { BinariseGradient(v, 30); }},
+        {cmd::kBinariseThreshold, [](ImageView v) { BinariseThreshold(v, 30); }},
+        {cmd::kBinariseIterative,
+         [](ImageView v) {
+             Histogram histogram{};
+             ComputeHistogram(v, histogram);
+             BinariseIterative(v, histogram);
+         }},
+        {cmd::kInvert, [](ImageView v) { InvertBlackWhite(v); }},
+        {cmd::kRemoveBlackWhitePoints, [](ImageView v) { RemoveBlackWhitePoints(v); }},
+        {cmd::kThin,
+         [](ImageView v) {
+             ThinImage(v);
+             MakeBorderWhite(v);
+         }},
+        {cmd::kContour1, [](ImageView v) { ExtractContour1(v); }},
+        {cmd::kContour2,
+         [](ImageView v) {
+             ExtractContour2(v);
+             MakeBorderWhite(v);
+         }},
+        {cmd::kRemoveShortBranches, [](ImageView v) { RemoveShortBranches(v, 3); }},
+        {cmd::kRemoveSmallBlobs, [&](ImageView v) { RemoveSmallBlackBlobs(state, v, 3); }},
+        {cmd::kRemoveIsolatedPoints, [](ImageView v) { RemoveIsolatedPoints(v, 8); }},
+        {cmd::kWhiteBorder, [](ImageView v) { MakeBorderWhite(v); }},
+    };
+    const std::string path = Sample("camera_512x512_8bit_grey_imagemagick.bmp");
+    Open(path);
+    Dib expectedImage;
+    expectedImage.Read(path, platform);
+    // The outermost contour is checked with its second image below.
+    int checked = 0;
+    for (const Command& command : CommandTable()) {
+        if (command.kind != CommandKind::Processing || command.id == cmd::kOutermostContour) continue;
+        SCOPED_TRACE(command.name);
+        auto it = expected.find(command.id);
+        ASSERT_NE(it, expected.end());
+        view.OnCommand(cmd::kRestoreOriginal);
+        Dib::CopyPixels(expectedImage, view.m_originalImage);
+        view.OnCommand(command.id);
+        it->second(expectedImage.View());
+        EXPECT_EQ(Pixels(view.m_currentImage), Pixels(expectedImage));
+        EXPECT_EQ(Pixels(view.m_previousImage), Pixels(view.m_originalImage));
+        ++checked;
+    }
+    EXPECT_EQ(checked, static_cast<int>(expected.size()));
+
+    // The outermost contour traces into the base image as its second image.
+    view.OnCommand(cmd::kRestoreOriginal);
+    view.OnCommand(cmd::kBinariseIterative);
+    Dib::CopyPixels(expectedImage, view.m_currentImage);
+    Dib expectedBase;
+    expectedBase.Read(path, platform);
+    Dib::CopyPixels(expectedBase, view.m_baseImage);
+    view.OnCommand(cmd::kOutermostContour);
+    TraceOuterContour(expectedImage.View(), expectedBase.View(), platform);
+    EXPECT_EQ(Pixels(view.m_currentImage), Pixels(expectedImage));
+    EXPECT_EQ(Pixels(view.m_baseImage), Pixels(expectedBase));
 }
 
 TEST_F(CommandTest, CommandInVectorModeChangesTheImageButNotWhatIsShown) {

@@ -10,7 +10,7 @@
 #include "docview/doc.h"
 #include "docview/view.h"
 #include "support/fake_platform.h"
-#include "helpers.h"
+#include "support/test_files.h"
 
 namespace lintra::test {
 

@@ -8,7 +8,7 @@
 #include "platform/child_process.h"
 #include "image/file_error.h"
 #include "platform/directories.h"
-#include "../docview/helpers.h"
+#include "support/test_files.h"
 
 namespace lintra::test {
 namespace {

@@ -1,4 +1,5 @@
-// Small files and folders for the document and view tests.
+// Small files and folders for the tests: a private folder, an 8-bit grey
+// BMP written pixel by pixel, a shell script, and the pixels of a Dib.
 #pragma once
 
 #include <sys/stat.h>
