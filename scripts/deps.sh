@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libgl-dev
   fonts-noto-cjk xvfb xauth x11-apps imagemagick
   python3 python3-ezdxf valgrind time
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 
 missing=()

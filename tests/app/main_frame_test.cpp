@@ -11,6 +11,7 @@
 
 #include "app/main_frame.h"
 #include "app/menus.h"
+#include "app/qt_user_interface.h"
 #include "docview/commands.h"
 
 using namespace lintra;
@@ -41,6 +42,11 @@ void TestMainFrame::labelConversion() {
     QtMenuText noMnemonic = ToQtMenuText("全部\tF5");
     QCOMPARE(noMnemonic.text, QStringLiteral("全部"));
     QCOMPARE(noMnemonic.keyHint, QStringLiteral("F5"));
+    // File-dialog filters match either case; an entry with no description
+    // or no pattern is left out.
+    QStringList filters = ToQtNameFilters({{"位图文件(*.BMP)", {"*.BMP"}}, {"图片", {"*.Bmp", "*.dib"}}, {"", {"*.x"}}});
+    QCOMPARE(filters, QStringList({QStringLiteral("位图文件(*.BMP) (*.BMP *.bmp)"),
+                                   QStringLiteral("图片 (*.Bmp *.BMP *.bmp *.dib *.DIB)")}));
 }
 
 void TestMainFrame::menuTreeMatchesTable() {
