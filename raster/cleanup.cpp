@@ -34,7 +34,7 @@ void MakeBorderWhite(ImageView image) {
 
 void RemoveBlackWhitePoints(ImageView image) {
     if (!Usable(image)) return;
-    BinariseThreshold(image, 100);
+    BinariseThreshold(image, kBlackWhitePointsThreshold);
     if (image.width < 3 || image.height < 3) return;
     // After the threshold every value is 0 or 255, so with w white neighbours
     // the neighbour mean is m = floor(255 w / 8) and d = |m - p|:
