@@ -101,7 +101,7 @@ bool ContourPeeler::HandleIsolatedStart(TracePoint start) {
     m_sink.ShowMessage(kIsolatedPointMessage, kAppTitle);
     m_countAtLastIsolated = m_count;
     Whiten(m_work.row(start.y) + start.x);
-    m_watch->Pass(7);
+    m_watch->Pass(kPeelIsolatedNeighbours);
     // That pass can blacken pixels anywhere, before the start too; the k = 8
     // pass before the next trace must then go over what it changed.
     m_watchPassDue = true;
@@ -112,7 +112,7 @@ bool ContourPeeler::HandleIsolatedStart(TracePoint start) {
 // The k = 8 pass after an isolated start, and the start scan moved back to
 // the first pixel that either pass turned black.
 void ContourPeeler::PassAfterIsolatedStart() {
-    m_watch->Pass(8);
+    m_watch->Pass(kPeelStepNeighbours);
     m_watchPassDue = false;
     TracePoint blackened;
     if (m_watch->TakeFirstBlackened(blackened.x, blackened.y) &&

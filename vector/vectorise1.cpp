@@ -83,7 +83,7 @@ void Vectorise1(const Vectorise1Context& context) {
 void PeelContour(const Vectorise1Context& context) {
     if (!Ready(context)) return;
     MakeBorderWhite(context.work);
-    RemoveIsolatedPoints(context.work, 8);
+    RemoveIsolatedPoints(context.work, kPeelStepNeighbours);
     CopyImage(context.current, context.work);
     if (TraceOuterContour(context.current, context.work, *context.sink) == kTraceNothing)
         context.sink->ShowMessage(kNothingLeftMessage, kAppTitle);

@@ -27,7 +27,7 @@ public:
         m_width = width;
         m_height = height;
         m_cells = AllocateZeroedLarge<std::int32_t>(static_cast<std::size_t>(width) *
-                                                   static_cast<std::size_t>(height));
+                                                    static_cast<std::size_t>(height));
         m_untouched = true;
     }
     // Every cell 0.
@@ -57,6 +57,13 @@ private:
     ZeroedLargeBlock<std::int32_t> m_cells;
     bool m_untouched = false;  // no cell handed out for writing since the last Reset or Clear
 };
+
+// Neighbour counts k of the isolated-point passes (RemoveIsolatedPoints) in
+// the peeling: before every trace a pass with k = 8 removes lone black and
+// lone white pixels; after an isolated start pixel, a pass with k = 7 also
+// changes pixels with at most one neighbour of their own colour.
+inline constexpr int kPeelStepNeighbours = 8;
+inline constexpr int kPeelIsolatedNeighbours = 7;
 
 // What Vectorise 1 works on; the view owns all of it.
 struct Vectorise1Context {
