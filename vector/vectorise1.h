@@ -76,9 +76,10 @@ struct Vectorise1Context {
     MessageSink* sink = nullptr;
 };
 
-// The body of command 32783: empties the list, peels and numbers every
-// contour, walks each into segments, and leaves the current image as it was
-// (the previous image equals it). The caller switches to vector mode.
+// The body of the Vectorise 1 command (32783): empties the list, peels and
+// numbers every contour, walks each into segments, and leaves the current
+// image as it was (the previous image equals it). The caller switches to
+// vector mode.
 // Ends on every image, and soon: where grey values would make the peeling
 // repeat itself for ever it stops at the first repetition, and it never
 // takes more peel steps than the picture has black and white interior
@@ -89,9 +90,9 @@ struct Vectorise1Context {
 // the list, grid, count and sink are given; the grid is resized to fit.
 // Cost: a few passes over the image plus work proportional to the contours.
 void Vectorise1(const Vectorise1Context& context);
-// The body of command 32811: peels one contour off the work image into the
-// current image; shows "OVER" when nothing is left. The caller displays the
-// work image.
+// The body of the peel-contour command (32811): peels one contour off the
+// work image into the current image; shows "OVER" when nothing is left. The
+// caller displays the work image.
 void PeelContour(const Vectorise1Context& context);
 
 }  // namespace lintra
