@@ -73,7 +73,7 @@ void Vectorise1(const Vectorise1Context& context) {
 
     OncePerText sink(*context.sink);
     ContourPeeler peeler(context.work, grid, sink);
-    while (peeler.LabelNextContour() != 0) {
+    while (peeler.LabelNextContour()) {
     }
     *context.contourCount = peeler.ContourCount();
     for (std::int32_t k = 1; k <= *context.contourCount; ++k)
