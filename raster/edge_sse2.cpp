@@ -111,10 +111,10 @@ int GaussLaplaceRowSse2(const std::uint8_t* const rows[5], int width, std::int16
     std::int16_t* B = A + width;
     std::int16_t* C = B + width;
     const std::uint8_t *r0 = rows[0], *r1 = rows[1], *r2 = rows[2], *r3 = rows[3], *r4 = rows[4];
-    auto eightColumns = [&](int from, auto lanes) {
-        const __m128i v04 = _mm_add_epi16(lanes(r0 + from), lanes(r4 + from));
-        const __m128i v13 = _mm_add_epi16(lanes(r1 + from), lanes(r3 + from));
-        const __m128i v2 = lanes(r2 + from);
+    // The column sums of eight columns from their pixels in 16-bit lanes, pk
+    // from row rk.
+    auto eightColumns = [&](int from, __m128i p0, __m128i p1, __m128i p2, __m128i p3, __m128i p4) {
+        const __m128i v04 = _mm_add_epi16(p0, p4), v13 = _mm_add_epi16(p1, p3), v2 = p2;
         const __m128i v04x4 = _mm_slli_epi16(v04, 2), v2x8 = _mm_slli_epi16(v2, 3);
         const __m128i a =
             _mm_sub_epi16(_mm_setzero_si128(),
@@ -126,9 +126,18 @@ int GaussLaplaceRowSse2(const std::uint8_t* const rows[5], int width, std::int16
         _mm_storeu_si128(reinterpret_cast<__m128i*>(B + from), b);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(C + from), c);
     };
+    // Every row is read before anything is stored: as far as the compiler
+    // knows, the stores could change the rows.
     auto sixteenColumns = [&](int from) {
-        eightColumns(from, [](const std::uint8_t* p) { return Low16(p); });
-        eightColumns(from + 8, [](const std::uint8_t* p) { return High16(p - 8); });
+        auto load = [from](const std::uint8_t* row) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + from));
+        };
+        const __m128i p0 = load(r0), p1 = load(r1), p2 = load(r2), p3 = load(r3), p4 = load(r4);
+        const __m128i zero = _mm_setzero_si128();
+        eightColumns(from, _mm_unpacklo_epi8(p0, zero), _mm_unpacklo_epi8(p1, zero),
+                     _mm_unpacklo_epi8(p2, zero), _mm_unpacklo_epi8(p3, zero), _mm_unpacklo_epi8(p4, zero));
+        eightColumns(from + 8, _mm_unpackhi_epi8(p0, zero), _mm_unpackhi_epi8(p1, zero),
+                     _mm_unpackhi_epi8(p2, zero), _mm_unpackhi_epi8(p3, zero), _mm_unpackhi_epi8(p4, zero));
     };
     EverySixteen(0, width, sixteenColumns);
     auto at = [](const std::int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };

@@ -90,10 +90,13 @@ void TransposeRow(const std::uint8_t* row, int from, int cols, std::uint8_t* out
 template <typename Sixteen>
 int EverySixteen(int first, int end, Sixteen sixteen) {
     if (end - first < 16) return first;
-    int x = first;
-    for (; x + 16 <= end; x += 16) sixteen(x);
-    if (x < end) sixteen(end - 16);
-    return end;
+    // One call site, so that the compiler inlines the kernel's body.
+    const int last = end - 16;
+    for (int x = first;; x += 16) {
+        const int at = x < last ? x : last;
+        sixteen(at);
+        if (at == last) return end;
+    }
 }
 
 int ThresholdAtLeastRowSse2(std::uint8_t* row, int width, std::uint8_t level);
