@@ -18,7 +18,7 @@ int GradientThresholdRowSse2(const std::uint8_t* here, const std::uint8_t* below
         return _mm_packs_epi32(_mm_cmpgt_epi32(_mm_madd_epi16(lo, lo), belowLimit),
                                _mm_cmpgt_epi32(_mm_madd_epi16(hi, hi), belowLimit));
     };
-    return EverySixteen(1, width - 1, [&](int x) {
+    return EverySixteen(1, width - 1, [&](std::ptrdiff_t x) {
         const __m128i centre = _mm_loadu_si128(reinterpret_cast<const __m128i*>(here + x));
         const __m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(here + x - 1));
         const __m128i under = _mm_loadu_si128(reinterpret_cast<const __m128i*>(below + x));

@@ -56,13 +56,16 @@ void RemoveBlackWhitePoints(ImageView image) {
     std::uint8_t* below = rows.data();
     std::uint8_t* here = rows.data() + w;
     std::memcpy(below, image.row(0), static_cast<std::size_t>(w));
+#if defined(__SSE2__)
+    std::vector<std::uint8_t> columns(static_cast<std::size_t>(w));
+#endif
     for (int y = 1; y < image.height - 1; ++y) {
         std::memcpy(here, image.row(y), static_cast<std::size_t>(w));
         const std::uint8_t* above = image.row(y + 1);
         std::uint8_t* out = image.row(y);
         int x = 1;
 #if defined(__SSE2__)
-        x = raster_detail::MajorityRowSse2(below, here, above, w, out);
+        x = raster_detail::MajorityRowSse2(below, here, above, w, columns.data(), out);
 #endif
         raster_detail::MajorityRow(below, here, above, x, w, out);
         std::swap(below, here);

@@ -26,7 +26,7 @@ inline __m128i Abs16(__m128i v) {
 // results (saturated to 0 .. 255) at out + x. Returns the first x not done.
 template <typename Kernel>
 int SixteenAtATime(int w, std::uint8_t* out, Kernel kernel) {
-    auto sixteen = [&](int x) {
+    auto sixteen = [&](std::ptrdiff_t x) {
         const __m128i low = kernel([x](const std::uint8_t* p, int dx) { return Low16(p + x + dx); });
         const __m128i high = kernel([x](const std::uint8_t* p, int dx) { return High16(p + x + dx); });
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(low, high));
@@ -113,7 +113,7 @@ int GaussLaplaceRowSse2(const std::uint8_t* const rows[5], int width, std::int16
     const std::uint8_t *r0 = rows[0], *r1 = rows[1], *r2 = rows[2], *r3 = rows[3], *r4 = rows[4];
     // The column sums of eight columns from their pixels in 16-bit lanes, pk
     // from row rk.
-    auto eightColumns = [&](int from, __m128i p0, __m128i p1, __m128i p2, __m128i p3, __m128i p4) {
+    auto eightColumns = [&](std::ptrdiff_t from, __m128i p0, __m128i p1, __m128i p2, __m128i p3, __m128i p4) {
         const __m128i v04 = _mm_add_epi16(p0, p4), v13 = _mm_add_epi16(p1, p3), v2 = p2;
         const __m128i v04x4 = _mm_slli_epi16(v04, 2), v2x8 = _mm_slli_epi16(v2, 3);
         const __m128i a =
@@ -128,7 +128,7 @@ int GaussLaplaceRowSse2(const std::uint8_t* const rows[5], int width, std::int16
     };
     // Every row is read before anything is stored: as far as the compiler
     // knows, the stores could change the rows.
-    auto sixteenColumns = [&](int from) {
+    auto sixteenColumns = [&](std::ptrdiff_t from) {
         auto load = [from](const std::uint8_t* row) {
             return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + from));
         };
@@ -141,20 +141,20 @@ int GaussLaplaceRowSse2(const std::uint8_t* const rows[5], int width, std::int16
     };
     EverySixteen(0, width, sixteenColumns);
     auto at = [](const std::int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-    auto eightResults = [&](int from) {
+    auto eightResults = [&](std::ptrdiff_t from) {
         const __m128i sum = _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(at(A + from - 2), at(A + from + 2)),
                                                         _mm_add_epi16(at(B + from - 1), at(B + from + 1))),
                                           at(C + from));
         return _mm_srli_epi16(_mm_add_epi16(Abs16(sum), _mm_set1_epi16(2)), 2);
     };
-    return EverySixteen(2, width - 2, [&](int x) {
+    return EverySixteen(2, width - 2, [&](std::ptrdiff_t x) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
                          _mm_packus_epi16(eightResults(x), eightResults(x + 8)));
     });
 }
 
 int RobertsRowSse2(const std::uint8_t* here, const std::uint8_t* above, int width, std::uint8_t* out) {
-    return EverySixteen(0, width - 1, [&](int x) {
+    return EverySixteen(0, width - 1, [&](std::ptrdiff_t x) {
         const std::uint8_t *right = here + x + 1, *up = above + x, *upRight = above + x + 1;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
                          ClampedRoots(_mm_sub_epi16(Low16(right), Low16(up)),
@@ -165,7 +165,7 @@ int RobertsRowSse2(const std::uint8_t* here, const std::uint8_t* above, int widt
 }
 
 int GradientRowSse2(const std::uint8_t* here, const std::uint8_t* below, int width, std::uint8_t* out) {
-    return EverySixteen(1, width - 1, [&](int x) {
+    return EverySixteen(1, width - 1, [&](std::ptrdiff_t x) {
         const std::uint8_t *left = here + x - 1, *down = below + x;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
                          ClampedRoots(_mm_sub_epi16(Low16(here + x), Low16(left)),

@@ -90,12 +90,16 @@ void TransposeRow(const std::uint8_t* row, int from, int cols, std::uint8_t* out
 template <typename Sixteen>
 int EverySixteen(int first, int end, Sixteen sixteen) {
     if (end - first < 16) return first;
-    // One call site, so that the compiler inlines the kernel's body.
-    const int last = end - 16;
-    for (int x = first;; x += 16) {
-        const int at = x < last ? x : last;
-        sixteen(at);
-        if (at == last) return end;
+    // One call site, so that the compiler inlines the kernel's body; the
+    // position is a std::ptrdiff_t and the last step a branch taken once, so
+    // the loop costs what a plain one does.
+    for (std::ptrdiff_t x = first;;) {
+        sixteen(x);
+        x += 16;
+        if (x + 16 > end) {
+            if (x >= end) return end;
+            x = end - 16;
+        }
     }
 }
 
@@ -103,8 +107,9 @@ int ThresholdAtLeastRowSse2(std::uint8_t* row, int width, std::uint8_t level);
 int SwapBlackAndWhiteRowSse2(std::uint8_t* row, int width);
 int GradientThresholdRowSse2(const std::uint8_t* here, const std::uint8_t* below, int width, int limit,
                              std::uint8_t* out);
+// columns: scratch for width column counts.
 int MajorityRowSse2(const std::uint8_t* below, const std::uint8_t* here, const std::uint8_t* above, int width,
-                    std::uint8_t* out);
+                    std::uint8_t* columns, std::uint8_t* out);
 int IsolatedCandidatesRowSse2(const std::uint8_t* below, const std::uint8_t* here, const std::uint8_t* above,
                               int width, int k, std::uint8_t* candidate);
 int TemplatePairMaxRowSse2(const std::uint8_t* below, const std::uint8_t* here, const std::uint8_t* above,

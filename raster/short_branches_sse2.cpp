@@ -14,7 +14,7 @@ int MarkingFlagsRowSse2(const std::uint8_t* above, const std::uint8_t* here, con
     auto isWhite = [&](const std::uint8_t* p) {
         return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), white);
     };
-    return EverySixteen(1, width - 1, [&](int x) {
+    return EverySixteen(1, width - 1, [&](std::ptrdiff_t x) {
         const __m128i nw = isWhite(above + x - 1), n = isWhite(above + x), ne = isWhite(above + x + 1);
         const __m128i we = isWhite(here + x - 1), ea = isWhite(here + x + 1);
         const __m128i sw = isWhite(below + x - 1), s = isWhite(below + x), se = isWhite(below + x + 1);

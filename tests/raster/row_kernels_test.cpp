@@ -47,8 +47,9 @@ TEST(RowKernels, GradientThresholdMajorityAndIsolatedCandidates) {
             return r;
         });
     CompareKernelWithRule("Majority", 4000, [](const Rows& rows, int w, bool kernel, std::mt19937&) {
+        std::vector<std::uint8_t> columns(static_cast<std::size_t>(w));
         RowResult r{OutputRow(rows, w), 1};
-        if (kernel) r.stop = MajorityRowSse2(rows[0], rows[1], rows[2], w, r.bytes.data());
+        if (kernel) r.stop = MajorityRowSse2(rows[0], rows[1], rows[2], w, columns.data(), r.bytes.data());
         MajorityRow(rows[0], rows[1], rows[2], r.stop, w, r.bytes.data());
         return r;
     });
