@@ -3,8 +3,9 @@
 // 1 beside its plain step-by-step transcription on a 400 x 400 page (100 x
 // 100 in the smoke run), where the transcription's whole-image passes per
 // contour are still affordable; also Vectorise 1 on the unthinned binarised
-// page, which peels every stroke layer by layer. Counters: segments and
-// contours per run.
+// page, which peels every stroke layer by layer, and on the picture of grey
+// dots the command fuzz target found, where nearly every trace meets an
+// isolated start pixel. Counters: segments and contours per run.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "bench/bench_page.h"
+#include "image/dib.h"
 #include "tests/vector/vectorise_oracle.h"
 #include "vector/vectorise1.h"
 #include "vector/vectorise2.h"
@@ -84,8 +86,8 @@ void BM_Vectorise1SmallPage(benchmark::State& state) {
 }
 BENCHMARK(BM_Vectorise1SmallPage)->Unit(benchmark::kMillisecond);
 
-void BM_Vectorise1PlainStepsSmallPage(benchmark::State& state) {
-    const PageImage& input = ThinnedSmall();
+// Vectorise 1's plain transcription from the tests.
+void PlainStepsOn(benchmark::State& state, const PageImage& input) {
     PageImage current = input;
     PageImage previous = input;
     PageImage work = input;
@@ -100,7 +102,61 @@ void BM_Vectorise1PlainStepsSmallPage(benchmark::State& state) {
     state.counters["segments"] = static_cast<double>(segments.size());
     state.counters["contours"] = count;
 }
+
+void BM_Vectorise1PlainStepsSmallPage(benchmark::State& state) {
+    PlainStepsOn(state, ThinnedSmall());
+}
 BENCHMARK(BM_Vectorise1PlainStepsSmallPage)->Unit(benchmark::kMillisecond);
+
+// The 128 x 128 picture of grey dots found by the command fuzz target
+// (tests/data/fuzz): 131,075 traces meet an isolated start pixel.
+const PageImage& GreyDots() {
+    static const PageImage page = [] {
+        QuietSink sink;
+        Dib dib;
+        dib.Read(LINTRA_TEST_DATA_DIR "/fuzz/vectorise1_unbinarised_128x128.bmp", sink);
+        const ImageView view = dib.View();
+        PageImage picture{view.width, view.height, view.stride, {}};
+        picture.pixels.assign(view.pixels, view.pixels + view.byteSize());
+        return picture;
+    }();
+    return page;
+}
+
+// 40 x 40 parts of it on which the peeling, before it was bounded, wandered
+// through distinct work images for minutes (the first: about 420 s).
+const PageImage& GreyDotCrop(int which) {
+    static const std::vector<PageImage> crops = [] {
+        const int corners[4][2] = {{22, 0}, {0, 0}, {60, 44}, {88, 88}};
+        const PageImage& dots = GreyDots();
+        std::vector<PageImage> parts;
+        for (const auto& [left, bottom] : corners) {
+            PageImage part{40, 40, 40, std::vector<std::uint8_t>(40 * 40)};
+            for (int y = 0; y < 40; ++y)
+                std::memcpy(part.pixels.data() + y * 40,
+                            dots.pixels.data() + static_cast<std::size_t>((bottom + y) * dots.stride + left),
+                            40);
+            parts.push_back(part);
+        }
+        return parts;
+    }();
+    return crops[static_cast<std::size_t>(which)];
+}
+
+void BM_Vectorise1GreyDots(benchmark::State& state) {
+    Vectorise1On(state, GreyDots());
+}
+BENCHMARK(BM_Vectorise1GreyDots)->Unit(benchmark::kMillisecond);
+
+void BM_Vectorise1GreyDotCrop(benchmark::State& state) {
+    Vectorise1On(state, GreyDotCrop(static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_Vectorise1GreyDotCrop)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+
+void BM_Vectorise1PlainStepsGreyDotCrop(benchmark::State& state) {
+    PlainStepsOn(state, GreyDotCrop(static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_Vectorise1PlainStepsGreyDotCrop)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 void BM_Vectorise2(benchmark::State& state) {
     const PageImage& input = ThinnedA4();

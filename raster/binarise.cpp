@@ -4,14 +4,19 @@
 #include <vector>
 
 #include "raster/raster_private.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "raster/row_kernels.h"
 
 namespace lintra {
 
 using raster_detail::Usable;
+
+void raster_detail::GradientThresholdRow(const std::uint8_t* here, const std::uint8_t* below, int from,
+                                         int width, int limit, std::uint8_t* out) {
+    for (int x = from; x < width - 1; ++x) {
+        const int dx = here[x] - here[x - 1], dy = here[x] - below[x];
+        out[x] = dx * dx + dy * dy >= limit ? 255 : 0;
+    }
+}
 
 void BinariseGradient(ImageView image, int threshold) {
     if (!Usable(image)) return;
@@ -32,35 +37,13 @@ void BinariseGradient(ImageView image, int threshold) {
     std::vector<std::uint8_t> out(static_cast<std::size_t>(w));
     std::memset(image.row(h - 1), 255, static_cast<std::size_t>(w));
     for (int y = h - 2; y >= 1; --y) {
-        const std::uint8_t* p = image.row(y);
-        const std::uint8_t* s = image.row(y - 1);
+        std::uint8_t* row = image.row(y);
+        const std::uint8_t* below = image.row(y - 1);
         int x = 1;
 #if defined(__SSE2__)
-        // Sixteen pixels at a time: the differences in 16-bit lanes, dx^2 +
-        // dy^2 in 32-bit ones by one multiply-add of interleaved (dx, dy).
-        const __m128i zero = _mm_setzero_si128(), below = _mm_set1_epi32(limit - 1);
-        auto whiteMask = [&](__m128i here, __m128i left, __m128i under) {
-            const __m128i dx = _mm_sub_epi16(here, left), dy = _mm_sub_epi16(here, under);
-            const __m128i lo = _mm_unpacklo_epi16(dx, dy), hi = _mm_unpackhi_epi16(dx, dy);
-            return _mm_packs_epi32(_mm_cmpgt_epi32(_mm_madd_epi16(lo, lo), below),
-                                   _mm_cmpgt_epi32(_mm_madd_epi16(hi, hi), below));
-        };
-        for (; x + 16 <= w - 1; x += 16) {
-            const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x));
-            const __m128i left = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x - 1));
-            const __m128i under = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
-            const __m128i low = whiteMask(_mm_unpacklo_epi8(here, zero), _mm_unpacklo_epi8(left, zero),
-                                          _mm_unpacklo_epi8(under, zero));
-            const __m128i high = whiteMask(_mm_unpackhi_epi8(here, zero), _mm_unpackhi_epi8(left, zero),
-                                           _mm_unpackhi_epi8(under, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out.data() + x), _mm_packs_epi16(low, high));
-        }
+        x = raster_detail::GradientThresholdRowSse2(row, below, w, limit, out.data());
 #endif
-        for (; x < w - 1; ++x) {
-            const int dx = p[x] - p[x - 1], dy = p[x] - s[x];
-            out[x] = dx * dx + dy * dy >= limit ? 255 : 0;
-        }
-        std::uint8_t* row = image.row(y);
+        raster_detail::GradientThresholdRow(row, below, x, w, limit, out.data());
         std::memcpy(row + 1, out.data() + 1, static_cast<std::size_t>(w - 2));
         row[0] = 255;
         row[w - 1] = 255;

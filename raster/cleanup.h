@@ -9,11 +9,14 @@
 
 namespace lintra {
 
+// The threshold RemoveBlackWhitePoints applies before its majority filter.
+inline constexpr int kBlackWhitePointsThreshold = 100;
+
 // 255 and 0 swap over the whole image; other values stay.
 void InvertBlackWhite(ImageView image);
-// Threshold at 100, then a majority filter over the interior read from the
-// thresholded image: black turns white with >= 5 white neighbours, white
-// turns black with >= 4 black neighbours.
+// BinariseThreshold at kBlackWhitePointsThreshold, then a majority filter
+// over the interior read from the thresholded image: black turns white with
+// >= 5 white neighbours, white turns black with >= 4 black neighbours.
 void RemoveBlackWhitePoints(ImageView image);
 // Sequential pass in scan order from the bottom: a white pixel with at most
 // 8 - k white neighbours turns black, a black pixel with at least k turns white.

@@ -145,17 +145,17 @@ void ExtractContour2(ImageView image) {
     }
 }
 
-bool FindTraceStart(ImageView a, TracePoint& start, TracePoint from) {
-    if (a.empty() || a.width < 3 || a.height < 3) return false;
+bool FindTraceStart(ImageView image, TracePoint& start, TracePoint from) {
+    if (image.empty() || image.width < 3 || image.height < 3) return false;
     int y = std::max(from.y, 1);
     int x = std::max(from.x, 1);
-    if (x > a.width - 2) {  // past the row's last interior pixel: next row
+    if (x > image.width - 2) {  // past the row's last interior pixel: next row
         x = 1;
         ++y;
     }
-    for (; y <= a.height - 2; ++y, x = 1) {
-        const std::uint8_t* row = a.row(y);
-        const void* hit = std::memchr(row + x, 0, static_cast<std::size_t>(a.width - 1 - x));
+    for (; y <= image.height - 2; ++y, x = 1) {
+        const std::uint8_t* row = image.row(y);
+        const void* hit = std::memchr(row + x, 0, static_cast<std::size_t>(image.width - 1 - x));
         if (hit != nullptr) {
             start = {static_cast<int>(static_cast<const std::uint8_t*>(hit) - row), y};
             return true;
@@ -164,10 +164,10 @@ bool FindTraceStart(ImageView a, TracePoint& start, TracePoint from) {
     return false;
 }
 
-int TraceBoundary(ImageView a, TracePoint start, std::vector<TracePoint>& path) {
+int TraceBoundary(ImageView image, TracePoint start, std::vector<TracePoint>& path) {
     path.clear();
     path.push_back(start);
-    auto black = [&a](int x, int y) { return a.contains(x, y) && a.row(y)[x] == 0; };
+    auto black = [&image](int x, int y) { return image.contains(x, y) && image.row(y)[x] == 0; };
     // A start with no black pixel to its W, SW, S or SE lies on its object's
     // outer boundary, and the walk comes back to it. Otherwise (black border
     // pixels beside the start, or a caller's own start) the walk can circle
@@ -180,9 +180,10 @@ int TraceBoundary(ImageView a, TracePoint start, std::vector<TracePoint>& path) 
     for (unsigned c : {5u, 6u, 7u, 0u})
         mayCircle = mayCircle || black(start.x + kStepX[c], start.y + kStepY[c]);
     std::vector<std::uint8_t> seen;
-    if (mayCircle) seen.assign(static_cast<std::size_t>(a.width) * static_cast<std::size_t>(a.height), 0);
+    if (mayCircle)
+        seen.assign(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height), 0);
     // There are only 8 W H states, so no walk needs more accepted steps.
-    const std::int64_t maxSteps = 8 * static_cast<std::int64_t>(a.width) * a.height;
+    const std::int64_t maxSteps = 8 * static_cast<std::int64_t>(image.width) * image.height;
     int px = start.x;
     int py = start.y;
     unsigned c = 1;
@@ -193,7 +194,7 @@ int TraceBoundary(ImageView a, TracePoint start, std::vector<TracePoint>& path) 
         if (qx == start.x && qy == start.y) return kTraceTraced;
         if (black(qx, qy)) {
             if (mayCircle) {
-                std::uint8_t& directions = seen[static_cast<std::size_t>(qy) * a.width + qx];
+                std::uint8_t& directions = seen[static_cast<std::size_t>(qy) * image.width + qx];
                 if (directions & (1u << c)) return kTraceTraced;
                 directions |= static_cast<std::uint8_t>(1u << c);
             }
@@ -211,20 +212,22 @@ int TraceBoundary(ImageView a, TracePoint start, std::vector<TracePoint>& path) 
     return kTraceTraced;
 }
 
-int TraceOuterContour(ImageView a, ImageView b, MessageSink& sink) {
-    if (a.empty() || b.empty() || a.width != b.width || a.height != b.height) return kTraceNothing;
+int TraceOuterContour(ImageView image, ImageView remainder, MessageSink& sink) {
+    if (image.empty() || remainder.empty() || image.width != remainder.width ||
+        image.height != remainder.height)
+        return kTraceNothing;
     TracePoint start;
-    if (!FindTraceStart(a, start)) return kTraceNothing;
+    if (!FindTraceStart(image, start)) return kTraceNothing;
     std::vector<TracePoint> path;
-    const int result = TraceBoundary(a, start, path);
-    b.at(start.x, start.y) = 255;
+    const int result = TraceBoundary(image, start, path);
+    remainder.at(start.x, start.y) = 255;
     if (result == kTraceIsolated) {
         sink.ShowMessage(kIsolatedPointMessage, kAppTitle);
         return kTraceIsolated;
     }
-    for (const TracePoint p : path) b.at(p.x, p.y) = 255;
-    for (int y = 0; y < a.height; ++y) FillRow(a, y, 255);
-    for (const TracePoint p : path) a.at(p.x, p.y) = 0;
+    for (const TracePoint p : path) remainder.at(p.x, p.y) = 255;
+    for (int y = 0; y < image.height; ++y) FillRow(image, y, 255);
+    for (const TracePoint p : path) image.at(p.x, p.y) = 0;
     return kTraceTraced;
 }
 

@@ -30,15 +30,16 @@ enum TraceResult : int { kTraceNothing = 0, kTraceTraced = 1, kTraceIsolated = 2
 inline constexpr const char* kIsolatedPointMessage = "有孤立点存在";
 
 // Follows, clockwise, the outer boundary of the object of the lowest,
-// leftmost black interior pixel of a. Returns kTraceNothing when there is
-// none (nothing changed); kTraceTraced with a holding just the traced pixels
-// and every traced pixel whitened in b; kTraceIsolated when the start pixel
-// has no black neighbour: "有孤立点存在" is shown through sink (caption
-// kAppTitle), a is unchanged and the start pixel is whitened in b.
-// The walk is TraceBoundary's (see there for objects on the border).
-// a and b must have one size; otherwise nothing is done and kTraceNothing
-// is returned. Cost: the start scan, the trace, and one pass that rewrites a.
-int TraceOuterContour(ImageView a, ImageView b, MessageSink& sink);
+// leftmost black interior pixel of image. Returns kTraceNothing when there
+// is none (nothing changed); kTraceTraced with image holding just the traced
+// pixels and every traced pixel whitened in remainder; kTraceIsolated when
+// the start pixel has no black neighbour: "有孤立点存在" is shown through sink
+// (caption kAppTitle), image is unchanged and the start pixel is whitened in
+// remainder. The walk is TraceBoundary's (see there for objects on the
+// border). image and remainder must have one size; otherwise nothing is done
+// and kTraceNothing is returned. Cost: the start scan, the trace, and one
+// pass that rewrites image.
+int TraceOuterContour(ImageView image, ImageView remainder, MessageSink& sink);
 
 // The two stages TraceOuterContour is built from, for callers (Vectorise 1)
 // that peel many contours and cannot afford whole-image work per contour.
@@ -48,13 +49,13 @@ struct TracePoint {
     friend bool operator==(TracePoint, TracePoint) = default;
 };
 
-// Scans the interior of a from `from` onwards in the follower's order (rows
+// Scans the interior of image from `from` onwards in the follower's order (rows
 // from the bottom, y = 1 to H-2, each row x = 1 to W-2) for a pixel of value
 // 0. `from` is clamped into the interior; a later start only skips pixels.
 // Returns true and sets start when one is found.
-bool FindTraceStart(ImageView a, TracePoint& start, TracePoint from = {1, 1});
+bool FindTraceStart(ImageView image, TracePoint& start, TracePoint from = {1, 1});
 // Follows the boundary clockwise from start with the same steps as
-// TraceOuterContour, reading a only (positions outside read as white).
+// TraceOuterContour, reading image only (positions outside read as white).
 // path receives every accepted pixel in order, start first; a pixel accepted
 // twice appears twice. Returns kTraceTraced when start came up again as a
 // candidate, kTraceIsolated (path = {start}) when start has no black
@@ -62,8 +63,9 @@ bool FindTraceStart(ImageView a, TracePoint& start, TracePoint from = {1, 1});
 // pixels beside the lowest interior one) is not on its object's outer
 // boundary, so the walk may circle the object without meeting it: the walk
 // then stops, also with kTraceTraced, before its first repeated step, when
-// path holds every pixel it would ever visit. Cost proportional to the length of path; path's capacity is
-// reused, so a caller can keep one vector for many traces.
-int TraceBoundary(ImageView a, TracePoint start, std::vector<TracePoint>& path);
+// path holds every pixel it would ever visit. Cost proportional to the
+// length of path; path's capacity is reused, so a caller can keep one vector
+// for many traces.
+int TraceBoundary(ImageView image, TracePoint start, std::vector<TracePoint>& path);
 
 }  // namespace lintra

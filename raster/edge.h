@@ -13,8 +13,8 @@ namespace lintra {
 
 // Convolves with an H x W template anchored at (MX, MY), |scale x sum|
 // clamped to 255 and rounded half up; every window reads the unchanged input.
-void ApplyTemplate(std::uint8_t* pixels, int width, int height, int stride, int H, int W, int MX,
-                   int MY, const float* coefficients, float scale);
+void ApplyTemplate(std::uint8_t* pixels, int width, int height, int stride, int H, int W, int MX, int MY,
+                   const float* coefficients, float scale);
 // Larger of the two 3x3 Sobel responses.
 void EdgeSobel(ImageView image);
 // Roberts cross magnitude; the last column and the top row become 255.

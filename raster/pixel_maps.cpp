@@ -1,55 +1,46 @@
-// Point operations on whole rows, sixteen pixels at a time where SSE2 is
-// there (the x86-64 baseline), one at a time for the rest of each row.
+// Point operations on whole rows: each row through the SSE2 kernel where
+// there is one, then the row rule for the pixels it left.
 #include <cstring>
 
 #include "raster/raster_private.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "raster/row_kernels.h"
 
 namespace lintra::raster_detail {
 
+void ThresholdAtLeastRow(std::uint8_t* row, int from, int width, std::uint8_t level) {
+    for (int x = from; x < width; ++x) row[x] = row[x] >= level ? 255 : 0;
+}
+
+void SwapBlackAndWhiteRow(std::uint8_t* row, int from, int width) {
+    for (int x = from; x < width; ++x) row[x] = row[x] == 0 ? 255 : row[x] == 255 ? 0 : row[x];
+}
+
 void ThresholdAtLeast(ImageView image, int level) {
-    const auto w = static_cast<std::size_t>(image.width);
     if (level <= 0 || level > 255) {
         // Every pixel is at least 0 and none reaches 256.
-        for (int y = 0; y < image.height; ++y) std::memset(image.row(y), level <= 0 ? 255 : 0, w);
+        for (int y = 0; y < image.height; ++y)
+            std::memset(image.row(y), level <= 0 ? 255 : 0, static_cast<std::size_t>(image.width));
         return;
     }
     const auto limit = static_cast<std::uint8_t>(level);
     for (int y = 0; y < image.height; ++y) {
         std::uint8_t* row = image.row(y);
-        std::size_t x = 0;
+        int x = 0;
 #if defined(__SSE2__)
-        const __m128i bound = _mm_set1_epi8(static_cast<char>(limit));
-        for (; x + 16 <= w; x += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
-            // max(v, limit) == v exactly where v >= limit (unsigned).
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), _mm_cmpeq_epi8(_mm_max_epu8(v, bound), v));
-        }
+        x = ThresholdAtLeastRowSse2(row, image.width, limit);
 #endif
-        for (; x < w; ++x) row[x] = row[x] >= limit ? 255 : 0;
+        ThresholdAtLeastRow(row, x, image.width, limit);
     }
 }
 
 void SwapBlackAndWhite(ImageView image) {
-    const auto w = static_cast<std::size_t>(image.width);
     for (int y = 0; y < image.height; ++y) {
         std::uint8_t* row = image.row(y);
-        std::size_t x = 0;
+        int x = 0;
 #if defined(__SSE2__)
-        const __m128i black = _mm_setzero_si128(), white = _mm_set1_epi8(-1);
-        for (; x + 16 <= w; x += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
-            const __m128i wasBlack = _mm_cmpeq_epi8(v, black);
-            const __m128i either = _mm_or_si128(wasBlack, _mm_cmpeq_epi8(v, white));
-            // Grey values stay; black becomes all ones, white all zeros.
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x),
-                             _mm_or_si128(_mm_andnot_si128(either, v), wasBlack));
-        }
+        x = SwapBlackAndWhiteRowSse2(row, image.width);
 #endif
-        for (; x < w; ++x) row[x] = row[x] == 0 ? 255 : row[x] == 255 ? 0 : row[x];
+        SwapBlackAndWhiteRow(row, x, image.width);
     }
 }
 

@@ -4,7 +4,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "image/image_view.h"
 #include "raster/binarise.h"
@@ -23,19 +22,6 @@ inline bool Usable(ImageView image) {
 void ThresholdAtLeast(ImageView image, int level);
 // Every 0 becomes 255 and every 255 becomes 0; other values stay.
 void SwapBlackAndWhite(ImageView image);
-
-// Index of the first byte of p[0..n) that differs from 255, or n: lets the
-// sequential passes jump over the white background eight bytes at a time.
-inline int SkipWhite(const std::uint8_t* p, int n) {
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p + i, 8);
-        if (word != ~std::uint64_t{0}) break;
-    }
-    while (i < n && p[i] == 255) ++i;
-    return i;
-}
 
 // The threshold BinariseIterative finds from a histogram: 127, then the
 // mean of the two class means until it repeats; 127 when a class is empty.

@@ -5,11 +5,8 @@
 #include <vector>
 
 #include "raster/raster_private.h"
+#include "raster/row_kernels.h"
 #include "raster/thin.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace lintra {
 
@@ -56,38 +53,6 @@ inline bool EndPoint(const std::uint8_t* above, const std::uint8_t* here, const 
     return (ne & e & se & s & sw) | (ne & e & se & n & nw) | (nw & w & sw & s & se) | (nw & n & ne & w & sw);
 }
 
-// flags[x] = non-zero where the marking sweep marks pixel x of row here
-// (black and an end point, or a 123 left there before), for x = 1 .. W-2.
-// Marks change no decision of the sweep, so a whole row can be judged first.
-void MarkingFlags(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below, int w,
-                  std::uint8_t* flags) {
-    int x = 1;
-#if defined(__SSE2__)
-    const __m128i white = _mm_set1_epi8(-1), black = _mm_setzero_si128(),
-                  mark = _mm_set1_epi8(static_cast<char>(kMark));
-    auto isWhite = [&](const std::uint8_t* p) {
-        return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), white);
-    };
-    for (; x + 16 <= w - 1; x += 16) {
-        const __m128i nw = isWhite(above + x - 1), n = isWhite(above + x), ne = isWhite(above + x + 1);
-        const __m128i we = isWhite(here + x - 1), ea = isWhite(here + x + 1);
-        const __m128i sw = isWhite(below + x - 1), s = isWhite(below + x), se = isWhite(below + x + 1);
-        const __m128i east = _mm_and_si128(_mm_and_si128(ne, ea), se),
-                      west = _mm_and_si128(_mm_and_si128(nw, we), sw);
-        const __m128i end = _mm_or_si128(_mm_or_si128(_mm_and_si128(east, _mm_and_si128(s, sw)),
-                                                      _mm_and_si128(east, _mm_and_si128(n, nw))),
-                                         _mm_or_si128(_mm_and_si128(west, _mm_and_si128(s, se)),
-                                                      _mm_and_si128(west, _mm_and_si128(n, ne))));
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(here + x));
-        const __m128i flag =
-            _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(c, black), end), _mm_cmpeq_epi8(c, mark));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(flags + x), flag);
-    }
-#endif
-    for (; x < w - 1; ++x)
-        flags[x] = (here[x] == kBlack && EndPoint(above, here, below, x)) || here[x] == kMark;
-}
-
 inline bool AllNeighboursWhite(ImageView image, int x, int y) {
     const std::uint8_t* above = image.row(y + 1);
     const std::uint8_t* here = image.row(y);
@@ -97,6 +62,14 @@ inline bool AllNeighboursWhite(ImageView image, int x, int y) {
 }
 
 }  // namespace
+
+// Marks change no decision of the marking sweep, so a whole row can be
+// judged first.
+void raster_detail::MarkingFlagsRow(const std::uint8_t* above, const std::uint8_t* here,
+                                    const std::uint8_t* below, int from, int width, std::uint8_t* flags) {
+    for (int x = from; x < width - 1; ++x)
+        flags[x] = (here[x] == kBlack && EndPoint(above, here, below, x)) || here[x] == kMark;
+}
 
 // Marking turns 0 into 123, and both count as not white, so no mark changes
 // whether any other pixel is marked: the marking sweep may visit pixels in any
@@ -122,7 +95,11 @@ void RemoveShortBranches(ImageView image, int passes) {
                 const std::uint8_t* above = image.row(y + 1);
                 const std::uint8_t* below = image.row(y - 1);
                 // A 123 left in the image before the first pass counts as marked.
-                MarkingFlags(above, here, below, w, flags.data());
+                int judged = 1;
+#if defined(__SSE2__)
+                judged = raster_detail::MarkingFlagsRowSse2(above, here, below, w, flags.data());
+#endif
+                raster_detail::MarkingFlagsRow(above, here, below, judged, w, flags.data());
                 for (int x = NextFlag(flags.data(), 1, w - 1); x < w - 1;
                      x = NextFlag(flags.data(), x + 1, w - 1)) {
                     here[x] = kMark;

@@ -101,7 +101,7 @@ bool ContourPeeler::HandleIsolatedStart(TracePoint start) {
     m_sink.ShowMessage(kIsolatedPointMessage, kAppTitle);
     m_countAtLastIsolated = m_count;
     Whiten(m_work.row(start.y) + start.x);
-    m_watch->Pass(7);
+    m_watch->Pass(kPeelIsolatedNeighbours);
     // That pass can blacken pixels anywhere, before the start too; the k = 8
     // pass before the next trace must then go over what it changed.
     m_watchPassDue = true;
@@ -112,7 +112,7 @@ bool ContourPeeler::HandleIsolatedStart(TracePoint start) {
 // The k = 8 pass after an isolated start, and the start scan moved back to
 // the first pixel that either pass turned black.
 void ContourPeeler::PassAfterIsolatedStart() {
-    m_watch->Pass(8);
+    m_watch->Pass(kPeelStepNeighbours);
     m_watchPassDue = false;
     TracePoint blackened;
     if (m_watch->TakeFirstBlackened(blackened.x, blackened.y) &&
@@ -120,12 +120,12 @@ void ContourPeeler::PassAfterIsolatedStart() {
         m_resume = blackened;
 }
 
-int ContourPeeler::LabelNextContour() {
+bool ContourPeeler::LabelNextContour() {
     // The bound on steps (see the header) needs checking only once there is
     // a watch: until the first isolated start pixel nothing turns black after
     // the first pass, every step whitens a black pixel of its own, and the
     // steps so far stay within the black and white pixels the watch counts.
-    if (m_watch && m_steps >= m_watch->ChangeablePixels()) return 0;
+    if (m_watch && m_steps >= m_watch->ChangeablePixels()) return false;
     ++m_steps;
     if (m_fullPassDue) {
         RemoveIsolatedPointsAtOnce(m_work);
@@ -140,10 +140,10 @@ int ContourPeeler::LabelNextContour() {
     // last start can have turned black unless an isolated start's passes
     // did, and those moved the start scan back.
     TracePoint start;
-    if (!FindTraceStart(m_work, start, m_resume)) return 0;
+    if (!FindTraceStart(m_work, start, m_resume)) return false;
     m_resume = start;
-    if (TraceFromLowest(m_work, start, m_path) == kTraceIsolated) return HandleIsolatedStart(start) ? 1 : 0;
-    if (m_count == std::numeric_limits<std::int32_t>::max()) return 0;
+    if (TraceFromLowest(m_work, start, m_path) == kTraceIsolated) return HandleIsolatedStart(start);
+    if (m_count == std::numeric_limits<std::int32_t>::max()) return false;
     ++m_count;
     std::int32_t* grid = m_grid.data();
     const std::size_t h = static_cast<std::size_t>(m_grid.height());
@@ -153,7 +153,7 @@ int ContourPeeler::LabelNextContour() {
     }
     m_contours.insert(m_contours.end(), m_path.begin(), m_path.end());
     m_ends.push_back(m_contours.size());
-    return 1;
+    return true;
 }
 
 }  // namespace lintra

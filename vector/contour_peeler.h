@@ -45,17 +45,17 @@ public:
     // whitens it in the work image and numbers its pixels with the next
     // contour number. A start pixel with no black neighbour is reported
     // ("有孤立点存在"), whitened, and the work image is cleaned with k = 7.
-    // Returns nonzero while the peeling is to go on, 0 when no black pixel is
-    // left inside the border, and also 0 when an isolated start pixel comes
-    // up again in a work image it has already been reported in: the steps
-    // would then repeat for ever. Every step that goes on whitens a black
+    // Returns true while the peeling is to go on, false when no black pixel
+    // is left inside the border, and also false when an isolated start pixel
+    // comes up again in a work image it has already been reported in: the
+    // steps would then repeat for ever. Every step that goes on whitens a black
     // pixel, so on a black-and-white picture the steps number at most its
     // black pixels; grey values let the clean-up blacken pixels again, and
     // the peeling could then wander through more work images than can be
     // waited for. It therefore also ends after as many steps as the work
     // image had interior pixels that are black or white, a bound a
     // black-and-white picture never reaches.
-    int LabelNextContour();
+    bool LabelNextContour();
     // The number of contours numbered so far.
     std::int32_t ContourCount() const { return m_count; }
 
@@ -89,9 +89,9 @@ private:
     // Pixels can turn black again only in the clean-up after an isolated
     // start pixel; contours numbered after the last one keep all their pixels.
     std::int32_t m_countAtLastIsolated = 0;
-    TracePoint m_resume{1, 1};  // no black pixel lies before it in the scan
-    bool m_fullPassDue = true;     // the first isolated-point pass covers the image
-    bool m_watchPassDue = false;   // the next one goes over what the watch holds
+    TracePoint m_resume{1, 1};    // no black pixel lies before it in the scan
+    bool m_fullPassDue = true;    // the first isolated-point pass covers the image
+    bool m_watchPassDue = false;  // the next one goes over what the watch holds
     // Made at the first isolated start pixel; from then on every change to
     // the work image goes through it.
     std::unique_ptr<IsolatedWatch> m_watch;

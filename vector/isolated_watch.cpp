@@ -4,6 +4,8 @@
 #include <functional>
 #include <limits>
 
+#include "vector/vectorise1.h"
+
 namespace lintra {
 
 namespace {
@@ -38,7 +40,7 @@ IsolatedWatch::IsolatedWatch(ImageView work) : m_work(work), m_firstBlackened(kN
             const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(s) + x;
             m_flags[i] = 0;
             ++m_changeable;
-            if (Changes(row[x], WhiteAround(i), 7)) AddCandidate(i);
+            if (Changes(row[x], WhiteAround(i), kPeelIsolatedNeighbours)) AddCandidate(i);
         }
     }
 }
@@ -97,7 +99,7 @@ void IsolatedWatch::Pass(int k) {
         const int white = WhiteAround(i);
         if (!Changes(value, white, k)) {
             // The k = 8 pass leaves pixels that the k = 7 pass would change.
-            if (Changes(value, white, 7)) AddCandidate(i);
+            if (Changes(value, white, kPeelIsolatedNeighbours)) AddCandidate(i);
             continue;
         }
         const std::uint8_t changed = value == 0 ? 255 : 0;

@@ -11,8 +11,10 @@ class CLineSegment {
 public:
     // Each coordinate is truncated toward zero.
     CLineSegment(double x1, double y1, double x2, double y2)
-        : x1(static_cast<std::int32_t>(x1)), y1(static_cast<std::int32_t>(y1)),
-          x2(static_cast<std::int32_t>(x2)), y2(static_cast<std::int32_t>(y2)) {}
+        : x1(static_cast<std::int32_t>(x1)),
+          y1(static_cast<std::int32_t>(y1)),
+          x2(static_cast<std::int32_t>(x2)),
+          y2(static_cast<std::int32_t>(y2)) {}
 
     std::int32_t x1;
     std::int32_t y1;
@@ -31,9 +33,9 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
-// Appends the segment p -> q at the tail of the list.
-inline void AppendSegment(SegmentList& list, Point p, Point q) {
-    list.emplace_back(p.x, p.y, q.x, q.y);
+// Appends the segment from -> to at the tail of the list.
+inline void AppendSegment(SegmentList& list, Point from, Point to) {
+    list.emplace_back(from.x, from.y, to.x, to.y);
 }
 
 }  // namespace lintra

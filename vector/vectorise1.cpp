@@ -73,7 +73,7 @@ void Vectorise1(const Vectorise1Context& context) {
 
     OncePerText sink(*context.sink);
     ContourPeeler peeler(context.work, grid, sink);
-    while (peeler.LabelNextContour() != 0) {
+    while (peeler.LabelNextContour()) {
     }
     *context.contourCount = peeler.ContourCount();
     for (std::int32_t k = 1; k <= *context.contourCount; ++k)
@@ -83,7 +83,7 @@ void Vectorise1(const Vectorise1Context& context) {
 void PeelContour(const Vectorise1Context& context) {
     if (!Ready(context)) return;
     MakeBorderWhite(context.work);
-    RemoveIsolatedPoints(context.work, 8);
+    RemoveIsolatedPoints(context.work, kPeelStepNeighbours);
     CopyImage(context.current, context.work);
     if (TraceOuterContour(context.current, context.work, *context.sink) == kTraceNothing)
         context.sink->ShowMessage(kNothingLeftMessage, kAppTitle);

@@ -27,7 +27,7 @@ public:
         m_width = width;
         m_height = height;
         m_cells = AllocateZeroedLarge<std::int32_t>(static_cast<std::size_t>(width) *
-                                                   static_cast<std::size_t>(height));
+                                                    static_cast<std::size_t>(height));
         m_untouched = true;
     }
     // Every cell 0.
@@ -58,6 +58,13 @@ private:
     bool m_untouched = false;  // no cell handed out for writing since the last Reset or Clear
 };
 
+// Neighbour counts k of the isolated-point passes (RemoveIsolatedPoints) in
+// the peeling: before every trace a pass with k = 8 removes lone black and
+// lone white pixels; after an isolated start pixel, a pass with k = 7 also
+// changes pixels with at most one neighbour of their own colour.
+inline constexpr int kPeelStepNeighbours = 8;
+inline constexpr int kPeelIsolatedNeighbours = 7;
+
 // What Vectorise 1 works on; the view owns all of it.
 struct Vectorise1Context {
     ImageView current;
@@ -69,9 +76,10 @@ struct Vectorise1Context {
     MessageSink* sink = nullptr;
 };
 
-// The body of command 32783: empties the list, peels and numbers every
-// contour, walks each into segments, and leaves the current image as it was
-// (the previous image equals it). The caller switches to vector mode.
+// The body of the Vectorise 1 command (32783): empties the list, peels and
+// numbers every contour, walks each into segments, and leaves the current
+// image as it was (the previous image equals it). The caller switches to
+// vector mode.
 // Ends on every image, and soon: where grey values would make the peeling
 // repeat itself for ever it stops at the first repetition, and it never
 // takes more peel steps than the picture has black and white interior
@@ -82,9 +90,9 @@ struct Vectorise1Context {
 // the list, grid, count and sink are given; the grid is resized to fit.
 // Cost: a few passes over the image plus work proportional to the contours.
 void Vectorise1(const Vectorise1Context& context);
-// The body of command 32811: peels one contour off the work image into the
-// current image; shows "OVER" when nothing is left. The caller displays the
-// work image.
+// The body of the peel-contour command (32811): peels one contour off the
+// work image into the current image; shows "OVER" when nothing is left. The
+// caller displays the work image.
 void PeelContour(const Vectorise1Context& context);
 
 }  // namespace lintra

@@ -105,9 +105,9 @@ void WalkStroke(ImageView image, int x, int y, std::int32_t& n, SegmentList& seg
 
 }  // namespace
 
-int NextStrokeStep(const std::array<bool, 8>& white, int c) {
+int NextStrokeStep(const std::array<bool, 8>& white, int direction) {
     // Code i (1 to 8) is neighbour i - 1 of the flags.
-    if (c >= 1 && c <= 8 && !white[c - 1]) return c;
+    if (direction >= 1 && direction <= 8 && !white[direction - 1]) return direction;
     for (int code : kStrokePriority)
         if (!white[code - 1]) return code;
     return 0;

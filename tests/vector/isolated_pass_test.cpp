@@ -1,10 +1,13 @@
-// The eight-at-a-time isolated-point pass against the sequential one.
+// The eight-at-a-time isolated-point pass against the sequential one, and
+// its word kernel against its row rule.
 #include "vector/isolated_pass.h"
 
 #include <gtest/gtest.h>
 
 #include "raster/cleanup.h"
+#include "tests/row_compare.h"
 #include "tests/vector/vector_test_image.h"
+#include "vector/isolated_pass_rows.h"
 
 namespace lintra {
 namespace {
@@ -38,6 +41,17 @@ TEST(IsolatedPassTest, ChangesOnlyLonePixelsOfTheInterior) {
     expected.at(13, 2) = 0;
     RemoveIsolatedPointsAtOnce(image.view());
     EXPECT_EQ(image, expected);  // the black border and the padding stay
+}
+
+TEST(IsolatedPassTest, WordKernelGivesTheRowRuleOnEveryWidth) {
+    using row_testing::RowResult;
+    row_testing::CompareKernelWithRule(
+        "IsolatedPassRowWords", 1000, [](const row_testing::Rows& rows, int w, bool kernel, std::mt19937&) {
+            RowResult r{row_testing::OutputRow(rows, w), 1};
+            if (kernel) r.stop = vector_detail::IsolatedPassRowWords(rows[0], r.bytes.data(), rows[2], w);
+            vector_detail::IsolatedPassRow(rows[0], r.bytes.data(), rows[2], r.stop, w);
+            return r;
+        });
 }
 
 }  // namespace

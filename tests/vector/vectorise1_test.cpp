@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -261,7 +260,8 @@ Outcome CompareWithOracle(const Image& picture, const std::string& what) {
     // The library shows each message once per run, in the order first said.
     std::vector<std::string> firstTexts;
     for (const std::string& text : sink.texts)
-        if (std::find(firstTexts.begin(), firstTexts.end(), text) == firstTexts.end()) firstTexts.push_back(text);
+        if (std::find(firstTexts.begin(), firstTexts.end(), text) == firstTexts.end())
+            firstTexts.push_back(text);
     bool same = run.segments == segments && run.count == count && run.current == current &&
                 run.previous == previous && run.work == work && run.sink.texts == firstTexts;
     for (int x = 0; x < picture.width() && same; ++x)
@@ -343,34 +343,29 @@ Image Crop(const Image& picture, int left, int bottom, int size) {
     return part;
 }
 
-TEST(Vectorise1Test, PictureFullOfIsolatedStartsIsPeeledQuicklyAndSaysSoOnce) {
+// How long it takes: BM_Vectorise1GreyDots in bench/vector_bench.cpp.
+TEST(Vectorise1Test, PictureFullOfIsolatedStartsIsPeeledAndSaysSoOnce) {
     const Image picture = FuzzPictureOfGreyDots();
     ASSERT_EQ(picture.width(), 128);
     ViewParts run(picture);
-    const auto begin = std::chrono::steady_clock::now();
     run.Vectorise();
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
     EXPECT_EQ(run.sink.texts, (std::vector<std::string>{kIsolatedPointMessage, kEmptyContourMessage}));
     EXPECT_FALSE(run.segments.empty());
     EXPECT_EQ(run.current, picture);
-    // Well under a second optimised; generous for the sanitizer build.
-    EXPECT_LT(took.count(), 20.0);
 }
 
 // Parts of the same picture on which the peeling, unbounded, wandered through
 // distinct work images for minutes (the one at (22, 0): about 420 s) before
 // any came back. Bounded by the number of black and white pixels, each ends
-// at once and as the transcription with the same bound does.
+// as the transcription with the same bound does (and at once:
+// BM_Vectorise1GreyDotCrop in bench/vector_bench.cpp).
 TEST(Vectorise1Test, GreyDotsEndWithinTheStepBoundAsTheTranscriptionDoes) {
     const Image picture = FuzzPictureOfGreyDots();
     ASSERT_EQ(picture.width(), 128);
-    for (const auto& [left, bottom] : {std::pair{22, 0}, std::pair{0, 0}, std::pair{60, 44}, std::pair{88, 88}}) {
-        const auto begin = std::chrono::steady_clock::now();
+    for (const auto& [left, bottom] :
+         {std::pair{22, 0}, std::pair{0, 0}, std::pair{60, 44}, std::pair{88, 88}})
         CompareWithOracle(Crop(picture, left, bottom, 40),
                           "40 x 40 at (" + std::to_string(left) + ", " + std::to_string(bottom) + ")");
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
-        EXPECT_LT(took.count(), 20.0);
-    }
 }
 
 }  // namespace

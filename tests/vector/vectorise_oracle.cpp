@@ -35,25 +35,25 @@ struct Vectorise1Run {
     // Work images in which an isolated start pixel was reported.
     std::set<std::vector<std::uint8_t>> isolatedStates;
 
-    int LabelNextContour() {
+    bool LabelNextContour() {
         RemoveIsolatedPoints(images.work, 8);
         CopyImage(images.current, images.work);
         // The same picture fails at the same pixel again: the steps would
         // repeat for ever from here.
         std::vector<std::uint8_t> state = Bytes(images.work);
-        if (isolatedStates.count(state) != 0) return 0;
+        if (isolatedStates.count(state) != 0) return false;
         const int r = TraceOuterContour(images.current, images.work, sink);
         if (r == 2) {
             isolatedStates.insert(state);
             RemoveIsolatedPoints(images.work, 7);
-            return 1;
+            return true;
         }
-        if (r != 1) return 0;
+        if (r != 1) return false;
         ++contourCount;
         for (int y = 0; y < images.current.height; ++y)
             for (int x = 0; x < images.current.width; ++x)
                 if (images.current.at(x, y) == 0) grid[x][y] = contourCount;
-        return 1;
+        return true;
     }
 
     void TraceLabelledContour(std::int32_t k, int height, int width) {
@@ -141,7 +141,7 @@ void Vectorise1(const Vectorise1Images& images, Grid& grid, std::int32_t& contou
     long steps = 0;
     for (int y = 1; y <= h - 2; ++y)
         for (int x = 1; x <= w - 2; ++x) steps += images.work.at(x, y) == 0 || images.work.at(x, y) == 255;
-    while (steps-- > 0 && run.LabelNextContour() != 0) {
+    while (steps-- > 0 && run.LabelNextContour()) {
     }
     for (std::int32_t k = 1; k <= contourCount; ++k) run.TraceLabelledContour(k, h, w);
     CopyImage(images.current, images.previous);
