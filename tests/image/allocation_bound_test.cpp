@@ -108,12 +108,12 @@ Bytes PromiseFile(const Promise& p) {
 
 class AllocationBoundTest : public ::testing::TestWithParam<Promise> {
 protected:
-    ScratchDir dir;
+    TempDir dir;
     RecordingSink sink;
 };
 
 TEST_P(AllocationBoundTest, ReaderRefusesBeforeAllocating) {
-    const std::string path = dir.File("promise.bmp");
+    const std::string path = (dir / "promise.bmp");
     WriteBytes(path, PromiseFile(GetParam()));
     Dib dib;
     g_largestRequest = 0;
@@ -126,7 +126,7 @@ TEST_P(AllocationBoundTest, ReaderRefusesBeforeAllocating) {
 }
 
 TEST_P(AllocationBoundTest, OpenRefusesBeforeAllocatingAndTheViewLoadsNothing) {
-    const std::string path = dir.File("promise.bmp");
+    const std::string path = (dir / "promise.bmp");
     WriteBytes(path, PromiseFile(GetParam()));
     test::FakePlatform platform;
     platform.tempDirectory = platform.programDirectory = "/nonexistent";
@@ -148,9 +148,9 @@ INSTANTIATE_TEST_SUITE_P(Promises, AllocationBoundTest, ::testing::ValuesIn(kPro
 
 // The counter itself works: an honest file costs its own size.
 TEST(AllocationCounterTest, SeesTheBlockOfAnHonestFile) {
-    ScratchDir dir;
+    TempDir dir;
     RecordingSink sink;
-    const std::string path = dir.File("honest.bmp");
+    const std::string path = (dir / "honest.bmp");
     WriteBytes(path, BmpBuilder::Indexed8(1200, 1000, 256, [](int x, int y) { return x ^ y; }).Build());
     Dib dib;
     g_largestRequest = 0;

@@ -22,8 +22,8 @@ namespace {
 const std::string kText = "0\nSECTION\n0\nEOF";
 
 TEST(AtomicFileTest, PipeWithoutAReaderFailsAtOnceAndStaysAPipe) {
-    ScratchDir dir;
-    const std::string pipe = dir.File("pipe");
+    TempDir dir;
+    const std::string pipe = (dir / "pipe");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     auto start = std::chrono::steady_clock::now();
     try {
@@ -38,8 +38,8 @@ TEST(AtomicFileTest, PipeWithoutAReaderFailsAtOnceAndStaysAPipe) {
 }
 
 TEST(AtomicFileTest, PipeWithAReaderGetsTheBytes) {
-    ScratchDir dir;
-    const std::string pipe = dir.File("pipe");
+    TempDir dir;
+    const std::string pipe = (dir / "pipe");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
@@ -58,8 +58,8 @@ TEST(AtomicFileTest, PipeWithAReaderGetsTheBytes) {
 // The reader takes a few bytes and goes away while the writer waits on a
 // full pipe: an error to report, not SIGPIPE ending the program.
 TEST(AtomicFileTest, PipeWhoseReaderGoesAwayIsAnErrorNotASignal) {
-    ScratchDir dir;
-    const std::string pipe = dir.File("pipe");
+    TempDir dir;
+    const std::string pipe = (dir / "pipe");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
@@ -84,21 +84,21 @@ TEST(AtomicFileTest, PipeWhoseReaderGoesAwayIsAnErrorNotASignal) {
 }
 
 TEST(AtomicFileTest, LinksKeepPointingAndTheirTargetsGetTheBytes) {
-    ScratchDir dir;
-    std::filesystem::create_directory(dir.File("real"));
-    WriteBytes(dir.File("real/old.dxf"), {'o', 'l', 'd'});
-    std::filesystem::create_symlink("real/old.dxf", dir.File("link.dxf"));
+    TempDir dir;
+    std::filesystem::create_directory((dir / "real"));
+    WriteBytes((dir / "real/old.dxf"), {'o', 'l', 'd'});
+    std::filesystem::create_symlink("real/old.dxf", (dir / "link.dxf"));
     // A link whose target does not exist yet: the target is created.
-    std::filesystem::create_symlink("real/new.dxf", dir.File("dangling.dxf"));
+    std::filesystem::create_symlink("real/new.dxf", (dir / "dangling.dxf"));
     for (const std::string name : {"link.dxf", "dangling.dxf"})
-        WriteFileAtomically(dir.File(name), {lintra::Bytes(kText.data(), kText.size())});
+        WriteFileAtomically((dir / name), {lintra::Bytes(kText.data(), kText.size())});
     for (const std::string name : {"link.dxf", "dangling.dxf"}) {
-        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(name))) << name;
-        Bytes bytes = ReadBytes(dir.File(name));
+        EXPECT_TRUE(std::filesystem::is_symlink((dir / name))) << name;
+        Bytes bytes = ReadBytes((dir / name));
         EXPECT_EQ(std::string(bytes.begin(), bytes.end()), kText) << name;
     }
     std::vector<std::string> real;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.File("real")))
+    for (const auto& entry : std::filesystem::directory_iterator((dir / "real")))
         real.push_back(entry.path().filename().string());
     std::sort(real.begin(), real.end());
     EXPECT_EQ(real, (std::vector<std::string>{"new.dxf", "old.dxf"}));

@@ -1,5 +1,5 @@
-// Helpers for the image tests: BMP files crafted byte by byte, a message sink
-// that records what it is told, and a scratch folder removed afterwards.
+// Helpers for the image tests: BMP files crafted byte by byte, the shared
+// recording message sink and temporary folder.
 #pragma once
 
 #include <cstdint>
@@ -14,35 +14,16 @@
 
 #include "image/bmp_format.h"
 #include "image/message_sink.h"
+#include "support/recording_sink.h"
+#include "support/test_files.h"
 
 namespace lintra::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class RecordingSink : public MessageSink {
-public:
-    void ShowMessage(const std::string& text, const std::string& caption) override {
-        messages.emplace_back(text, caption);
-    }
-    std::vector<std::pair<std::string, std::string>> messages;
-};
+using test::RecordingSink;
 
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lintra-test-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string File(const std::string& name) const { return (m_path / name).string(); }
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
+using test::TempDir;
 
 inline Bytes ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -17,7 +17,7 @@ namespace {
 using testing::BmpBuilder;
 using testing::Bytes;
 using testing::RecordingSink;
-using testing::ScratchDir;
+using test::TempDir;
 
 std::uint8_t Diagonal(int x, int y) {
     return static_cast<std::uint8_t>(x * 7 + y * 13);
@@ -27,7 +27,7 @@ class DibReadTest : public ::testing::Test {
 protected:
     // Writes the bytes to a file and reads it into dib.
     void ReadBytesInto(Dib& dib, const Bytes& bytes, const std::string& name = "in.bmp") {
-        std::string path = dir.File(name);
+        std::string path = (dir / name);
         testing::WriteBytes(path, bytes);
         dib.Read(path, sink);
     }
@@ -35,7 +35,7 @@ protected:
         return static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(p) - dib.m_pBlock);
     }
 
-    ScratchDir dir;
+    TempDir dir;
     RecordingSink sink;
 };
 
@@ -56,7 +56,7 @@ TEST_F(DibReadTest, EightBitWithoutColourCountGets256EntriesAndFilledInSizes) {
     EXPECT_EQ(dib.GetBits()[104 * 3 + 5], Diagonal(5, 3));
 
     // The fill-ins are what Save writes; nothing else changes.
-    std::string out = dir.File("out.bmp");
+    std::string out = (dir / "out.bmp");
     dib.Write(out);
     Bytes written = testing::ReadBytes(out);
     Bytes expected = b.Build();
@@ -134,7 +134,7 @@ TEST_F(DibReadTest, TopDownFileIsTurnedBottomUp) {
     EXPECT_EQ(0, std::memcmp(a.GetBits(), b.GetBits(), 24));
 
     // Saved, it is an ordinary bottom-up file.
-    std::string out = dir.File("out.bmp");
+    std::string out = (dir / "out.bmp");
     b.Write(out);
     EXPECT_EQ(testing::ReadBytes(out), bottomUp.Build());
 }
@@ -210,7 +210,7 @@ TEST_P(DibRefusalTest, RefusesWithMessageAndKeepsThePreviousImage) {
     EXPECT_EQ(dib.m_szPath, path);
     EXPECT_EQ(dib.GetWidth(), 6);
     EXPECT_EQ(Bytes(dib.GetBits(), dib.GetBits() + 24), pixels);
-    std::string out = dir.File("out.bmp");
+    std::string out = (dir / "out.bmp");
     dib.Write(out);
     EXPECT_EQ(testing::ReadBytes(out), good.Build());
 }
@@ -363,7 +363,7 @@ INSTANTIATE_TEST_SUITE_P(Damaged, DibRefusalTest, ::testing::ValuesIn(kDamages),
 
 TEST_F(DibReadTest, FileThatCannotBeReadThrowsWithPathAndReason) {
     Dib dib;
-    std::string missing = dir.File("missing.bmp");
+    std::string missing = (dir / "missing.bmp");
     try {
         dib.Read(missing, sink);
         FAIL() << "no exception";
@@ -371,7 +371,7 @@ TEST_F(DibReadTest, FileThatCannotBeReadThrowsWithPathAndReason) {
         EXPECT_EQ(error.path(), missing);
         EXPECT_NE(error.reason().find("No such file"), std::string::npos) << error.reason();
     }
-    EXPECT_THROW(dib.Read(dir.path().string(), sink), FileError);
+    EXPECT_THROW(dib.Read(dir.path(), sink), FileError);
     EXPECT_TRUE(sink.messages.empty());
     EXPECT_TRUE(dib.IsEmpty());
 }

@@ -15,16 +15,16 @@ namespace {
 
 using testing::BmpBuilder;
 using testing::Bytes;
-using testing::ScratchDir;
+using test::TempDir;
 
 class DibTest : public ::testing::Test {
 protected:
     void Load(Dib& dib, const BmpBuilder& b, const std::string& name = "in.bmp") {
-        testing::WriteBytes(dir.File(name), b.Build());
-        dib.Read(dir.File(name), sink);
+        testing::WriteBytes((dir / name), b.Build());
+        dib.Read((dir / name), sink);
         ASSERT_EQ(dib.m_bValid, 1);
     }
-    ScratchDir dir;
+    TempDir dir;
     testing::RecordingSink sink;
 };
 
@@ -136,14 +136,14 @@ TEST_F(DibTest, WriteReproducesTheFileByteForByte) {
     b.rows.insert(b.rows.end(), {1, 2, 3});  // trailing bytes behind the rows
     Dib dib;
     Load(dib, b);
-    dib.Write(dir.File("out.bmp"));
-    EXPECT_EQ(testing::ReadBytes(dir.File("out.bmp")), b.Build());
-    EXPECT_EQ(dib.m_szPath, dir.File("out.bmp"));
+    dib.Write((dir / "out.bmp"));
+    EXPECT_EQ(testing::ReadBytes((dir / "out.bmp")), b.Build());
+    EXPECT_EQ(dib.m_szPath, (dir / "out.bmp"));
 
     // Writing over a longer file replaces all of it.
-    testing::WriteBytes(dir.File("long.bmp"), Bytes(5000, 1));
-    dib.Write(dir.File("long.bmp"));
-    EXPECT_EQ(testing::ReadBytes(dir.File("long.bmp")), b.Build());
+    testing::WriteBytes((dir / "long.bmp"), Bytes(5000, 1));
+    dib.Write((dir / "long.bmp"));
+    EXPECT_EQ(testing::ReadBytes((dir / "long.bmp")), b.Build());
 }
 
 // Every way a save can fail leaves the earlier file as it was and no
@@ -153,10 +153,10 @@ protected:
     void SetUp() override {
         Load(dib, BmpBuilder::Indexed8(300, 300, 256,
                                        [](int x, int y) { return static_cast<std::uint8_t>(x * y); }));
-        testing::WriteBytes(dir.File("old.bmp"), old);
+        testing::WriteBytes((dir / "old.bmp"), old);
     }
     void ExpectOnlyOldFiles() {
-        EXPECT_EQ(testing::ReadBytes(dir.File("old.bmp")), old);
+        EXPECT_EQ(testing::ReadBytes((dir / "old.bmp")), old);
         int files = 0;
         for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
             std::string name = entry.path().filename().string();
@@ -170,16 +170,16 @@ protected:
 };
 
 TEST_F(FailedWriteTest, MissingFolderOrFileAsFolder) {
-    EXPECT_THROW(dib.Write(dir.File("no/such/folder/x.bmp")), FileError);
-    testing::WriteBytes(dir.File("file"), {1});
+    EXPECT_THROW(dib.Write((dir / "no/such/folder/x.bmp")), FileError);
+    testing::WriteBytes((dir / "file"), {1});
     try {
-        dib.Write(dir.File("file/x.bmp"));
+        dib.Write((dir / "file/x.bmp"));
         FAIL() << "no exception";
     } catch (const FileError& error) {
-        EXPECT_EQ(error.path(), dir.File("file/x.bmp"));
+        EXPECT_EQ(error.path(), (dir / "file/x.bmp"));
         EXPECT_FALSE(error.reason().empty());
     }
-    EXPECT_THROW(dib.Write(dir.path().string()), FileError);  // the destination is a folder
+    EXPECT_THROW(dib.Write(dir.path()), FileError);  // the destination is a folder
     ExpectOnlyOldFiles();
 }
 
@@ -194,10 +194,10 @@ TEST_F(FailedWriteTest, WriteCutOffPartWayKeepsTheEarlierFile) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     bool threw = false;
     try {
-        dib.Write(dir.File("old.bmp"));
+        dib.Write((dir / "old.bmp"));
     } catch (const FileError& error) {
         threw = true;
-        EXPECT_EQ(error.path(), dir.File("old.bmp"));
+        EXPECT_EQ(error.path(), (dir / "old.bmp"));
     }
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);

@@ -41,11 +41,11 @@ struct RecordingCanvas : Canvas {
 class DrawTest : public ::testing::Test {
 protected:
     void Load(Dib& dib, const testing::BmpBuilder& b) {
-        testing::WriteBytes(dir.File("in.bmp"), b.Build());
-        dib.Read(dir.File("in.bmp"), sink);
+        testing::WriteBytes((dir / "in.bmp"), b.Build());
+        dib.Read((dir / "in.bmp"), sink);
         ASSERT_EQ(dib.m_bValid, 1);
     }
-    testing::ScratchDir dir;
+    test::TempDir dir;
     testing::RecordingSink sink;
     RecordingCanvas canvas;
 };

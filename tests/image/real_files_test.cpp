@@ -113,9 +113,9 @@ TEST_P(RealFileTest, EndsAsIndexedAndPlainFilesSaveBackUnchanged) {
 
     testing::Bytes original = testing::ReadBytes(file.path);
     if (opened && KeptAsIs(original)) {
-        testing::ScratchDir dir;
-        dib.Write(dir.File("copy.bmp"));
-        EXPECT_TRUE(testing::ReadBytes(dir.File("copy.bmp")) == original)
+        test::TempDir dir;
+        dib.Write((dir / "copy.bmp"));
+        EXPECT_TRUE(testing::ReadBytes((dir / "copy.bmp")) == original)
             << file.path << " changed on saving";
     }
 }
@@ -182,11 +182,11 @@ TEST(SamePictureTest, DecodedRle8SavesAsAPlainFileThatReadsBackTheSame) {
     Dib dib;
     dib.Read(rle, sink);
     ASSERT_EQ(dib.m_bValid, 1);
-    testing::ScratchDir dir;
-    dib.Write(dir.File("plain.bmp"));
+    test::TempDir dir;
+    dib.Write((dir / "plain.bmp"));
     // The saved file is the uncompressed sample apart from the fields
     // ImageMagick's two writers fill differently.
-    testing::Bytes saved = testing::ReadBytes(dir.File("plain.bmp"));
+    testing::Bytes saved = testing::ReadBytes((dir / "plain.bmp"));
     testing::Bytes plain = testing::ReadBytes(test::Sample("camera_512x512_8bit_grey_imagemagick.bmp"));
     ASSERT_EQ(saved.size(), plain.size());
     EXPECT_TRUE(std::equal(saved.begin() + 1078, saved.end(), plain.begin() + 1078));
@@ -205,11 +205,11 @@ TEST(HandMadeFileTest, NormalisedFilesSaveAsTheirPlainTwins) {
         Dib dib;
         dib.Read(data + name + ".bmp", sink);
         ASSERT_EQ(dib.m_bValid, 1) << name;
-        testing::ScratchDir dir;
-        dib.Write(dir.File("saved.bmp"));
+        test::TempDir dir;
+        dib.Write((dir / "saved.bmp"));
         testing::Bytes expected = testing::ReadBytes(data + name + "_plain.bmp");
         ASSERT_FALSE(expected.empty()) << name;
-        EXPECT_TRUE(testing::ReadBytes(dir.File("saved.bmp")) == expected) << name;
+        EXPECT_TRUE(testing::ReadBytes((dir / "saved.bmp")) == expected) << name;
     }
 }
 

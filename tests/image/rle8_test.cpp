@@ -118,11 +118,11 @@ TEST(Rle8Test, DibHoldsDecodedRowsAsAnUncompressedFile) {
     b.info.biSizeImage = static_cast<std::uint32_t>(b.rows.size());
     b.Fit();
 
-    testing::ScratchDir dir;
+    test::TempDir dir;
     testing::RecordingSink sink;
-    testing::WriteBytes(dir.File("rle.bmp"), b.Build());
+    testing::WriteBytes((dir / "rle.bmp"), b.Build());
     Dib dib;
-    dib.Read(dir.File("rle.bmp"), sink);
+    dib.Read((dir / "rle.bmp"), sink);
     ASSERT_EQ(dib.m_bValid, 1);
     EXPECT_EQ(Bytes(dib.GetBits(), dib.GetBits() + 16),
               (Bytes{3, 3, 3, 3, 3, 0, 0, 0, 0, 7, 7, 0, 0, 0, 0, 0}));
@@ -131,8 +131,8 @@ TEST(Rle8Test, DibHoldsDecodedRowsAsAnUncompressedFile) {
     EXPECT_EQ(dib.m_nBlockSize, 40u + 64u + 16u);
 
     // Saved, it is a plain file with sizes and offsets that match its bytes.
-    dib.Write(dir.File("plain.bmp"));
-    Bytes plain = testing::ReadBytes(dir.File("plain.bmp"));
+    dib.Write((dir / "plain.bmp"));
+    Bytes plain = testing::ReadBytes((dir / "plain.bmp"));
     testing::BmpBuilder expected = b;
     expected.info.biCompression = kBiRgb;
     expected.info.biSizeImage = 16;

@@ -9,19 +9,14 @@
 
 #include "image/image_view.h"
 #include "image/message_sink.h"
-#include "tests/padded_image.h"
+#include "support/padded_image.h"
+#include "support/recording_sink.h"
 
 namespace lintra::contour_testing {
 
 using test_images::FromPicture;
 using TestImage = test_images::PaddedImage;
 
-class RecordingSink : public MessageSink {
-public:
-    void ShowMessage(const std::string& text, const std::string& caption) override {
-        messages.emplace_back(text, caption);
-    }
-    std::vector<std::pair<std::string, std::string>> messages;
-};
+using test::RecordingSink;
 
 }  // namespace lintra::contour_testing

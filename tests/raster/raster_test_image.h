@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "image/image_view.h"
-#include "tests/padded_image.h"
+#include "support/padded_image.h"
 
 namespace lintra::raster_testing {
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/row_compare.h"
+#include "support/row_compare.h"
 
 #if defined(__SSE2__)
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "raster/cleanup.h"
-#include "tests/row_compare.h"
+#include "support/row_compare.h"
 #include "tests/vector/vector_test_image.h"
 #include "vector/isolated_pass_rows.h"
 

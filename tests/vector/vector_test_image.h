@@ -14,20 +14,14 @@
 
 #include "image/image_view.h"
 #include "image/message_sink.h"
-#include "tests/padded_image.h"
+#include "support/padded_image.h"
+#include "support/recording_sink.h"
 
 namespace lintra::vector_testing {
 
 using Image = test_images::PaddedImage;
 
-struct RecordingSink : MessageSink {
-    std::vector<std::string> texts;
-    std::vector<std::string> captions;
-    void ShowMessage(const std::string& text, const std::string& caption) override {
-        texts.push_back(text);
-        captions.push_back(caption);
-    }
-};
+using test::RecordingSink;
 
 // Seeded random drawings. Every size from 1 x 1 up occurs; widths are often
 // not a multiple of 4.

@@ -93,7 +93,7 @@ TEST(Vectorise1Test, WorkedShapes) {
                                       {8, 5, 6, 5}}));
     EXPECT_EQ(run.grid.at(1, 2), 1);
     EXPECT_EQ(run.grid.at(6, 5), 2);
-    EXPECT_TRUE(run.sink.texts.empty());
+    EXPECT_TRUE(run.sink.Texts().empty());
 }
 
 TEST(Vectorise1Test, FilledSquareGivesTwoNestedContoursAndLeavesEverythingAsDescribed) {
@@ -134,8 +134,8 @@ TEST(Vectorise1Test, GreyNeighboursCannotMakeThePeelingGoOnForEver) {
     picture.at(2, 2) = 0;
     ViewParts run(picture);
     run.Vectorise();
-    EXPECT_EQ(run.sink.texts, std::vector<std::string>{"有孤立点存在"});
-    EXPECT_EQ(run.sink.captions, std::vector<std::string>{kAppTitle});
+    EXPECT_EQ(run.sink.Texts(), std::vector<std::string>{"有孤立点存在"});
+    EXPECT_EQ(run.sink.Captions(), std::vector<std::string>{kAppTitle});
     EXPECT_EQ(run.count, 0);
     EXPECT_TRUE(run.segments.empty());
     EXPECT_EQ(run.current, picture);
@@ -151,7 +151,7 @@ TEST(Vectorise1Test, GreyNeighboursCannotMakeThePeelingGoOnForEver) {
     ends.Fill(1, 8, 5, 8);
     ViewParts other(ends);
     other.Vectorise();
-    EXPECT_EQ(other.sink.texts, std::vector<std::string>{"有孤立点存在"});
+    EXPECT_EQ(other.sink.Texts(), std::vector<std::string>{"有孤立点存在"});
     EXPECT_EQ(other.count, 1);
     EXPECT_EQ(other.segments, (Segments{{5, 3, 5, 6}, {5, 6, 8, 6}, {8, 6, 8, 3}, {8, 3, 5, 3}}));
     EXPECT_EQ(other.work.at(1, 1), 128);
@@ -175,7 +175,7 @@ TEST(Vectorise1Test, DoesNothingWithoutAnImageOrWithImagesOfDifferentSizes) {
     PeelContour(context);
     EXPECT_EQ(run.segments.size(), 1u);
     EXPECT_EQ(narrow, Image(9, 10));
-    EXPECT_TRUE(run.sink.texts.empty());
+    EXPECT_TRUE(run.sink.Texts().empty());
 }
 
 TEST(Vectorise1Test, LabelGridIsResizedToTheImage) {
@@ -228,10 +228,10 @@ TEST(Vectorise1Test, PeelContourTakesOneContourPerCallThenSaysOver) {
     PeelContour(run.Context());
     EXPECT_EQ(run.current, secondOnly);
     EXPECT_EQ(run.work, Image(10, 10));
-    EXPECT_TRUE(run.sink.texts.empty());
+    EXPECT_TRUE(run.sink.Texts().empty());
     PeelContour(run.Context());
-    EXPECT_EQ(run.sink.texts, std::vector<std::string>{"OVER"});
-    EXPECT_EQ(run.sink.captions, std::vector<std::string>{kAppTitle});
+    EXPECT_EQ(run.sink.Texts(), std::vector<std::string>{"OVER"});
+    EXPECT_EQ(run.sink.Captions(), std::vector<std::string>{kAppTitle});
     EXPECT_EQ(run.work, Image(10, 10));
     // The previous image, the list, the grid and the count are left alone.
     EXPECT_EQ(run.previous, previous);
@@ -259,18 +259,18 @@ Outcome CompareWithOracle(const Image& picture, const std::string& what) {
     oracle::Vectorise1({current.view(), previous.view(), work.view()}, grid, count, segments, sink);
     // The library shows each message once per run, in the order first said.
     std::vector<std::string> firstTexts;
-    for (const std::string& text : sink.texts)
+    for (const std::string& text : sink.Texts())
         if (std::find(firstTexts.begin(), firstTexts.end(), text) == firstTexts.end())
             firstTexts.push_back(text);
     bool same = run.segments == segments && run.count == count && run.current == current &&
-                run.previous == previous && run.work == work && run.sink.texts == firstTexts;
+                run.previous == previous && run.work == work && run.sink.Texts() == firstTexts;
     for (int x = 0; x < picture.width() && same; ++x)
         for (int y = 0; y < picture.height() && same; ++y) same = run.grid.at(x, y) == grid[x][y];
     EXPECT_TRUE(same) << what << " (" << run.segments.size() << " segments, " << segments.size()
                       << " in the transcription; count " << run.count << " vs " << count << ")\n"
                       << picture.values();
     Outcome outcome;
-    for (const std::string& text : sink.texts) {
+    for (const std::string& text : sink.Texts()) {
         outcome.isolated = outcome.isolated || text == kIsolatedPointMessage;
         outcome.emptyContour = outcome.emptyContour || text == kEmptyContourMessage;
     }
@@ -349,7 +349,7 @@ TEST(Vectorise1Test, PictureFullOfIsolatedStartsIsPeeledAndSaysSoOnce) {
     ASSERT_EQ(picture.width(), 128);
     ViewParts run(picture);
     run.Vectorise();
-    EXPECT_EQ(run.sink.texts, (std::vector<std::string>{kIsolatedPointMessage, kEmptyContourMessage}));
+    EXPECT_EQ(run.sink.Texts(), (std::vector<std::string>{kIsolatedPointMessage, kEmptyContourMessage}));
     EXPECT_FALSE(run.segments.empty());
     EXPECT_EQ(run.current, picture);
 }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/padded_image.h"
+#include "support/padded_image.h"
 
 namespace lintra::row_testing {
 
