@@ -15,7 +15,8 @@ public:
         QFontMetrics metrics(font);
         // The average over the Latin letters, rounded as the template
         // convention does, so the units do not depend on the CJK glyphs.
-        int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+        int letters =
+            metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
         m_baseX = qMax(1, (letters / 26 + 1) / 2);
         m_baseY = qMax(1, metrics.height());
     }

@@ -47,7 +47,9 @@ QIcon AppIcon() {
     return icon;
 }
 
-QPixmap AboutPicture() { return DrawAppIcon(40); }
+QPixmap AboutPicture() {
+    return DrawAppIcon(40);
+}
 
 QIcon ToolbarIcon(int id) {
     QStyle* style = QApplication::style();

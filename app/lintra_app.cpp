@@ -204,23 +204,26 @@ void CLintraApp::ShowContextMenu(const QPoint& globalPos) {
         for (int id : ContextMenu()) {
             const Command* command = FindCommand(id);
             if (command == nullptr) continue;
-            QAction* action = m_contextMenu->addAction(
-                QString::fromUtf8(command->menuLabel.data(), static_cast<qsizetype>(command->menuLabel.size())));
+            QAction* action = m_contextMenu->addAction(QString::fromUtf8(
+                command->menuLabel.data(), static_cast<qsizetype>(command->menuLabel.size())));
             action->setData(id);
             action->setObjectName(QStringLiteral("context%1").arg(id));
             action->setStatusTip(PromptFor(id).statusTip);
             // The key shows beside the item; the frame's own action answers it.
             for (const AcceleratorEntry& accelerator : Accelerators())
                 if (accelerator.id == id)
-                    action->setShortcut(QKeySequence(QString::fromUtf8(accelerator.keys.data(),
-                                                                       static_cast<qsizetype>(accelerator.keys.size())),
-                                                     QKeySequence::PortableText));
+                    action->setShortcut(
+                        QKeySequence(QString::fromUtf8(accelerator.keys.data(),
+                                                       static_cast<qsizetype>(accelerator.keys.size())),
+                                     QKeySequence::PortableText));
             connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
         }
     }
     m_contextMenu->popup(globalPos);
 }
 
-void CLintraApp::ShowError(const QString& text) { m_ui->ShowMessage(text.toStdString(), kAppTitle); }
+void CLintraApp::ShowError(const QString& text) {
+    m_ui->ShowMessage(text.toStdString(), kAppTitle);
+}
 
 }  // namespace lintra

@@ -34,9 +34,9 @@ class RecentFiles;
 inline constexpr const char* kSettingsKey = "应用程序向导生成的本地应用程序";
 
 struct StartOptions {
-    QString file;            // a BMP to open as the Open command would
-    QStringList steps;       // command names to run after it, in order
-    QString screenshot;      // save a screen grab here after the steps, then quit
+    QString file;              // a BMP to open as the Open command would
+    QStringList steps;         // command names to run after it, in order
+    QString screenshot;        // save a screen grab here after the steps, then quit
     QString programDirectory;  // where Palettor is, when not beside lintra
 };
 

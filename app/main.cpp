@@ -17,17 +17,20 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(lintra::AppIcon());
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Turns scanned drawings (BMP) into vector outlines (DXF)."));
+    parser.setApplicationDescription(
+        QStringLiteral("Turns scanned drawings (BMP) into vector outlines (DXF)."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A BMP file to open."), QStringLiteral("[file]"));
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A BMP file to open."),
+                                 QStringLiteral("[file]"));
     QCommandLineOption steps(QStringLiteral("run-steps"),
                              QStringLiteral("Commands to run after opening, by their lintra-batch names, "
                                             "separated by commas (binarise-iterative,thin,vectorise-1)."),
                              QStringLiteral("steps"));
-    QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                  QStringLiteral("After the steps, save a grab of the screen to this file and quit."),
-                                  QStringLiteral("png"));
+    QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("After the steps, save a grab of the screen to this file and quit."),
+        QStringLiteral("png"));
     parser.addOption(steps);
     parser.addOption(screenshot);
     parser.process(app);

@@ -17,7 +17,9 @@
 namespace lintra {
 namespace {
 
-QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString FromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace
 
@@ -96,7 +98,8 @@ void CMainFrame::BuildAccelerators() {
             if (candidate->data().toInt() == accelerator.id) hidden = candidate;
         if (hidden == nullptr) {
             hidden = MakeAction(accelerator.id, QString());
-            connect(hidden, &QAction::triggered, this, [this, id = accelerator.id] { emit commandTriggered(id); });
+            connect(hidden, &QAction::triggered, this,
+                    [this, id = accelerator.id] { emit commandTriggered(id); });
             addAction(hidden);
             m_acceleratorActions.append(hidden);
         }
@@ -169,7 +172,8 @@ void CMainFrame::SetRecentFiles(const QStringList& paths) {
         auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), this);
         action->setData(paths[i]);
         action->setStatusTip(QStringLiteral("打开此文档"));
-        connect(action, &QAction::triggered, this, [this, path = paths[i]] { emit recentFileTriggered(path); });
+        connect(action, &QAction::triggered, this,
+                [this, path = paths[i]] { emit recentFileTriggered(path); });
         m_fileMenu->insertAction(m_recentSeparator, action);
         m_recentActions.append(action);
     }

@@ -89,12 +89,15 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
     connect(m_slider, &TrackBar::captureReleased, this, &CGaiBian::ReportFull);
     // Every key press reaches the check before the focused control: the
     // controls and the dialog itself.
-    for (QWidget* child : {static_cast<QWidget*>(m_slider), static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_ok)})
+    for (QWidget* child :
+         {static_cast<QWidget*>(m_slider), static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_ok)})
         child->installEventFilter(this);
     installEventFilter(this);
 }
 
-int CGaiBian::LastPosition() const { return m_reporter.m_lastPos; }
+int CGaiBian::LastPosition() const {
+    return m_reporter.m_lastPos;
+}
 
 bool CGaiBian::IsOwnKeyEvent() const {
     QWidget* focus = QApplication::focusWidget();
@@ -119,7 +122,8 @@ void CGaiBian::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void CGaiBian::ReportFull() {
-    if (m_reporter.ReportFull(m_slider->value())) m_edit->setText(QString::fromStdString(m_reporter.m_strValue));
+    if (m_reporter.ReportFull(m_slider->value()))
+        m_edit->setText(QString::fromStdString(m_reporter.m_strValue));
 }
 
 void CGaiBian::ReportShort() {

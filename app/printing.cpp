@@ -32,7 +32,9 @@ double RenderFitted(QPainter& painter, const QRect& page, const PrintSource& sou
 }
 
 PrintController::PrintController(PrintSource source, QObject* parent)
-    : QObject(parent), m_source(std::move(source)), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
+    : QObject(parent),
+      m_source(std::move(source)),
+      m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
 
 PrintController::~PrintController() = default;
 
@@ -52,7 +54,8 @@ void PrintController::Print(QWidget* parent, bool showDialog) {
         if (dialog.exec() != QDialog::Accepted) return;
     }
     if (!PrintTo(*m_printer)) {
-        QString target = m_printer->outputFileName().isEmpty() ? m_printer->printerName() : m_printer->outputFileName();
+        QString target =
+            m_printer->outputFileName().isEmpty() ? m_printer->printerName() : m_printer->outputFileName();
         QMessageBox::warning(parent, AppTitle(), QStringLiteral("无法打印到 %1。").arg(target));
     }
 }
@@ -60,7 +63,8 @@ void PrintController::Print(QWidget* parent, bool showDialog) {
 void PrintController::Preview(QWidget* parent) {
     QPrintPreviewDialog dialog(m_printer.get(), parent);
     dialog.setWindowTitle(QStringLiteral("打印预览"));
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) { PrintTo(*printer); });
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* printer) { PrintTo(*printer); });
     dialog.exec();
 }
 

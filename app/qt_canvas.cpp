@@ -4,7 +4,8 @@
 
 namespace lintra {
 
-QImage IndexedToQImage(const std::uint8_t* pixels, int width, int height, int stride, const Palette256& palette) {
+QImage IndexedToQImage(const std::uint8_t* pixels, int width, int height, int stride,
+                       const Palette256& palette) {
     if (pixels == nullptr || width <= 0 || height <= 0 || stride < width) return {};
     QImage image(width, height, QImage::Format_Indexed8);
     if (image.isNull()) return {};

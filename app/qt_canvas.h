@@ -31,6 +31,7 @@ private:
 
 // The QImage a DrawIndexedImage call paints (exposed for the printer path,
 // which scales it, and for the tests).
-QImage IndexedToQImage(const std::uint8_t* pixels, int width, int height, int stride, const Palette256& palette);
+QImage IndexedToQImage(const std::uint8_t* pixels, int width, int height, int stride,
+                       const Palette256& palette);
 
 }  // namespace lintra

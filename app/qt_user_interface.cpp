@@ -8,11 +8,12 @@
 #include <QPushButton>
 #include <QWidget>
 
-
 namespace lintra {
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 }  // namespace
 
@@ -103,7 +104,8 @@ void QtUserInterface::OpenParamDialog(std::function<void(int)> report) {
 }
 
 void QtUserInterface::ReportFileError(const FileError& error) {
-    QString text = QStringLiteral("无法访问文件 %1：%2").arg(QDir::toNativeSeparators(Q(error.path())), Q(error.reason()));
+    QString text = QStringLiteral("无法访问文件 %1：%2")
+                       .arg(QDir::toNativeSeparators(Q(error.path())), Q(error.reason()));
     ShowMessage(text.toStdString(), kAppTitle);
 }
 

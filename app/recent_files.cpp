@@ -32,7 +32,8 @@ void RecentFiles::Remove(const QString& path) {
 void RecentFiles::Save() {
     m_settings.beginGroup(kGroup);
     m_settings.remove(QString());
-    for (int i = 0; i < m_paths.size(); ++i) m_settings.setValue(QStringLiteral("File%1").arg(i + 1), m_paths[i]);
+    for (int i = 0; i < m_paths.size(); ++i)
+        m_settings.setValue(QStringLiteral("File%1").arg(i + 1), m_paths[i]);
     m_settings.endGroup();
     m_settings.sync();
 }

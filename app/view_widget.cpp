@@ -41,7 +41,8 @@ void LintraViewWidget::Refresh() {
 
 QSize LintraViewWidget::ContentSize() const {
     const Dib* display = m_view.m_pDisplayImage;
-    if (m_doc.m_bImageOpen != 1 || m_doc.m_bReloadPending != 0 || display == nullptr || display->IsEmpty()) return {};
+    if (m_doc.m_bImageOpen != 1 || m_doc.m_bReloadPending != 0 || display == nullptr || display->IsEmpty())
+        return {};
     return {display->GetWidth() + 2 * kMargin, std::abs(display->GetHeight()) + 2 * kMargin};
 }
 
@@ -61,6 +62,8 @@ void LintraViewWidget::paintEvent(QPaintEvent*) {
     }
 }
 
-void LintraViewWidget::contextMenuEvent(QContextMenuEvent* event) { emit contextMenuRequested(event->globalPos()); }
+void LintraViewWidget::contextMenuEvent(QContextMenuEvent* event) {
+    emit contextMenuRequested(event->globalPos());
+}
 
 }  // namespace lintra

@@ -58,10 +58,10 @@ void BM_PageCopy(benchmark::State& state) {
 }
 BENCHMARK(BM_PageCopy)->Unit(benchmark::kMillisecond);
 
-#define LINTRA_BENCH_ON(page, name, call)                                      \
-    void BM_##name(benchmark::State& state) {                                  \
-        OnFreshCopy(state, page(), [](ImageView image) { call; });            \
-    }                                                                          \
+#define LINTRA_BENCH_ON(page, name, call)                          \
+    void BM_##name(benchmark::State& state) {                      \
+        OnFreshCopy(state, page(), [](ImageView image) { call; }); \
+    }                                                              \
     BENCHMARK(BM_##name)->Unit(benchmark::kMillisecond)
 
 LINTRA_BENCH_ON(GreyPage, EdgeSobel, EdgeSobel(image));

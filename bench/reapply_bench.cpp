@@ -41,7 +41,8 @@ public:
     void SetDocumentTitle(const std::string&) override {}
     std::string TempDirectory() override { return std::filesystem::temp_directory_path().string(); }
     std::string ProgramDirectory() override { return {}; }
-    ProcessOutcome Run(const std::string&, const std::vector<std::string>&, std::chrono::milliseconds) override {
+    ProcessOutcome Run(const std::string&, const std::vector<std::string>&,
+                       std::chrono::milliseconds) override {
         return ProcessOutcome::FailedToStart;
     }
     void OpenParamDialog(std::function<void(int)>) override {}

@@ -58,18 +58,19 @@ constexpr bool kAnyTime = false;  // runs with or without one
 
 // A command the view runs through its handler.
 constexpr Command ViewCommand(CommandKind kind, int id, std::string_view name, std::string_view label,
-                          bool needsImage, ViewHandler handler, std::string_view prompt = {}) {
+                              bool needsImage, ViewHandler handler, std::string_view prompt = {}) {
     return {id, kind, name, label, needsImage, handler, nullptr, 0, prompt};
 }
 // A processing command: the operation on the current image with its fixed
 // argument, by the common pattern (previous copy, operation, show, redraw).
-constexpr Command ProcessingCommand(int id, std::string_view name, std::string_view label, ImageOperation operation,
-                             int argument = 0) {
+constexpr Command ProcessingCommand(int id, std::string_view name, std::string_view label,
+                                    ImageOperation operation, int argument = 0) {
     return {id, CommandKind::Processing, name, label, kImage, nullptr, operation, argument, {}};
 }
 // A parameter command: opens a trackbar dialog; the operation is re-applied
 // to the base image at each reported position.
-constexpr Command ParameterCommand(int id, std::string_view name, std::string_view label, ImageOperation operation) {
+constexpr Command ParameterCommand(int id, std::string_view name, std::string_view label,
+                                   ImageOperation operation) {
     return {id, CommandKind::Parameter, name, label, kImage, nullptr, operation, 0, {}};
 }
 // A command the front end runs itself.
@@ -79,9 +80,9 @@ constexpr Command FrontEndCommand(CommandKind kind, int id, std::string_view lab
 
 constexpr Command kCommands[] = {
     ViewCommand(File, kFileOpen, "open", "打开...\tCtrl+O(&O)", kAnyTime, &CLintraView::OnFileOpen,
-            "打开一个现有文档\n打开"),
+                "打开一个现有文档\n打开"),
     ViewCommand(File, kFileSave, "save", "保存\tCtrl+S(&S)", kImage, &CLintraView::OnFileSave,
-            "保存活动文档\n保存"),
+                "保存活动文档\n保存"),
 
     ProcessingCommand(kEdgeSobel, "edge-sobel", "初步处理1", Plain<EdgeSobel>),
     ProcessingCommand(kEdgeRoberts, "edge-roberts", "初步处理2", Plain<EdgeRoberts>),
@@ -91,28 +92,31 @@ constexpr Command kCommands[] = {
     ProcessingCommand(kEdgeGradient, "edge-gradient", "初步处理6", Plain<EdgeGradient>),
 
     ProcessingCommand(kBinariseGradient, "binarise-gradient", "图像黑白化1", WithArgument<BinariseGradient>,
-               param::kMenuThreshold),
-    ProcessingCommand(kBinariseThreshold, "binarise-threshold", "图像黑白化2", WithArgument<BinariseThreshold>,
-               param::kMenuThreshold),
+                      param::kMenuThreshold),
+    ProcessingCommand(kBinariseThreshold, "binarise-threshold", "图像黑白化2",
+                      WithArgument<BinariseThreshold>, param::kMenuThreshold),
     ProcessingCommand(kBinariseIterative, "binarise-iterative", "图像黑白化3", BinariseByIteration),
-    ParameterCommand(kParamBinariseGradient, "param-binarise-gradient", "参数调整1", WithArgument<BinariseGradient>),
+    ParameterCommand(kParamBinariseGradient, "param-binarise-gradient", "参数调整1",
+                     WithArgument<BinariseGradient>),
     ParameterCommand(kParamBinariseThreshold, "param-binarise-threshold", "参数调整2",
-              WithArgument<BinariseThreshold>),
+                     WithArgument<BinariseThreshold>),
 
     ProcessingCommand(kInvert, "invert", "黑白反色", Plain<InvertBlackWhite>),
     ProcessingCommand(kRemoveBlackWhitePoints, "remove-black-white-points", "消除黑白点",
-               Plain<RemoveBlackWhitePoints>),
+                      Plain<RemoveBlackWhitePoints>),
     ProcessingCommand(kThin, "thin", "细化图像", ThinWithWhiteBorder),
     ProcessingCommand(kContour1, "contour-1", "提取轮廓1", Plain<ExtractContour1>),
     ProcessingCommand(kContour2, "contour-2", "提取轮廓2", Contour2WithWhiteBorder),
     ProcessingCommand(kOutermostContour, "outermost-contour", "提取最外面轮廓", OutermostContour),
-    ProcessingCommand(kRemoveShortBranches, "remove-short-branches", "去掉短枝", WithArgument<RemoveShortBranches>,
-               param::kMenuShortBranchPasses),
-    ParameterCommand(kParamShortBranches, "param-short-branches", "参数调整1", WithArgument<RemoveShortBranches>),
-    ProcessingCommand(kRemoveSmallBlobs, "remove-small-blobs", "去除小黑团", SmallBlobs, param::kMenuBlobArea),
+    ProcessingCommand(kRemoveShortBranches, "remove-short-branches", "去掉短枝",
+                      WithArgument<RemoveShortBranches>, param::kMenuShortBranchPasses),
+    ParameterCommand(kParamShortBranches, "param-short-branches", "参数调整1",
+                     WithArgument<RemoveShortBranches>),
+    ProcessingCommand(kRemoveSmallBlobs, "remove-small-blobs", "去除小黑团", SmallBlobs,
+                      param::kMenuBlobArea),
     ParameterCommand(kParamSmallBlobs, "param-small-blobs", "参数调整2", SmallBlobs),
     ProcessingCommand(kRemoveIsolatedPoints, "remove-isolated-points", "消除孤立点",
-               WithArgument<RemoveIsolatedPoints>, param::kMenuIsolatedNeighbours),
+                      WithArgument<RemoveIsolatedPoints>, param::kMenuIsolatedNeighbours),
     ProcessingCommand(kWhiteBorder, "white-border", "使边框为白", Plain<MakeBorderWhite>),
 
     ViewCommand(Vectorisation, kVectorise1, "vectorise-1", "矢量化1", kImage, &CLintraView::OnVectorise1),
@@ -120,10 +124,10 @@ constexpr Command kCommands[] = {
     ViewCommand(Vectorisation, kVectorise2, "vectorise-2", "矢量化2", kImage, &CLintraView::OnVectorise2),
     ViewCommand(Export, kExportDxf, "dxf", "输出CAD格式文件(.dxf)", kImage, &CLintraView::OnExportDxf),
 
-    ViewCommand(Edit, kRestoreOriginal, "restore-original", "还原至原图", kImage, &CLintraView::OnRestoreOriginal,
-            "还原到未修改时\n还原到未修改时"),
-    ViewCommand(Edit, kRestorePrevious, "restore-previous", "还原到上幅图", kImage, &CLintraView::OnRestorePrevious,
-            "还原至上一幅图\n还原至上一幅图"),
+    ViewCommand(Edit, kRestoreOriginal, "restore-original", "还原至原图", kImage,
+                &CLintraView::OnRestoreOriginal, "还原到未修改时\n还原到未修改时"),
+    ViewCommand(Edit, kRestorePrevious, "restore-previous", "还原到上幅图", kImage,
+                &CLintraView::OnRestorePrevious, "还原至上一幅图\n还原至上一幅图"),
     ViewCommand(View, kShowBitmap, "show-bitmap", "显示位图", kImage, &CLintraView::OnShowBitmap),
     ViewCommand(View, kShowVector, "show-vector", "显示矢量图", kImage, &CLintraView::OnShowVector),
 
@@ -147,7 +151,7 @@ constexpr Command kCommands[] = {
 constexpr int kFileMenu[] = {kFileOpen, kFileSave, kMenuSeparator, kAppExit};
 constexpr int kEditMenu[] = {kRestoreOriginal, kRestorePrevious};
 constexpr int kViewMenu[] = {kViewToolbar, kViewStatusBar, kShowBitmap, kShowVector};
-constexpr int kStep1Menu[] = {kEdgeSobel,  kEdgeRoberts,       kEdgePrewitt,
+constexpr int kStep1Menu[] = {kEdgeSobel,  kEdgeRoberts,      kEdgePrewitt,
                               kEdgeKirsch, kEdgeGaussLaplace, kEdgeGradient};
 constexpr int kStep2Menu[] = {kMenuSeparator, kBinariseGradient,  kParamBinariseGradient,
                               kMenuSeparator, kBinariseThreshold, kParamBinariseThreshold,

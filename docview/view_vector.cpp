@@ -6,8 +6,13 @@
 namespace lintra {
 
 Vectorise1Context CLintraView::Vectorise1Parts() {
-    return {m_currentImage.View(), m_previousImage.View(), m_workImage.View(), &m_grid,
-            &m_contourCount,       m_pSegmentList,         &m_ui};
+    return {m_currentImage.View(),
+            m_previousImage.View(),
+            m_workImage.View(),
+            &m_grid,
+            &m_contourCount,
+            m_pSegmentList,
+            &m_ui};
 }
 
 void CLintraView::OnVectorise1() {

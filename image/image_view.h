@@ -30,7 +30,9 @@ struct ImageView {
     // Checked read: positions outside the image read as white background.
     std::uint8_t get(int x, int y) const { return contains(x, y) ? row(y)[x] : 255; }
     // Bytes from the first pixel to the end of the last row's padding.
-    std::size_t byteSize() const { return static_cast<std::size_t>(stride) * static_cast<std::size_t>(height); }
+    std::size_t byteSize() const {
+        return static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
+    }
 };
 
 }  // namespace lintra

@@ -36,7 +36,7 @@ void KillAndReap(pid_t pid) {
 }  // namespace
 
 ProcessOutcome RunProcess(const std::string& program, const std::vector<std::string>& args,
-                            std::chrono::milliseconds timeout) {
+                          std::chrono::milliseconds timeout) {
     std::vector<std::string> strings;
     strings.reserve(args.size() + 1);
     strings.push_back(program);

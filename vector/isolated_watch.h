@@ -68,7 +68,7 @@ private:
     std::ptrdiff_t m_around[8];
     std::vector<std::uint8_t> m_flags;  // per byte of the pixel area
     std::vector<std::size_t> m_candidates;
-    std::vector<std::size_t> m_todo, m_later;  // Pass's working lists, kept for their capacity
+    std::vector<std::size_t> m_todo, m_later;              // Pass's working lists, kept for their capacity
     std::pair<std::uint64_t, std::uint64_t> m_hash{0, 0};  // of the changes since the scan
     std::size_t m_firstBlackened;
     std::int64_t m_changeable = 0;

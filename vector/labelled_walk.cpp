@@ -83,7 +83,8 @@ void ContourPeeler::TraceLabelledContour(std::int32_t k, SegmentList& segments) 
         return;
     }
     if (m_walkMarks.empty())
-        m_walkMarks.assign(static_cast<std::size_t>(m_work.width) * static_cast<std::size_t>(m_work.height), 0);
+        m_walkMarks.assign(static_cast<std::size_t>(m_work.width) * static_cast<std::size_t>(m_work.height),
+                           0);
     WalkLabels(k, first, last, segments);
     // Only pixels traced for contour k can carry k, so only they were marked.
     for (const TracePoint* p = first; p != last; ++p) m_walkMarks[PixelIndex(p->x, p->y)] = 0;

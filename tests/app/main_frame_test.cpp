@@ -1,5 +1,7 @@
 // The main window against the command table: the menu tree, the shortcuts,
 // the toolbar, the title and the status bar.
+#include "app/main_frame.h"
+
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -9,7 +11,6 @@
 #include <QTest>
 #include <QToolBar>
 
-#include "app/main_frame.h"
 #include "app/menus.h"
 #include "app/qt_user_interface.h"
 #include "docview/commands.h"
@@ -17,7 +18,9 @@
 using namespace lintra;
 
 namespace {
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Q(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 }  // namespace
 
 class TestMainFrame : public QObject {
@@ -44,7 +47,8 @@ void TestMainFrame::labelConversion() {
     QCOMPARE(noMnemonic.keyHint, QStringLiteral("F5"));
     // File-dialog filters match either case; an entry with no description
     // or no pattern is left out.
-    QStringList filters = ToQtNameFilters({{"位图文件(*.BMP)", {"*.BMP"}}, {"图片", {"*.Bmp", "*.dib"}}, {"", {"*.x"}}});
+    QStringList filters =
+        ToQtNameFilters({{"位图文件(*.BMP)", {"*.BMP"}}, {"图片", {"*.Bmp", "*.dib"}}, {"", {"*.x"}}});
     QCOMPARE(filters, QStringList({QStringLiteral("位图文件(*.BMP) (*.BMP *.bmp)"),
                                    QStringLiteral("图片 (*.Bmp *.BMP *.bmp *.dib *.DIB)")}));
 }
@@ -95,7 +99,8 @@ void TestMainFrame::acceleratorsMatchTable() {
         }
     QCOMPARE(byKey.size(), static_cast<qsizetype>(Accelerators().size()));
     for (const AcceleratorEntry& entry : Accelerators()) {
-        QString text = QKeySequence(Q(entry.keys), QKeySequence::PortableText).toString(QKeySequence::PortableText);
+        QString text =
+            QKeySequence(Q(entry.keys), QKeySequence::PortableText).toString(QKeySequence::PortableText);
         QVERIFY2(byKey.contains(text), qPrintable(text));
         QCOMPARE(byKey.value(text), entry.id);
     }

@@ -1,11 +1,11 @@
 // The parameter dialog on its own: when it sends a position, and what it
 // shows. The view's side (the operation applied) is in view_commands_test.
+#include "app/param_dialog.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-
-#include "app/param_dialog.h"
 
 using namespace lintra;
 
@@ -75,7 +75,8 @@ void TestParamDialog::pageKeysMoveNothing() {
     dialog.Slider()->setValue(100);
     QTest::mouseRelease(dialog.Slider(), Qt::LeftButton);
     recorder.sent.clear();
-    for (Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_PageUp}) QTest::keyClick(dialog.Slider(), key);
+    for (Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_PageUp})
+        QTest::keyClick(dialog.Slider(), key);
     QCOMPARE(dialog.Slider()->value(), 100);
     QVERIFY(recorder.sent.isEmpty());
     // A click in the channel (well away from the thumb) moves nothing either.

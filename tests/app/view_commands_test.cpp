@@ -83,7 +83,8 @@ void TestViewCommands::init() {
     for (const QString& sample : {kHorse, kCamera, kOneBitHorse})
         QVERIFY2(QFileInfo(sample).isFile(), qPrintable(QStringLiteral("missing test file ") + sample));
     QVERIFY(m_dir.isValid());
-    m_settings = std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    m_settings =
+        std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
     m_app = std::make_unique<CLintraApp>(*m_settings);
     StartOptions options;
     options.programDirectory = QStringLiteral(LINTRA_BIN_DIR);
@@ -142,12 +143,24 @@ void TestViewCommands::everyProcessingItemReachesItsHandler() {
     Open(kHorse);
     CLintraView& view = m_app->View();
     CMainFrame& frame = m_app->Frame();
-    const int processing[] = {cmd::kEdgeSobel,        cmd::kEdgeRoberts,        cmd::kEdgePrewitt,
-                              cmd::kEdgeKirsch,       cmd::kEdgeGaussLaplace,   cmd::kEdgeGradient,
-                              cmd::kBinariseGradient, cmd::kBinariseThreshold,  cmd::kBinariseIterative,
-                              cmd::kInvert,           cmd::kRemoveBlackWhitePoints, cmd::kThin,
-                              cmd::kContour1,         cmd::kContour2,           cmd::kOutermostContour,
-                              cmd::kRemoveShortBranches, cmd::kRemoveSmallBlobs, cmd::kRemoveIsolatedPoints,
+    const int processing[] = {cmd::kEdgeSobel,
+                              cmd::kEdgeRoberts,
+                              cmd::kEdgePrewitt,
+                              cmd::kEdgeKirsch,
+                              cmd::kEdgeGaussLaplace,
+                              cmd::kEdgeGradient,
+                              cmd::kBinariseGradient,
+                              cmd::kBinariseThreshold,
+                              cmd::kBinariseIterative,
+                              cmd::kInvert,
+                              cmd::kRemoveBlackWhitePoints,
+                              cmd::kThin,
+                              cmd::kContour1,
+                              cmd::kContour2,
+                              cmd::kOutermostContour,
+                              cmd::kRemoveShortBranches,
+                              cmd::kRemoveSmallBlobs,
+                              cmd::kRemoveIsolatedPoints,
                               cmd::kWhiteBorder};
     const QByteArray original = Pixels(view.m_originalImage);
     for (int id : processing) {
@@ -256,7 +269,8 @@ void TestViewCommands::newestDialogChoosesTheOperation() {
     int wrong = 0;
     for (int y = 0; y < grey.height(); y += 3)
         for (int x = 0; x < grey.width(); x += 3)
-            wrong += shown.pixel(x, y) != (grey.pixelColor(x, y).red() > 128 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+            wrong += shown.pixel(x, y) !=
+                     (grey.pixelColor(x, y).red() > 128 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
     QCOMPARE(wrong, 0);
     // Closing hides a dialog; it stays alive.
     older->close();

@@ -1,6 +1,8 @@
 // The view's commands on a loaded image: the common handler pattern,
 // restores, display modes, vectorisation, Save and DXF export, and what the
 // drawing pass paints.
+#include "docview/commands.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,16 +10,15 @@
 #include <set>
 #include <sstream>
 
-#include "docview/commands.h"
 #include "docview/doc.h"
 #include "docview/view.h"
-#include "view_fixture.h"
 #include "raster/binarise.h"
 #include "raster/cleanup.h"
 #include "raster/contour.h"
 #include "raster/edge.h"
 #include "raster/thin.h"
 #include "vector/dxf.h"
+#include "view_fixture.h"
 
 namespace lintra::test {
 namespace {
@@ -86,7 +87,8 @@ TEST(CommandTableTest, RowsAreUniqueAndEveryListedIdentifierHasOne) {
     }
     std::vector<int> listed(ToolbarButtons().begin(), ToolbarButtons().end());
     listed.insert(listed.end(), ContextMenu().begin(), ContextMenu().end());
-    for (const MenuDefinition& menu : MainMenu()) listed.insert(listed.end(), menu.ids.begin(), menu.ids.end());
+    for (const MenuDefinition& menu : MainMenu())
+        listed.insert(listed.end(), menu.ids.begin(), menu.ids.end());
     for (int id : listed) {
         if (id == kMenuSeparator) continue;
         const Command* command = FindCommand(id);

@@ -12,8 +12,8 @@
 #include "docview/messages.h"
 #include "docview/view.h"
 #include "fault_folders.h"
-#include "view_fixture.h"
 #include "image/bmp_messages.h"
+#include "view_fixture.h"
 
 namespace lintra::test {
 namespace {

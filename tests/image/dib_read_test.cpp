@@ -14,10 +14,10 @@
 namespace lintra {
 namespace {
 
+using test::TempDir;
 using testing::BmpBuilder;
 using testing::Bytes;
 using testing::RecordingSink;
-using test::TempDir;
 
 std::uint8_t Diagonal(int x, int y) {
     return static_cast<std::uint8_t>(x * 7 + y * 13);

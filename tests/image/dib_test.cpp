@@ -13,9 +13,9 @@
 namespace lintra {
 namespace {
 
+using test::TempDir;
 using testing::BmpBuilder;
 using testing::Bytes;
-using test::TempDir;
 
 class DibTest : public ::testing::Test {
 protected:

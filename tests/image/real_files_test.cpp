@@ -115,8 +115,7 @@ TEST_P(RealFileTest, EndsAsIndexedAndPlainFilesSaveBackUnchanged) {
     if (opened && KeptAsIs(original)) {
         test::TempDir dir;
         dib.Write((dir / "copy.bmp"));
-        EXPECT_TRUE(testing::ReadBytes((dir / "copy.bmp")) == original)
-            << file.path << " changed on saving";
+        EXPECT_TRUE(testing::ReadBytes((dir / "copy.bmp")) == original) << file.path << " changed on saving";
     }
 }
 

@@ -145,8 +145,8 @@ class TempDir {
 public:
     TempDir() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_path = fs::temp_directory_path() /
-                ("palettor_" + std::to_string(getpid()) + "_" + info->test_suite_name() + "_" + info->name());
+        m_path = fs::temp_directory_path() / ("palettor_" + std::to_string(getpid()) + "_" +
+                                              info->test_suite_name() + "_" + info->name());
         fs::remove_all(m_path);
         fs::create_directories(m_path);
     }

@@ -4,8 +4,8 @@
 
 #include <map>
 
-#include "tests/palettor/palettor_test_support.h"
 #include "support/test_data.h"
+#include "tests/palettor/palettor_test_support.h"
 
 namespace lintra::palettor::test {
 namespace {

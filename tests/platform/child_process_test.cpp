@@ -1,11 +1,12 @@
 // Running the converter and the temporary folder it works in.
+#include "platform/child_process.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
 #include <fstream>
 
-#include "platform/child_process.h"
 #include "image/file_error.h"
 #include "platform/directories.h"
 #include "support/test_files.h"

@@ -10,7 +10,9 @@ namespace {
 
 using Block = std::vector<std::uint8_t>;
 
-Block Copy(ImageView image) { return Block(image.pixels, image.pixels + image.byteSize()); }
+Block Copy(ImageView image) {
+    return Block(image.pixels, image.pixels + image.byteSize());
+}
 
 void Restore(ImageView image, const Block& block) {
     for (int y = 0; y < image.height; ++y)
@@ -18,7 +20,9 @@ void Restore(ImageView image, const Block& block) {
                     static_cast<std::size_t>(image.width));
 }
 
-ImageView ViewOf(Block& block, ImageView like) { return ImageView{block.data(), like.width, like.height, like.stride, 8}; }
+ImageView ViewOf(Block& block, ImageView like) {
+    return ImageView{block.data(), like.width, like.height, like.stride, 8};
+}
 
 void Fill255(ImageView image) {
     for (int y = 0; y < image.height; ++y)
@@ -42,7 +46,9 @@ void PairMax(ImageView image, const float* first, const float* second) {
     Restore(image, a);
 }
 
-bool White(ImageView image, int x, int y) { return image.at(x, y) == 255; }
+bool White(ImageView image, int x, int y) {
+    return image.at(x, y) == 255;
+}
 
 }  // namespace
 
@@ -57,7 +63,8 @@ void ApplyTemplate(std::uint8_t* pixels, int width, int height, int stride, int 
                     sum += static_cast<double>(c[k * W + l]) *
                            pixels[static_cast<std::size_t>(y - MY + k) * stride + (x - MX + l)];
             const double v = std::fabs(scale * sum);
-            result[static_cast<std::size_t>(y) * stride + x] = v > 255 ? 255 : static_cast<std::uint8_t>(static_cast<int>(v + 0.5));
+            result[static_cast<std::size_t>(y) * stride + x] =
+                v > 255 ? 255 : static_cast<std::uint8_t>(static_cast<int>(v + 0.5));
         }
     std::memcpy(pixels, result.data(), result.size());
 }
@@ -75,10 +82,10 @@ void EdgePrewitt(ImageView image) {
 }
 
 void EdgeKirsch(ImageView image) {
-    static const float k[8][9] = {
-        {5, 5, 5, -3, 0, -3, -3, -3, -3},  {-3, 5, 5, -3, 0, 5, -3, -3, -3}, {-3, -3, 5, -3, 0, 5, -3, -3, 5},
-        {-3, -3, -3, -3, 0, 5, -3, 5, 5},  {-3, -3, -3, -3, 0, -3, 5, 5, 5}, {-3, -3, -3, 5, 0, -3, 5, 5, -3},
-        {5, -3, -3, 5, 0, -3, 5, -3, -3},  {5, 5, -3, 5, 0, -3, -3, -3, -3}};
+    static const float k[8][9] = {{5, 5, 5, -3, 0, -3, -3, -3, -3}, {-3, 5, 5, -3, 0, 5, -3, -3, -3},
+                                  {-3, -3, 5, -3, 0, 5, -3, -3, 5}, {-3, -3, -3, -3, 0, 5, -3, 5, 5},
+                                  {-3, -3, -3, -3, 0, -3, 5, 5, 5}, {-3, -3, -3, 5, 0, -3, 5, 5, -3},
+                                  {5, -3, -3, 5, 0, -3, 5, -3, -3}, {5, 5, -3, 5, 0, -3, -3, -3, -3}};
     Block a = Copy(image), b;
     ApplyTemplate(a.data(), image.width, image.height, image.stride, 3, 3, 1, 1, k[0], 0.5f);
     for (int t = 1; t < 8; ++t) {
@@ -91,8 +98,8 @@ void EdgeKirsch(ImageView image) {
 }
 
 void EdgeGaussLaplace(ImageView image) {
-    static const float t[25] = {-2, -4, -4, -4, -2, -4, 0, 8, 0, -4, -4, 8, 24,
-                                8,  -4, -4, 0,  8,  0, -4, -2, -4, -4, -4, -2};
+    static const float t[25] = {-2, -4, -4, -4, -2, -4, 0,  8,  0,  -4, -4, 8, 24,
+                                8,  -4, -4, 0,  8,  0,  -4, -2, -4, -4, -4, -2};
     Block a = Copy(image);
     ApplyTemplate(a.data(), image.width, image.height, image.stride, 5, 5, 2, 2, t, 0.25f);
     Restore(image, a);
@@ -246,7 +253,10 @@ void RemoveShortBranches(ImageView image, int passes) {
     };
     const int NW[2] = {-1, 1}, N[2] = {0, 1}, NE[2] = {1, 1}, W[2] = {-1, 0}, E[2] = {1, 0}, SW[2] = {-1, -1},
               S[2] = {0, -1}, SE[2] = {1, -1};
-#define CELL(c) std::pair<int, int>{c[0], c[1]}
+#define CELL(c)           \
+    std::pair<int, int> { \
+        c[0], c[1]        \
+    }
     for (int pass = 0; pass < passes; ++pass) {
         for (int y = h - 2; y >= 1; --y)
             for (int x = 1; x <= w - 2; ++x) {
@@ -260,10 +270,11 @@ void RemoveShortBranches(ImageView image, int passes) {
         for (int y = h - 2; y >= 1; --y)
             for (int x = 1; x <= w - 2; ++x) {
                 if (image.at(x, y) != 123) continue;
-                image.at(x, y) = allWhite(x, y, {CELL(NW), CELL(N), CELL(NE), CELL(W), CELL(E), CELL(SW), CELL(S),
-                                                 CELL(SE)})
-                                     ? 0
-                                     : 255;
+                image.at(x, y) =
+                    allWhite(x, y,
+                             {CELL(NW), CELL(N), CELL(NE), CELL(W), CELL(E), CELL(SW), CELL(S), CELL(SE)})
+                        ? 0
+                        : 255;
             }
     }
 #undef CELL

@@ -48,15 +48,19 @@ inline Image RandomImage(std::mt19937& rng, Content content, int width = 0, int 
             std::vector<int> palette;
             for (int i = 0; i < levels; ++i) palette.push_back(levels == 256 ? i : uniform(0, 255));
             for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x) image.at(x, y) = static_cast<std::uint8_t>(palette[static_cast<std::size_t>(uniform(0, levels - 1))]);
+                for (int x = 0; x < w; ++x)
+                    image.at(x, y) =
+                        static_cast<std::uint8_t>(palette[static_cast<std::size_t>(uniform(0, levels - 1))]);
             break;
         }
         case Content::kSmoothGrey: {
-            const int base = uniform(0, 255), gx = uniform(-40, 40), gy = uniform(-40, 40), noise = uniform(0, 20);
+            const int base = uniform(0, 255), gx = uniform(-40, 40), gy = uniform(-40, 40),
+                      noise = uniform(0, 20);
             const int stepAt = uniform(0, w), stepBy = uniform(-255, 255);
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x) {
-                    const int v = base + gx * x + gy * y + uniform(-noise, noise) + (x >= stepAt ? stepBy : 0);
+                    const int v =
+                        base + gx * x + gy * y + uniform(-noise, noise) + (x >= stepAt ? stepBy : 0);
                     image.at(x, y) = static_cast<std::uint8_t>(std::clamp(v, 0, 255));
                 }
             break;
@@ -66,7 +70,9 @@ inline Image RandomImage(std::mt19937& rng, Content content, int width = 0, int 
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x) {
                     const int r = uniform(0, 99);
-                    image.at(x, y) = r < stray ? static_cast<std::uint8_t>(uniform(1, 254)) : r < density ? 0 : 255;
+                    image.at(x, y) = r < stray     ? static_cast<std::uint8_t>(uniform(1, 254))
+                                     : r < density ? 0
+                                                   : 255;
                 }
             break;
         }
@@ -81,7 +87,8 @@ inline Image RandomImage(std::mt19937& rng, Content content, int width = 0, int 
                     const int steps = std::max({std::abs(x1 - x0), std::abs(y1 - y0), 1});
                     for (int i = 0; i <= steps; ++i)
                         for (int d = 0; d < pen * pen; ++d)
-                            set(x0 + (x1 - x0) * i / steps + d % pen, y0 + (y1 - y0) * i / steps + d / pen, 0);
+                            set(x0 + (x1 - x0) * i / steps + d % pen, y0 + (y1 - y0) * i / steps + d / pen,
+                                0);
                 } else if (kind == 2) {  // a filled disc
                     const int r = uniform(1, 8);
                     for (int y = y0 - r; y <= y0 + r; ++y)
@@ -101,7 +108,8 @@ inline Image RandomImage(std::mt19937& rng, Content content, int width = 0, int 
                     for (int n = uniform(1, 12); n > 0; --n) set(uniform(0, w - 1), uniform(0, h - 1), 0);
                 }
             }
-            for (int n = uniform(0, 2); n > 0; --n) set(uniform(0, w - 1), uniform(0, h - 1), uniform(0, 1) ? 123 : 128);
+            for (int n = uniform(0, 2); n > 0; --n)
+                set(uniform(0, w - 1), uniform(0, h - 1), uniform(0, 1) ? 123 : 128);
             break;
         }
     }

@@ -22,7 +22,10 @@ public:
     // Rows padded to a multiple of 4 and 4 bytes more, so even a width that
     // is a multiple of 4 has padding to watch; the padding holds pad.
     PaddedImage(int width, int height, std::uint8_t fill = 255, std::uint8_t pad = kSentinel)
-        : m_width(width), m_height(height), m_stride((width + 3) / 4 * 4 + 4), m_pad(pad),
+        : m_width(width),
+          m_height(height),
+          m_stride((width + 3) / 4 * 4 + 4),
+          m_pad(pad),
           m_bytes(static_cast<std::size_t>(m_stride) * height, pad) {
         for (int y = 0; y < m_height; ++y)
             std::fill_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(y) * m_stride, m_width, fill);
@@ -106,7 +109,8 @@ inline PaddedImage FromPicture(const std::vector<std::string>& rows) {
     PaddedImage image(w, h);
     for (int r = 0; r < h; ++r)
         for (int x = 0; x < w; ++x)
-            image.at(x, h - 1 - r) = rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(x)] == '#' ? 0 : 255;
+            image.at(x, h - 1 - r) =
+                rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(x)] == '#' ? 0 : 255;
     return image;
 }
 
