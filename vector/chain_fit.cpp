@@ -1,0 +1,225 @@
+#include "vector/chain_fit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <optional>
+
+namespace lintra {
+
+namespace {
+
+using CadPoint = cad::Point;
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+constexpr double kLargestRadius = 1e5;  // beyond it an arc is a straight piece
+constexpr int kCornerReach = 3;         // how far a corner may move along the chain
+
+double Distance(CadPoint a, CadPoint b) {
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+// Distance from p to the segment a-b.
+double DistanceToSegment(CadPoint p, CadPoint a, CadPoint b) {
+    const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
+    if (length2 == 0) return Distance(p, a);
+    const double t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2;
+    if (t <= 0) return Distance(p, a);
+    if (t >= 1) return Distance(p, b);
+    return std::abs((p.x - a.x) * dy - (p.y - a.y) * dx) / std::sqrt(length2);
+}
+
+double Wrap(double angle) {
+    angle = std::fmod(angle, kTwoPi);
+    return angle < 0 ? angle + kTwoPi : angle;
+}
+
+struct ArcShape {
+    CadPoint centre;
+    double radius = 0;
+    double start = 0;  // angle of the first end
+    double sweep = 0;  // included angle, > 0
+    bool counterClockwise = true;
+};
+
+// The arc from a through m to b, or nothing when they are (nearly) in line.
+std::optional<ArcShape> ArcThrough(CadPoint a, CadPoint m, CadPoint b) {
+    const double bx = m.x - a.x, by = m.y - a.y, cx = b.x - a.x, cy = b.y - a.y;
+    const double d = 2 * (bx * cy - by * cx);
+    if (std::abs(d) < 1e-9) return std::nullopt;
+    const double b2 = bx * bx + by * by, c2 = cx * cx + cy * cy;
+    ArcShape arc;
+    arc.centre = {a.x + (cy * b2 - by * c2) / d, a.y + (bx * c2 - cx * b2) / d};
+    arc.radius = Distance(arc.centre, a);
+    if (arc.radius > kLargestRadius) return std::nullopt;
+    // m to the right of a->b means the arc runs counter-clockwise.
+    arc.counterClockwise = cx * by - cy * bx < 0;
+    const double a0 = std::atan2(a.y - arc.centre.y, a.x - arc.centre.x);
+    const double a1 = std::atan2(b.y - arc.centre.y, b.x - arc.centre.x);
+    arc.start = a0;
+    arc.sweep = arc.counterClockwise ? Wrap(a1 - a0) : Wrap(a0 - a1);
+    return arc;
+}
+
+// A chain as points in drawing order; a closed one ends on its first point.
+class Fitter {
+public:
+    Fitter(std::vector<CadPoint> points, double tolerance, bool arcs)
+        : m_p(std::move(points)), m_tolerance(tolerance), m_arcs(arcs && tolerance > 0) {}
+
+    std::vector<cad::Vertex> Fit() {
+        const int last = static_cast<int>(m_p.size()) - 1;
+        std::vector<int> ends{0};
+        std::vector<double> bulges;
+        for (int i = 0; i < last;) {
+            const int line = Longest(i, [&](int j) { return LineFits(i, j); });
+            int arc = i;
+            std::optional<ArcShape> shape;
+            if (m_arcs) arc = Longest(i, [&](int k) { return (shape = ArcFits(i, k)).has_value(); });
+            if (arc >= line + 3 && (shape = ArcFits(i, arc))) {
+                bulges.push_back((shape->counterClockwise ? 1 : -1) * std::tan(shape->sweep / 4));
+                i = arc;
+            } else {
+                bulges.push_back(0);
+                i = line;
+            }
+            ends.push_back(i);
+        }
+        PlaceCorners(ends, bulges);
+        std::vector<cad::Vertex> vertices;
+        for (std::size_t n = 0; n < ends.size(); ++n)
+            vertices.push_back({m_p[ends[n]], n < bulges.size() ? bulges[n] : 0.0});
+        return vertices;
+    }
+
+private:
+    // The largest j > i for which fits(j) holds, found by doubling the step
+    // and then halving it; fits(i + 1) always holds.
+    template <typename Fits>
+    int Longest(int i, Fits fits) const {
+        const int last = static_cast<int>(m_p.size()) - 1;
+        int good = i + 1, step = 1;
+        while (good + step <= last && fits(good + step)) good += step, step *= 2;
+        for (step /= 2; step > 0; step /= 2)
+            if (good + step <= last && fits(good + step)) good += step;
+        return good;
+    }
+
+    double LineError(int i, int j) const {
+        double worst = 0;
+        for (int k = i + 1; k < j; ++k) worst = std::max(worst, DistanceToSegment(m_p[k], m_p[i], m_p[j]));
+        return worst;
+    }
+    bool LineFits(int i, int j) const { return LineError(i, j) <= m_tolerance; }
+
+    std::optional<ArcShape> ArcFits(int i, int k) const {
+        if (k - i < 4) return std::nullopt;
+        std::optional<ArcShape> arc = ArcThrough(m_p[i], m_p[(i + k) / 2], m_p[k]);
+        if (!arc || arc->sweep > 1.75 * std::numbers::pi) return std::nullopt;
+        const double slack = m_tolerance / arc->radius;
+        for (int n = i + 1; n < k; ++n) {
+            const CadPoint p = m_p[n];
+            if (std::abs(Distance(p, arc->centre) - arc->radius) > m_tolerance) return std::nullopt;
+            const double angle = std::atan2(p.y - arc->centre.y, p.x - arc->centre.x);
+            const double along = arc->counterClockwise ? Wrap(angle - arc->start) : Wrap(arc->start - angle);
+            if (along > arc->sweep + slack && along < kTwoPi - slack) return std::nullopt;
+        }
+        return arc;
+    }
+
+    // Moves each corner between two straight pieces to the nearby pixel
+    // where the larger of the two pieces' errors is least.
+    void PlaceCorners(std::vector<int>& ends, const std::vector<double>& bulges) const {
+        for (std::size_t n = 1; n + 1 < ends.size(); ++n) {
+            if (bulges[n - 1] != 0 || bulges[n] != 0) continue;
+            const int before = ends[n - 1], after = ends[n + 1];
+            int best = ends[n];
+            double bestError = std::max(LineError(before, best), LineError(best, after));
+            for (int c = std::max(before + 1, ends[n] - kCornerReach);
+                 c <= std::min(after - 1, ends[n] + kCornerReach); ++c) {
+                const double error = std::max(LineError(before, c), LineError(c, after));
+                if (error < bestError - 1e-9) best = c, bestError = error;
+            }
+            ends[n] = best;
+        }
+    }
+
+    std::vector<CadPoint> m_p;
+    double m_tolerance;
+    bool m_arcs;
+};
+
+// The least-squares circle through the points (Kasa's algebraic fit).
+std::optional<cad::Circle> FitCircle(const std::vector<CadPoint>& points) {
+    double mx = 0, my = 0;
+    for (const CadPoint& p : points) mx += p.x, my += p.y;
+    mx /= points.size(), my /= points.size();
+    double suu = 0, svv = 0, suv = 0, suuu = 0, svvv = 0, suvv = 0, svuu = 0;
+    for (const CadPoint& p : points) {
+        const double u = p.x - mx, v = p.y - my;
+        suu += u * u, svv += v * v, suv += u * v;
+        suuu += u * u * u, svvv += v * v * v, suvv += u * v * v, svuu += v * u * u;
+    }
+    const double det = suu * svv - suv * suv;
+    if (std::abs(det) < 1e-12) return std::nullopt;
+    const double rx = (suuu + suvv) / 2, ry = (svvv + svuu) / 2;
+    const double uc = (rx * svv - ry * suv) / det, vc = (ry * suu - rx * suv) / det;
+    const double radius = std::sqrt(uc * uc + vc * vc + (suu + svv) / points.size());
+    return cad::Circle{{uc + mx, vc + my}, radius};
+}
+
+// Where a closed chain should start: its sharpest turn, over three pixels
+// either side, so that a corner is a vertex rather than the middle of a piece.
+std::size_t SharpestTurn(const std::vector<CadPoint>& points) {
+    const std::size_t n = points.size();
+    std::size_t best = 0;
+    double bestCosine = 2;
+    for (std::size_t i = 0; i < n; ++i) {
+        const CadPoint a = points[(i + n - std::min<std::size_t>(3, n - 1)) % n], p = points[i],
+                       b = points[(i + 3) % n];
+        const double ux = p.x - a.x, uy = p.y - a.y, vx = b.x - p.x, vy = b.y - p.y;
+        const double length = std::hypot(ux, uy) * std::hypot(vx, vy);
+        if (length == 0) continue;
+        const double cosine = (ux * vx + uy * vy) / length;
+        if (cosine < bestCosine - 1e-12) bestCosine = cosine, best = i;
+    }
+    return best;
+}
+
+}  // namespace
+
+FittedChain FitChain(const StrokeChain& chain, double tolerance, bool arcs) {
+    FittedChain fitted;
+    std::vector<CadPoint> points;
+    for (const lintra::Point& p : chain.points) {
+        const CadPoint q{static_cast<double>(p.x), static_cast<double>(p.y)};
+        if (points.empty() || !(points.back() == q)) points.push_back(q);
+    }
+    if (points.empty()) return fitted;
+    fitted.closed = chain.closed && points.size() >= 3;
+    if (fitted.closed) {
+        if (arcs && tolerance > 0 && points.size() >= 8) {
+            std::optional<cad::Circle> circle = FitCircle(points);
+            if (circle && circle->radius >= 1.5 &&
+                std::all_of(points.begin(), points.end(), [&](const CadPoint& p) {
+                    return std::abs(Distance(p, circle->centre) - circle->radius) <= tolerance;
+                })) {
+                fitted.isCircle = true;
+                fitted.circle = *circle;
+                return fitted;
+            }
+        }
+        std::rotate(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(SharpestTurn(points)),
+                    points.end());
+        points.push_back(points.front());
+    }
+    if (points.size() == 1) {
+        fitted.vertices.push_back({points.front(), 0});
+        return fitted;
+    }
+    fitted.vertices = Fitter(std::move(points), tolerance, arcs).Fit();
+    if (fitted.closed) fitted.vertices.pop_back();  // the closing vertex is the first
+    return fitted;
+}
+
+}  // namespace lintra

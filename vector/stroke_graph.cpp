@@ -1,0 +1,347 @@
+#include "vector/stroke_graph.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+
+namespace lintra {
+
+namespace {
+
+// The eight directions, numbered so that direction d + 4 is its opposite.
+constexpr int kDx[8] = {1, 1, 0, -1, -1, -1, 0, 1};
+constexpr int kDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+
+// A chain's end at a node: which chain, which end, and the direction the
+// chain leaves the node in.
+struct ChainEnd {
+    int chain = 0;
+    bool atStart = true;
+    double dx = 0;
+    double dy = 0;
+};
+
+// The segments drawn as pixels on a grid one pixel wider on every side than
+// their extent, so that every neighbour lookup stays inside.
+class PixelSet {
+public:
+    explicit PixelSet(const SegmentList& segments) {
+        int minX = std::numeric_limits<int>::max(), minY = minX;
+        int maxX = std::numeric_limits<int>::min(), maxY = maxX;
+        for (const CLineSegment& s : segments) {
+            minX = std::min({minX, s.x1, s.x2});
+            minY = std::min({minY, s.y1, s.y2});
+            maxX = std::max({maxX, s.x1, s.x2});
+            maxY = std::max({maxY, s.y1, s.y2});
+        }
+        if (segments.empty()) return;
+        m_left = minX - 1;
+        m_bottom = minY - 1;
+        m_width = maxX - minX + 3;
+        m_height = maxY - minY + 3;
+        m_cells.assign(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0);
+        for (const CLineSegment& s : segments) Draw(s);
+    }
+
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    bool Has(int x, int y) const { return m_cells[Index(x, y)] != 0; }
+    Point ToPicture(int x, int y) const { return {x + m_left, y + m_bottom}; }
+
+    // Whether (x, y) and its neighbour in direction d are adjacent.
+    bool Linked(int x, int y, int d) const {
+        if (!Has(x + kDx[d], y + kDy[d])) return false;
+        if (d % 2 == 0) return true;
+        return !Has(x + kDx[d], y) && !Has(x, y + kDy[d]);
+    }
+    int Degree(int x, int y) const {
+        int n = 0;
+        for (int d = 0; d < 8; ++d) n += Linked(x, y, d);
+        return n;
+    }
+    std::size_t Index(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x);
+    }
+
+private:
+    // Every pixel on the segment: one per step along its longer axis, the
+    // other coordinate rounded to the nearest pixel.
+    void Draw(const CLineSegment& s) {
+        const int dx = s.x2 - s.x1, dy = s.y2 - s.y1;
+        const int steps = std::max(std::abs(dx), std::abs(dy));
+        for (int i = 0; i <= steps; ++i) {
+            const double t = steps == 0 ? 0.0 : static_cast<double>(i) / steps;
+            const int x = s.x1 + static_cast<int>(std::lround(dx * t)) - m_left;
+            const int y = s.y1 + static_cast<int>(std::lround(dy * t)) - m_bottom;
+            m_cells[Index(x, y)] = 1;
+        }
+    }
+
+    int m_left = 0, m_bottom = 0, m_width = 0, m_height = 0;
+    std::vector<std::uint8_t> m_cells;
+};
+
+class GraphWalker {
+public:
+    explicit GraphWalker(const PixelSet& pixels)
+        : m_pixels(pixels),
+          m_visited(static_cast<std::size_t>(pixels.Width()) * static_cast<std::size_t>(pixels.Height()), 0),
+          m_node(m_visited.size(), -1) {}
+
+    std::vector<StrokeChain> Walk() {
+        FindNodes();
+        // Chains leaving every node, then the rings no node lies on.
+        for (int y = 1; y + 1 < m_pixels.Height(); ++y)
+            for (int x = 1; x + 1 < m_pixels.Width(); ++x)
+                if (m_pixels.Has(x, y) && m_node[m_pixels.Index(x, y)] >= 0)
+                    for (int d = 0; d < 8; ++d) FollowFrom(x, y, d);
+        for (int y = 1; y + 1 < m_pixels.Height(); ++y)
+            for (int x = 1; x + 1 < m_pixels.Width(); ++x)
+                if (m_pixels.Has(x, y) && m_node[m_pixels.Index(x, y)] < 0)
+                    for (int d = 0; d < 8; ++d) FollowFrom(x, y, d);
+        return JoinThroughNodes();
+    }
+
+private:
+    struct RawChain {
+        std::vector<Point> points;  // grid positions
+        int startNode = -1;
+        int endNode = -1;
+        bool ring = false;  // closes on itself with no node on it
+    };
+
+    // Pixels with other than two neighbours are nodes; touching junction
+    // pixels share one node, represented by its pixel nearest their centre.
+    void FindNodes() {
+        for (int y = 1; y + 1 < m_pixels.Height(); ++y) {
+            for (int x = 1; x + 1 < m_pixels.Width(); ++x) {
+                const std::size_t at = m_pixels.Index(x, y);
+                if (!m_pixels.Has(x, y) || m_node[at] >= 0) continue;
+                const int degree = m_pixels.Degree(x, y);
+                if (degree == 2) continue;
+                const int id = static_cast<int>(m_centres.size());
+                std::vector<Point> members{{x, y}};
+                m_node[at] = id;
+                for (std::size_t i = 0; i < members.size() && degree >= 3; ++i) {
+                    for (int d = 0; d < 8; ++d) {
+                        const Point p = members[i];
+                        const int nx = p.x + kDx[d], ny = p.y + kDy[d];
+                        if (!m_pixels.Linked(p.x, p.y, d) || m_node[m_pixels.Index(nx, ny)] >= 0) continue;
+                        if (m_pixels.Degree(nx, ny) < 3) continue;
+                        m_node[m_pixels.Index(nx, ny)] = id;
+                        members.push_back({nx, ny});
+                    }
+                }
+                double cx = 0, cy = 0;
+                for (const Point& p : members) cx += p.x, cy += p.y;
+                cx /= members.size(), cy /= members.size();
+                Point centre = members.front();
+                double best = std::numeric_limits<double>::max();
+                for (const Point& p : members) {
+                    const double d2 = (p.x - cx) * (p.x - cx) + (p.y - cy) * (p.y - cy);
+                    if (d2 < best) best = d2, centre = p;
+                }
+                m_centres.push_back(centre);
+            }
+        }
+    }
+
+    void MarkEdge(int x, int y, int d) {
+        m_visited[m_pixels.Index(x, y)] |= static_cast<std::uint8_t>(1u << d);
+        m_visited[m_pixels.Index(x + kDx[d], y + kDy[d])] |= static_cast<std::uint8_t>(1u << ((d + 4) % 8));
+    }
+    bool EdgeDone(int x, int y, int d) const { return (m_visited[m_pixels.Index(x, y)] >> d) & 1u; }
+    int NodeAt(Point p) const { return m_node[m_pixels.Index(p.x, p.y)]; }
+
+    // Walks from (x, y) through direction d along pixels of two neighbours
+    // until a node or the start is met.
+    void FollowFrom(int x, int y, int d) {
+        if (!m_pixels.Linked(x, y, d) || EdgeDone(x, y, d)) return;
+        const int startNode = m_node[m_pixels.Index(x, y)];
+        Point next{x + kDx[d], y + kDy[d]};
+        // An edge between two pixels of the same node lies inside it.
+        if (startNode >= 0 && NodeAt(next) == startNode) {
+            MarkEdge(x, y, d);
+            return;
+        }
+        RawChain chain;
+        chain.startNode = startNode;
+        chain.points.push_back({x, y});
+        Point at{x, y};
+        int dir = d;
+        for (;;) {
+            MarkEdge(at.x, at.y, dir);
+            at = {at.x + kDx[dir], at.y + kDy[dir]};
+            if (chain.startNode < 0 && at == chain.points.front()) {
+                chain.ring = true;
+                break;
+            }
+            chain.points.push_back(at);
+            if (NodeAt(at) >= 0) {
+                chain.endNode = NodeAt(at);
+                break;
+            }
+            int onward = -1;
+            for (int e = 0; e < 8 && onward < 0; ++e)
+                if (m_pixels.Linked(at.x, at.y, e) && !EdgeDone(at.x, at.y, e)) onward = e;
+            if (onward < 0) break;  // the ring closes on an edge already walked
+            dir = onward;
+        }
+        // A short loop from a node back to itself is a knot in the junction.
+        if (chain.startNode >= 0 && chain.startNode == chain.endNode && chain.points.size() <= 4) return;
+        m_raw.push_back(std::move(chain));
+    }
+
+    // The chain's end points moved onto their nodes' centres, as grid points.
+    std::vector<Point> WithNodeCentres(const RawChain& raw) const {
+        std::vector<Point> points;
+        if (raw.startNode >= 0 && m_centres[raw.startNode] != raw.points.front())
+            points.push_back(m_centres[raw.startNode]);
+        points.insert(points.end(), raw.points.begin(), raw.points.end());
+        if (raw.endNode >= 0 && m_centres[raw.endNode] != raw.points.back())
+            points.push_back(m_centres[raw.endNode]);
+        return points;
+    }
+
+    // The direction a chain leaves its end in, over a few pixels.
+    static ChainEnd EndOf(const std::vector<Point>& points, int chain, bool atStart) {
+        const std::size_t reach = std::min<std::size_t>(points.size() - 1, 6);
+        const Point from = atStart ? points.front() : points.back();
+        const Point to = atStart ? points[reach] : points[points.size() - 1 - reach];
+        const double dx = to.x - from.x, dy = to.y - from.y, length = std::hypot(dx, dy);
+        return {chain, atStart, length > 0 ? dx / length : 0, length > 0 ? dy / length : 0};
+    }
+
+    // Pairs chain ends at every node: at a node of two ends they always join;
+    // at a junction, the pairs that continue each other most nearly straight
+    // (turning by less than about 35 degrees) join, best first.
+    std::vector<StrokeChain> JoinThroughNodes() {
+        std::vector<std::vector<Point>> chains;
+        std::vector<std::vector<ChainEnd>> endsAt(m_centres.size());
+        std::vector<StrokeChain> rings;
+        for (const RawChain& raw : m_raw) {
+            if (raw.ring) {
+                rings.push_back({raw.points, true, -1, -1, {}});
+                continue;
+            }
+            const int id = static_cast<int>(chains.size());
+            chains.push_back(WithNodeCentres(raw));
+            if (raw.startNode >= 0) endsAt[raw.startNode].push_back(EndOf(chains.back(), id, true));
+            if (raw.endNode >= 0) endsAt[raw.endNode].push_back(EndOf(chains.back(), id, false));
+        }
+        // partner[2 * chain + (atStart ? 0 : 1)] = the end it joins, or -1.
+        std::vector<int> partner(2 * chains.size(), -1);
+        auto key = [](const ChainEnd& e) { return 2 * e.chain + (e.atStart ? 0 : 1); };
+        for (std::vector<ChainEnd>& ends : endsAt) {
+            if (ends.size() == 2) {
+                partner[key(ends[0])] = key(ends[1]);
+                partner[key(ends[1])] = key(ends[0]);
+                continue;
+            }
+            struct Pair {
+                double cosine;
+                int a, b;
+            };
+            std::vector<Pair> pairs;
+            for (std::size_t i = 0; i < ends.size(); ++i)
+                for (std::size_t j = i + 1; j < ends.size(); ++j) {
+                    const double cosine = ends[i].dx * ends[j].dx + ends[i].dy * ends[j].dy;
+                    if (cosine < -0.82) pairs.push_back({cosine, key(ends[i]), key(ends[j])});
+                }
+            std::stable_sort(pairs.begin(), pairs.end(),
+                             [](const Pair& l, const Pair& r) { return l.cosine < r.cosine; });
+            for (const Pair& p : pairs) {
+                if (partner[p.a] >= 0 || partner[p.b] >= 0) continue;
+                partner[p.a] = p.b;
+                partner[p.b] = p.a;
+            }
+        }
+        std::vector<std::array<int, 2>> nodes;
+        for (const RawChain& raw : m_raw)
+            if (!raw.ring) nodes.push_back({raw.startNode, raw.endNode});
+        std::vector<StrokeChain> out = Assemble(chains, nodes, partner);
+        out.insert(out.end(), rings.begin(), rings.end());
+        return out;
+    }
+
+    static std::vector<StrokeChain> Assemble(const std::vector<std::vector<Point>>& chains,
+                                             const std::vector<std::array<int, 2>>& nodes,
+                                             const std::vector<int>& partner) {
+        std::vector<StrokeChain> out;
+        std::vector<bool> used(chains.size(), false);
+        // Appends chain c entered at end `entry` (0 start, 1 end), skipping
+        // the point it shares with what is already there.
+        auto append = [&](std::vector<Point>& points, int c, int entry) {
+            const std::vector<Point>& src = chains[c];
+            std::vector<Point> piece(src);
+            if (entry == 1) std::reverse(piece.begin(), piece.end());
+            auto first = piece.begin();
+            if (!points.empty() && points.back() == piece.front()) ++first;
+            points.insert(points.end(), first, piece.end());
+        };
+        auto follow = [&](int c, int entry) {
+            StrokeChain run;
+            run.startNode = nodes[c][entry];
+            const int firstKey = 2 * c + entry;
+            for (;;) {
+                used[c] = true;
+                append(run.points, c, entry);
+                const int exitKey = 2 * c + (1 - entry);
+                const int node = nodes[c][1 - entry];
+                const int next = partner[exitKey];
+                if (next == firstKey) {
+                    run.closed = true;
+                    run.through.push_back({0, node});
+                    run.startNode = -1;
+                    break;
+                }
+                if (next < 0 || used[next / 2]) {
+                    run.endNode = node;
+                    break;
+                }
+                run.through.push_back({run.points.size() - 1, node});
+                c = next / 2;
+                entry = next % 2;
+            }
+            if (run.closed && run.points.size() > 1 && run.points.front() == run.points.back())
+                run.points.pop_back();
+            return run;
+        };
+        // Open runs start at an end that joins nothing.
+        for (std::size_t c = 0; c < chains.size(); ++c) {
+            if (used[c]) continue;
+            for (int entry = 0; entry < 2 && !used[c]; ++entry) {
+                if (partner[2 * c + entry] >= 0) continue;
+                out.push_back(follow(static_cast<int>(c), entry));
+            }
+        }
+        // What is left closes on itself.
+        for (std::size_t c = 0; c < chains.size(); ++c) {
+            if (used[c]) continue;
+            out.push_back(follow(static_cast<int>(c), 0));
+        }
+        return out;
+    }
+
+    const PixelSet& m_pixels;
+    std::vector<std::uint8_t> m_visited;  // per pixel, a bit per direction walked
+    std::vector<int> m_node;              // per pixel, its node or -1
+    std::vector<Point> m_centres;         // per node, the pixel chains meet on
+    std::vector<RawChain> m_raw;
+};
+
+}  // namespace
+
+std::vector<StrokeChain> BuildStrokeChains(const SegmentList& segments) {
+    if (segments.empty()) return {};
+    const PixelSet pixels(segments);
+    std::vector<StrokeChain> chains = GraphWalker(pixels).Walk();
+    for (StrokeChain& chain : chains)
+        for (Point& p : chain.points) p = pixels.ToPicture(p.x, p.y);
+    return chains;
+}
+
+}  // namespace lintra
