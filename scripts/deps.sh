@@ -9,8 +9,13 @@ packages=(
   qt6-base-dev libgl-dev
   fonts-noto-cjk xvfb xauth x11-apps imagemagick
   python3 python3-ezdxf valgrind time
+  librecad nodejs
   clang libclang-rt-14-dev clang-format
 )
+
+# npm installs dxf-parser for tests/vector/cad_readers.sh. A Node.js that
+# brings its own npm (such as NodeSource's) conflicts with Debian's npm.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,60 @@
+// Small CAD drawings of known geometry for the file writers' tests and for
+// the files the external readers check (tests/vector/cad_readers.sh).
+#pragma once
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "vector/cad_drawing.h"
+
+namespace lintra::test {
+
+// Nothing drawn on a 120 x 80 pixel sheet.
+inline cad::Drawing EmptyCadDrawing() {
+    cad::Drawing d;
+    d.sheetWidth = 120;
+    d.sheetHeight = 80;
+    return d;
+}
+
+// One of each kind in millimetres: a line, an arc across 0 degrees, a circle,
+// an open polyline with a left and a right turn and a straight stretch, and
+// a closed square whose closing stretch is a half circle bulging out below it.
+inline cad::Drawing PartsCadDrawing() {
+    cad::Drawing d;
+    d.unit = cad::Unit::Millimetre;
+    d.sheetWidth = 50;
+    d.sheetHeight = 40;
+    d.lines.push_back({{1, 1}, {11.5, 1}});
+    d.arcs.push_back({{30, 30}, 5, 300, 60});
+    d.circles.push_back({{40, 10}, 2.25});
+    d.polylines.push_back({{{{5, 10}, 0.5}, {{15, 10}, -0.25}, {{25, 12}, 0}, {{25, 20}, 0}}, false});
+    d.polylines.push_back({{{{10, 25}, 0}, {{10, 35}, 0}, {{20, 35}, 0}, {{20, 25}, -1}}, true});
+    return d;
+}
+
+// Many entities of every kind at seeded random places, in inches: enough
+// for a reader's count to mean something.
+inline cad::Drawing ManyCadDrawing(unsigned seed = 14) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> at(0.5, 7.5), size(0.05, 0.4), angle(0, 360), bulge(-2, 2);
+    cad::Drawing d;
+    d.unit = cad::Unit::Inch;
+    d.sheetWidth = 8;
+    d.sheetHeight = 8;
+    for (int i = 0; i < 40; ++i) d.lines.push_back({{at(random), at(random)}, {at(random), at(random)}});
+    for (int i = 0; i < 30; ++i)
+        d.arcs.push_back({{at(random), at(random)}, size(random), angle(random), angle(random)});
+    for (int i = 0; i < 20; ++i) d.circles.push_back({{at(random), at(random)}, size(random)});
+    for (int i = 0; i < 25; ++i) {
+        cad::Polyline p;
+        p.closed = i % 3 == 0;
+        for (int v = 0; v < 2 + i % 7; ++v)
+            p.vertices.push_back({{at(random), at(random)}, v % 2 ? bulge(random) : 0});
+        d.polylines.push_back(p);
+    }
+    return d;
+}
+
+}  // namespace lintra::test

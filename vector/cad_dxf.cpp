@@ -1,0 +1,540 @@
+#include "vector/cad_dxf.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+
+#include "image/atomic_file.h"
+#include "vector/cad_geometry.h"
+#include "vector/cad_number.h"
+
+namespace lintra {
+
+namespace {
+
+using cad::Point;
+
+// Group code and value pairs, each line ended by CR LF as in the program's
+// other DXF file.
+class TagWriter {
+public:
+    void Tag(int code, std::string_view value) {
+        Code(code);
+        m_text.append(value);
+        m_text += "\r\n";
+    }
+    void Int(int code, long value) { Tag(code, std::to_string(value)); }
+    void Real(int code, double value) {
+        Code(code);
+        cad::AppendNumber(m_text, value);
+        m_text += "\r\n";
+    }
+    // Handles are upper-case hexadecimal without leading zeros.
+    void Handle(int code, unsigned handle) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%X", handle);
+        Tag(code, text);
+    }
+    // x, y and z = 0 under the codes base, base + 10, base + 20.
+    void At(int base, Point p) {
+        Real(base, p.x);
+        Real(base + 10, p.y);
+        Real(base + 20, 0);
+    }
+    void At2(int base, Point p) {
+        Real(base, p.x);
+        Real(base + 10, p.y);
+    }
+    std::string Take() { return std::move(m_text); }
+
+private:
+    void Code(int code) {
+        m_text += std::to_string(code);
+        m_text += "\r\n";
+    }
+
+    std::string m_text;
+};
+
+// $INSUNITS: 0 unitless, 1 inches, 4 millimetres.
+int InsUnits(cad::Unit unit) {
+    switch (unit) {
+        case cad::Unit::Millimetre:
+            return 4;
+        case cad::Unit::Inch:
+            return 1;
+        case cad::Unit::Pixel:
+            break;
+    }
+    return 0;
+}
+
+// The box the file reports and the opening view shows: the geometry, or the
+// sheet when there is none.
+cad::Box ReportedExtents(const cad::Drawing& drawing) {
+    cad::Box box = cad::GeometryExtents(drawing);
+    if (box.Empty()) {
+        box.Add({0, 0});
+        box.Add({drawing.sheetWidth, drawing.sheetHeight});
+    }
+    return box;
+}
+
+// Handles of the R2000 file's fixed objects; entities follow from
+// kFirstEntity on, and $HANDSEED is the one after the last.
+enum FixedHandle : unsigned {
+    kBlockRecordTable = 0x1,
+    kLayerTable = 0x2,
+    kStyleTable = 0x3,
+    kLinetypeTable = 0x5,
+    kViewTable = 0x6,
+    kUcsTable = 0x7,
+    kViewportTable = 0x8,
+    kAppIdTable = 0x9,
+    kDimStyleTable = 0xA,
+    kRootDictionary = 0xC,
+    kGroupDictionary = 0xD,
+    kPlotStyleDictionary = 0xE,
+    kNormalPlotStyle = 0xF,
+    kLayerZero = 0x10,
+    kLayerDrawing = 0x11,
+    kLinetypeByBlock = 0x12,
+    kLinetypeByLayer = 0x13,
+    kLinetypeContinuous = 0x14,
+    kStyleStandard = 0x15,
+    kAppIdAcad = 0x16,
+    kDimStyleStandard = 0x17,
+    kModelSpaceRecord = 0x18,
+    kPaperSpaceRecord = 0x19,
+    kModelSpaceBlock = 0x1A,
+    kModelSpaceEnd = 0x1B,
+    kPaperSpaceBlock = 0x1C,
+    kPaperSpaceEnd = 0x1D,
+    kActiveViewport = 0x1E,
+    kFirstEntity = 0x20,
+};
+
+class R2000Writer {
+public:
+    explicit R2000Writer(const cad::Drawing& drawing) : m_drawing(drawing) {}
+
+    std::string Text() {
+        Header();
+        m_out.Tag(0, "SECTION");
+        m_out.Tag(2, "CLASSES");
+        Class("ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault");
+        Class("ACDBPLACEHOLDER", "AcDbPlaceHolder");
+        m_out.Tag(0, "ENDSEC");
+        Tables();
+        Blocks();
+        Entities();
+        Objects();
+        m_out.Tag(0, "EOF");
+        return m_out.Take();
+    }
+
+private:
+    void Header() {
+        cad::Box extents = ReportedExtents(m_drawing);
+        m_out.Tag(0, "SECTION");
+        m_out.Tag(2, "HEADER");
+        m_out.Tag(9, "$ACADVER");
+        m_out.Tag(1, "AC1015");
+        m_out.Tag(9, "$DWGCODEPAGE");
+        m_out.Tag(3, "ANSI_1252");
+        m_out.Tag(9, "$INSBASE");
+        m_out.At(10, {0, 0});
+        m_out.Tag(9, "$EXTMIN");
+        m_out.At(10, extents.min);
+        m_out.Tag(9, "$EXTMAX");
+        m_out.At(10, extents.max);
+        m_out.Tag(9, "$LIMMIN");
+        m_out.At2(10, {0, 0});
+        m_out.Tag(9, "$LIMMAX");
+        m_out.At2(10, {m_drawing.sheetWidth, m_drawing.sheetHeight});
+        m_out.Tag(9, "$INSUNITS");
+        m_out.Int(70, InsUnits(m_drawing.unit));
+        m_out.Tag(9, "$MEASUREMENT");
+        m_out.Int(70, m_drawing.unit == cad::Unit::Millimetre ? 1 : 0);
+        m_out.Tag(9, "$HANDSEED");
+        m_out.Handle(5, kFirstEntity + static_cast<unsigned>(m_drawing.EntityCount()));
+        m_out.Tag(0, "ENDSEC");
+    }
+
+    void Class(std::string_view dxfName, std::string_view className) {
+        m_out.Tag(0, "CLASS");
+        m_out.Tag(1, dxfName);
+        m_out.Tag(2, className);
+        m_out.Tag(3, "ObjectDBX Classes");
+        m_out.Int(90, 0);
+        m_out.Int(280, 0);
+        m_out.Int(281, 0);
+    }
+
+    void Table(std::string_view name, unsigned handle, int entries) {
+        m_out.Tag(0, "TABLE");
+        m_out.Tag(2, name);
+        m_out.Handle(5, handle);
+        m_out.Handle(330, 0);
+        m_out.Tag(100, "AcDbSymbolTable");
+        m_out.Int(70, entries);
+        if (name == "DIMSTYLE") m_out.Tag(100, "AcDbDimStyleTable");
+    }
+    // The start of a table record up to its name; a DIMSTYLE's handle has
+    // group code 105.
+    void Record(std::string_view type, unsigned handle, unsigned table, std::string_view subclass,
+                std::string_view name) {
+        m_out.Tag(0, type);
+        m_out.Handle(type == "DIMSTYLE" ? 105 : 5, handle);
+        m_out.Handle(330, table);
+        m_out.Tag(100, "AcDbSymbolTableRecord");
+        m_out.Tag(100, subclass);
+        m_out.Tag(2, name);
+        m_out.Int(70, 0);
+    }
+
+    void Tables() {
+        m_out.Tag(0, "SECTION");
+        m_out.Tag(2, "TABLES");
+        Table("VPORT", kViewportTable, 1);
+        ActiveViewport();
+        m_out.Tag(0, "ENDTAB");
+
+        Table("LTYPE", kLinetypeTable, 3);
+        Linetype(kLinetypeByBlock, "ByBlock", "");
+        Linetype(kLinetypeByLayer, "ByLayer", "");
+        Linetype(kLinetypeContinuous, "Continuous", "Solid line");
+        m_out.Tag(0, "ENDTAB");
+
+        Table("LAYER", kLayerTable, 2);
+        Layer(kLayerZero, "0");
+        Layer(kLayerDrawing, kCadLayer);
+        m_out.Tag(0, "ENDTAB");
+
+        Table("STYLE", kStyleTable, 1);
+        Record("STYLE", kStyleStandard, kStyleTable, "AcDbTextStyleTableRecord", "Standard");
+        m_out.Real(40, 0);
+        m_out.Real(41, 1);
+        m_out.Real(50, 0);
+        m_out.Int(71, 0);
+        m_out.Real(42, 2.5);
+        m_out.Tag(3, "txt");
+        m_out.Tag(4, "");
+        m_out.Tag(0, "ENDTAB");
+
+        Table("VIEW", kViewTable, 0);
+        m_out.Tag(0, "ENDTAB");
+        Table("UCS", kUcsTable, 0);
+        m_out.Tag(0, "ENDTAB");
+
+        Table("APPID", kAppIdTable, 1);
+        Record("APPID", kAppIdAcad, kAppIdTable, "AcDbRegAppTableRecord", "ACAD");
+        m_out.Tag(0, "ENDTAB");
+
+        Table("DIMSTYLE", kDimStyleTable, 1);
+        Record("DIMSTYLE", kDimStyleStandard, kDimStyleTable, "AcDbDimStyleTableRecord", "Standard");
+        m_out.Tag(0, "ENDTAB");
+
+        Table("BLOCK_RECORD", kBlockRecordTable, 2);
+        Record("BLOCK_RECORD", kModelSpaceRecord, kBlockRecordTable, "AcDbBlockTableRecord", "*Model_Space");
+        Record("BLOCK_RECORD", kPaperSpaceRecord, kBlockRecordTable, "AcDbBlockTableRecord", "*Paper_Space");
+        m_out.Tag(0, "ENDTAB");
+        m_out.Tag(0, "ENDSEC");
+    }
+
+    // The opening view: the extents with a margin, centred.
+    void ActiveViewport() {
+        constexpr double kAspect = 1.5;
+        cad::Box box = ReportedExtents(m_drawing);
+        Point centre{(box.min.x + box.max.x) / 2, (box.min.y + box.max.y) / 2};
+        double height = 1.1 * std::max(box.max.y - box.min.y, (box.max.x - box.min.x) / kAspect);
+        if (!(height > 0)) height = 1;
+        Record("VPORT", kActiveViewport, kViewportTable, "AcDbViewportTableRecord", "*Active");
+        m_out.At2(10, {0, 0});
+        m_out.At2(11, {1, 1});
+        m_out.At2(12, centre);
+        m_out.At2(13, {0, 0});
+        m_out.At2(14, {1, 1});
+        m_out.At2(15, {1, 1});
+        m_out.At(16, {0, 0});
+        m_out.Real(36, 1);
+        m_out.At(17, {0, 0});
+        m_out.Real(37, 0);
+        m_out.Real(40, height);
+        m_out.Real(41, kAspect);
+        m_out.Real(42, 50);
+        m_out.Real(43, 0);
+        m_out.Real(44, 0);
+        m_out.Real(50, 0);
+        m_out.Real(51, 0);
+        for (auto [code, value] : {std::pair{71, 0},
+                                   {72, 100},
+                                   {73, 1},
+                                   {74, 3},
+                                   {75, 0},
+                                   {76, 0},
+                                   {77, 0},
+                                   {78, 0},
+                                   {281, 0},
+                                   {65, 1}})
+            m_out.Int(code, value);
+        m_out.At(110, {0, 0});
+        m_out.At(111, {1, 0});
+        m_out.At(112, {0, 1});
+        m_out.Int(79, 0);
+        m_out.Real(146, 0);
+    }
+
+    void Linetype(unsigned handle, std::string_view name, std::string_view description) {
+        Record("LTYPE", handle, kLinetypeTable, "AcDbLinetypeTableRecord", name);
+        m_out.Tag(3, description);
+        m_out.Int(72, 65);
+        m_out.Int(73, 0);
+        m_out.Real(40, 0);
+    }
+
+    void Layer(unsigned handle, std::string_view name) {
+        Record("LAYER", handle, kLayerTable, "AcDbLayerTableRecord", name);
+        m_out.Int(62, 7);
+        m_out.Tag(6, "Continuous");
+        m_out.Int(370, -3);
+        m_out.Handle(390, kNormalPlotStyle);
+    }
+
+    void Blocks() {
+        m_out.Tag(0, "SECTION");
+        m_out.Tag(2, "BLOCKS");
+        Block(kModelSpaceBlock, kModelSpaceEnd, kModelSpaceRecord, "*Model_Space", false);
+        Block(kPaperSpaceBlock, kPaperSpaceEnd, kPaperSpaceRecord, "*Paper_Space", true);
+        m_out.Tag(0, "ENDSEC");
+    }
+
+    void Block(unsigned begin, unsigned end, unsigned record, std::string_view name, bool paper) {
+        m_out.Tag(0, "BLOCK");
+        m_out.Handle(5, begin);
+        m_out.Handle(330, record);
+        m_out.Tag(100, "AcDbEntity");
+        if (paper) m_out.Int(67, 1);
+        m_out.Tag(8, "0");
+        m_out.Tag(100, "AcDbBlockBegin");
+        m_out.Tag(2, name);
+        m_out.Int(70, 0);
+        m_out.At(10, {0, 0});
+        m_out.Tag(3, name);
+        m_out.Tag(1, "");
+        m_out.Tag(0, "ENDBLK");
+        m_out.Handle(5, end);
+        m_out.Handle(330, record);
+        m_out.Tag(100, "AcDbEntity");
+        if (paper) m_out.Int(67, 1);
+        m_out.Tag(8, "0");
+        m_out.Tag(100, "AcDbBlockEnd");
+    }
+
+    // The common start of a model-space entity.
+    void Entity(std::string_view type, std::string_view subclass) {
+        m_out.Tag(0, type);
+        m_out.Handle(5, m_nextHandle++);
+        m_out.Handle(330, kModelSpaceRecord);
+        m_out.Tag(100, "AcDbEntity");
+        m_out.Tag(8, kCadLayer);
+        m_out.Tag(100, subclass);
+    }
+
+    void Entities() {
+        m_out.Tag(0, "SECTION");
+        m_out.Tag(2, "ENTITIES");
+        for (const cad::Line& line : m_drawing.lines) {
+            Entity("LINE", "AcDbLine");
+            m_out.At(10, line.from);
+            m_out.At(11, line.to);
+        }
+        for (const cad::Arc& arc : m_drawing.arcs) {
+            Entity("ARC", "AcDbCircle");
+            m_out.At(10, arc.centre);
+            m_out.Real(40, arc.radius);
+            m_out.Tag(100, "AcDbArc");
+            m_out.Real(50, arc.startDegrees);
+            m_out.Real(51, arc.endDegrees);
+        }
+        for (const cad::Circle& circle : m_drawing.circles) {
+            Entity("CIRCLE", "AcDbCircle");
+            m_out.At(10, circle.centre);
+            m_out.Real(40, circle.radius);
+        }
+        for (const cad::Polyline& polyline : m_drawing.polylines) {
+            Entity("LWPOLYLINE", "AcDbPolyline");
+            m_out.Int(90, static_cast<long>(polyline.vertices.size()));
+            m_out.Int(70, polyline.closed ? 1 : 0);
+            m_out.Real(43, 0);
+            for (const cad::Vertex& v : polyline.vertices) {
+                m_out.At2(10, v.at);
+                if (v.bulge != 0) m_out.Real(42, v.bulge);
+            }
+        }
+        m_out.Tag(0, "ENDSEC");
+    }
+
+    // The root dictionary with the (empty) group dictionary and the plot
+    // style names the layers point at.
+    void Objects() {
+        m_out.Tag(0, "SECTION");
+        m_out.Tag(2, "OBJECTS");
+        Dictionary("DICTIONARY", kRootDictionary, 0);
+        m_out.Tag(3, "ACAD_GROUP");
+        m_out.Handle(350, kGroupDictionary);
+        m_out.Tag(3, "ACAD_PLOTSTYLENAME");
+        m_out.Handle(350, kPlotStyleDictionary);
+        Dictionary("DICTIONARY", kGroupDictionary, kRootDictionary);
+        Dictionary("ACDBDICTIONARYWDFLT", kPlotStyleDictionary, kRootDictionary);
+        m_out.Tag(3, "Normal");
+        m_out.Handle(350, kNormalPlotStyle);
+        m_out.Tag(100, "AcDbDictionaryWithDefault");
+        m_out.Handle(340, kNormalPlotStyle);
+        m_out.Tag(0, "ACDBPLACEHOLDER");
+        m_out.Handle(5, kNormalPlotStyle);
+        Reactor(kPlotStyleDictionary);
+        m_out.Handle(330, kPlotStyleDictionary);
+        m_out.Tag(0, "ENDSEC");
+    }
+
+    void Dictionary(std::string_view type, unsigned handle, unsigned owner) {
+        m_out.Tag(0, type);
+        m_out.Handle(5, handle);
+        if (owner != 0) Reactor(owner);
+        m_out.Handle(330, owner);
+        m_out.Tag(100, "AcDbDictionary");
+        m_out.Int(281, 1);
+    }
+    void Reactor(unsigned owner) {
+        m_out.Tag(102, "{ACAD_REACTORS");
+        m_out.Handle(330, owner);
+        m_out.Tag(102, "}");
+    }
+
+    const cad::Drawing& m_drawing;
+    TagWriter m_out;
+    unsigned m_nextHandle = kFirstEntity;
+};
+
+// R12 has no handles, subclasses or objects: the header, the few tables old
+// readers look up, empty blocks, and the entities, polylines as POLYLINE,
+// VERTEX ... SEQEND.
+std::string R12Text(const cad::Drawing& drawing) {
+    TagWriter out;
+    cad::Box extents = ReportedExtents(drawing);
+    out.Tag(0, "SECTION");
+    out.Tag(2, "HEADER");
+    out.Tag(9, "$ACADVER");
+    out.Tag(1, "AC1009");
+    out.Tag(9, "$INSBASE");
+    out.At(10, {0, 0});
+    out.Tag(9, "$EXTMIN");
+    out.At(10, extents.min);
+    out.Tag(9, "$EXTMAX");
+    out.At(10, extents.max);
+    out.Tag(9, "$LIMMIN");
+    out.At2(10, {0, 0});
+    out.Tag(9, "$LIMMAX");
+    out.At2(10, {drawing.sheetWidth, drawing.sheetHeight});
+    out.Tag(0, "ENDSEC");
+
+    out.Tag(0, "SECTION");
+    out.Tag(2, "TABLES");
+    out.Tag(0, "TABLE");
+    out.Tag(2, "LTYPE");
+    out.Int(70, 1);
+    out.Tag(0, "LTYPE");
+    out.Tag(2, "CONTINUOUS");
+    out.Int(70, 0);
+    out.Tag(3, "Solid line");
+    out.Int(72, 65);
+    out.Int(73, 0);
+    out.Real(40, 0);
+    out.Tag(0, "ENDTAB");
+    out.Tag(0, "TABLE");
+    out.Tag(2, "LAYER");
+    out.Int(70, 2);
+    for (const char* name : {"0", kCadLayer}) {
+        out.Tag(0, "LAYER");
+        out.Tag(2, name);
+        out.Int(70, 0);
+        out.Int(62, 7);
+        out.Tag(6, "CONTINUOUS");
+    }
+    out.Tag(0, "ENDTAB");
+    out.Tag(0, "TABLE");
+    out.Tag(2, "STYLE");
+    out.Int(70, 1);
+    out.Tag(0, "STYLE");
+    out.Tag(2, "STANDARD");
+    out.Int(70, 0);
+    out.Real(40, 0);
+    out.Real(41, 1);
+    out.Real(50, 0);
+    out.Int(71, 0);
+    out.Real(42, 2.5);
+    out.Tag(3, "txt");
+    out.Tag(4, "");
+    out.Tag(0, "ENDTAB");
+    out.Tag(0, "ENDSEC");
+
+    out.Tag(0, "SECTION");
+    out.Tag(2, "BLOCKS");
+    out.Tag(0, "ENDSEC");
+
+    out.Tag(0, "SECTION");
+    out.Tag(2, "ENTITIES");
+    for (const cad::Line& line : drawing.lines) {
+        out.Tag(0, "LINE");
+        out.Tag(8, kCadLayer);
+        out.At(10, line.from);
+        out.At(11, line.to);
+    }
+    for (const cad::Arc& arc : drawing.arcs) {
+        out.Tag(0, "ARC");
+        out.Tag(8, kCadLayer);
+        out.At(10, arc.centre);
+        out.Real(40, arc.radius);
+        out.Real(50, arc.startDegrees);
+        out.Real(51, arc.endDegrees);
+    }
+    for (const cad::Circle& circle : drawing.circles) {
+        out.Tag(0, "CIRCLE");
+        out.Tag(8, kCadLayer);
+        out.At(10, circle.centre);
+        out.Real(40, circle.radius);
+    }
+    for (const cad::Polyline& polyline : drawing.polylines) {
+        out.Tag(0, "POLYLINE");
+        out.Tag(8, kCadLayer);
+        out.Int(66, 1);
+        out.At(10, {0, 0});
+        out.Int(70, polyline.closed ? 1 : 0);
+        for (const cad::Vertex& v : polyline.vertices) {
+            out.Tag(0, "VERTEX");
+            out.Tag(8, kCadLayer);
+            out.At(10, v.at);
+            if (v.bulge != 0) out.Real(42, v.bulge);
+        }
+        out.Tag(0, "SEQEND");
+        out.Tag(8, kCadLayer);
+    }
+    out.Tag(0, "ENDSEC");
+    out.Tag(0, "EOF");
+    return out.Take();
+}
+
+}  // namespace
+
+std::string CadDxfText(const cad::Drawing& drawing, DxfVersion version) {
+    cad::RequireWritable(drawing);
+    return version == DxfVersion::R12 ? R12Text(drawing) : R2000Writer(drawing).Text();
+}
+
+void WriteCadDxf(const std::string& path, const cad::Drawing& drawing, DxfVersion version) {
+    std::string text = CadDxfText(drawing, version);
+    WriteFileAtomically(path, {Bytes(text.data(), text.size())});
+}
+
+}  // namespace lintra
