@@ -15,6 +15,7 @@
 #include <new>
 
 #include "app/about_dialog.h"
+#include "app/cad_options_dialog.h"
 #include "app/main_frame.h"
 #include "app/menus.h"
 #include "app/param_dialog.h"
@@ -76,6 +77,15 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
         }
     };
     m_ui->onOpenParamDialog = [this](std::function<void(int)> report) { OpenParamDialog(std::move(report)); };
+    m_ui->onChooseCadOptions = [this](const PictureGeometry& picture, CadExportSettings& settings) {
+        CadOptionsDialog dialog(picture, LoadCadSettings(m_settings), m_frame);
+        if (dialog.exec() != QDialog::Accepted) return false;
+        settings = dialog.Settings();
+        SaveCadSettings(m_settings, settings);
+        return true;
+    };
+    m_ui->onStatus = [this](const QString& text) { m_frame->statusBar()->showMessage(text); };
+    m_view->m_cadSettings = LoadCadSettings(m_settings);
     AddFrontEndCommands();
     // An unattended run (a screenshot for the documentation or a test)
     // cannot wait for someone to close a message box: say it on stderr.

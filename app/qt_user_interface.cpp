@@ -103,6 +103,14 @@ void QtUserInterface::OpenParamDialog(std::function<void(int)> report) {
     if (onOpenParamDialog) onOpenParamDialog(std::move(report));
 }
 
+bool QtUserInterface::ChooseCadOptions(const PictureGeometry& picture, CadExportSettings& settings) {
+    return onChooseCadOptions && onChooseCadOptions(picture, settings);
+}
+
+void QtUserInterface::ShowStatus(const std::string& text) {
+    if (onStatus) onStatus(Q(text));
+}
+
 void QtUserInterface::ReportFileError(const FileError& error) {
     QString text = QStringLiteral("无法访问文件 %1：%2")
                        .arg(QDir::toNativeSeparators(Q(error.path())), Q(error.reason()));

@@ -37,6 +37,8 @@ public:
     std::function<void(std::function<void(int)> report)> onOpenParamDialog;
     // Replaces the message boxes (the tests record what was said).
     std::function<void(const QString& text, const QString& caption)> onMessage;
+    std::function<bool(const PictureGeometry& picture, CadExportSettings& settings)> onChooseCadOptions;
+    std::function<void(const QString& text)> onStatus;
 
     void ShowMessage(const std::string& text, const std::string& caption) override;
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
@@ -46,6 +48,8 @@ public:
     void SetBusy(bool busy) override;
     void SetDocumentTitle(const std::string& title) override;
     void ReportFileError(const FileError& error) override;
+    bool ChooseCadOptions(const PictureGeometry& picture, CadExportSettings& settings) override;
+    void ShowStatus(const std::string& text) override;
 
 private:
     std::optional<std::string> ChooseFile(const FileDialogRequest& request, bool save);

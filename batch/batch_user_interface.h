@@ -33,6 +33,14 @@ public:
     void SetBusy(bool) override {}
     void SetDocumentTitle(const std::string&) override {}
     void ReportFileError(const FileError& error) override;
+    // The CAD export's choices are those of the command line.
+    bool ChooseCadOptions(const PictureGeometry&, CadExportSettings& settings) override {
+        settings = cadSettings;
+        return true;
+    }
+    void ShowStatus(const std::string&) override {}
+
+    CadExportSettings cadSettings;
 
 private:
     std::optional<std::string> m_presetFile;

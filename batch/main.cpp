@@ -1,7 +1,7 @@
 // lintra-batch: drives the view through the same commands as the desktop
 // program, one step per argument, with message boxes on standard error.
 //
-//   lintra-batch [--verbose] INPUT.bmp [STEP ...]
+//   lintra-batch [OPTIONS] INPUT.bmp [STEP ...]
 //
 // Exit status 0 when every step ran, 1 when a file could not be opened,
 // loaded, read or written (the run stops there), 2 for a usage error.
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "batch/batch_user_interface.h"
+#include "batch/cad_options.h"
 #include "batch/steps.h"
 #include "batch/svg.h"
 #include "docview/commands.h"
@@ -25,7 +26,7 @@ using namespace lintra;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: lintra-batch [--verbose] INPUT.bmp [STEP ...]\n"
+    "usage: lintra-batch [OPTIONS] INPUT.bmp [STEP ...]\n"
     "       lintra-batch --help\n";
 
 // The title of the menu holding id, without its mnemonic: two items of
@@ -58,8 +59,10 @@ void PrintHelp() {
         "this program), then runs each STEP in order, as choosing that command would.\n"
         "Message box texts go to standard error, one line each.\n\n"
         "Options:\n"
-        "  --verbose      print each step with its time in milliseconds\n"
-        "  --help         this text\n\n"
+        "  --verbose             print each step with its time in milliseconds, and\n"
+        "                        the entities a cad= step wrote, by type\n"
+        "%s"
+        "  --help                this text\n\n"
         "Steps:\n"
         "  ID or NAME           a command of the table below\n"
         "  ID=V1,V2,...         a parameter command (%s, or its\n"
@@ -69,11 +72,14 @@ void PrintHelp() {
         "  save=PATH            Save with PATH chosen (the displayed image, as BMP)\n"
         "  dxf=PATH             DXF export (%s) with PATH chosen\n"
         "  nc=PATH              the numeric-control text of the last Vectorise 2\n"
-        "  svg=PATH             the segment list as an SVG drawing of the image's size\n\n"
+        "  svg=PATH             the segment list as an SVG drawing of the image's size\n"
+        "  cad=PATH             the CAD drawing (polylines, lines, arcs, circles) as DXF,\n"
+        "                       or as SVG when PATH ends in .svg, by the options above\n\n"
         "Exit status: 0 every step ran; 1 a file could not be opened, loaded, read or\n"
         "written (the run stops there); 2 a usage error.\n\n"
         "Commands:\n",
-        IdentifiersOf(CommandKind::Parameter).c_str(), IdentifiersOf(CommandKind::Export).c_str());
+        kCadOptionsHelp, IdentifiersOf(CommandKind::Parameter).c_str(),
+        IdentifiersOf(CommandKind::Export).c_str());
     for (const Command& command : CommandTable()) {
         if (command.name.empty()) continue;
         std::string label(command.menuLabel);
@@ -93,7 +99,10 @@ int UsageError(const std::string& error) {
 
 class Runner {
 public:
-    Runner() : m_doc(m_ui), m_view(m_doc, m_ui, m_converter) {}
+    explicit Runner(const CadExportSettings& cad, bool verbose)
+        : m_doc(m_ui), m_view(m_doc, m_ui, m_converter), m_verbose(verbose) {
+        m_ui.cadSettings = cad;
+    }
 
     // Runs one step and the drawing pass after it. False when a file could
     // not be opened, loaded, read or written.
@@ -114,6 +123,7 @@ public:
                 m_ui.PresetFile(step.path);
                 m_view.OnCommand(step.id);
                 m_ui.ClearPresetFile();
+                if (step.id == cmd::kExportCad && m_ui.FileErrorCount() == fileErrors) ReportCad();
                 break;
             case Step::kNc:
                 ok = WriteText(step.path, m_view.m_ncText);
@@ -149,6 +159,18 @@ private:
         for (int position : step.values) dialog->ReportFull(position);
     }
 
+    // What the CAD export wrote: the resolution it assumed always, the
+    // entities by type with --verbose.
+    void ReportCad() {
+        const CadExportReport& report = m_view.m_cadReport;
+        if (report.noResolution)
+            std::fprintf(stderr, "lintra-batch: the picture records no resolution; scaled at %g dpi\n",
+                         report.dpi);
+        if (m_verbose)
+            std::printf("cad: %zu entities: %zu LINE, %zu ARC, %zu CIRCLE, %zu polylines\n",
+                        report.Entities(), report.lines, report.arcs, report.circles, report.polylines);
+    }
+
     bool WriteText(const std::string& path, const std::string& text) {
         try {
             WriteFileAtomically(path, {Bytes(text.data(), text.size())});
@@ -163,12 +185,14 @@ private:
     ChildProcessConverter m_converter;
     CLintraDoc m_doc;
     CLintraView m_view;
+    bool m_verbose;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
     bool verbose = false;
+    CadExportSettings cad;
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -178,6 +202,18 @@ int main(int argc, char** argv) {
         }
         if (arg == "--verbose" || arg == "-v") {
             verbose = true;
+        } else if (std::string name = arg.substr(0, arg.find('=')); positional.empty() && IsCadOption(name)) {
+            // --option VALUE or --option=VALUE
+            std::string value;
+            if (name.size() < arg.size()) {
+                value = arg.substr(name.size() + 1);
+            } else if (i + 1 < argc) {
+                value = argv[++i];
+            } else {
+                return UsageError(name + " needs a value");
+            }
+            std::string error;
+            if (!ApplyCadOption(name, value, cad, error)) return UsageError(error);
         } else if (arg.size() > 1 && arg[0] == '-' && positional.empty()) {
             return UsageError("unknown option: " + arg);
         } else {
@@ -202,7 +238,7 @@ int main(int argc, char** argv) {
         steps.push_back(*step);
     }
 
-    Runner runner;
+    Runner runner(cad, verbose);
     for (const Step& step : steps) {
         auto start = std::chrono::steady_clock::now();
         bool ok = runner.Run(step);

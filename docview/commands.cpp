@@ -123,6 +123,8 @@ constexpr Command kCommands[] = {
     ViewCommand(Vectorisation, kPeelContour, "peel-contour", "", kImage, &CLintraView::OnPeelContour),
     ViewCommand(Vectorisation, kVectorise2, "vectorise-2", "矢量化2", kImage, &CLintraView::OnVectorise2),
     ViewCommand(Export, kExportDxf, "dxf", "输出CAD格式文件(.dxf)", kImage, &CLintraView::OnExportDxf),
+    ViewCommand(Export, kExportCad, "cad", "输出CAD图纸(多段线、圆弧)...", kImage, &CLintraView::OnExportCad,
+                "输出可编辑的CAD图纸：多段线、直线、圆弧和圆\nCAD图纸"),
 
     ViewCommand(Edit, kRestoreOriginal, "restore-original", "还原至原图", kImage,
                 &CLintraView::OnRestoreOriginal, "还原到未修改时\n还原到未修改时"),
@@ -130,6 +132,8 @@ constexpr Command kCommands[] = {
                 &CLintraView::OnRestorePrevious, "还原至上一幅图\n还原至上一幅图"),
     ViewCommand(View, kShowBitmap, "show-bitmap", "显示位图", kImage, &CLintraView::OnShowBitmap),
     ViewCommand(View, kShowVector, "show-vector", "显示矢量图", kImage, &CLintraView::OnShowVector),
+    ViewCommand(View, kShowCadDrawing, "show-cad", "显示CAD图纸", kImage, &CLintraView::OnShowCadDrawing,
+                "在图上显示或隐藏拟合后的CAD图纸\n显隐CAD图纸"),
 
     FrontEndCommand(File, kFileNew, "", "建立新文档\n新建"),
     FrontEndCommand(File, kFilePrint, "打印(&P)...", "打印活动文档\n打印"),
@@ -150,7 +154,7 @@ constexpr Command kCommands[] = {
 
 constexpr int kFileMenu[] = {kFileOpen, kFileSave, kMenuSeparator, kAppExit};
 constexpr int kEditMenu[] = {kRestoreOriginal, kRestorePrevious};
-constexpr int kViewMenu[] = {kViewToolbar, kViewStatusBar, kShowBitmap, kShowVector};
+constexpr int kViewMenu[] = {kViewToolbar, kViewStatusBar, kShowBitmap, kShowVector, kShowCadDrawing};
 constexpr int kStep1Menu[] = {kEdgeSobel,  kEdgeRoberts,      kEdgePrewitt,
                               kEdgeKirsch, kEdgeGaussLaplace, kEdgeGradient};
 constexpr int kStep2Menu[] = {kMenuSeparator, kBinariseGradient,  kParamBinariseGradient,
@@ -171,7 +175,7 @@ constexpr int kStep3Menu[] = {kInvert,
                               kMenuSeparator,
                               kRemoveIsolatedPoints,
                               kWhiteBorder};
-constexpr int kStep4Menu[] = {kVectorise1, kVectorise2, kExportDxf};
+constexpr int kStep4Menu[] = {kVectorise1, kVectorise2, kExportDxf, kExportCad};
 constexpr int kHelpMenu[] = {kAppAbout};
 
 constexpr MenuDefinition kMenus[] = {

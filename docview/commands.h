@@ -66,6 +66,8 @@ inline constexpr int kWhiteBorder = 32807;
 inline constexpr int kContour2 = 32808;
 inline constexpr int kExportDxf = 32809;
 inline constexpr int kPeelContour = 32811;
+inline constexpr int kExportCad = 32812;
+inline constexpr int kShowCadDrawing = 32813;
 }  // namespace cmd
 
 // Fixed arguments of the menu commands, and the trackbar range.

@@ -1,6 +1,7 @@
 // The user-interface services the document and the view need from the
 // program around them: message boxes, file dialogs, the parameter dialog,
-// repainting, the busy cursor and the title. The desktop program implements
+// repainting, the busy cursor, the title, the CAD export's options and the
+// status bar. The desktop program implements
 // them with Qt, lintra-batch with standard error and the paths its steps
 // name, the tests with a scripted fake. The core never depends on a GUI
 // toolkit.
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "docview/cad_settings.h"
 #include "image/file_error.h"
 #include "image/message_sink.h"
 
@@ -50,6 +52,11 @@ public:
     // Reports a failed file operation of a command: names the file and the
     // reason.
     virtual void ReportFileError(const FileError& error) = 0;
+    // Asks for the CAD-ready export's choices, starting from settings, with
+    // the picture's size and resolution to show; false on Cancel.
+    virtual bool ChooseCadOptions(const PictureGeometry& picture, CadExportSettings& settings) = 0;
+    // A short note in the status bar.
+    virtual void ShowStatus(const std::string& text) = 0;
 };
 
 }  // namespace lintra

@@ -24,6 +24,8 @@ void CLintraView::OnDraw(Canvas& canvas) {
     } else {
         DrawDib(canvas, *m_pDisplayImage);
     }
+    if (m_showCadDrawing && m_pSegmentList != nullptr && !m_pSegmentList->empty())
+        DrawCadPreview(canvas, CadPreview(), m_pDisplayImage->GetHeight());
 }
 
 void CLintraView::OnShowBitmap() {

@@ -25,6 +25,11 @@ namespace lintra {
 
 // The save dialog of DXF files.
 FileDialogRequest DxfFileDialog();
+// The save dialog of the CAD-ready export: DXF or SVG.
+FileDialogRequest CadFileDialog();
+// Draws a drawing in pixels in blue over the picture, as DrawSegments places
+// the segments.
+void DrawCadPreview(Canvas& canvas, const cad::Drawing& drawing, int imageHeight);
 
 class CLintraView {
 public:
@@ -70,6 +75,14 @@ public:
     void OnPeelContour();
     void OnVectorise2();
     void OnExportDxf();
+    void OnExportCad();
+    void OnShowCadDrawing();
+
+    // The picture's size and resolution, as the CAD export scales by them.
+    PictureGeometry Geometry() const;
+    // The fitted drawing in pixels, with the last export's choices, as the
+    // view shows it over the picture; rebuilt when the segments change.
+    const cad::Drawing& CadPreview();
 
     // How long the converter may run before it is killed (tests shorten it).
     void SetConverterTimeout(std::chrono::milliseconds timeout) { m_converterTimeout = timeout; }
@@ -88,6 +101,9 @@ public:
     ImageOperation m_paramOp = nullptr;     // the operation the newest dialog feeds
     BlobLabelState m_blobState;             // labelling state of small-blob removal
     std::string m_ncText;                   // numeric-control text of the last Vectorise 2
+    CadExportSettings m_cadSettings;        // the CAD export's choices, last used first
+    CadExportReport m_cadReport;            // what the last CAD export wrote
+    bool m_showCadDrawing = false;          // the fitted drawing is drawn over the view
 
 private:
     void Load8Bit();
@@ -106,6 +122,8 @@ private:
     CLintraDoc& m_doc;
     UserInterface& m_ui;
     ConverterRunner& m_converter;
+    cad::Drawing m_cadPreview;
+    std::uint64_t m_cadPreviewKey = 0;  // hash of the segments and choices it was built from
     std::chrono::milliseconds m_converterTimeout = kConverterTimeout;
 };
 

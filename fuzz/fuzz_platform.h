@@ -38,6 +38,8 @@ public:
     void InvalidateView() override { ++invalidations; }
     void SetBusy(bool) override {}
     void SetDocumentTitle(const std::string&) override {}
+    bool ChooseCadOptions(const PictureGeometry&, CadExportSettings&) override { return true; }
+    void ShowStatus(const std::string&) override {}
     std::string TempDirectory() override;
     std::string ProgramDirectory() override;
     ProcessOutcome Run(const std::string& program, const std::vector<std::string>& args,

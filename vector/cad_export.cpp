@@ -5,6 +5,7 @@
 #include <map>
 #include <numbers>
 
+#include "vector/cad_geometry.h"
 #include "vector/chain_fit.h"
 #include "vector/stroke_graph.h"
 
@@ -23,31 +24,11 @@ cad::Point Scaled(cad::Point p, const CadScale& scale) {
     return {p.x * scale.x, p.y * scale.y};
 }
 
-// The centre, radius and end angles of the stretch a -> b of the given bulge.
-cad::Arc ArcOfBulge(cad::Point a, cad::Point b, double bulge) {
-    const double chord = std::hypot(b.x - a.x, b.y - a.y);
-    const double sweep = 4 * std::atan(std::abs(bulge));
-    const double radius = chord / (2 * std::sin(sweep / 2));
-    // The centre lies on the chord's perpendicular bisector, to the left of
-    // a -> b for a counter-clockwise arc of less than a half turn.
-    const double mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
-    const double toCentre = radius * std::cos(sweep / 2);
-    const double nx = -(b.y - a.y) / chord, ny = (b.x - a.x) / chord;
-    const double side = bulge > 0 ? 1 : -1;
-    const cad::Point centre{mx + side * nx * toCentre, my + side * ny * toCentre};
-    const double angleA = std::atan2(a.y - centre.y, a.x - centre.x) * 180 / std::numbers::pi;
-    const double angleB = std::atan2(b.y - centre.y, b.x - centre.x) * 180 / std::numbers::pi;
-    cad::Arc arc{centre, radius, bulge > 0 ? angleA : angleB, bulge > 0 ? angleB : angleA};
-    if (arc.startDegrees < 0) arc.startDegrees += 360;
-    if (arc.endDegrees < 0) arc.endDegrees += 360;
-    return arc;
-}
-
 // Points along the stretch a -> b of the given bulge, a excluded, b
 // included, no further than flatness from the arc.
 void Flatten(cad::Point a, cad::Point b, double bulge, double flatness, std::vector<cad::Vertex>& out) {
     if (bulge != 0) {
-        const cad::Arc arc = ArcOfBulge(a, b, bulge);
+        const cad::Arc arc = cad::ArcOfBulge(a, b, bulge);
         const double sweep = 4 * std::atan(std::abs(bulge));
         const double step = 2 * std::acos(std::max(0.0, 1 - flatness / arc.radius));
         const int pieces = std::max(2, static_cast<int>(std::ceil(sweep / std::max(step, 1e-3))));
@@ -136,7 +117,7 @@ void Add(cad::Drawing& drawing, const FittedChain& chain, const CadScale& scale)
         if (chain.vertices[0].bulge == 0)
             drawing.lines.push_back({a, b});
         else
-            drawing.arcs.push_back(ArcOfBulge(a, b, chain.vertices[0].bulge));
+            drawing.arcs.push_back(cad::ArcOfBulge(a, b, chain.vertices[0].bulge));
         return;
     }
     cad::Polyline polyline;

@@ -17,6 +17,8 @@
 #include "raster/contour.h"
 #include "raster/edge.h"
 #include "raster/thin.h"
+#include "vector/cad_dxf.h"
+#include "vector/cad_export.h"
 #include "vector/dxf.h"
 #include "view_fixture.h"
 
@@ -324,6 +326,46 @@ TEST_F(CommandTest, ExportDxfWritesTheListWithTheImageSize) {
     platform.answers.push_back(temp / "missing/square.dxf");
     view.OnCommand(cmd::kExportDxf);
     EXPECT_EQ(platform.fileErrors, std::vector<std::string>{temp / "missing/square.dxf"});
+}
+
+TEST_F(CommandTest, ExportCadAsksForItsOptionsThenWritesDxfOrSvgAndShowsWhatItWrote) {
+    OpenSquare();
+    view.OnCommand(cmd::kVectorise1);
+    // Cancel in the options dialog: no file dialog, nothing written.
+    view.OnCommand(cmd::kExportCad);
+    EXPECT_TRUE(platform.saveDialogs.empty());
+
+    CadExportSettings settings;
+    settings.options.unit = cad::Unit::Millimetre;
+    settings.version = DxfVersion::R12;
+    platform.cadAnswer = settings;
+    platform.answers.push_back(temp / "square.dxf");
+    view.OnCommand(cmd::kExportCad);
+    ASSERT_EQ(platform.saveDialogs.size(), 1u);
+    EXPECT_EQ(platform.saveDialogs[0].filters, CadFileDialog().filters);
+    // The test picture says 2835 pixels per metre (72 dpi).
+    const cad::Drawing drawing = BuildCadDrawing(kSquareSegments, {10, 10, 2835, 2835}, settings.options);
+    EXPECT_EQ(drawing.EntityCount(), 1u);
+    EXPECT_EQ(ReadAll(temp / "square.dxf"), CadDxfText(drawing, DxfVersion::R12));
+    ASSERT_EQ(platform.statusTexts.size(), 1u);
+    EXPECT_EQ(platform.statusTexts[0].rfind("已写出1个图元", 0), 0u) << platform.statusTexts[0];
+    EXPECT_FALSE(view.m_cadReport.noResolution);
+
+    platform.answers.push_back(temp / "square.SVG");
+    view.OnCommand(cmd::kExportCad);
+    EXPECT_NE(ReadAll(temp / "square.SVG").find("<svg"), std::string::npos);
+
+    // The fitted drawing over the picture, in its own pen, toggled.
+    auto cadLines = [&] {
+        int n = 0;
+        for (const auto& line : Draw().lines) n += line.pen.blue == 255;
+        return n;
+    };
+    EXPECT_EQ(cadLines(), 0);
+    view.OnCommand(cmd::kShowCadDrawing);
+    EXPECT_GT(cadLines(), 0);
+    view.OnCommand(cmd::kShowCadDrawing);
+    EXPECT_EQ(cadLines(), 0);
 }
 
 }  // namespace

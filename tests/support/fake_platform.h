@@ -32,6 +32,8 @@ public:
     std::string programDirectory = LINTRA_BIN_DIR;
     int converterRuns = 0;
     std::vector<std::unique_ptr<ParamReporter>> dialogs;
+    std::optional<CadExportSettings> cadAnswer;  // the CAD options chosen; none = Cancel
+    std::vector<std::string> statusTexts;
 
     void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override {
@@ -56,6 +58,12 @@ public:
         dialogs.push_back(std::make_unique<ParamReporter>(std::move(report)));
     }
     void ReportFileError(const FileError& error) override { fileErrors.push_back(error.path()); }
+    bool ChooseCadOptions(const PictureGeometry&, CadExportSettings& settings) override {
+        if (!cadAnswer) return false;
+        settings = *cadAnswer;
+        return true;
+    }
+    void ShowStatus(const std::string& text) override { statusTexts.push_back(text); }
 
 private:
     std::optional<std::string> Answer() {

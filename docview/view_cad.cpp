@@ -1,0 +1,115 @@
+// The CAD-ready export and the fitted drawing shown over the picture.
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+
+#include "docview/view.h"
+#include "image/draw.h"
+#include "vector/cad_svg.h"
+
+namespace lintra {
+
+namespace {
+
+// The fitted drawing's pen over the picture: blue, apart from the segments' dark red.
+constexpr PenColour kCadPen{0, 0, 255};
+
+std::uint64_t Mix(std::uint64_t hash, std::uint64_t value) {
+    return (hash ^ value) * 0x100000001b3ull;  // FNV-1a, a word at a time
+}
+
+std::string EntitySummary(const CadExportReport& report) {
+    std::string text = "已写出" + std::to_string(report.Entities()) + "个图元：直线" +
+                       std::to_string(report.lines) + "，圆弧" + std::to_string(report.arcs) + "，圆" +
+                       std::to_string(report.circles) + "，多段线" + std::to_string(report.polylines);
+    if (report.noResolution)
+        text += "（图像未记录分辨率，按" + std::to_string(static_cast<int>(std::lround(report.dpi))) +
+                " dpi换算）";
+    return text;
+}
+
+}  // namespace
+
+FileDialogRequest CadFileDialog() {
+    return {"dxf", "*.dxf", {{"AutoCAD图纸(*.dxf)", {"*.dxf"}}, {"SVG图形(*.svg)", {"*.svg"}}}, true};
+}
+
+bool IsSvgPath(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string tail = path.substr(path.size() - 4);
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
+    return tail == ".svg";
+}
+
+PictureGeometry CLintraView::Geometry() const {
+    PictureGeometry picture{m_currentImage.GetWidth(), m_currentImage.GetHeight(), 0, 0};
+    // The resolution is the file's: the original image keeps its header.
+    if (const BitmapInfo* info = m_originalImage.GetBitmapInfo()) {
+        picture.xPelsPerMeter = std::max(0, static_cast<int>(info->bmiHeader.biXPelsPerMeter));
+        picture.yPelsPerMeter = std::max(0, static_cast<int>(info->bmiHeader.biYPelsPerMeter));
+    }
+    return picture;
+}
+
+void CLintraView::OnExportCad() {
+    const PictureGeometry picture = Geometry();
+    if (!m_ui.ChooseCadOptions(picture, m_cadSettings)) return;
+    std::optional<std::string> path = m_ui.ChooseSaveFile(CadFileDialog());
+    if (!path) return;
+    const cad::Drawing drawing = BuildCadDrawing(*m_pSegmentList, picture, m_cadSettings.options);
+    try {
+        if (IsSvgPath(*path))
+            WriteCadSvg(*path, drawing);
+        else
+            WriteCadDxf(*path, drawing, m_cadSettings.version);
+    } catch (const FileError& error) {
+        m_ui.ReportFileError(error);
+        return;
+    }
+    const CadOptions& options = m_cadSettings.options;
+    const CadScale scale = ScaleFor(options, picture);
+    m_cadReport = {
+        drawing.lines.size(),
+        drawing.arcs.size(),
+        drawing.circles.size(),
+        drawing.polylines.size(),
+        options.unit != cad::Unit::Pixel && (picture.xPelsPerMeter <= 0 || picture.yPelsPerMeter <= 0),
+        options.unit == cad::Unit::Pixel ? 0.0 : (options.unit == cad::Unit::Inch ? 1.0 : 25.4) / scale.x};
+    m_ui.ShowStatus(EntitySummary(m_cadReport));
+}
+
+void CLintraView::OnShowCadDrawing() {
+    m_showCadDrawing = !m_showCadDrawing;
+    Redraw();
+}
+
+const cad::Drawing& CLintraView::CadPreview() {
+    std::uint64_t key = 0xcbf29ce484222325ull;
+    for (const CLineSegment& s : *m_pSegmentList)
+        key = Mix(Mix(key, (std::uint64_t(std::uint32_t(s.x1)) << 32) | std::uint32_t(s.y1)),
+                  (std::uint64_t(std::uint32_t(s.x2)) << 32) | std::uint32_t(s.y2));
+    std::uint64_t tolerance = 0;
+    std::memcpy(&tolerance, &m_cadSettings.options.tolerance, sizeof tolerance);
+    key = Mix(Mix(Mix(key, m_pSegmentList->size()), tolerance), m_cadSettings.options.fit);
+    if (key != m_cadPreviewKey || m_cadPreview.sheetWidth != m_currentImage.GetWidth()) {
+        CadOptions pixels = m_cadSettings.options;
+        pixels.unit = cad::Unit::Pixel;
+        PictureGeometry picture = Geometry();
+        m_cadPreview = BuildCadDrawing(*m_pSegmentList, picture, pixels);
+        m_cadPreviewKey = key;
+    }
+    return m_cadPreview;
+}
+
+void DrawCadPreview(Canvas& canvas, const cad::Drawing& drawing, int imageHeight) {
+    canvas.SetPen(kCadPen);
+    const int bottom = imageHeight + kDrawMargin - 1;
+    for (const cad::Line& piece : StraightPieces(drawing, 0.25))
+        canvas.DrawLine(static_cast<int>(std::lround(piece.from.x)) + kDrawMargin,
+                        bottom - static_cast<int>(std::lround(piece.from.y)),
+                        static_cast<int>(std::lround(piece.to.x)) + kDrawMargin,
+                        bottom - static_cast<int>(std::lround(piece.to.y)));
+}
+
+}  // namespace lintra
