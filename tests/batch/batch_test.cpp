@@ -217,26 +217,25 @@ TEST(BatchTest, UsageErrorsAndHelp) {
 TEST(BatchTest, CadStepWritesTheFittedDrawingByTheOptionsAndRefusesBadOnes) {
     TempDir dir;
     const std::string input = kData + "square_10x10.bmp";
-    RunResult r = RunProgram(kBatch, {"--units", "mm", "--dpi=254", "--tolerance", "0.5", "--dxf-version", "r12",
-                                      "--verbose", input, "vectorise-1", "cad=" + (dir / "square.dxf"),
-                                      "cad=" + (dir / "square.svg")});
+    RunResult r = RunProgram(
+        kBatch, {"--units", "mm", "--dpi=254", "--tolerance", "0.5", "--dxf-version", "r12", "--verbose",
+                 input, "vectorise-1", "cad=" + (dir / "square.dxf"), "cad=" + (dir / "square.svg")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("cad: 1 entities"), std::string::npos) << r.out;
     const std::string dxf = ReadFile(dir / "square.dxf");
     EXPECT_NE(dxf.find("AC1009"), std::string::npos);
     EXPECT_NE(ReadFile(dir / "square.svg").find("mm\""), std::string::npos);
 
-    for (const std::vector<std::string>& options :
-         {std::vector<std::string>{"--dpi", "0"},
-          {"--dpi", "-300"},
-          {"--dpi", "300dpi"},
-          {"--dpi", "nan"},
-          {"--tolerance", "-1"},
-          {"--tolerance", "inf"},
-          {"--units", "cm"},
-          {"--fit", "maybe"},
-          {"--dxf-version", "r14"},
-          {"--units"}}) {
+    for (const std::vector<std::string>& options : {std::vector<std::string>{"--dpi", "0"},
+                                                    {"--dpi", "-300"},
+                                                    {"--dpi", "300dpi"},
+                                                    {"--dpi", "nan"},
+                                                    {"--tolerance", "-1"},
+                                                    {"--tolerance", "inf"},
+                                                    {"--units", "cm"},
+                                                    {"--fit", "maybe"},
+                                                    {"--dxf-version", "r14"},
+                                                    {"--units"}}) {
         std::vector<std::string> args = options;
         if (options.size() > 1) args.insert(args.end(), {input, "vectorise-1", "cad=" + (dir / "bad.dxf")});
         RunResult bad = RunProgram(kBatch, args);
