@@ -6,6 +6,9 @@
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOptionSlider>
+#include <QWheelEvent>
+#include <cstdlib>
 
 #include "app/dialog_units.h"
 #include "app/icons.h"
@@ -14,16 +17,21 @@
 namespace lintra {
 namespace {
 
-// Some styles jump the thumb to a click in the channel; the trackbar moves
-// only by its thumb, the arrow keys, Home and End.
+// No button jumps the thumb to the pointer; the left button takes hold of
+// the thumb (QSlider grabs the thumb in its page-step branch, so that branch
+// must keep the left button; presses off the thumb never reach it).
 class NoJumpStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* data) const override {
-        if (hint == SH_Slider_AbsoluteSetButtons || hint == SH_Slider_PageSetButtons) return Qt::NoButton;
+        if (hint == SH_Slider_AbsoluteSetButtons) return Qt::NoButton;
+        if (hint == SH_Slider_PageSetButtons) return Qt::LeftButton;
         return QProxyStyle::styleHint(hint, option, widget, data);
     }
 };
+
+// One notch of a common mouse wheel, in eighths of a degree.
+constexpr int kWheelNotch = 120;
 
 }  // namespace
 
@@ -33,9 +41,40 @@ TrackBar::TrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     setStyle(style);
 }
 
+QRect TrackBar::ThumbRect() const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+}
+
+void TrackBar::mousePressEvent(QMouseEvent* event) {
+    // Only the left button on the thumb starts a drag; a click anywhere else
+    // in the channel is taken and does nothing.
+    if (event->button() == Qt::LeftButton && ThumbRect().contains(event->position().toPoint())) {
+        QSlider::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
 void TrackBar::mouseReleaseEvent(QMouseEvent* event) {
     QSlider::mouseReleaseEvent(event);
     emit captureReleased();
+}
+
+void TrackBar::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    // A horizontal wheel counts when there is no vertical turn, as in QSlider.
+    int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+    if (event->inverted() != invertedControls()) delta = -delta;
+    // Fine-grained wheels and touchpads send parts of a notch: add them up.
+    m_wheelRemainder += delta;
+    const int steps = m_wheelRemainder / kWheelNotch;
+    m_wheelRemainder -= steps * kWheelNotch;
+    if (steps == 0) return;
+    for (int i = 0; i < std::abs(steps); ++i)
+        triggerAction(steps > 0 ? SliderSingleStepAdd : SliderSingleStepSub);
+    emit wheelMoved();
 }
 
 CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
@@ -87,6 +126,7 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
     m_edit->setText(QString::fromStdString(m_reporter.m_strValue));
 
     connect(m_slider, &TrackBar::captureReleased, this, &CGaiBian::ReportFull);
+    connect(m_slider, &TrackBar::wheelMoved, this, &CGaiBian::ReportFull);
     // Every key press reaches the check before the focused control: the
     // controls and the dialog itself.
     for (QWidget* child :
