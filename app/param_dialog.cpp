@@ -12,6 +12,7 @@
 
 #include "app/dialog_units.h"
 #include "app/icons.h"
+#include "app/translations.h"
 #include "docview/commands.h"
 
 namespace lintra {
@@ -80,7 +81,7 @@ void TrackBar::wheelEvent(QWheelEvent* event) {
 CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
     : QDialog(parent), m_reporter(std::move(send)) {
     setObjectName(QStringLiteral("paramDialog"));
-    setWindowTitle(QStringLiteral("参数调整"));
+    setWindowTitle(Tr("参数调整"));
     setWindowIcon(AppIcon());
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -98,7 +99,7 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
     m_slider->setFocusPolicy(Qt::StrongFocus);
     m_slider->setGeometry(du.Rect(0, 13, 186, 15));
 
-    auto* range = new QLabel(QStringLiteral("参数范围0-255"), this);
+    auto* range = new QLabel(Tr("参数范围0-255"), this);
     QRect rangeRect = du.Rect(39, 2, 52, 8);
     rangeRect.setWidth(qMax(rangeRect.width(), range->sizeHint().width()));
     rangeRect.setHeight(qMax(rangeRect.height(), range->sizeHint().height()));
@@ -113,7 +114,7 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
     // position sent.
     m_edit->setReadOnly(true);
 
-    m_ok = new QPushButton(QStringLiteral("确定"), this);
+    m_ok = new QPushButton(Tr("确定"), this);
     m_ok->setObjectName(QStringLiteral("okButton"));
     m_ok->setDefault(true);
     m_ok->setGeometry(du.Rect(63, 32, 50, 14));

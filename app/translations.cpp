@@ -1,0 +1,66 @@
+#include "app/translations.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <memory>
+
+namespace lintra {
+namespace {
+
+// The catalogues installed now; replaced by the next InstallTranslations.
+std::unique_ptr<QTranslator>& Installed(int slot) {
+    static std::unique_ptr<QTranslator> translators[2];
+    return translators[slot];
+}
+
+bool Install(int slot, const QString& name, const QString& folder) {
+    std::unique_ptr<QTranslator>& current = Installed(slot);
+    if (current) QCoreApplication::removeTranslator(current.get());
+    current.reset();
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(name, folder)) return false;
+    QCoreApplication::installTranslator(translator.get());
+    current = std::move(translator);
+    return true;
+}
+
+void Remove(int slot) {
+    std::unique_ptr<QTranslator>& current = Installed(slot);
+    if (current) QCoreApplication::removeTranslator(current.get());
+    current.reset();
+}
+
+}  // namespace
+
+QString Tr(std::string_view text) {
+    // translate() wants a zero-terminated source text.
+    const std::string source(text);
+    return QCoreApplication::translate(kTranslationContext, source.c_str());
+}
+
+Language LanguageForLocale(const QLocale& locale) {
+    for (const QString& language : locale.uiLanguages()) {
+        if (language.startsWith(QLatin1String("en"), Qt::CaseInsensitive)) return Language::English;
+        if (language.startsWith(QLatin1String("zh"), Qt::CaseInsensitive)) return Language::Chinese;
+    }
+    return Language::Chinese;
+}
+
+std::optional<Language> ParseLanguage(const QString& name) {
+    if (name.compare(QLatin1String("zh"), Qt::CaseInsensitive) == 0) return Language::Chinese;
+    if (name.compare(QLatin1String("en"), Qt::CaseInsensitive) == 0) return Language::English;
+    return std::nullopt;
+}
+
+bool InstallTranslations(Language language) {
+    enum { kProgram, kQt };
+    if (language == Language::English) {
+        Remove(kQt);
+        return Install(kProgram, QStringLiteral("lintra_en"), QStringLiteral(":/i18n"));
+    }
+    Remove(kProgram);
+    return Install(kQt, QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
+}  // namespace lintra
