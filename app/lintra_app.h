@@ -15,12 +15,14 @@
 
 #include "docview/converter.h"
 
+class QLabel;
 class QMenu;
 class QScrollArea;
 class QSettings;
 
 namespace lintra {
 
+class BusyNotice;
 class CGaiBian;
 class CLintraDoc;
 class CLintraView;
@@ -57,10 +59,12 @@ public:
 
     CMainFrame& Frame() { return *m_frame; }
     LintraViewWidget& ViewWidget() { return *m_viewWidget; }
+    QLabel& ZoomLabel() { return *m_zoomLabel; }
     QScrollArea& ScrollArea() { return *m_scrollArea; }
     CLintraDoc& Doc() { return *m_doc; }
     CLintraView& View() { return *m_view; }
     QtUserInterface& Ui() { return *m_ui; }
+    BusyNotice& Busy() { return *m_busy; }
     PrintController& Printing() { return *m_printing; }
     RecentFiles& Recent() { return *m_recent; }
     const QList<CGaiBian*>& ParamDialogs() const { return m_paramDialogs; }
@@ -77,6 +81,11 @@ private:
     void ShowContextMenu(const QPoint& globalPos);
     void RunStartupSteps(const StartOptions& options);
     void ShowError(const QString& text);
+    // The current image's pixel count, 0 with no picture.
+    qint64 PicturePixels() const;
+
+    // The busy notice's key of the trackbar's re-application (no command id).
+    static constexpr int kReapplyKey = -1;
 
     QSettings& m_settings;
     std::unique_ptr<QtUserInterface> m_ui;
@@ -86,11 +95,13 @@ private:
     std::unique_ptr<CLintraDoc> m_doc;
     std::unique_ptr<CLintraView> m_view;
     std::unique_ptr<RecentFiles> m_recent;
+    std::unique_ptr<BusyNotice> m_busy;
     CMainFrame* m_frame = nullptr;
     QScrollArea* m_scrollArea = nullptr;
     LintraViewWidget* m_viewWidget = nullptr;
     PrintController* m_printing = nullptr;
     QMenu* m_contextMenu = nullptr;
+    QLabel* m_zoomLabel = nullptr;
     QList<CGaiBian*> m_paramDialogs;
     bool m_opening = false;
     bool m_openedPath = false;
