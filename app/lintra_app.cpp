@@ -90,6 +90,12 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
         };
 
     m_busy = std::make_unique<BusyNotice>(m_frame->statusBar());
+    m_viewWidget->SetLoadRunner([this](const std::function<void()>& load) {
+        const Dib& file = m_doc->m_dib;
+        const qint64 pixels =
+            file.IsEmpty() ? 0 : static_cast<qint64>(file.GetWidth()) * std::abs(file.GetHeight());
+        m_busy->Run(kLoadKey - file.GetBitCount(), Tr("打开"), pixels, load);
+    });
     // The zoom after the lock indicators; a file dropped on the window
     // opens as Open opens it.
     m_zoomLabel = new QLabel(m_frame->statusBar());

@@ -45,6 +45,12 @@ struct StartOptions {
 class CLintraApp : public QObject {
     Q_OBJECT
 public:
+    // The busy notice's keys of the runs that are no command: the
+    // trackbar's re-application, and the load of an opened picture (minus
+    // its bit count, as 24-bit files go through Palettor).
+    static constexpr int kReapplyKey = -1;
+    static constexpr int kLoadKey = -100;
+
     explicit CLintraApp(QSettings& settings, QObject* parent = nullptr);
     ~CLintraApp() override;
 
@@ -83,9 +89,6 @@ private:
     void ShowError(const QString& text);
     // The current image's pixel count, 0 with no picture.
     qint64 PicturePixels() const;
-
-    // The busy notice's key of the trackbar's re-application (no command id).
-    static constexpr int kReapplyKey = -1;
 
     QSettings& m_settings;
     std::unique_ptr<QtUserInterface> m_ui;

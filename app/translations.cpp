@@ -2,33 +2,37 @@
 
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPointer>
 #include <QTranslator>
-#include <memory>
 
 namespace lintra {
 namespace {
 
-// The catalogues installed now; replaced by the next InstallTranslations.
-std::unique_ptr<QTranslator>& Installed(int slot) {
-    static std::unique_ptr<QTranslator> translators[2];
+// The catalogues installed now, owned by the application object;
+// replaced by the next InstallTranslations.
+QPointer<QTranslator>& Installed(int slot) {
+    static QPointer<QTranslator> translators[2];
     return translators[slot];
 }
 
-bool Install(int slot, const QString& name, const QString& folder) {
-    std::unique_ptr<QTranslator>& current = Installed(slot);
-    if (current) QCoreApplication::removeTranslator(current.get());
-    current.reset();
-    auto translator = std::make_unique<QTranslator>();
-    if (!translator->load(name, folder)) return false;
-    QCoreApplication::installTranslator(translator.get());
-    current = std::move(translator);
-    return true;
+void Remove(int slot) {
+    QPointer<QTranslator>& current = Installed(slot);
+    if (current) {
+        QCoreApplication::removeTranslator(current);
+        delete current.data();
+    }
 }
 
-void Remove(int slot) {
-    std::unique_ptr<QTranslator>& current = Installed(slot);
-    if (current) QCoreApplication::removeTranslator(current.get());
-    current.reset();
+bool Install(int slot, const QString& name, const QString& folder) {
+    Remove(slot);
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(name, folder)) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    Installed(slot) = translator;
+    return true;
 }
 
 }  // namespace

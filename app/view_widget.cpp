@@ -71,7 +71,10 @@ void LintraViewWidget::Refresh() {
     m_refreshQueued = false;
     // Loading may show a message box; here is a safe place for it.
     const bool loading = m_doc.m_bReloadPending != 0;
-    m_view.LoadPendingImage();
+    if (loading && m_loadRunner)
+        m_loadRunner([this] { m_view.LoadPendingImage(); });
+    else
+        m_view.LoadPendingImage();
     m_loadStalled = m_doc.m_bReloadPending != 0;
     if (loading && !m_loadStalled && !ContentSize().isEmpty()) {
         // A new picture: 100% when it fits, else as large as fits.

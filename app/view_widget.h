@@ -14,6 +14,7 @@
 
 #include <QPoint>
 #include <QWidget>
+#include <functional>
 
 class QScrollArea;
 
@@ -42,6 +43,11 @@ public:
     // next explicit Refresh (after an Open or a command) does. A picture
     // just loaded that does not fit the window at 100% is fitted to it.
     void Refresh();
+    // Runs each pending load through runner (the status bar's busy notice);
+    // without one the load runs directly.
+    void SetLoadRunner(std::function<void(const std::function<void()>&)> runner) {
+        m_loadRunner = std::move(runner);
+    }
     // The picture and its margins at 100% (what printing lays out), or an
     // empty size when nothing is drawn.
     QSize ContentSize() const;
@@ -80,6 +86,7 @@ private:
 
     CLintraDoc& m_doc;
     CLintraView& m_view;
+    std::function<void(const std::function<void()>&)> m_loadRunner;
     bool m_refreshQueued = false;
     bool m_loadStalled = false;
     double m_zoom = 1.0;

@@ -123,6 +123,8 @@ void TestViewCommands::openShowsThePictureAtFiveFive() {
     Open(kHorse);
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
     QCOMPARE(m_app->Frame().windowTitle(), kHorse + QStringLiteral(" - Contourix"));
+    // The load was timed for the busy notice, as an 8-bit file.
+    QVERIFY(m_app->Busy().SecondsPerPixel(CLintraApp::kLoadKey - 8) >= 0);
     QCOMPARE(m_app->Recent().Paths().value(0), kHorse);
     QImage expected = QImage(kHorse).convertToFormat(QImage::Format_RGB32);
     QVERIFY(!expected.isNull());
