@@ -100,6 +100,8 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
     // opens as Open opens it.
     m_zoomLabel = new QLabel(m_frame->statusBar());
     m_zoomLabel->setObjectName(QStringLiteral("zoomText"));
+    m_zoomLabel->setToolTip(
+        Tr("Ctrl++ 放大，Ctrl+- 缩小，Ctrl+0 原始大小，Ctrl+F 适合窗口；按住中键或空格拖动"));
     m_frame->statusBar()->addPermanentWidget(m_zoomLabel);
     connect(m_viewWidget, &LintraViewWidget::zoomChanged, this, [this](double zoom) {
         m_zoomLabel->setText(QString::number(std::round(zoom * 1000) / 10) + u'%');

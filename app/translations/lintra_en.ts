@@ -436,6 +436,10 @@ About</translation>
         <translation>Running: %1…</translation>
     </message>
     <message>
+        <source>Ctrl++ 放大，Ctrl+- 缩小，Ctrl+0 原始大小，Ctrl+F 适合窗口；按住中键或空格拖动</source>
+        <translation>Ctrl++ zoom in, Ctrl+- zoom out, Ctrl+0 actual size, Ctrl+F fit to window; drag with the middle button or with space held</translation>
+    </message>
+    <message>
         <source>无法访问文件 %1：%2</source>
         <translation>Cannot access the file %1: %2</translation>
     </message>
