@@ -4,6 +4,10 @@
 // replaces it when the language is English. Qt's own texts (the buttons and
 // labels of the standard dialogs) come from Qt's catalogue of the same
 // language.
+//
+// A new text goes through Tr() and needs its <message> in lintra_en.ts
+// (context "Lintra"); language_test fails for a command-table text or a
+// message of the core that has none.
 #pragma once
 
 #include <QCoreApplication>
