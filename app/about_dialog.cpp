@@ -6,11 +6,12 @@
 #include "app/app_title.h"
 #include "app/dialog_units.h"
 #include "app/icons.h"
+#include "app/translations.h"
 
 namespace lintra {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("关于") + AppTitle());
+    setWindowTitle(Tr("关于") + AppTitle());
     setObjectName(QStringLiteral("aboutDialog"));
     QFont dialogFont = font();
     dialogFont.setPointSize(9);
@@ -36,21 +37,21 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     place(icon, QRect(du.X(16), du.Y(20), 32, 32));
 
     text(AppTitle() + QStringLiteral(" 1.0.1"), 43, 16, 88, "name");
-    text(QStringLiteral("更新时间:2008.1.27"), 42, 30, 88, "date");
+    text(Tr("更新时间:2008.1.27"), 42, 30, 88, "date");
 
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("picture"));
     picture->setPixmap(AboutPicture());
     place(picture, QRect(du.X(35), du.Y(52), AboutPicture().width(), AboutPicture().height()));
 
-    text(QStringLiteral("作者"), 77, 52, 20, "authorLabel");
-    text(QStringLiteral("主页"), 77, 61, 20, "homeLabel");
-    text(QStringLiteral("邮箱"), 77, 70, 20, "mailLabel");
-    text(QStringLiteral("Lintra 项目组"), 98, 52, 100, "author");
-    text(QStringLiteral("见随程序附带的 README.md"), 98, 61, 100, "home");
-    text(QStringLiteral("未提供"), 98, 70, 100, "mail");
+    text(Tr("作者"), 77, 52, 20, "authorLabel");
+    text(Tr("主页"), 77, 61, 20, "homeLabel");
+    text(Tr("邮箱"), 77, 70, 20, "mailLabel");
+    text(Tr("Lintra 项目组"), 98, 52, 100, "author");
+    text(Tr("见随程序附带的 README.md"), 98, 61, 100, "home");
+    text(Tr("未提供"), 98, 70, 100, "mail");
 
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    auto* ok = new QPushButton(Tr("确定"), this);
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
     place(ok, du.Rect(137, 18, 50, 16));

@@ -10,6 +10,8 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
+#include "app/translations.h"
+
 namespace lintra {
 
 namespace {
@@ -25,17 +27,17 @@ CadOptionsDialog::CadOptionsDialog(const PictureGeometry& picture, const CadExpo
       m_ownDpi(new QCheckBox(this)),
       m_dpi(new QDoubleSpinBox(this)),
       m_tolerance(new QDoubleSpinBox(this)),
-      m_fit(new QCheckBox(QStringLiteral("拟合直线、圆弧和圆"), this)),
+      m_fit(new QCheckBox(Tr("拟合直线、圆弧和圆"), this)),
       m_version(new QComboBox(this)),
       m_fileDpi(picture.xPelsPerMeter > 0 ? picture.xPelsPerMeter * kMetresPerInch : 0) {
-    setWindowTitle(QStringLiteral("CAD图纸选项"));
-    m_unit->addItem(QStringLiteral("像素"), QStringLiteral("px"));
-    m_unit->addItem(QStringLiteral("毫米"), QStringLiteral("mm"));
-    m_unit->addItem(QStringLiteral("英寸"), QStringLiteral("in"));
+    setWindowTitle(Tr("CAD图纸选项"));
+    m_unit->addItem(Tr("像素"), QStringLiteral("px"));
+    m_unit->addItem(Tr("毫米"), QStringLiteral("mm"));
+    m_unit->addItem(Tr("英寸"), QStringLiteral("in"));
     m_unit->setCurrentIndex(m_unit->findData(QString::fromLatin1(UnitName(settings.options.unit))));
 
-    m_ownDpi->setText(m_fileDpi > 0 ? QStringLiteral("用图像自身的分辨率（%1 dpi）").arg(m_fileDpi, 0, 'f', 1)
-                                    : QStringLiteral("图像未记录分辨率"));
+    m_ownDpi->setText(m_fileDpi > 0 ? Tr("用图像自身的分辨率（%1 dpi）").arg(m_fileDpi, 0, 'f', 1)
+                                    : Tr("图像未记录分辨率"));
     m_ownDpi->setEnabled(m_fileDpi > 0);
     m_ownDpi->setChecked(m_fileDpi > 0 && settings.options.dpi <= 0);
     m_dpi->setRange(1, 100000);
@@ -49,19 +51,19 @@ CadOptionsDialog::CadOptionsDialog(const PictureGeometry& picture, const CadExpo
     m_tolerance->setValue(settings.options.tolerance);
     m_fit->setChecked(settings.options.fit);
     m_version->addItem(QStringLiteral("DXF R2000"));
-    m_version->addItem(QStringLiteral("DXF R12（旧版读者）"));
+    m_version->addItem(Tr("DXF R12（旧版读者）"));
     m_version->setCurrentIndex(settings.version == DxfVersion::R12 ? 1 : 0);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("单位："), m_unit);
+    form->addRow(Tr("单位："), m_unit);
     form->addRow(QString(), m_ownDpi);
-    form->addRow(QStringLiteral("分辨率(dpi)："), m_dpi);
-    form->addRow(QStringLiteral("容差(像素)："), m_tolerance);
+    form->addRow(Tr("分辨率(dpi)："), m_dpi);
+    form->addRow(Tr("容差(像素)："), m_tolerance);
     form->addRow(QString(), m_fit);
-    form->addRow(QStringLiteral("DXF版本："), m_version);
+    form->addRow(Tr("DXF版本："), m_version);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    buttons->button(QDialogButtonBox::Ok)->setText(Tr("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(Tr("取消"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

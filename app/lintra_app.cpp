@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
@@ -12,16 +13,20 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
+#include <cmath>
 #include <new>
 
 #include "app/about_dialog.h"
+#include "app/busy_notice.h"
 #include "app/cad_options_dialog.h"
+#include "app/file_drop.h"
 #include "app/main_frame.h"
 #include "app/menus.h"
 #include "app/param_dialog.h"
 #include "app/printing.h"
 #include "app/qt_user_interface.h"
 #include "app/recent_files.h"
+#include "app/translations.h"
 #include "app/view_widget.h"
 #include "docview/commands.h"
 #include "docview/doc.h"
@@ -94,6 +99,27 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
             qWarning("%s: %s", qPrintable(caption), qPrintable(text));
         };
 
+    m_busy = std::make_unique<BusyNotice>(m_frame->statusBar());
+    m_viewWidget->SetLoadRunner([this](const std::function<void()>& load) {
+        const Dib& file = m_doc->m_dib;
+        const qint64 pixels =
+            file.IsEmpty() ? 0 : static_cast<qint64>(file.GetWidth()) * std::abs(file.GetHeight());
+        m_busy->Run(kLoadKey - file.GetBitCount(), Tr("打开"), pixels, load);
+    });
+    // The zoom after the lock indicators; a file dropped on the window
+    // opens as Open opens it.
+    m_zoomLabel = new QLabel(m_frame->statusBar());
+    m_zoomLabel->setObjectName(QStringLiteral("zoomText"));
+    m_zoomLabel->setToolTip(
+        Tr("Ctrl++ 放大，Ctrl+- 缩小，Ctrl+0 原始大小，Ctrl+F 适合窗口；按住中键或空格拖动"));
+    m_frame->statusBar()->addPermanentWidget(m_zoomLabel);
+    connect(m_viewWidget, &LintraViewWidget::zoomChanged, this, [this](double zoom) {
+        m_zoomLabel->setText(QString::number(std::round(zoom * 1000) / 10) + u'%');
+    });
+    m_viewWidget->SetZoom(1.0);
+    auto* dropTarget = new FileDropTarget(m_frame);
+    connect(dropTarget, &FileDropTarget::fileDropped, this, &CLintraApp::OpenFile);
+
     connect(m_frame, &CMainFrame::commandTriggered, this, &CLintraApp::Dispatch);
     connect(m_frame, &CMainFrame::recentFileTriggered, this, &CLintraApp::OpenFile);
     connect(m_viewWidget, &LintraViewWidget::contextMenuRequested, this, &CLintraApp::ShowContextMenu);
@@ -103,6 +129,7 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
     // it then has the window as its owner.
     m_frame->resize(900, 700);
     m_frame->show();
+    m_viewWidget->setFocus();
     QTimer::singleShot(0, this, [this, options] { RunStartupSteps(options); });
     return true;
 }
@@ -115,7 +142,7 @@ void CLintraApp::RunStartupSteps(const StartOptions& options) {
     for (const QString& step : options.steps) {
         const Command* command = FindCommand(std::string_view(step.toStdString()));
         if (command == nullptr) {
-            ShowError(QStringLiteral("未知的命令：%1").arg(step));
+            ShowError(Tr("未知的命令：%1").arg(step));
             break;
         }
         Dispatch(command->id);
@@ -144,9 +171,9 @@ void CLintraApp::Dispatch(int id) {
     } catch (const FileError& error) {
         m_ui->ReportFileError(error);
     } catch (const std::bad_alloc&) {
-        ShowError(QStringLiteral("内存不足，操作未完成。"));
+        ShowError(Tr("内存不足，操作未完成。"));
     } catch (const std::exception& error) {
-        ShowError(QStringLiteral("操作未完成：%1").arg(QString::fromLocal8Bit(error.what())));
+        ShowError(Tr("操作未完成：%1").arg(QString::fromLocal8Bit(error.what())));
     }
 }
 
@@ -160,7 +187,7 @@ void CLintraApp::AddFrontEndCommands() {
          }},
         // A new, empty document of the single-document frame: the title goes
         // back to "无标题"; the view keeps what it shows.
-        {cmd::kFileNew, [this] { m_frame->SetDocumentTitle(QStringLiteral("无标题")); }},
+        {cmd::kFileNew, [this] { m_frame->SetDocumentTitle(Tr("无标题")); }},
         {cmd::kFilePrint, [this] { m_printing->Print(m_frame, true); }},
         {cmd::kFilePrintDirect, [this] { m_printing->Print(m_frame, false); }},
         {cmd::kFilePrintPreview, [this] { m_printing->Preview(m_frame); }},
@@ -181,13 +208,20 @@ void CLintraApp::DispatchChecked(int id) {
         ~Reset() { flag = false; }
     } reset{m_opening};
     // Keys with no handler (Undo, Cut, Copy, Paste, the pane keys) end here
-    // and do nothing.
+    // and do nothing. Operations on the picture say in the status bar that
+    // they run when they are expected to take a while.
+    const Command* command = FindCommand(id);
+    if (command != nullptr &&
+        (command->kind == CommandKind::Processing || command->kind == CommandKind::Vectorisation)) {
+        m_busy->Run(id, Tr(command->menuLabel), PicturePixels(), [this, id] { m_view->OnCommand(id); });
+        return;
+    }
     m_view->OnCommand(id);
 }
 
 void CLintraApp::OpenFile(const QString& path) {
     if (!QFileInfo::exists(path)) {
-        ShowError(QStringLiteral("无法打开文件 %1：文件不存在。").arg(QDir::toNativeSeparators(path)));
+        ShowError(Tr("无法打开文件 %1：文件不存在。").arg(QDir::toNativeSeparators(path)));
         m_recent->Remove(path);
         m_frame->SetRecentFiles(m_recent->Paths());
         return;
@@ -197,10 +231,19 @@ void CLintraApp::OpenFile(const QString& path) {
     m_ui->PresetOpenFile(QString());
 }
 
+qint64 CLintraApp::PicturePixels() const {
+    const Dib& image = m_view->m_currentImage;
+    return image.IsEmpty() ? 0 : static_cast<qint64>(image.GetWidth()) * std::abs(image.GetHeight());
+}
+
 void CLintraApp::OpenParamDialog(std::function<void(int)> report) {
     // Each command opens a new dialog; the earlier ones stay open and keep
-    // sending, and all of them live until the program ends.
-    auto* dialog = new CGaiBian(std::move(report), m_frame);
+    // sending, and all of them live until the program ends. Each position
+    // re-applies the operation, which may take a while on a large picture.
+    auto reapply = [this, report = std::move(report)](int position) {
+        m_busy->Run(kReapplyKey, Tr("参数调整"), PicturePixels(), [&] { report(position); });
+    };
+    auto* dialog = new CGaiBian(std::move(reapply), m_frame);
     m_paramDialogs.append(dialog);
     dialog->show();
     dialog->raise();
@@ -214,8 +257,7 @@ void CLintraApp::ShowContextMenu(const QPoint& globalPos) {
         for (int id : ContextMenu()) {
             const Command* command = FindCommand(id);
             if (command == nullptr) continue;
-            QAction* action = m_contextMenu->addAction(QString::fromUtf8(
-                command->menuLabel.data(), static_cast<qsizetype>(command->menuLabel.size())));
+            QAction* action = m_contextMenu->addAction(Tr(command->menuLabel));
             action->setData(id);
             action->setObjectName(QStringLiteral("context%1").arg(id));
             action->setStatusTip(PromptFor(id).statusTip);

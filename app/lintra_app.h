@@ -15,12 +15,14 @@
 
 #include "docview/converter.h"
 
+class QLabel;
 class QMenu;
 class QScrollArea;
 class QSettings;
 
 namespace lintra {
 
+class BusyNotice;
 class CGaiBian;
 class CLintraDoc;
 class CLintraView;
@@ -43,6 +45,12 @@ struct StartOptions {
 class CLintraApp : public QObject {
     Q_OBJECT
 public:
+    // The busy notice's keys of the runs that are no command: the
+    // trackbar's re-application, and the load of an opened picture (minus
+    // its bit count, as 24-bit files go through Palettor).
+    static constexpr int kReapplyKey = -1;
+    static constexpr int kLoadKey = -100;
+
     explicit CLintraApp(QSettings& settings, QObject* parent = nullptr);
     ~CLintraApp() override;
 
@@ -57,10 +65,12 @@ public:
 
     CMainFrame& Frame() { return *m_frame; }
     LintraViewWidget& ViewWidget() { return *m_viewWidget; }
+    QLabel& ZoomLabel() { return *m_zoomLabel; }
     QScrollArea& ScrollArea() { return *m_scrollArea; }
     CLintraDoc& Doc() { return *m_doc; }
     CLintraView& View() { return *m_view; }
     QtUserInterface& Ui() { return *m_ui; }
+    BusyNotice& Busy() { return *m_busy; }
     PrintController& Printing() { return *m_printing; }
     RecentFiles& Recent() { return *m_recent; }
     const QList<CGaiBian*>& ParamDialogs() const { return m_paramDialogs; }
@@ -77,6 +87,8 @@ private:
     void ShowContextMenu(const QPoint& globalPos);
     void RunStartupSteps(const StartOptions& options);
     void ShowError(const QString& text);
+    // The current image's pixel count, 0 with no picture.
+    qint64 PicturePixels() const;
 
     QSettings& m_settings;
     std::unique_ptr<QtUserInterface> m_ui;
@@ -86,11 +98,13 @@ private:
     std::unique_ptr<CLintraDoc> m_doc;
     std::unique_ptr<CLintraView> m_view;
     std::unique_ptr<RecentFiles> m_recent;
+    std::unique_ptr<BusyNotice> m_busy;
     CMainFrame* m_frame = nullptr;
     QScrollArea* m_scrollArea = nullptr;
     LintraViewWidget* m_viewWidget = nullptr;
     PrintController* m_printing = nullptr;
     QMenu* m_contextMenu = nullptr;
+    QLabel* m_zoomLabel = nullptr;
     QList<CGaiBian*> m_paramDialogs;
     bool m_opening = false;
     bool m_openedPath = false;

@@ -1,18 +1,22 @@
-// lintra: the desktop program. Usage: lintra [file.bmp] [--run-steps a,b,c]
+// lintra: the desktop program. Usage: lintra [--lang zh|en] [file.bmp] [--run-steps a,b,c]
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLocale>
 #include <QSettings>
+#include <cstdio>
+#include <optional>
 
-#include "app/app_title.h"
 #include "app/icons.h"
 #include "app/lintra_app.h"
+#include "app/translations.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QString::fromUtf8(lintra::kSettingsKey));
     QCoreApplication::setApplicationName(QStringLiteral("Lintra"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0.1"));
-    QGuiApplication::setApplicationDisplayName(lintra::AppTitle());
+    // No application display name: on X11 Qt would append it to every
+    // window title, and the titles are the program's own ("参数调整").
     QGuiApplication::setDesktopFileName(QStringLiteral("lintra"));
     QApplication::setWindowIcon(lintra::AppIcon());
 
@@ -31,9 +35,28 @@ int main(int argc, char** argv) {
         QStringLiteral("screenshot"),
         QStringLiteral("After the steps, save a grab of the screen to this file and quit."),
         QStringLiteral("png"));
+    QCommandLineOption language(QStringLiteral("lang"),
+                                QStringLiteral("The language of the program: zh (Chinese) or en (English); "
+                                               "by default the locale's (English for en_*, else Chinese)."),
+                                QStringLiteral("zh|en"));
+    parser.addOption(language);
     parser.addOption(steps);
     parser.addOption(screenshot);
     parser.process(app);
+
+    lintra::Language chosen = lintra::LanguageForLocale(QLocale::system());
+    if (parser.isSet(language)) {
+        std::optional<lintra::Language> asked = lintra::ParseLanguage(parser.value(language));
+        if (!asked) {
+            std::fprintf(stderr, "lintra: --lang takes zh or en, not \"%s\"\n",
+                         qPrintable(parser.value(language)));
+            return 2;
+        }
+        chosen = *asked;
+    }
+    if (!lintra::InstallTranslations(chosen))
+        qWarning("the %s translation could not be loaded; some texts stay untranslated",
+                 chosen == lintra::Language::English ? "English" : "Chinese");
 
     lintra::StartOptions options;
     if (!parser.positionalArguments().isEmpty()) options.file = parser.positionalArguments().first();

@@ -12,6 +12,7 @@
 #include "app/icons.h"
 #include "app/lock_indicators.h"
 #include "app/menus.h"
+#include "app/translations.h"
 #include "docview/commands.h"
 
 namespace lintra {
@@ -30,7 +31,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     BuildAccelerators();
     BuildToolBar();
     BuildStatusBar();
-    SetDocumentTitle(QStringLiteral("无标题"));
+    SetDocumentTitle(Tr("无标题"));
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -51,7 +52,7 @@ QAction* CMainFrame::MakeAction(int id, const QString& text) {
 
 void CMainFrame::BuildMenus() {
     for (const MenuDefinition& menuEntry : MainMenu()) {
-        QMenu* menu = menuBar()->addMenu(FromView(menuEntry.title));
+        QMenu* menu = menuBar()->addMenu(ToQtMenuTitle(menuEntry.title));
         if (m_fileMenu == nullptr) m_fileMenu = menu;
         for (int id : menuEntry.ids) {
             if (id == kMenuSeparator) {
@@ -116,7 +117,7 @@ void CMainFrame::BuildAccelerators() {
 }
 
 void CMainFrame::BuildToolBar() {
-    m_toolBar = new QToolBar(QStringLiteral("工具栏"), this);
+    m_toolBar = new QToolBar(Tr("工具栏"), this);
     m_toolBar->setObjectName(QStringLiteral("toolBar"));
     m_toolBar->setIconSize(QSize(20, 20));
     m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
@@ -146,7 +147,7 @@ void CMainFrame::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
     // A permanent "ready" text that prompts and tips cover while they show.
-    m_idleLabel = new QLabel(QStringLiteral("就绪"), bar);
+    m_idleLabel = new QLabel(Tr("就绪"), bar);
     m_idleLabel->setObjectName(QStringLiteral("idleText"));
     bar->addWidget(m_idleLabel, 1);
     m_lockIndicators = new LockIndicators(bar);
@@ -171,7 +172,7 @@ void CMainFrame::SetRecentFiles(const QStringList& paths) {
         shown.replace(u'&', QStringLiteral("&&"));
         auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), this);
         action->setData(paths[i]);
-        action->setStatusTip(QStringLiteral("打开此文档"));
+        action->setStatusTip(Tr("打开此文档"));
         connect(action, &QAction::triggered, this,
                 [this, path = paths[i]] { emit recentFileTriggered(path); });
         m_fileMenu->insertAction(m_recentSeparator, action);

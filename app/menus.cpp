@@ -2,12 +2,13 @@
 
 #include <QRegularExpression>
 
+#include "app/translations.h"
 #include "docview/commands.h"
 
 namespace lintra {
 
 QtMenuText ToQtMenuText(std::string_view label) {
-    QString all = QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
+    QString all = Tr(label);
     qsizetype tab = all.indexOf(u'\t');
     if (tab < 0) return {all, {}};
     QString before = all.left(tab);
@@ -18,10 +19,17 @@ QtMenuText ToQtMenuText(std::string_view label) {
     return {before + match.captured(0), after.left(match.capturedStart()).trimmed()};
 }
 
+QString ToQtMenuTitle(std::string_view title) {
+    QString text = Tr(title);
+    static const QRegularExpression kLateMnemonic(QStringLiteral("\\(([^&)])&\\)$"));
+    text.replace(kLateMnemonic, QStringLiteral("(&\\1)"));
+    return text;
+}
+
 CommandPrompt PromptFor(int id) {
     const Command* command = FindCommand(id);
     if (command == nullptr || command->prompt.empty()) return {};
-    QString text = QString::fromUtf8(command->prompt.data(), static_cast<qsizetype>(command->prompt.size()));
+    QString text = Tr(command->prompt);
     qsizetype newline = text.indexOf(u'\n');
     if (newline < 0) return {text, {}};
     return {text.left(newline), text.mid(newline + 1)};

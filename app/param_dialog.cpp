@@ -6,24 +6,33 @@
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOptionSlider>
+#include <QWheelEvent>
+#include <cstdlib>
 
 #include "app/dialog_units.h"
 #include "app/icons.h"
+#include "app/translations.h"
 #include "docview/commands.h"
 
 namespace lintra {
 namespace {
 
-// Some styles jump the thumb to a click in the channel; the trackbar moves
-// only by its thumb, the arrow keys, Home and End.
+// No button jumps the thumb to the pointer; the left button takes hold of
+// the thumb (QSlider grabs the thumb in its page-step branch, so that branch
+// must keep the left button; presses off the thumb never reach it).
 class NoJumpStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* data) const override {
-        if (hint == SH_Slider_AbsoluteSetButtons || hint == SH_Slider_PageSetButtons) return Qt::NoButton;
+        if (hint == SH_Slider_AbsoluteSetButtons) return Qt::NoButton;
+        if (hint == SH_Slider_PageSetButtons) return Qt::LeftButton;
         return QProxyStyle::styleHint(hint, option, widget, data);
     }
 };
+
+// One notch of a common mouse wheel, in eighths of a degree.
+constexpr int kWheelNotch = 120;
 
 }  // namespace
 
@@ -33,15 +42,46 @@ TrackBar::TrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     setStyle(style);
 }
 
+QRect TrackBar::ThumbRect() const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+}
+
+void TrackBar::mousePressEvent(QMouseEvent* event) {
+    // Only the left button on the thumb starts a drag; a click anywhere else
+    // in the channel is taken and does nothing.
+    if (event->button() == Qt::LeftButton && ThumbRect().contains(event->position().toPoint())) {
+        QSlider::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
 void TrackBar::mouseReleaseEvent(QMouseEvent* event) {
     QSlider::mouseReleaseEvent(event);
     emit captureReleased();
 }
 
+void TrackBar::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    // A horizontal wheel counts when there is no vertical turn, as in QSlider.
+    int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+    if (event->inverted() != invertedControls()) delta = -delta;
+    // Fine-grained wheels and touchpads send parts of a notch: add them up.
+    m_wheelRemainder += delta;
+    const int steps = m_wheelRemainder / kWheelNotch;
+    m_wheelRemainder -= steps * kWheelNotch;
+    if (steps == 0) return;
+    for (int i = 0; i < std::abs(steps); ++i)
+        triggerAction(steps > 0 ? SliderSingleStepAdd : SliderSingleStepSub);
+    emit wheelMoved();
+}
+
 CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
     : QDialog(parent), m_reporter(std::move(send)) {
     setObjectName(QStringLiteral("paramDialog"));
-    setWindowTitle(QStringLiteral("参数调整"));
+    setWindowTitle(Tr("参数调整"));
     setWindowIcon(AppIcon());
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -59,7 +99,7 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
     m_slider->setFocusPolicy(Qt::StrongFocus);
     m_slider->setGeometry(du.Rect(0, 13, 186, 15));
 
-    auto* range = new QLabel(QStringLiteral("参数范围0-255"), this);
+    auto* range = new QLabel(Tr("参数范围0-255"), this);
     QRect rangeRect = du.Rect(39, 2, 52, 8);
     rangeRect.setWidth(qMax(rangeRect.width(), range->sizeHint().width()));
     rangeRect.setHeight(qMax(rangeRect.height(), range->sizeHint().height()));
@@ -74,7 +114,7 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
     // position sent.
     m_edit->setReadOnly(true);
 
-    m_ok = new QPushButton(QStringLiteral("确定"), this);
+    m_ok = new QPushButton(Tr("确定"), this);
     m_ok->setObjectName(QStringLiteral("okButton"));
     m_ok->setDefault(true);
     m_ok->setGeometry(du.Rect(63, 32, 50, 14));
@@ -87,6 +127,7 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
     m_edit->setText(QString::fromStdString(m_reporter.m_strValue));
 
     connect(m_slider, &TrackBar::captureReleased, this, &CGaiBian::ReportFull);
+    connect(m_slider, &TrackBar::wheelMoved, this, &CGaiBian::ReportFull);
     // Every key press reaches the check before the focused control: the
     // controls and the dialog itself.
     for (QWidget* child :

@@ -1,9 +1,11 @@
 // CGaiBian: the modeless parameter dialog, a 0 to 255 trackbar that sends
 // its position to the view whenever it differs from the one last sent:
-// when the mouse lets go of the trackbar, and on every key press in the
-// dialog before the focused control handles the key (so a key reports the
-// position the earlier keys reached). Page Up, Page Down and clicks in the
-// channel move nothing; the edit box only shows the last position sent.
+// when the mouse lets go of the trackbar (a drag of the thumb reports once,
+// on release), on each notch of the wheel (one step, reported at once), and
+// on every key press in the dialog before the focused control handles the
+// key (so a key reports the position the earlier keys reached). Page Up,
+// Page Down and clicks in the channel move nothing; the edit box only shows
+// the last position sent.
 #pragma once
 
 #include <QDialog>
@@ -17,18 +19,30 @@ class QPushButton;
 
 namespace lintra {
 
-// The trackbar: a QSlider that says when the mouse button is released over
-// it after its own handling, like a released-capture notification.
+// The trackbar: a QSlider whose thumb the left button drags, whose channel
+// ignores clicks, whose wheel moves one step a notch, and that says when
+// the mouse button is released over it after its own handling, like a
+// released-capture notification.
 class TrackBar : public QSlider {
     Q_OBJECT
 public:
     explicit TrackBar(QWidget* parent = nullptr);
 
+    // The thumb's rectangle in the trackbar's coordinates.
+    QRect ThumbRect() const;
+
 signals:
     void captureReleased();
+    // The wheel moved the thumb (after the move).
+    void wheelMoved();
 
 protected:
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    int m_wheelRemainder = 0;  // eighths of a degree short of a whole notch
 };
 
 class CGaiBian : public QDialog {

@@ -9,6 +9,7 @@
 
 #include "app/app_title.h"
 #include "app/qt_canvas.h"
+#include "app/translations.h"
 
 namespace lintra {
 
@@ -50,19 +51,19 @@ bool PrintController::PrintTo(QPrinter& printer) {
 void PrintController::Print(QWidget* parent, bool showDialog) {
     if (showDialog) {
         QPrintDialog dialog(m_printer.get(), parent);
-        dialog.setWindowTitle(QStringLiteral("打印"));
+        dialog.setWindowTitle(Tr("打印"));
         if (dialog.exec() != QDialog::Accepted) return;
     }
     if (!PrintTo(*m_printer)) {
         QString target =
             m_printer->outputFileName().isEmpty() ? m_printer->printerName() : m_printer->outputFileName();
-        QMessageBox::warning(parent, AppTitle(), QStringLiteral("无法打印到 %1。").arg(target));
+        QMessageBox::warning(parent, AppTitle(), Tr("无法打印到 %1。").arg(target));
     }
 }
 
 void PrintController::Preview(QWidget* parent) {
     QPrintPreviewDialog dialog(m_printer.get(), parent);
-    dialog.setWindowTitle(QStringLiteral("打印预览"));
+    dialog.setWindowTitle(Tr("打印预览"));
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* printer) { PrintTo(*printer); });
     dialog.exec();
@@ -70,7 +71,7 @@ void PrintController::Preview(QWidget* parent) {
 
 void PrintController::PageSetup(QWidget* parent) {
     QPageSetupDialog dialog(m_printer.get(), parent);
-    dialog.setWindowTitle(QStringLiteral("打印设置"));
+    dialog.setWindowTitle(Tr("打印设置"));
     dialog.exec();
 }
 

@@ -8,6 +8,9 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "app/translations.h"
+#include "image/bmp_messages.h"
+
 namespace lintra {
 namespace {
 
@@ -20,7 +23,7 @@ QString Q(const std::string& s) {
 QStringList ToQtNameFilters(const std::vector<FileFilter>& filters) {
     QStringList result;
     for (const FileFilter& filter : filters) {
-        QString description = Q(filter.description).trimmed();
+        QString description = Tr(filter.description).trimmed();
         QStringList patterns;
         for (const std::string& pattern : filter.patterns) {
             QString p = Q(pattern).trimmed();
@@ -38,19 +41,22 @@ void QtUserInterface::ShowMessage(const std::string& text, const std::string& ca
         onMessage(Q(text), Q(caption));
         return;
     }
-    QMessageBox box(QMessageBox::Warning, Q(caption), Q(text), QMessageBox::Ok, m_window);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    // The BMP reader's refusal is a plain box without an icon; the other
+    // messages report a failed operation and carry a warning sign.
+    const QMessageBox::Icon icon = text == kMsgNotBitmap ? QMessageBox::NoIcon : QMessageBox::Warning;
+    QMessageBox box(icon, Q(caption), Tr(text), QMessageBox::Ok, m_window);
+    box.button(QMessageBox::Ok)->setText(Tr("确定"));
     box.exec();
 }
 
 std::optional<std::string> QtUserInterface::ChooseFile(const FileDialogRequest& request, bool save) {
-    QFileDialog dialog(m_window, save ? QStringLiteral("另存为") : QStringLiteral("打开"));
+    QFileDialog dialog(m_window, save ? Tr("另存为") : Tr("打开"));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, save && !request.confirmOverwrite);
     QStringList filters = ToQtNameFilters(request.filters);
-    filters.append(QStringLiteral("所有文件 (*)"));
+    filters.append(Tr("所有文件 (*)"));
     dialog.setNameFilters(filters);
     if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(Q(request.defaultExtension));
     QString directory = m_lastDirectory.isEmpty() ? QDir::currentPath() : m_lastDirectory;
@@ -112,8 +118,8 @@ void QtUserInterface::ShowStatus(const std::string& text) {
 }
 
 void QtUserInterface::ReportFileError(const FileError& error) {
-    QString text = QStringLiteral("无法访问文件 %1：%2")
-                       .arg(QDir::toNativeSeparators(Q(error.path())), Q(error.reason()));
+    QString text =
+        Tr("无法访问文件 %1：%2").arg(QDir::toNativeSeparators(Q(error.path())), Q(error.reason()));
     ShowMessage(text.toStdString(), kAppTitle);
 }
 

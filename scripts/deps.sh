@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libgl-dev
-  fonts-noto-cjk xvfb xauth x11-apps imagemagick
+  qt6-base-dev libgl-dev qt6-l10n-tools qt6-translations-l10n
+  fonts-noto-cjk xvfb xauth x11-apps xdotool imagemagick
   python3 python3-ezdxf valgrind time
   librecad nodejs
   clang libclang-rt-14-dev clang-format

@@ -3,12 +3,16 @@
 #include "app/main_frame.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/menus.h"
@@ -28,6 +32,8 @@ class TestMainFrame : public QObject {
 private slots:
     void labelConversion();
     void menuTreeMatchesTable();
+    void altLetterOpensStepMenus();
+    void messageBoxIcons();
     void acceleratorsMatchTable();
     void everyMenuItemSendsItsIdentifier();
     void toolbarFollowsTable();
@@ -42,6 +48,10 @@ void TestMainFrame::labelConversion() {
     QtMenuText plain = ToQtMenuText("处理第二步(S&)");
     QCOMPARE(plain.text, QStringLiteral("处理第二步(S&)"));
     QVERIFY(plain.keyHint.isEmpty());
+    // Menu-bar titles: a marker after its letter moves before it.
+    QCOMPARE(ToQtMenuTitle("处理第二步(S&)"), QStringLiteral("处理第二步(&S)"));
+    QCOMPARE(ToQtMenuTitle("文件(&F)"), QStringLiteral("文件(&F)"));
+    QCOMPARE(ToQtMenuTitle("A(&&)"), QStringLiteral("A(&&)"));
     QtMenuText noMnemonic = ToQtMenuText("全部\tF5");
     QCOMPARE(noMnemonic.text, QStringLiteral("全部"));
     QCOMPARE(noMnemonic.keyHint, QStringLiteral("F5"));
@@ -59,7 +69,7 @@ void TestMainFrame::menuTreeMatchesTable() {
     auto menus = MainMenu();
     QCOMPARE(top.size(), static_cast<qsizetype>(menus.size()));
     for (std::size_t m = 0; m < menus.size(); ++m) {
-        QCOMPARE(top[m]->text(), Q(menus[m].title));
+        QCOMPARE(top[m]->text(), ToQtMenuTitle(menus[m].title));
         QMenu* menu = top[m]->menu();
         QVERIFY(menu != nullptr);
         // The File menu holds the hidden separator of the recent files.
@@ -83,7 +93,59 @@ void TestMainFrame::menuTreeMatchesTable() {
     // The labels Qt shows keep the Chinese text and the mnemonic.
     QCOMPARE(frame.ActionFor(cmd::kFileOpen)->text(), QStringLiteral("打开...(&O)"));
     QCOMPARE(frame.ActionFor(cmd::kAppExit)->text(), QStringLiteral("退出(&X)"));
-    QCOMPARE(top[4]->text(), QStringLiteral("处理第二步(S&)"));
+    QCOMPARE(top[4]->text(), QStringLiteral("处理第二步(&S)"));
+    QCOMPARE(top[5]->text(), QStringLiteral("处理第三步(&T)"));
+}
+
+void TestMainFrame::altLetterOpensStepMenus() {
+    CMainFrame frame;
+    frame.show();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QList<QAction*> top = frame.menuBar()->actions();
+    // Alt+S opens step two, Alt+T step three; the text shown is "处理第二步(S)".
+    for (auto [key, index] : {std::pair{Qt::Key_S, 4}, std::pair{Qt::Key_T, 5}}) {
+        QMenu* menu = top[index]->menu();
+        QVERIFY(!menu->isVisible());
+        QTest::keyClick(&frame, key, Qt::AltModifier);
+        QTRY_VERIFY2(menu->isVisible(), qPrintable(top[index]->text()));
+        QCOMPARE(frame.menuBar()->activeAction(), top[index]);
+        QCOMPARE(QString(top[index]->text()).remove(u'&'), Q(MainMenu()[index].title).remove(u'&'));
+        QTest::keyClick(menu, Qt::Key_Escape);
+        QTRY_VERIFY(!menu->isVisible());
+        QTest::keyClick(frame.menuBar(), Qt::Key_Escape);
+    }
+}
+
+void TestMainFrame::messageBoxIcons() {
+    QtUserInterface ui;
+    QWidget owner;
+    ui.SetWindow(&owner);
+    struct Seen {
+        QMessageBox::Icon icon;
+        QString caption;
+        QString text;
+    };
+    QList<Seen> seen;
+    auto answerNextBox = [&seen] {
+        QTimer::singleShot(0, [&seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            seen.append({box->icon(), box->windowTitle(), box->text()});
+            QCOMPARE(box->buttons().size(), 1);
+            box->button(QMessageBox::Ok)->click();
+        });
+    };
+    answerNextBox();
+    ui.ShowMessage("This isn't a bitmap file!", "Contourix");
+    answerNextBox();
+    ui.ShowMessage("打开失败,程序只支持8位或24位位图!", "Contourix");
+    QCOMPARE(seen.size(), 2);
+    // The reader's refusal has no icon; a failed operation a warning sign.
+    QCOMPARE(seen[0].icon, QMessageBox::NoIcon);
+    QCOMPARE(seen[0].caption, QStringLiteral("Contourix"));
+    QCOMPARE(seen[0].text, QStringLiteral("This isn't a bitmap file!"));
+    QCOMPARE(seen[1].icon, QMessageBox::Warning);
 }
 
 void TestMainFrame::acceleratorsMatchTable() {

@@ -7,14 +7,19 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "app/user_input.h"
+
 using namespace lintra;
+using lintra::test::DragThumbTowards;
+using lintra::test::SendWheel;
 
 class TestParamDialog : public QObject {
     Q_OBJECT
 private slots:
     void startsAtZeroWithTemplateLayout();
-    void releaseSendsOncePerNewPosition();
-    void pageKeysMoveNothing();
+    void dragReportsOnceOnRelease();
+    void channelClicksAndPageKeysMoveNothing();
+    void wheelStepsAndReportsAtOnce();
     void keyDownReportsTheEarlierPosition();
     void dialogKeyReleaseUsesTheShortForm();
     void typingIntoTheBoxChangesNothing();
@@ -47,44 +52,86 @@ void TestParamDialog::startsAtZeroWithTemplateLayout() {
     QVERIFY(recorder.sent.isEmpty());
 }
 
-void TestParamDialog::releaseSendsOncePerNewPosition() {
+void TestParamDialog::dragReportsOnceOnRelease() {
     Recorder recorder;
     CGaiBian dialog(recorder.Send(), nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    // Dragging moves the thumb; only the release reports.
-    dialog.Slider()->setValue(77);
+    TrackBar* bar = dialog.Slider();
+    // The thumb follows the pointer while the button is held; nothing is sent yet.
+    const int reached = DragThumbTowards(bar, 120, false);
+    QVERIFY2(reached >= 120 && reached < 130, qPrintable(QString::number(reached)));
+    QVERIFY(bar->isSliderDown());
     QVERIFY(recorder.sent.isEmpty());
-    QTest::mouseRelease(dialog.Slider(), Qt::LeftButton);
-    QCOMPARE(recorder.sent, QList<int>{77});
-    QCOMPARE(dialog.ValueEdit()->text(), QStringLiteral("77"));
-    // Released again on the same position: nothing.
-    QTest::mouseRelease(dialog.Slider(), Qt::LeftButton);
-    QCOMPARE(recorder.sent, QList<int>{77});
-    dialog.Slider()->setValue(200);
-    QTest::mouseRelease(dialog.Slider(), Qt::LeftButton);
-    QCOMPARE(recorder.sent, (QList<int>{77, 200}));
+    QCOMPARE(dialog.ValueEdit()->text(), QStringLiteral("0"));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->ThumbRect().center());
+    QCOMPARE(bar->value(), reached);
+    QCOMPARE(recorder.sent, QList<int>{reached});
+    QCOMPARE(dialog.ValueEdit()->text(), QString::number(reached));
+    // Pressed and released on the thumb without moving: nothing new.
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->ThumbRect().center());
+    QCOMPARE(recorder.sent, QList<int>{reached});
+    // Back down towards 40: one more report, of where it stopped.
+    const int back = DragThumbTowards(bar, 40);
+    QVERIFY(back <= 40 && back > 30);
+    QCOMPARE(recorder.sent, (QList<int>{reached, back}));
+    // All the way to the end, the pointer running past the channel.
+    QCOMPARE(DragThumbTowards(bar, 255), 255);
+    QCOMPARE(recorder.sent.last(), 255);
 }
 
-void TestParamDialog::pageKeysMoveNothing() {
+void TestParamDialog::channelClicksAndPageKeysMoveNothing() {
     Recorder recorder;
     CGaiBian dialog(recorder.Send(), nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    dialog.Slider()->setFocus();
-    dialog.Slider()->setValue(100);
-    QTest::mouseRelease(dialog.Slider(), Qt::LeftButton);
+    TrackBar* bar = dialog.Slider();
+    const int start = DragThumbTowards(bar, 100);
     recorder.sent.clear();
-    for (Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_PageUp})
-        QTest::keyClick(dialog.Slider(), key);
-    QCOMPARE(dialog.Slider()->value(), 100);
+    bar->setFocus();
+    for (Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_PageUp}) QTest::keyClick(bar, key);
+    QCOMPARE(bar->value(), start);
     QVERIFY(recorder.sent.isEmpty());
-    // A click in the channel (well away from the thumb) moves nothing either.
-    QPoint channel(dialog.Slider()->width() - 4, dialog.Slider()->height() / 2);
-    QTest::mouseClick(dialog.Slider(), Qt::LeftButton, {}, channel);
-    QTest::mouseClick(dialog.Slider(), Qt::MiddleButton, {}, channel);
-    QCOMPARE(dialog.Slider()->value(), 100);
+    // Clicks in the channel on either side of the thumb, with any button,
+    // and a press in the channel dragged across it: the thumb stays.
+    const QRect thumb = bar->ThumbRect();
+    const QPoint right(bar->width() - 4, thumb.center().y());
+    const QPoint left(2, thumb.center().y());
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton, Qt::RightButton})
+        for (QPoint at : {left, right}) QTest::mouseClick(bar, button, {}, at);
+    QTest::mousePress(bar, Qt::LeftButton, {}, right);
+    QTest::mouseMove(bar, thumb.center());
+    QTest::mouseMove(bar, left);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, left);
+    QCOMPARE(bar->value(), start);
+    QCOMPARE(bar->ThumbRect(), thumb);
     QVERIFY(recorder.sent.isEmpty());
+}
+
+void TestParamDialog::wheelStepsAndReportsAtOnce() {
+    Recorder recorder;
+    CGaiBian dialog(recorder.Send(), nullptr);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    TrackBar* bar = dialog.Slider();
+    // One notch away from the user: one step up, sent at once.
+    QVERIFY(SendWheel(bar, 120));
+    QCOMPARE(bar->value(), 1);
+    QCOMPARE(recorder.sent, QList<int>{1});
+    QCOMPARE(dialog.ValueEdit()->text(), QStringLiteral("1"));
+    QVERIFY(SendWheel(bar, 120));
+    QVERIFY(SendWheel(bar, -120));
+    QCOMPARE(recorder.sent, (QList<int>{1, 2, 1}));
+    // A fine wheel's half notches make one step between them.
+    SendWheel(bar, 60);
+    QCOMPARE(bar->value(), 1);
+    SendWheel(bar, 60);
+    QCOMPARE(bar->value(), 2);
+    QCOMPARE(recorder.sent, (QList<int>{1, 2, 1, 2}));
+    // Below the start nothing moves and nothing more is sent.
+    for (int i = 0; i < 4; ++i) SendWheel(bar, -120);
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(recorder.sent, (QList<int>{1, 2, 1, 2, 1, 0}));
 }
 
 void TestParamDialog::keyDownReportsTheEarlierPosition() {
@@ -105,7 +152,7 @@ void TestParamDialog::keyDownReportsTheEarlierPosition() {
     // End moves to 255 and reports 2; the next release reports 255.
     QTest::keyClick(dialog.Slider(), Qt::Key_End);
     QCOMPARE(recorder.sent, (QList<int>{1, 2}));
-    QTest::mouseRelease(dialog.Slider(), Qt::LeftButton);
+    QTest::mouseClick(dialog.Slider(), Qt::LeftButton, {}, dialog.Slider()->ThumbRect().center());
     QCOMPARE(recorder.sent, (QList<int>{1, 2, 255}));
     QCOMPARE(dialog.ValueEdit()->text(), QStringLiteral("255"));
 }
@@ -115,14 +162,18 @@ void TestParamDialog::dialogKeyReleaseUsesTheShortForm() {
     CGaiBian dialog(recorder.Send(), nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    dialog.Slider()->setValue(42);
+    dialog.Slider()->setFocus();
+    // Two Rights reach 2 and report 1.
+    QTest::keyClick(dialog.Slider(), Qt::Key_Right);
+    QTest::keyClick(dialog.Slider(), Qt::Key_Right);
+    QCOMPARE(recorder.sent, QList<int>{1});
     // A key released on the dialog window itself (no control has the
     // focus): the position goes out, the edit box keeps its text.
     QApplication::focusWidget()->clearFocus();
     QTest::keyRelease(&dialog, Qt::Key_Shift);
-    QCOMPARE(recorder.sent, QList<int>{42});
-    QCOMPARE(dialog.ValueEdit()->text(), QStringLiteral("0"));
-    QCOMPARE(dialog.LastPosition(), 42);
+    QCOMPARE(recorder.sent, (QList<int>{1, 2}));
+    QCOMPARE(dialog.ValueEdit()->text(), QStringLiteral("1"));
+    QCOMPARE(dialog.LastPosition(), 2);
 }
 
 void TestParamDialog::typingIntoTheBoxChangesNothing() {

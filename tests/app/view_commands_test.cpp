@@ -7,20 +7,26 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+#include <cmath>
 
+#include "app/busy_notice.h"
 #include "app/lintra_app.h"
 #include "app/main_frame.h"
 #include "app/param_dialog.h"
 #include "app/printing.h"
 #include "app/qt_user_interface.h"
 #include "app/recent_files.h"
+#include "app/user_input.h"
 #include "app/view_widget.h"
 #include "docview/commands.h"
 #include "docview/doc.h"
@@ -58,7 +64,11 @@ private slots:
     void init();
     void cleanup();
     void openShowsThePictureAtFiveFive();
-    void largePictureScrolls();
+    void largePictureOpensFittedAndScrollsAtFullSize();
+    void zoomPaintsEachPixelAsABlock();
+    void zoomFollowsTheWheelAndStaysInRange();
+    void middleButtonAndSpacePan();
+    void droppedFileOpens();
     void everyProcessingItemReachesItsHandler();
     void vectorModePaintsSegmentsInDarkRed();
     void paramDialogAppliesTheReleasedPosition();
@@ -113,6 +123,8 @@ void TestViewCommands::openShowsThePictureAtFiveFive() {
     Open(kHorse);
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
     QCOMPARE(m_app->Frame().windowTitle(), kHorse + QStringLiteral(" - Contourix"));
+    // The load was timed for the busy notice, as an 8-bit file.
+    QVERIFY(m_app->Busy().SecondsPerPixel(CLintraApp::kLoadKey - 8) >= 0);
     QCOMPARE(m_app->Recent().Paths().value(0), kHorse);
     QImage expected = QImage(kHorse).convertToFormat(QImage::Format_RGB32);
     QVERIFY(!expected.isNull());
@@ -124,19 +136,187 @@ void TestViewCommands::openShowsThePictureAtFiveFive() {
     QCOMPARE(grabbed.pixel(5 + expected.width(), 5 + expected.height()), qRgb(255, 255, 255));
 }
 
-void TestViewCommands::largePictureScrolls() {
+void TestViewCommands::largePictureOpensFittedAndScrollsAtFullSize() {
     m_app->Frame().resize(400, 300);
+    QCoreApplication::processEvents();
     Open(kCamera);
     QCoreApplication::processEvents();
     QScrollArea& area = m_app->ScrollArea();
+    LintraViewWidget& widget = m_app->ViewWidget();
+    // Larger than the window: opened as large as fits, without scroll bars.
+    QVERIFY2(widget.Zoom() < 1.0, qPrintable(QString::number(widget.Zoom())));
+    QVERIFY(!area.horizontalScrollBar()->isVisible());
+    QVERIFY(!area.verticalScrollBar()->isVisible());
+    QCOMPARE(m_app->ZoomLabel().text(), QString::number(std::round(widget.Zoom() * 1000) / 10) + u'%');
+    // Ctrl+0: 100%, the picture's own size, with scroll bars.
+    m_app->Frame().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_app->Frame()));
+    QTest::keyClick(&m_app->Frame(), Qt::Key_0, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    QCOMPARE(widget.Zoom(), 1.0);
+    QCOMPARE(m_app->ZoomLabel().text(), QStringLiteral("100%"));
     QVERIFY(area.horizontalScrollBar()->isVisible());
     QVERIFY(area.verticalScrollBar()->isVisible());
-    QCOMPARE(m_app->ViewWidget().size(), QSize(522, 522));
-    // Large enough: no scroll bars.
+    QCOMPARE(widget.size(), QSize(522, 522));
+    // Ctrl+F fits it again.
+    QTest::keyClick(&m_app->Frame(), Qt::Key_F, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    QVERIFY(widget.Zoom() < 1.0);
+    QVERIFY(!area.verticalScrollBar()->isVisible());
+    // At 100% in a window large enough: no scroll bars.
+    QTest::keyClick(&m_app->Frame(), Qt::Key_0, Qt::ControlModifier);
     m_app->Frame().resize(900, 800);
     QCoreApplication::processEvents();
     QVERIFY(!area.horizontalScrollBar()->isVisible());
     QVERIFY(!area.verticalScrollBar()->isVisible());
+}
+
+void TestViewCommands::zoomPaintsEachPixelAsABlock() {
+    Open(kHorse);
+    LintraViewWidget& widget = m_app->ViewWidget();
+    QCOMPARE(widget.Zoom(), 1.0);
+    const QImage actual = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QSize picture(400, 328);
+    m_app->Frame().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_app->Frame()));
+    QTest::keyClick(&m_app->Frame(), Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(widget.Zoom(), 2.0);
+    QCOMPARE(m_app->ZoomLabel().text(), QStringLiteral("200%"));
+    QCoreApplication::processEvents();
+    QCOMPARE(widget.size().expandedTo(QSize(810, 666)), widget.size());
+    // Each picture pixel paints as a 2 x 2 block from (5, 5) on.
+    const QImage zoomed = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int wrong = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb expected = actual.pixel(5 + x, 5 + y);
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx)
+                    wrong += zoomed.pixel(5 + 2 * x + dx, 5 + 2 * y + dy) != expected;
+        }
+    QCOMPARE(wrong, 0);
+    QCOMPARE(zoomed.pixel(4, 4), qRgb(255, 255, 255));
+    QCOMPARE(zoomed.pixel(5 + 2 * picture.width(), 5 + 2 * picture.height()), qRgb(255, 255, 255));
+
+    // The vectors scale with the picture: every segment's start lies in
+    // the block of its pixel.
+    CMainFrame& frame = m_app->Frame();
+    for (int id : {cmd::kBinariseIterative, cmd::kThin, cmd::kVectorise1}) frame.ActionFor(id)->trigger();
+    QCoreApplication::processEvents();
+    const QImage vectors = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int starts = 0, found = 0;
+    for (const CLineSegment& segment : m_app->Doc().m_segmentList) {
+        if (segment.x1 == segment.x2 && segment.y1 == segment.y2) continue;
+        ++starts;
+        const QPoint block(5 + 2 * segment.x1, 5 + 2 * (picture.height() - 1 - segment.y1));
+        bool red = false;
+        for (int dy = 0; dy < 2; ++dy)
+            for (int dx = 0; dx < 2; ++dx)
+                red = red || vectors.pixel(block + QPoint(dx, dy)) == qRgb(128, 0, 0);
+        found += red ? 1 : 0;
+    }
+    QVERIFY(starts > 0);
+    QCOMPARE(found, starts);
+
+    // Back to 100%: painted exactly as before zooming.
+    frame.ActionFor(cmd::kShowBitmap)->trigger();
+    frame.ActionFor(cmd::kRestoreOriginal)->trigger();
+    QTest::keyClick(&frame, Qt::Key_0, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    QCOMPARE(widget.grab().toImage().convertToFormat(QImage::Format_RGB32), actual);
+}
+
+void TestViewCommands::zoomFollowsTheWheelAndStaysInRange() {
+    Open(kHorse);
+    LintraViewWidget& widget = m_app->ViewWidget();
+    // A window smaller than the picture, so both scroll bars move.
+    m_app->Frame().resize(400, 300);
+    m_app->Frame().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_app->Frame()));
+    QCOMPARE(widget.Zoom(), 1.0);
+    // Ctrl and the wheel: a notch a doubling; the wheel alone does not zoom.
+    QVERIFY(test::SendWheel(&widget, 120, Qt::ControlModifier, QPoint(50, 50)));
+    QCOMPARE(widget.Zoom(), 2.0);
+    // The picture point under the pointer stays under it: picture pixel
+    // (22.5, 22.5) was at (50, 50) and is there again.
+    QScrollArea& area = m_app->ScrollArea();
+    QCoreApplication::processEvents();
+    QCOMPARE(QPoint(area.horizontalScrollBar()->value(), area.verticalScrollBar()->value()), QPoint(45, 45));
+    test::SendWheel(&widget, -120, Qt::ControlModifier);
+    QCOMPARE(widget.Zoom(), 1.0);
+    test::SendWheel(&widget, -120);
+    QCOMPARE(widget.Zoom(), 1.0);
+    for (int i = 0; i < 10; ++i) QTest::keyClick(&m_app->Frame(), Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(widget.Zoom(), 0.125);
+    QCOMPARE(m_app->ZoomLabel().text(), QStringLiteral("12.5%"));
+    for (int i = 0; i < 12; ++i) QTest::keyClick(&m_app->Frame(), Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(widget.Zoom(), 16.0);
+    QCOMPARE(m_app->ZoomLabel().text(), QStringLiteral("1600%"));
+    QCoreApplication::processEvents();
+    QVERIFY(area.horizontalScrollBar()->isVisible());
+    QCOMPARE(widget.size().width(), 400 * 16 + 10);
+}
+
+void TestViewCommands::middleButtonAndSpacePan() {
+    Open(kHorse);
+    LintraViewWidget& widget = m_app->ViewWidget();
+    widget.SetZoom(4.0);
+    QCoreApplication::processEvents();
+    QScrollArea& area = m_app->ScrollArea();
+    QScrollBar& across = *area.horizontalScrollBar();
+    QScrollBar& down = *area.verticalScrollBar();
+    across.setValue(300);
+    down.setValue(300);
+    QCoreApplication::processEvents();
+    // The middle button drags the picture: 40 left and 30 up scrolls the
+    // view 40 right and 30 down.
+    const QPoint from(500, 500);
+    QTest::mousePress(&widget, Qt::MiddleButton, {}, from);
+    QTest::mouseMove(&widget, from + QPoint(-40, -30));
+    QTest::mouseRelease(&widget, Qt::MiddleButton, {}, from + QPoint(-40, -30));
+    QCOMPARE(across.value(), 340);
+    QCOMPARE(down.value(), 330);
+    // The left button alone does nothing of the kind; with space held it pans.
+    QTest::mousePress(&widget, Qt::LeftButton, {}, QPoint(600, 600));
+    QTest::mouseMove(&widget, QPoint(650, 650));
+    QTest::mouseRelease(&widget, Qt::LeftButton, {}, QPoint(650, 650));
+    QCOMPARE(across.value(), 340);
+    widget.setFocus();
+    QTest::keyPress(&widget, Qt::Key_Space);
+    QCOMPARE(widget.cursor().shape(), Qt::OpenHandCursor);
+    QTest::mousePress(&widget, Qt::LeftButton, {}, QPoint(600, 600));
+    QTest::mouseMove(&widget, QPoint(620, 610));
+    QTest::mouseRelease(&widget, Qt::LeftButton, {}, QPoint(620, 610));
+    QTest::keyRelease(&widget, Qt::Key_Space);
+    QCOMPARE(across.value(), 320);
+    QCOMPARE(down.value(), 320);
+    QCOMPARE(widget.cursor().shape(), Qt::ArrowCursor);
+}
+
+void TestViewCommands::droppedFileOpens() {
+    CMainFrame& frame = m_app->Frame();
+    const QPoint at = frame.rect().center();
+    // Text is not a file: the drag is refused.
+    QMimeData text;
+    text.setText(QStringLiteral("not a file"));
+    QDragEnterEvent refused(at, Qt::CopyAction, &text, Qt::LeftButton, {});
+    QApplication::sendEvent(&frame, &refused);
+    QVERIFY(!refused.isAccepted());
+    // One local file: accepted, and its drop opens it as Open does.
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(kHorse)});
+    QDragEnterEvent enter(at, Qt::CopyAction, &file, Qt::LeftButton, {});
+    QApplication::sendEvent(&frame, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &file, Qt::LeftButton, {});
+    QApplication::sendEvent(&frame, &drop);
+    QVERIFY(drop.isAccepted());
+    QTRY_COMPARE(frame.windowTitle(), kHorse + QStringLiteral(" - Contourix"));
+    m_app->ViewWidget().Refresh();
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
+    QCOMPARE(m_app->Recent().Paths().value(0), kHorse);
+    const QImage expected = QImage(kHorse).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(Shown(m_app->ViewWidget(), expected.size()), expected);
 }
 
 void TestViewCommands::everyProcessingItemReachesItsHandler() {
@@ -174,6 +354,8 @@ void TestViewCommands::everyProcessingItemReachesItsHandler() {
         QCOMPARE(Pixels(view.m_previousImage), original);
         frame.ActionFor(id)->trigger();
         QVERIFY2(Pixels(view.m_previousImage) == before, qPrintable(QString::number(id)));
+        // Timed for the status bar's busy notice.
+        QVERIFY(m_app->Busy().SecondsPerPixel(id) >= 0);
         QCOMPARE(view.m_pDisplayImage, &view.m_currentImage);
     }
     // Restore previous, twice, gives the same image.
@@ -230,9 +412,9 @@ void TestViewCommands::paramDialogAppliesTheReleasedPosition() {
     CGaiBian* dialog = m_app->ParamDialogs().last();
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->ValueEdit()->text(), QStringLiteral("0"));
-    for (int p : {100, 30, 100}) {
-        dialog->Slider()->setValue(p);
-        QTest::mouseRelease(dialog->Slider(), Qt::LeftButton);
+    for (int target : {100, 30, 100}) {
+        // Dragged by the thumb; the release reports where it stopped.
+        const int p = test::DragThumbTowards(dialog->Slider(), target);
         QCOMPARE(dialog->ValueEdit()->text(), QString::number(p));
         QCoreApplication::processEvents();
         // Every release starts again from the picture as it was: p > threshold is white.
@@ -260,17 +442,15 @@ void TestViewCommands::newestDialogChoosesTheOperation() {
     CGaiBian* older = m_app->ParamDialogs().first();
     QVERIFY(older->isVisible());
     // The older dialog's release runs the newer dialog's operation.
-    older->Slider()->setValue(128);
-    QTest::mouseRelease(older->Slider(), Qt::LeftButton);
+    const int p = test::DragThumbTowards(older->Slider(), 128);
     QCoreApplication::processEvents();
     QImage grey = QImage(kHorse).convertToFormat(QImage::Format_Grayscale8);
     QImage shown = Shown(m_app->ViewWidget(), grey.size());
-    QCOMPARE(shown.pixel(0, 0), grey.pixelColor(0, 0).red() > 128 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
     int wrong = 0;
     for (int y = 0; y < grey.height(); y += 3)
         for (int x = 0; x < grey.width(); x += 3)
-            wrong += shown.pixel(x, y) !=
-                     (grey.pixelColor(x, y).red() > 128 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+            wrong +=
+                shown.pixel(x, y) != (grey.pixelColor(x, y).red() > p ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
     QCOMPARE(wrong, 0);
     // Closing hides a dialog; it stays alive.
     older->close();

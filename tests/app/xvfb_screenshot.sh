@@ -2,12 +2,13 @@
 # Starts the real lintra under Xvfb with a sample on its command line, lets
 # it run the given steps, and keeps the screen grab it takes for a person to
 # look at. Fails when the program fails or the grab is blank.
-# Usage: xvfb_screenshot.sh <lintra> <sample.bmp> <out.png> [steps]
+# Usage: xvfb_screenshot.sh <lintra> <sample.bmp> <out.png> [steps] [zh|en]
 set -euo pipefail
 lintra=$1
 sample=$2
 out=$3
 steps=${4:-}
+lang=${5:-}
 # A missing sample would still give a screen grab, of the empty window and
 # the program's message.
 [ -f "$sample" ] || { echo "missing sample $sample"; exit 1; }
@@ -21,6 +22,7 @@ unset QT_QPA_PLATFORM
 
 args=("$sample" --screenshot "$out")
 [ -n "$steps" ] && args+=(--run-steps "$steps")
+[ -n "$lang" ] && args+=(--lang "$lang")
 rm -f "$out"
 timeout 120 xvfb-run -a -s "-screen 0 1000x760x24" "$lintra" "${args[@]}"
 

@@ -1,0 +1,519 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<!-- English texts of Lintra. The Chinese texts of the sources are the source texts;
+     every text is in the one context "Lintra" (see app/translations.h). -->
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>Lintra</name>
+    <message>
+        <source>文件(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>编辑(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>视图(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>处理第一步(&amp;F)</source>
+        <translation>Step &amp;1</translation>
+    </message>
+    <message>
+        <source>处理第二步(S&amp;)</source>
+        <translation>Step &amp;2</translation>
+    </message>
+    <message>
+        <source>处理第三步(T&amp;)</source>
+        <translation>Step &amp;3</translation>
+    </message>
+    <message>
+        <source>处理第四步(&amp;F)</source>
+        <translation>Step &amp;4</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>打开...	Ctrl+O(&amp;O)</source>
+        <translation>&amp;Open...	Ctrl+O</translation>
+    </message>
+    <message>
+        <source>保存	Ctrl+S(&amp;S)</source>
+        <translation>&amp;Save	Ctrl+S</translation>
+    </message>
+    <message>
+        <source>初步处理1</source>
+        <translation>Edges 1 (Sobel)</translation>
+    </message>
+    <message>
+        <source>初步处理2</source>
+        <translation>Edges 2 (Roberts)</translation>
+    </message>
+    <message>
+        <source>初步处理3</source>
+        <translation>Edges 3 (Prewitt)</translation>
+    </message>
+    <message>
+        <source>初步处理4</source>
+        <translation>Edges 4 (Kirsch)</translation>
+    </message>
+    <message>
+        <source>初步处理5</source>
+        <translation>Edges 5 (Gauss-Laplace)</translation>
+    </message>
+    <message>
+        <source>初步处理6</source>
+        <translation>Edges 6 (gradient)</translation>
+    </message>
+    <message>
+        <source>图像黑白化1</source>
+        <translation>Black and White 1 (gradient)</translation>
+    </message>
+    <message>
+        <source>图像黑白化2</source>
+        <translation>Black and White 2 (threshold)</translation>
+    </message>
+    <message>
+        <source>图像黑白化3</source>
+        <translation>Black and White 3 (iterative)</translation>
+    </message>
+    <message>
+        <source>参数调整1</source>
+        <translation>Adjust Parameter 1</translation>
+    </message>
+    <message>
+        <source>参数调整2</source>
+        <translation>Adjust Parameter 2</translation>
+    </message>
+    <message>
+        <source>黑白反色</source>
+        <translation>Invert Black and White</translation>
+    </message>
+    <message>
+        <source>消除黑白点</source>
+        <translation>Remove Black and White Points</translation>
+    </message>
+    <message>
+        <source>细化图像</source>
+        <translation>Thin</translation>
+    </message>
+    <message>
+        <source>提取轮廓1</source>
+        <translation>Extract Contour 1</translation>
+    </message>
+    <message>
+        <source>提取轮廓2</source>
+        <translation>Extract Contour 2</translation>
+    </message>
+    <message>
+        <source>提取最外面轮廓</source>
+        <translation>Extract Outermost Contour</translation>
+    </message>
+    <message>
+        <source>去掉短枝</source>
+        <translation>Remove Short Branches</translation>
+    </message>
+    <message>
+        <source>去除小黑团</source>
+        <translation>Remove Small Black Blobs</translation>
+    </message>
+    <message>
+        <source>消除孤立点</source>
+        <translation>Remove Isolated Points</translation>
+    </message>
+    <message>
+        <source>使边框为白</source>
+        <translation>Make Border White</translation>
+    </message>
+    <message>
+        <source>矢量化1</source>
+        <translation>Vectorise 1</translation>
+    </message>
+    <message>
+        <source>矢量化2</source>
+        <translation>Vectorise 2</translation>
+    </message>
+    <message>
+        <source>输出CAD格式文件(.dxf)</source>
+        <translation>Export CAD File (.dxf)</translation>
+    </message>
+    <message>
+        <source>还原至原图</source>
+        <translation>Restore Original</translation>
+    </message>
+    <message>
+        <source>还原到上幅图</source>
+        <translation>Restore Previous</translation>
+    </message>
+    <message>
+        <source>显示位图</source>
+        <translation>Show Bitmap</translation>
+    </message>
+    <message>
+        <source>显示矢量图</source>
+        <translation>Show Vectors</translation>
+    </message>
+    <message>
+        <source>打印(&amp;P)...</source>
+        <translation>&amp;Print...</translation>
+    </message>
+    <message>
+        <source>打印预览(&amp;V)</source>
+        <translation>Print Pre&amp;view</translation>
+    </message>
+    <message>
+        <source>打印设置(&amp;R)...</source>
+        <translation>P&amp;rint Setup...</translation>
+    </message>
+    <message>
+        <source>退出(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>工具栏(&amp;T)</source>
+        <translation>&amp;Toolbar</translation>
+    </message>
+    <message>
+        <source>状态栏(&amp;S)</source>
+        <translation>&amp;Status Bar</translation>
+    </message>
+    <message>
+        <source>关于此软件</source>
+        <translation>About This Program</translation>
+    </message>
+    <message>
+        <source>打开一个现有文档
+打开</source>
+        <translation>Open an existing document
+Open</translation>
+    </message>
+    <message>
+        <source>保存活动文档
+保存</source>
+        <translation>Save the active document
+Save</translation>
+    </message>
+    <message>
+        <source>还原到未修改时
+还原到未修改时</source>
+        <translation>Restore the picture as opened
+Restore original</translation>
+    </message>
+    <message>
+        <source>还原至上一幅图
+还原至上一幅图</source>
+        <translation>Restore the previous picture
+Restore previous</translation>
+    </message>
+    <message>
+        <source>建立新文档
+新建</source>
+        <translation>Create a new document
+New</translation>
+    </message>
+    <message>
+        <source>打印活动文档
+打印</source>
+        <translation>Print the active document
+Print</translation>
+    </message>
+    <message>
+        <source>使用当前选项打印活动文档
+快速打印</source>
+        <translation>Print the active document with the current options
+Quick print</translation>
+    </message>
+    <message>
+        <source>显示整页
+打印预览</source>
+        <translation>Show full pages
+Print preview</translation>
+    </message>
+    <message>
+        <source>改变打印机及打印选项
+页面设置</source>
+        <translation>Change the printer and printing options
+Page setup</translation>
+    </message>
+    <message>
+        <source>退出应用程序；提示保存文档
+退出</source>
+        <translation>Quit the application; prompts to save documents
+Exit</translation>
+    </message>
+    <message>
+        <source>显示或隐藏工具栏
+显隐工具栏</source>
+        <translation>Show or hide the toolbar
+Toggle toolbar</translation>
+    </message>
+    <message>
+        <source>显示或隐藏状态栏
+显隐状态栏</source>
+        <translation>Show or hide the status bar
+Toggle status bar</translation>
+    </message>
+    <message>
+        <source>显示程序信息、版本号和版权
+关于</source>
+        <translation>Show program information, version number and copyright
+About</translation>
+    </message>
+    <message>
+        <source>打开失败,位图文件不完整,缺少信息头!</source>
+        <translation>Open failed: the bitmap file is incomplete, its info header is missing!</translation>
+    </message>
+    <message>
+        <source>打开失败,不支持这种位图格式(信息头不足40字节)!</source>
+        <translation>Open failed: this bitmap format is not supported (info header shorter than 40 bytes)!</translation>
+    </message>
+    <message>
+        <source>打开失败,位图的宽度或高度无效!</source>
+        <translation>Open failed: the bitmap's width or height is invalid!</translation>
+    </message>
+    <message>
+        <source>打开失败,位图太大!</source>
+        <translation>Open failed: the bitmap is too large!</translation>
+    </message>
+    <message>
+        <source>打开失败,位图的颜色表超过256项!</source>
+        <translation>Open failed: the bitmap's colour table has more than 256 entries!</translation>
+    </message>
+    <message>
+        <source>打开失败,位图文件不完整,缺少颜色表!</source>
+        <translation>Open failed: the bitmap file is incomplete, its colour table is missing!</translation>
+    </message>
+    <message>
+        <source>打开失败,位图文件不完整,缺少像素数据!</source>
+        <translation>Open failed: the bitmap file is incomplete, its pixel data is missing!</translation>
+    </message>
+    <message>
+        <source>打开失败,不支持这种压缩方式,只支持未压缩或RLE8压缩的位图!</source>
+        <translation>Open failed: this compression is not supported; only uncompressed or RLE8 bitmaps are!</translation>
+    </message>
+    <message>
+        <source>打开失败,位图的RLE8压缩数据已损坏!</source>
+        <translation>Open failed: the bitmap's RLE8 data is damaged!</translation>
+    </message>
+    <message>
+        <source>打开失败,内存不足!</source>
+        <translation>Open failed: not enough memory!</translation>
+    </message>
+    <message>
+        <source>打开失败,程序只支持8位或24位位图!</source>
+        <translation>Open failed: the program supports only 8-bit or 24-bit bitmaps!</translation>
+    </message>
+    <message>
+        <source>打开失败,运行Palettor.exe失败,请检查是否有Palettor.exe文件!</source>
+        <translation>Open failed: Palettor could not be run; check that the Palettor program is present!</translation>
+    </message>
+    <message>
+        <source>有孤立点存在</source>
+        <translation>There is an isolated point</translation>
+    </message>
+    <message>
+        <source>此轮廓为空</source>
+        <translation>This contour is empty</translation>
+    </message>
+    <message>
+        <source>位图文件(*.BMP)</source>
+        <translation>Bitmap files (*.BMP)</translation>
+    </message>
+    <message>
+        <source>AutoCAD文件(*.dxf)</source>
+        <translation>AutoCAD files (*.dxf)</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>About </translation>
+    </message>
+    <message>
+        <source>更新时间:2008.1.27</source>
+        <translation>Updated: 2008.1.27</translation>
+    </message>
+    <message>
+        <source>作者</source>
+        <translation>Author</translation>
+    </message>
+    <message>
+        <source>主页</source>
+        <translation>Home page</translation>
+    </message>
+    <message>
+        <source>邮箱</source>
+        <translation>E-mail</translation>
+    </message>
+    <message>
+        <source>Lintra 项目组</source>
+        <translation>The Lintra project</translation>
+    </message>
+    <message>
+        <source>见随程序附带的 README.md</source>
+        <translation>See the README.md that comes with the program</translation>
+    </message>
+    <message>
+        <source>未提供</source>
+        <translation>Not given</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>未知的命令：%1</source>
+        <translation>Unknown command: %1</translation>
+    </message>
+    <message>
+        <source>内存不足，操作未完成。</source>
+        <translation>Not enough memory; the operation was not completed.</translation>
+    </message>
+    <message>
+        <source>操作未完成：%1</source>
+        <translation>The operation was not completed: %1</translation>
+    </message>
+    <message>
+        <source>无标题</source>
+        <translation>Untitled</translation>
+    </message>
+    <message>
+        <source>无法打开文件 %1：文件不存在。</source>
+        <translation>Cannot open the file %1: it does not exist.</translation>
+    </message>
+    <message>
+        <source>工具栏</source>
+        <translation>Toolbar</translation>
+    </message>
+    <message>
+        <source>就绪</source>
+        <translation>Ready</translation>
+    </message>
+    <message>
+        <source>打开此文档</source>
+        <translation>Open this document</translation>
+    </message>
+    <message>
+        <source>参数调整</source>
+        <translation>Adjust Parameter</translation>
+    </message>
+    <message>
+        <source>参数范围0-255</source>
+        <translation>Range 0-255</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>无法打印到 %1。</source>
+        <translation>Cannot print to %1.</translation>
+    </message>
+    <message>
+        <source>打印预览</source>
+        <translation>Print Preview</translation>
+    </message>
+    <message>
+        <source>打印设置</source>
+        <translation>Print Setup</translation>
+    </message>
+    <message>
+        <source>另存为</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>所有文件 (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>正在运行：%1…</source>
+        <translation>Running: %1…</translation>
+    </message>
+    <message>
+        <source>Ctrl++ 放大，Ctrl+- 缩小，Ctrl+0 原始大小，Ctrl+F 适合窗口；按住中键或空格拖动</source>
+        <translation>Ctrl++ zoom in, Ctrl+- zoom out, Ctrl+0 actual size, Ctrl+F fit to window; drag with the middle button or with space held</translation>
+    </message>
+    <message>
+        <source>无法访问文件 %1：%2</source>
+        <translation>Cannot access the file %1: %2</translation>
+    </message>
+    <message>
+        <source>拟合直线、圆弧和圆</source>
+        <translation>Fit lines, arcs and circles</translation>
+    </message>
+    <message>
+        <source>CAD图纸选项</source>
+        <translation>CAD Drawing Options</translation>
+    </message>
+    <message>
+        <source>像素</source>
+        <translation>Pixels</translation>
+    </message>
+    <message>
+        <source>毫米</source>
+        <translation>Millimetres</translation>
+    </message>
+    <message>
+        <source>英寸</source>
+        <translation>Inches</translation>
+    </message>
+    <message>
+        <source>用图像自身的分辨率（%1 dpi）</source>
+        <translation>Use the picture&apos;s own resolution (%1 dpi)</translation>
+    </message>
+    <message>
+        <source>图像未记录分辨率</source>
+        <translation>The picture records no resolution</translation>
+    </message>
+    <message>
+        <source>DXF R12（旧版读者）</source>
+        <translation>DXF R12 (older readers)</translation>
+    </message>
+    <message>
+        <source>单位：</source>
+        <translation>Unit:</translation>
+    </message>
+    <message>
+        <source>分辨率(dpi)：</source>
+        <translation>Resolution (dpi):</translation>
+    </message>
+    <message>
+        <source>容差(像素)：</source>
+        <translation>Tolerance (pixels):</translation>
+    </message>
+    <message>
+        <source>DXF版本：</source>
+        <translation>DXF version:</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>输出CAD图纸(多段线、圆弧)...</source>
+        <translation>Export CAD Drawing (Polylines, Arcs)...</translation>
+    </message>
+    <message>
+        <source>输出可编辑的CAD图纸：多段线、直线、圆弧和圆
+CAD图纸</source>
+        <translation>Export an editable CAD drawing: polylines, lines, arcs and circles
+CAD drawing</translation>
+    </message>
+    <message>
+        <source>显示CAD图纸</source>
+        <translation>Show CAD Drawing</translation>
+    </message>
+    <message>
+        <source>在图上显示或隐藏拟合后的CAD图纸
+显隐CAD图纸</source>
+        <translation>Show or hide the fitted CAD drawing over the picture
+Toggle CAD drawing</translation>
+    </message>
+</context>
+</TS>
