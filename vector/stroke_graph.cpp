@@ -6,10 +6,16 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <set>
 
 namespace lintra {
 
 namespace {
+
+// A node of more touching junction pixels than this is no junction but an
+// area the segments fill (strokes traced over a filled blob): chains stop at
+// its edge, and the segments inside it are kept as they are.
+constexpr std::size_t kLargestJunction = 12;
 
 // The eight directions, numbered so that direction d + 4 is its opposite.
 constexpr int kDx[8] = {1, 1, 0, -1, -1, -1, 0, 1};
@@ -70,16 +76,23 @@ private:
     // Every pixel on the segment: one per step along its longer axis, the
     // other coordinate rounded to the nearest pixel.
     void Draw(const CLineSegment& s) {
+        ForEachPixel(s, [&](int x, int y) { m_cells[Index(x, y)] = 1; });
+    }
+
+public:
+    // Calls visit(x, y) with the grid position of every pixel of the segment.
+    template <typename Visit>
+    void ForEachPixel(const CLineSegment& s, Visit visit) const {
         const int dx = s.x2 - s.x1, dy = s.y2 - s.y1;
         const int steps = std::max(std::abs(dx), std::abs(dy));
         for (int i = 0; i <= steps; ++i) {
             const double t = steps == 0 ? 0.0 : static_cast<double>(i) / steps;
-            const int x = s.x1 + static_cast<int>(std::lround(dx * t)) - m_left;
-            const int y = s.y1 + static_cast<int>(std::lround(dy * t)) - m_bottom;
-            m_cells[Index(x, y)] = 1;
+            visit(s.x1 + static_cast<int>(std::lround(dx * t)) - m_left,
+                  s.y1 + static_cast<int>(std::lround(dy * t)) - m_bottom);
         }
     }
 
+private:
     int m_left = 0, m_bottom = 0, m_width = 0, m_height = 0;
     std::vector<std::uint8_t> m_cells;
 };
@@ -102,8 +115,16 @@ public:
             for (int x = 1; x + 1 < m_pixels.Width(); ++x)
                 if (m_pixels.Has(x, y) && m_node[m_pixels.Index(x, y)] < 0)
                     for (int d = 0; d < 8; ++d) FollowFrom(x, y, d);
+        // A chain meeting a filled area ends where it meets it.
+        for (RawChain& chain : m_raw) {
+            if (Dense(chain.startNode)) chain.startNode = -1;
+            if (Dense(chain.endNode)) chain.endNode = -1;
+        }
         return JoinThroughNodes();
     }
+
+    // Whether the pixel at grid position (x, y) lies in a filled area.
+    bool InDenseNode(int x, int y) const { return Dense(m_node[m_pixels.Index(x, y)]); }
 
 private:
     struct RawChain {
@@ -145,9 +166,12 @@ private:
                     if (d2 < best) best = d2, centre = p;
                 }
                 m_centres.push_back(centre);
+                m_nodeSizes.push_back(members.size());
             }
         }
     }
+
+    bool Dense(int node) const { return node >= 0 && m_nodeSizes[node] > kLargestJunction; }
 
     void MarkEdge(int x, int y, int d) {
         m_visited[m_pixels.Index(x, y)] |= static_cast<std::uint8_t>(1u << d);
@@ -327,9 +351,10 @@ private:
     }
 
     const PixelSet& m_pixels;
-    std::vector<std::uint8_t> m_visited;  // per pixel, a bit per direction walked
-    std::vector<int> m_node;              // per pixel, its node or -1
-    std::vector<Point> m_centres;         // per node, the pixel chains meet on
+    std::vector<std::uint8_t> m_visited;   // per pixel, a bit per direction walked
+    std::vector<int> m_node;               // per pixel, its node or -1
+    std::vector<Point> m_centres;          // per node, the pixel chains meet on
+    std::vector<std::size_t> m_nodeSizes;  // per node, its number of pixels
     std::vector<RawChain> m_raw;
 };
 
@@ -338,9 +363,20 @@ private:
 std::vector<StrokeChain> BuildStrokeChains(const SegmentList& segments) {
     if (segments.empty()) return {};
     const PixelSet pixels(segments);
-    std::vector<StrokeChain> chains = GraphWalker(pixels).Walk();
+    GraphWalker walker(pixels);
+    std::vector<StrokeChain> chains = walker.Walk();
     for (StrokeChain& chain : chains)
         for (Point& p : chain.points) p = pixels.ToPicture(p.x, p.y);
+    // Segments that touch a filled area stay as they were drawn, once each.
+    std::set<std::array<int, 4>> kept;
+    for (const CLineSegment& s : segments) {
+        bool dense = false;
+        pixels.ForEachPixel(s, [&](int x, int y) { dense = dense || walker.InDenseNode(x, y); });
+        if (!dense || (s.x1 == s.x2 && s.y1 == s.y2)) continue;
+        const std::array<int, 4> key =
+            std::min(std::array<int, 4>{s.x1, s.y1, s.x2, s.y2}, std::array<int, 4>{s.x2, s.y2, s.x1, s.y1});
+        if (kept.insert(key).second) chains.push_back({{{s.x1, s.y1}, {s.x2, s.y2}}, false, -1, -1, {}});
+    }
     return chains;
 }
 

@@ -17,6 +17,7 @@
 
 #include "support/test_files.h"
 #include "tests/vector/cad_test_drawings.h"
+#include "vector/cad_export.h"
 #include "vector/cad_geometry.h"
 #include "vector/cad_number.h"
 #include "vector/cad_svg.h"
@@ -293,6 +294,22 @@ TEST(CadReaderFiles, WriteSamples) {
                                  {"parts", test::PartsCadDrawing()},
                                  {"many", test::ManyCadDrawing()}}) {
         std::string base = std::string(dir) + "/" + name;
+        for (auto [version, suffix] : {std::pair{DxfVersion::R2000, "_r2000"}, {DxfVersion::R12, "_r12"}}) {
+            WriteCadDxf(base + suffix + ".dxf", drawing, version);
+            std::ofstream(base + suffix + ".expected") << ExpectedCounts(drawing, version);
+        }
+        WriteCadSvg(base + ".svg", drawing);
+    }
+    // The samples' traced drawings, in millimetres at the given 300 dpi.
+    CadOptions options;
+    options.unit = cad::Unit::Millimetre;
+    options.dpi = 300;
+    for (const std::string& name : test::kTracedSamples) {
+        Dib dib;
+        const SegmentList segments = test::TraceSample(name, dib);
+        const cad::Drawing drawing =
+            BuildCadDrawing(segments, {dib.GetWidth(), dib.GetHeight(), 0, 0}, options);
+        const std::string base = std::string(dir) + "/" + name.substr(0, name.find('_'));
         for (auto [version, suffix] : {std::pair{DxfVersion::R2000, "_r2000"}, {DxfVersion::R12, "_r12"}}) {
             WriteCadDxf(base + suffix + ".dxf", drawing, version);
             std::ofstream(base + suffix + ".expected") << ExpectedCounts(drawing, version);

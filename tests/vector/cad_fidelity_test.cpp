@@ -8,14 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "image/dib.h"
-#include "raster/binarise.h"
-#include "raster/cleanup.h"
-#include "raster/thin.h"
-#include "support/recording_sink.h"
-#include "support/test_data.h"
+#include "tests/vector/cad_test_drawings.h"
 #include "vector/cad_export.h"
-#include "vector/vectorise2.h"
 
 namespace lintra {
 namespace {
@@ -50,27 +44,18 @@ private:
     std::vector<std::uint8_t> m_cells;
 };
 
-class CadFidelityTest : public ::testing::TestWithParam<const char*> {};
+class CadFidelityTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(CadFidelityTest, DrawingAndThinnedRasterLieWithinTwoPixelsOfEachOther) {
-    test::RecordingSink sink;
     Dib dib;
-    dib.Read(test::Sample(GetParam()), sink);
-    ImageView image = dib.View();
-    Histogram histogram{};
-    ComputeHistogram(image, histogram);
-    BinariseIterative(image, histogram);
-    ThinImage(image);
-    MakeBorderWhite(image);
-    // The walk clears the strokes it traces: the raster is read first.
-    Grid raster(image.width, image.height), drawn(image.width, image.height);
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x)
-            if (image.row(y)[x] == 0) raster.Set(x, y);
-    SegmentList segments;
-    std::string nc;
-    TraceStrokes(image, segments, nc);
-    const cad::Drawing drawing = BuildCadDrawing(segments, {image.width, image.height, 0, 0}, CadOptions{});
+    std::vector<std::uint8_t> thinned;
+    const SegmentList segments = test::TraceSample(GetParam(), dib, &thinned);
+    const int width = dib.GetWidth(), height = dib.GetHeight();
+    Grid raster(width, height), drawn(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (thinned[std::size_t(y) * width + x] == 0) raster.Set(x, y);
+    const cad::Drawing drawing = BuildCadDrawing(segments, {width, height, 0, 0}, CadOptions{});
     for (const cad::Line& piece : StraightPieces(drawing, 0.1)) {
         const double length = std::hypot(piece.to.x - piece.from.x, piece.to.y - piece.from.y);
         const int steps = std::max(1, static_cast<int>(std::ceil(length * 4)));
@@ -84,11 +69,7 @@ TEST_P(CadFidelityTest, DrawingAndThinnedRasterLieWithinTwoPixelsOfEachOther) {
     EXPECT_GE(drawn.ShareNear(raster), 0.99);
 }
 
-INSTANTIATE_TEST_SUITE_P(LineDrawings, CadFidelityTest,
-                         ::testing::Values("capitol_ink_794x1123_8bit_grey_clrused0_opencv.bmp",
-                                           "horse_400x328_8bit_grey_pillow.bmp",
-                                           "page_384x191_8bit_grey_clrused0_netpbm.bmp",
-                                           "text_448x172_8bit_grey_v4header_imagemagick.bmp"));
+INSTANTIATE_TEST_SUITE_P(LineDrawings, CadFidelityTest, ::testing::ValuesIn(test::kTracedSamples));
 
 }  // namespace
 }  // namespace lintra

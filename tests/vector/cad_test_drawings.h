@@ -6,9 +6,45 @@
 #include <string>
 #include <vector>
 
+#include "image/dib.h"
+#include "raster/binarise.h"
+#include "raster/cleanup.h"
+#include "raster/thin.h"
+#include "support/recording_sink.h"
+#include "support/test_data.h"
 #include "vector/cad_drawing.h"
+#include "vector/segment.h"
+#include "vector/vectorise2.h"
 
 namespace lintra::test {
+
+// The 8-bit samples that are drawings or have strokes to trace.
+inline const std::vector<std::string> kTracedSamples{
+    "capitol_ink_794x1123_8bit_grey_clrused0_opencv.bmp", "horse_400x328_8bit_grey_pillow.bmp",
+    "page_384x191_8bit_grey_clrused0_netpbm.bmp",         "text_448x172_8bit_grey_v4header_imagemagick.bmp",
+    "camera_512x512_8bit_grey_imagemagick.bmp",           "lamp_194x285_8bit_16colours_pillow.bmp"};
+
+// A sample as the program traces it: binarised by iteration, thinned with a
+// white border, then walked by Vectorise 2. dib keeps the thinned picture
+// as it was before the walk cleared the strokes it traced into thinned.
+inline SegmentList TraceSample(const std::string& name, Dib& dib,
+                               std::vector<std::uint8_t>* thinned = nullptr) {
+    RecordingSink sink;
+    dib.Read(Sample(name), sink);
+    ImageView image = dib.View();
+    Histogram histogram{};
+    ComputeHistogram(image, histogram);
+    BinariseIterative(image, histogram);
+    ThinImage(image);
+    MakeBorderWhite(image);
+    if (thinned)
+        for (int y = 0; y < image.height; ++y)
+            thinned->insert(thinned->end(), image.row(y), image.row(y) + image.width);
+    SegmentList segments;
+    std::string nc;
+    TraceStrokes(image, segments, nc);
+    return segments;
+}
 
 // Nothing drawn on a 120 x 80 pixel sheet.
 inline cad::Drawing EmptyCadDrawing() {
