@@ -72,11 +72,15 @@ public:
         std::vector<int> ends{0};
         std::vector<double> bulges;
         for (int i = 0; i < last;) {
-            const int line = Longest(i, [&](int j) { return LineFits(i, j); });
+            const int line = Longest(i + 1, [&](int j) { return LineFits(i, j); });
+            // An arc is worth its bulge when it reaches at least three pixels
+            // further than the straight piece.
+            const int arcStart = std::max(line + 3, i + 4);
             int arc = i;
             std::optional<ArcShape> shape;
-            if (m_arcs) arc = Longest(i, [&](int k) { return (shape = ArcFits(i, k)).has_value(); });
-            if (arc >= line + 3 && (shape = ArcFits(i, arc))) {
+            if (m_arcs && arcStart <= last && ArcFits(i, arcStart))
+                arc = Longest(arcStart, [&](int k) { return ArcFits(i, k).has_value(); });
+            if (arc > i && (shape = ArcFits(i, arc))) {
                 bulges.push_back((shape->counterClockwise ? 1 : -1) * std::tan(shape->sweep / 4));
                 i = arc;
             } else {
@@ -93,12 +97,12 @@ public:
     }
 
 private:
-    // The largest j > i for which fits(j) holds, found by doubling the step
-    // and then halving it; fits(i + 1) always holds.
+    // The largest j >= first for which fits(j) holds, found by doubling the
+    // step and then halving it; fits(first) holds.
     template <typename Fits>
-    int Longest(int i, Fits fits) const {
+    int Longest(int first, Fits fits) const {
         const int last = static_cast<int>(m_p.size()) - 1;
-        int good = i + 1, step = 1;
+        int good = first, step = 1;
         while (good + step <= last && fits(good + step)) good += step, step *= 2;
         for (step /= 2; step > 0; step /= 2)
             if (good + step <= last && fits(good + step)) good += step;

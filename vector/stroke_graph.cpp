@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 #include <set>
+#include <unordered_map>
 
 namespace lintra {
 
@@ -50,6 +51,14 @@ public:
         m_height = maxY - minY + 3;
         m_cells.assign(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0);
         for (const CLineSegment& s : segments) Draw(s);
+        std::sort(m_list.begin(), m_list.end());
+    }
+
+    // The grid positions of the pixels, in scan order.
+    const std::vector<std::size_t>& Cells() const { return m_list; }
+    Point At(std::size_t index) const {
+        return {static_cast<int>(index % static_cast<std::size_t>(m_width)),
+                static_cast<int>(index / static_cast<std::size_t>(m_width))};
     }
 
     int Width() const { return m_width; }
@@ -76,7 +85,11 @@ private:
     // Every pixel on the segment: one per step along its longer axis, the
     // other coordinate rounded to the nearest pixel.
     void Draw(const CLineSegment& s) {
-        ForEachPixel(s, [&](int x, int y) { m_cells[Index(x, y)] = 1; });
+        ForEachPixel(s, [&](int x, int y) {
+            const std::size_t at = Index(x, y);
+            if (!m_cells[at]) m_list.push_back(at);
+            m_cells[at] = 1;
+        });
     }
 
 public:
@@ -95,26 +108,25 @@ public:
 private:
     int m_left = 0, m_bottom = 0, m_width = 0, m_height = 0;
     std::vector<std::uint8_t> m_cells;
+    std::vector<std::size_t> m_list;  // the set cells
 };
 
 class GraphWalker {
 public:
     explicit GraphWalker(const PixelSet& pixels)
         : m_pixels(pixels),
-          m_visited(static_cast<std::size_t>(pixels.Width()) * static_cast<std::size_t>(pixels.Height()), 0),
-          m_node(m_visited.size(), -1) {}
+          m_visited(static_cast<std::size_t>(pixels.Width()) * static_cast<std::size_t>(pixels.Height()), 0) {
+    }
 
     std::vector<StrokeChain> Walk() {
         FindNodes();
         // Chains leaving every node, then the rings no node lies on.
-        for (int y = 1; y + 1 < m_pixels.Height(); ++y)
-            for (int x = 1; x + 1 < m_pixels.Width(); ++x)
-                if (m_pixels.Has(x, y) && m_node[m_pixels.Index(x, y)] >= 0)
-                    for (int d = 0; d < 8; ++d) FollowFrom(x, y, d);
-        for (int y = 1; y + 1 < m_pixels.Height(); ++y)
-            for (int x = 1; x + 1 < m_pixels.Width(); ++x)
-                if (m_pixels.Has(x, y) && m_node[m_pixels.Index(x, y)] < 0)
-                    for (int d = 0; d < 8; ++d) FollowFrom(x, y, d);
+        for (std::size_t at : m_pixels.Cells())
+            if (NodeOf(at) >= 0)
+                for (int d = 0; d < 8; ++d) FollowFrom(m_pixels.At(at).x, m_pixels.At(at).y, d);
+        for (std::size_t at : m_pixels.Cells())
+            if (NodeOf(at) < 0)
+                for (int d = 0; d < 8; ++d) FollowFrom(m_pixels.At(at).x, m_pixels.At(at).y, d);
         // A chain meeting a filled area ends where it meets it.
         for (RawChain& chain : m_raw) {
             if (Dense(chain.startNode)) chain.startNode = -1;
@@ -124,7 +136,7 @@ public:
     }
 
     // Whether the pixel at grid position (x, y) lies in a filled area.
-    bool InDenseNode(int x, int y) const { return Dense(m_node[m_pixels.Index(x, y)]); }
+    bool InDenseNode(int x, int y) const { return Dense(NodeOf(m_pixels.Index(x, y))); }
 
 private:
     struct RawChain {
@@ -137,54 +149,59 @@ private:
     // Pixels with other than two neighbours are nodes; touching junction
     // pixels share one node, represented by its pixel nearest their centre.
     void FindNodes() {
-        for (int y = 1; y + 1 < m_pixels.Height(); ++y) {
-            for (int x = 1; x + 1 < m_pixels.Width(); ++x) {
-                const std::size_t at = m_pixels.Index(x, y);
-                if (!m_pixels.Has(x, y) || m_node[at] >= 0) continue;
-                const int degree = m_pixels.Degree(x, y);
-                if (degree == 2) continue;
-                const int id = static_cast<int>(m_centres.size());
-                std::vector<Point> members{{x, y}};
-                m_node[at] = id;
-                for (std::size_t i = 0; i < members.size() && degree >= 3; ++i) {
-                    for (int d = 0; d < 8; ++d) {
-                        const Point p = members[i];
-                        const int nx = p.x + kDx[d], ny = p.y + kDy[d];
-                        if (!m_pixels.Linked(p.x, p.y, d) || m_node[m_pixels.Index(nx, ny)] >= 0) continue;
-                        if (m_pixels.Degree(nx, ny) < 3) continue;
-                        m_node[m_pixels.Index(nx, ny)] = id;
-                        members.push_back({nx, ny});
-                    }
+        for (std::size_t at : m_pixels.Cells()) {
+            const int x = m_pixels.At(at).x, y = m_pixels.At(at).y;
+            if (NodeOf(at) >= 0) continue;
+            const int degree = m_pixels.Degree(x, y);
+            if (degree == 2) continue;
+            const int id = static_cast<int>(m_centres.size());
+            std::vector<Point> members{{x, y}};
+            SetNode(at, id);
+            for (std::size_t i = 0; i < members.size() && degree >= 3; ++i) {
+                for (int d = 0; d < 8; ++d) {
+                    const Point p = members[i];
+                    const int nx = p.x + kDx[d], ny = p.y + kDy[d];
+                    if (!m_pixels.Linked(p.x, p.y, d) || NodeOf(m_pixels.Index(nx, ny)) >= 0) continue;
+                    if (m_pixels.Degree(nx, ny) < 3) continue;
+                    SetNode(m_pixels.Index(nx, ny), id);
+                    members.push_back({nx, ny});
                 }
-                double cx = 0, cy = 0;
-                for (const Point& p : members) cx += p.x, cy += p.y;
-                cx /= members.size(), cy /= members.size();
-                Point centre = members.front();
-                double best = std::numeric_limits<double>::max();
-                for (const Point& p : members) {
-                    const double d2 = (p.x - cx) * (p.x - cx) + (p.y - cy) * (p.y - cy);
-                    if (d2 < best) best = d2, centre = p;
-                }
-                m_centres.push_back(centre);
-                m_nodeSizes.push_back(members.size());
             }
+            double cx = 0, cy = 0;
+            for (const Point& p : members) cx += p.x, cy += p.y;
+            cx /= members.size(), cy /= members.size();
+            Point centre = members.front();
+            double best = std::numeric_limits<double>::max();
+            for (const Point& p : members) {
+                const double d2 = (p.x - cx) * (p.x - cx) + (p.y - cy) * (p.y - cy);
+                if (d2 < best) best = d2, centre = p;
+            }
+            m_centres.push_back(centre);
+            m_nodeSizes.push_back(members.size());
         }
     }
 
     bool Dense(int node) const { return node >= 0 && m_nodeSizes[node] > kLargestJunction; }
 
     void MarkEdge(int x, int y, int d) {
-        m_visited[m_pixels.Index(x, y)] |= static_cast<std::uint8_t>(1u << d);
-        m_visited[m_pixels.Index(x + kDx[d], y + kDy[d])] |= static_cast<std::uint8_t>(1u << ((d + 4) % 8));
+        m_visited[m_pixels.Index(x, y)] |= static_cast<std::uint16_t>(1u << d);
+        m_visited[m_pixels.Index(x + kDx[d], y + kDy[d])] |= static_cast<std::uint16_t>(1u << ((d + 4) % 8));
     }
     bool EdgeDone(int x, int y, int d) const { return (m_visited[m_pixels.Index(x, y)] >> d) & 1u; }
-    int NodeAt(Point p) const { return m_node[m_pixels.Index(p.x, p.y)]; }
+    int NodeAt(Point p) const { return NodeOf(m_pixels.Index(p.x, p.y)); }
+    // Node pixels are few: a flag beside the walked directions marks them,
+    // and a map holds their node.
+    int NodeOf(std::size_t at) const { return (m_visited[at] & kNodeFlag) ? m_nodeOf.at(at) : -1; }
+    void SetNode(std::size_t at, int id) {
+        m_visited[at] |= kNodeFlag;
+        m_nodeOf[at] = id;
+    }
 
     // Walks from (x, y) through direction d along pixels of two neighbours
     // until a node or the start is met.
     void FollowFrom(int x, int y, int d) {
         if (!m_pixels.Linked(x, y, d) || EdgeDone(x, y, d)) return;
-        const int startNode = m_node[m_pixels.Index(x, y)];
+        const int startNode = NodeOf(m_pixels.Index(x, y));
         Point next{x + kDx[d], y + kDy[d]};
         // An edge between two pixels of the same node lies inside it.
         if (startNode >= 0 && NodeAt(next) == startNode) {
@@ -351,10 +368,11 @@ private:
     }
 
     const PixelSet& m_pixels;
-    std::vector<std::uint8_t> m_visited;   // per pixel, a bit per direction walked
-    std::vector<int> m_node;               // per pixel, its node or -1
-    std::vector<Point> m_centres;          // per node, the pixel chains meet on
-    std::vector<std::size_t> m_nodeSizes;  // per node, its number of pixels
+    static constexpr std::uint16_t kNodeFlag = 1u << 8;
+    std::vector<std::uint16_t> m_visited;           // per pixel, a bit per direction walked and kNodeFlag
+    std::unordered_map<std::size_t, int> m_nodeOf;  // node pixels' nodes
+    std::vector<Point> m_centres;                   // per node, the pixel chains meet on
+    std::vector<std::size_t> m_nodeSizes;           // per node, its number of pixels
     std::vector<RawChain> m_raw;
 };
 

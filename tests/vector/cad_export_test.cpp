@@ -54,6 +54,18 @@ TEST(CadExportTest, ThickCircleIsOneCircle) {
     EXPECT_NEAR(drawing.circles[0].radius, r, 1.0);
 }
 
+TEST(CadExportTest, OpenCurveIsOneArc) {
+    // A quarter of a ring 3 px wide, radius 40 about (10, 10).
+    const SegmentList segments = Traced(100, 100, [](double x, double y) {
+        return x >= 10 && y >= 10 && std::abs(std::hypot(x - 10, y - 10) - 40) <= 1.5;
+    });
+    const cad::Drawing drawing = Fitted(segments);
+    ASSERT_EQ(drawing.arcs.size(), 1u) << drawing.EntityCount() << " entities";
+    EXPECT_EQ(drawing.EntityCount(), 1u);
+    EXPECT_LE(Gap(drawing.arcs[0].centre, {10, 10}), 1.5);
+    EXPECT_NEAR(drawing.arcs[0].radius, 40, 1.5);
+}
+
 TEST(CadExportTest, RectangleIsFourSidesMeetingAtItsCorners) {
     const SegmentList segments = Traced(100, 100, [](double x, double y) {
         const bool across = (y == 20 || y == 70) && x >= 10 && x <= 80;
