@@ -17,6 +17,7 @@ fi
 mkdir -p out
 build/bin/lintra-batch --verbose "$sample" \
   binarise-iterative remove-small-blobs thin remove-short-branches vectorise-1 \
-  dxf="$PWD/out/crawfish.dxf" svg="$PWD/out/crawfish.svg"
+  dxf="$PWD/out/crawfish.dxf" svg="$PWD/out/crawfish.svg" cad="$PWD/out/crawfish-cad.dxf"
 echo "DXF: $PWD/out/crawfish.dxf"
+echo "CAD drawing (polylines, lines, arcs, circles): $PWD/out/crawfish-cad.dxf"
 echo "SVG: $PWD/out/crawfish.svg"
