@@ -93,16 +93,20 @@ private:
     }
 
 public:
-    // Calls visit(x, y) with the grid position of every pixel of the segment.
+    // Calls visit(x, y) with the grid position of every pixel of the segment:
+    // one per step along its longer axis, the other coordinate rounded to the
+    // nearest pixel (halves away from zero).
     template <typename Visit>
     void ForEachPixel(const CLineSegment& s, Visit visit) const {
-        const int dx = s.x2 - s.x1, dy = s.y2 - s.y1;
-        const int steps = std::max(std::abs(dx), std::abs(dy));
-        for (int i = 0; i <= steps; ++i) {
-            const double t = steps == 0 ? 0.0 : static_cast<double>(i) / steps;
-            visit(s.x1 + static_cast<int>(std::lround(dx * t)) - m_left,
-                  s.y1 + static_cast<int>(std::lround(dy * t)) - m_bottom);
-        }
+        const long long dx = s.x2 - s.x1, dy = s.y2 - s.y1;
+        const long long steps = std::max(std::llabs(dx), std::llabs(dy));
+        auto along = [steps](long long d, long long i) {
+            const long long twice = 2 * std::llabs(d) * i + steps;
+            return static_cast<int>((d < 0 ? -1 : 1) * (twice / (2 * steps)));
+        };
+        if (steps == 0) return visit(s.x1 - m_left, s.y1 - m_bottom);
+        for (long long i = 0; i <= steps; ++i)
+            visit(s.x1 + along(dx, i) - m_left, s.y1 + along(dy, i) - m_bottom);
     }
 
 private:
@@ -135,6 +139,11 @@ public:
         return JoinThroughNodes();
     }
 
+    // Whether any node is a filled area.
+    bool HasDenseNode() const {
+        return std::any_of(m_nodeSizes.begin(), m_nodeSizes.end(),
+                           [](std::size_t n) { return n > kLargestJunction; });
+    }
     // Whether the pixel at grid position (x, y) lies in a filled area.
     bool InDenseNode(int x, int y) const { return Dense(NodeOf(m_pixels.Index(x, y))); }
 
@@ -387,7 +396,7 @@ std::vector<StrokeChain> BuildStrokeChains(const SegmentList& segments) {
         for (Point& p : chain.points) p = pixels.ToPicture(p.x, p.y);
     // Segments that touch a filled area stay as they were drawn, once each.
     std::set<std::array<int, 4>> kept;
-    for (const CLineSegment& s : segments) {
+    for (const CLineSegment& s : walker.HasDenseNode() ? segments : SegmentList{}) {
         bool dense = false;
         pixels.ForEachPixel(s, [&](int x, int y) { dense = dense || walker.InDenseNode(x, y); });
         if (!dense || (s.x1 == s.x2 && s.y1 == s.y2)) continue;
