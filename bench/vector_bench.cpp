@@ -16,6 +16,7 @@
 #include "bench/bench_page.h"
 #include "image/dib.h"
 #include "tests/vector/vectorise_oracle.h"
+#include "vector/cad_export.h"
 #include "vector/vectorise1.h"
 #include "vector/vectorise2.h"
 
@@ -177,6 +178,28 @@ void BM_Vectorise2(benchmark::State& state) {
     state.counters["text_bytes"] = static_cast<double>(text.size());
 }
 BENCHMARK(BM_Vectorise2)->Unit(benchmark::kMillisecond);
+
+// The CAD-ready drawing of the A4 page's Vectorise 1 segments: the stroke
+// graph, the fitting and the scaling, without the file.
+void BM_CadDrawing(benchmark::State& state) {
+    const PageImage& input = ThinnedA4();
+    PageImage current = input, previous = input, work = input;
+    LabelGrid grid(input.width, input.height);
+    std::int32_t count = 0;
+    SegmentList segments;
+    QuietSink sink;
+    Vectorise1({current.view(), previous.view(), work.view(), &grid, &count, &segments, &sink});
+    std::size_t entities = 0;
+    for (auto _ : state) {
+        const cad::Drawing drawing =
+            BuildCadDrawing(segments, {input.width, input.height, 0, 0}, CadOptions{});
+        entities = drawing.EntityCount();
+        benchmark::DoNotOptimize(entities);
+    }
+    state.counters["segments"] = static_cast<double>(segments.size());
+    state.counters["entities"] = static_cast<double>(entities);
+}
+BENCHMARK(BM_CadDrawing)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace lintra::bench

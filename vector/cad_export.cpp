@@ -62,6 +62,29 @@ FittedChain Flattened(const FittedChain& chain, double flatness) {
     return flat;
 }
 
+// The point of the segment a-b nearest to p.
+cad::Point NearestOnSegment(cad::Point p, cad::Point a, cad::Point b) {
+    const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
+    const double t = length2 == 0 ? 0 : std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0);
+    return {a.x + t * dx, a.y + t * dy};
+}
+
+// The point of the stretch a -> b with the given bulge nearest to p: on the
+// arc where p's direction from the centre falls within it, else an end.
+cad::Point NearestOnStretch(cad::Point p, cad::Point a, cad::Point b, double bulge) {
+    if (bulge == 0) return NearestOnSegment(p, a, b);
+    const cad::Arc arc = cad::ArcOfBulge(a, b, bulge);
+    const double angle = std::atan2(p.y - arc.centre.y, p.x - arc.centre.x) * 180 / std::numbers::pi;
+    const double from = std::fmod(angle - arc.startDegrees + 720, 360);
+    if (from <= cad::SweepDegrees(arc)) {
+        const double d = std::hypot(p.x - arc.centre.x, p.y - arc.centre.y);
+        if (d > 0)
+            return {arc.centre.x + (p.x - arc.centre.x) * arc.radius / d,
+                    arc.centre.y + (p.y - arc.centre.y) * arc.radius / d};
+    }
+    return std::hypot(p.x - a.x, p.y - a.y) <= std::hypot(p.x - b.x, p.y - b.y) ? a : b;
+}
+
 // The point of the fitted chain nearest to p.
 cad::Point NearestOn(const FittedChain& chain, cad::Point p) {
     if (chain.isCircle) {
@@ -71,16 +94,12 @@ cad::Point NearestOn(const FittedChain& chain, cad::Point p) {
         return {c.centre.x + (p.x - c.centre.x) * c.radius / d,
                 c.centre.y + (p.y - c.centre.y) * c.radius / d};
     }
-    const FittedChain flat = Flattened(chain, 0.01);
+    const std::vector<cad::Vertex>& v = chain.vertices;
     cad::Point best = p;
     double bestDistance = -1;
-    const std::size_t n = flat.vertices.size();
-    for (std::size_t i = 0; i + 1 < n + (flat.closed ? 1 : 0); ++i) {
-        const cad::Point a = flat.vertices[i].at, b = flat.vertices[(i + 1) % n].at;
-        const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
-        const double t =
-            length2 == 0 ? 0 : std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0);
-        const cad::Point q{a.x + t * dx, a.y + t * dy};
+    const std::size_t n = v.size();
+    for (std::size_t i = 0; i + 1 < n + (chain.closed ? 1 : 0); ++i) {
+        const cad::Point q = NearestOnStretch(p, v[i].at, v[(i + 1) % n].at, v[i].bulge);
         const double d = std::hypot(p.x - q.x, p.y - q.y);
         if (bestDistance < 0 || d < bestDistance) best = q, bestDistance = d;
     }

@@ -15,8 +15,10 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 constexpr double kLargestRadius = 1e5;  // beyond it an arc is a straight piece
 constexpr int kCornerReach = 3;         // how far a corner may move along the chain
 
+// Pixel coordinates are far from overflow: the plain square root is exact
+// enough and much cheaper than hypot.
 double Distance(CadPoint a, CadPoint b) {
-    return std::hypot(a.x - b.x, a.y - b.y);
+    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y));
 }
 
 // Distance from p to the segment a-b.
@@ -182,7 +184,7 @@ std::size_t SharpestTurn(const std::vector<CadPoint>& points) {
         const CadPoint a = points[(i + n - std::min<std::size_t>(3, n - 1)) % n], p = points[i],
                        b = points[(i + 3) % n];
         const double ux = p.x - a.x, uy = p.y - a.y, vx = b.x - p.x, vy = b.y - p.y;
-        const double length = std::hypot(ux, uy) * std::hypot(vx, vy);
+        const double length = std::sqrt((ux * ux + uy * uy) * (vx * vx + vy * vy));
         if (length == 0) continue;
         const double cosine = (ux * vx + uy * vy) / length;
         if (cosine < bestCosine - 1e-12) bestCosine = cosine, best = i;

@@ -51,7 +51,7 @@ public:
         m_height = maxY - minY + 3;
         m_cells.assign(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0);
         for (const CLineSegment& s : segments) Draw(s);
-        std::sort(m_list.begin(), m_list.end());
+        SortByRow();
     }
 
     // The grid positions of the pixels, in scan order.
@@ -84,6 +84,22 @@ public:
 private:
     // Every pixel on the segment: one per step along its longer axis, the
     // other coordinate rounded to the nearest pixel.
+    // Puts the cells in scan order: a counting sort by row, then each row's
+    // few cells sorted.
+    void SortByRow() {
+        std::vector<std::size_t> start(static_cast<std::size_t>(m_height) + 1, 0);
+        const std::size_t width = static_cast<std::size_t>(m_width);
+        for (std::size_t at : m_list) ++start[at / width + 1];
+        for (std::size_t row = 1; row < start.size(); ++row) start[row] += start[row - 1];
+        std::vector<std::size_t> sorted(m_list.size());
+        std::vector<std::size_t> next(start.begin(), start.end() - 1);
+        for (std::size_t at : m_list) sorted[next[at / width]++] = at;
+        for (std::size_t row = 0; row + 1 < start.size(); ++row)
+            std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(start[row]),
+                      sorted.begin() + static_cast<std::ptrdiff_t>(start[row + 1]));
+        m_list = std::move(sorted);
+    }
+
     void Draw(const CLineSegment& s) {
         ForEachPixel(s, [&](int x, int y) {
             const std::size_t at = Index(x, y);
