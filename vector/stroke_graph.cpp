@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -52,6 +53,13 @@ public:
         m_cells.assign(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0);
         for (const CLineSegment& s : segments) Draw(s);
         SortByRow();
+        // Each pixel's neighbours, one bit per direction, worked out once.
+        m_links.assign(m_cells.size(), 0);
+        for (std::size_t at : m_list) {
+            const Point p = At(at);
+            for (int d = 0; d < 8; ++d)
+                if (Adjacent(p.x, p.y, d)) m_links[at] |= static_cast<std::uint8_t>(1u << d);
+        }
     }
 
     // The grid positions of the pixels, in scan order.
@@ -66,17 +74,10 @@ public:
     bool Has(int x, int y) const { return m_cells[Index(x, y)] != 0; }
     Point ToPicture(int x, int y) const { return {x + m_left, y + m_bottom}; }
 
-    // Whether (x, y) and its neighbour in direction d are adjacent.
-    bool Linked(int x, int y, int d) const {
-        if (!Has(x + kDx[d], y + kDy[d])) return false;
-        if (d % 2 == 0) return true;
-        return !Has(x + kDx[d], y) && !Has(x, y + kDy[d]);
-    }
-    int Degree(int x, int y) const {
-        int n = 0;
-        for (int d = 0; d < 8; ++d) n += Linked(x, y, d);
-        return n;
-    }
+    // Whether (x, y) and its neighbour in direction d are adjacent, from the
+    // bits worked out once.
+    bool Linked(int x, int y, int d) const { return (m_links[Index(x, y)] >> d) & 1u; }
+    int Degree(int x, int y) const { return std::popcount(m_links[Index(x, y)]); }
     std::size_t Index(int x, int y) const {
         return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x);
     }
@@ -84,6 +85,13 @@ public:
 private:
     // Every pixel on the segment: one per step along its longer axis, the
     // other coordinate rounded to the nearest pixel.
+    // Whether (x, y) and its neighbour in direction d are adjacent.
+    bool Adjacent(int x, int y, int d) const {
+        if (!Has(x + kDx[d], y + kDy[d])) return false;
+        if (d % 2 == 0) return true;
+        return !Has(x + kDx[d], y) && !Has(x, y + kDy[d]);
+    }
+
     // Puts the cells in scan order: a counting sort by row, then each row's
     // few cells sorted.
     void SortByRow() {
@@ -121,6 +129,14 @@ public:
             return static_cast<int>((d < 0 ? -1 : 1) * (twice / (2 * steps)));
         };
         if (steps == 0) return visit(s.x1 - m_left, s.y1 - m_bottom);
+        // Level, upright and diagonal segments, nearly all of them, step
+        // without rounding.
+        if (dx == 0 || dy == 0 || std::llabs(dx) == std::llabs(dy)) {
+            const int sx = (dx > 0) - (dx < 0), sy = (dy > 0) - (dy < 0);
+            int x = s.x1 - m_left, y = s.y1 - m_bottom;
+            for (long long i = 0; i <= steps; ++i, x += sx, y += sy) visit(x, y);
+            return;
+        }
         for (long long i = 0; i <= steps; ++i)
             visit(s.x1 + along(dx, i) - m_left, s.y1 + along(dy, i) - m_bottom);
     }
@@ -128,7 +144,8 @@ public:
 private:
     int m_left = 0, m_bottom = 0, m_width = 0, m_height = 0;
     std::vector<std::uint8_t> m_cells;
-    std::vector<std::size_t> m_list;  // the set cells
+    std::vector<std::size_t> m_list;    // the set cells
+    std::vector<std::uint8_t> m_links;  // per cell, a bit per adjacent direction
 };
 
 class GraphWalker {
