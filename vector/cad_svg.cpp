@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "image/atomic_file.h"
+#include "vector/cad_export.h"
 #include "vector/cad_geometry.h"
 #include "vector/cad_number.h"
 
@@ -15,15 +16,7 @@ using cad::Point;
 
 // The unit suffix of width and height; pixels are SVG's own user units.
 const char* UnitSuffix(cad::Unit unit) {
-    switch (unit) {
-        case cad::Unit::Millimetre:
-            return "mm";
-        case cad::Unit::Inch:
-            return "in";
-        case cad::Unit::Pixel:
-            break;
-    }
-    return "";
+    return unit == cad::Unit::Pixel ? "" : UnitName(unit);
 }
 
 // A hairline a plotter would draw: 0.25 mm, a hundredth of an inch, a pixel.
