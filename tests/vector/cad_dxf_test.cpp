@@ -75,9 +75,9 @@ TEST(CadDxfTest, R2000HandlesAreUniqueAndEveryOwnerExists) {
         if (t->code == 5 || t->code == 105) {
             EXPECT_TRUE(handles.insert(std::stoul(t->value, nullptr, 16)).second) << "handle " << t->value;
         }
-    // 9 tables, 4 objects, 2 layers, 3 line types, style, appid, dimstyle,
-    // 2 block records, 2 blocks with their ends, the viewport, 5 entities.
-    EXPECT_EQ(handles.size(), 9u + 4 + 2 + 3 + 1 + 1 + 1 + 2 + 4 + 1 + 5);
+    // 9 tables, 7 objects (4 dictionaries, 2 layouts, a placeholder), 2 layers, 3 line types, style, appid,
+    // dimstyle, 2 block records, 2 blocks with their ends, the viewport, 5 entities.
+    EXPECT_EQ(handles.size(), 9u + 7 + 2 + 3 + 1 + 1 + 1 + 2 + 4 + 1 + 5);
     unsigned long seed = std::stoul(HeaderValue(tags, "$HANDSEED", 5), nullptr, 16);
     EXPECT_GT(seed, *handles.rbegin());
     for (const Tag& t : tags)
