@@ -447,7 +447,8 @@ private:
         m_out.Tag(7, "");
         m_out.Int(75, 16);
         m_out.Real(147, 1);
-        m_out.At2(148, {0, 0});
+        m_out.Real(148, 0);
+        m_out.Real(149, 0);
         m_out.Tag(100, "AcDbLayout");
         m_out.Tag(1, name);
         m_out.Int(70, 1);
