@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 
 #include "image/atomic_file.h"
 #include "vector/cad_geometry.h"
@@ -490,8 +491,7 @@ private:
 // R12 has no handles, subclasses or objects: the header, the few tables old
 // readers look up, empty blocks, and the entities, polylines as POLYLINE,
 // VERTEX ... SEQEND.
-std::string R12Text(const cad::Drawing& drawing) {
-    TagWriter out;
+void R12Header(TagWriter& out, const cad::Drawing& drawing) {
     cad::Box extents = ReportedExtents(drawing);
     out.Tag(0, "SECTION");
     out.Tag(2, "HEADER");
@@ -508,7 +508,9 @@ std::string R12Text(const cad::Drawing& drawing) {
     out.Tag(9, "$LIMMAX");
     out.At2(10, {drawing.sheetWidth, drawing.sheetHeight});
     out.Tag(0, "ENDSEC");
+}
 
+void R12Tables(TagWriter& out) {
     out.Tag(0, "SECTION");
     out.Tag(2, "TABLES");
     out.Tag(0, "TABLE");
@@ -548,11 +550,9 @@ std::string R12Text(const cad::Drawing& drawing) {
     out.Tag(4, "");
     out.Tag(0, "ENDTAB");
     out.Tag(0, "ENDSEC");
+}
 
-    out.Tag(0, "SECTION");
-    out.Tag(2, "BLOCKS");
-    out.Tag(0, "ENDSEC");
-
+void R12Entities(TagWriter& out, const cad::Drawing& drawing) {
     out.Tag(0, "SECTION");
     out.Tag(2, "ENTITIES");
     for (const cad::Line& line : drawing.lines) {
@@ -591,6 +591,16 @@ std::string R12Text(const cad::Drawing& drawing) {
         out.Tag(8, kCadLayer);
     }
     out.Tag(0, "ENDSEC");
+}
+
+std::string R12Text(const cad::Drawing& drawing) {
+    TagWriter out;
+    R12Header(out, drawing);
+    R12Tables(out);
+    out.Tag(0, "SECTION");
+    out.Tag(2, "BLOCKS");
+    out.Tag(0, "ENDSEC");
+    R12Entities(out, drawing);
     out.Tag(0, "EOF");
     return out.Take();
 }
