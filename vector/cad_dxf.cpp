@@ -70,6 +70,16 @@ int InsUnits(cad::Unit unit) {
     return 0;
 }
 
+// The paper of the paper-space layout, A3 landscape, in the drawing's unit
+// (millimetres for a unitless drawing). Readers that print take the paper
+// from $PLIMMAX; without it LibreCAD reads its A4 default in the drawing's
+// unit, 210 x 297 inches for an inch drawing.
+Point A3Paper(cad::Unit unit) {
+    constexpr double kMillimetresPerInch = 25.4;
+    return unit == cad::Unit::Inch ? Point{420 / kMillimetresPerInch, 297 / kMillimetresPerInch}
+                                   : Point{420, 297};
+}
+
 // The box the file reports and the opening view shows: the geometry, or the
 // sheet when there is none.
 cad::Box ReportedExtents(const cad::Drawing& drawing) {
@@ -156,6 +166,10 @@ private:
         m_out.At2(10, {0, 0});
         m_out.Tag(9, "$LIMMAX");
         m_out.At2(10, {m_drawing.sheetWidth, m_drawing.sheetHeight});
+        m_out.Tag(9, "$PLIMMIN");
+        m_out.At2(10, {0, 0});
+        m_out.Tag(9, "$PLIMMAX");
+        m_out.At2(10, A3Paper(m_drawing.unit));
         m_out.Tag(9, "$INSUNITS");
         m_out.Int(70, InsUnits(m_drawing.unit));
         m_out.Tag(9, "$MEASUREMENT");
@@ -457,10 +471,11 @@ private:
         cad::Box extents = ReportedExtents(m_drawing);
         bool model = tabOrder == 0;
         m_out.At2(10, {0, 0});
-        m_out.At2(11, model ? Point{m_drawing.sheetWidth, m_drawing.sheetHeight} : Point{420, 297});
+        Point paper = A3Paper(m_drawing.unit);
+        m_out.At2(11, model ? Point{m_drawing.sheetWidth, m_drawing.sheetHeight} : paper);
         m_out.At(12, {0, 0});
         m_out.At(14, model ? extents.min : Point{0, 0});
-        m_out.At(15, model ? extents.max : Point{420, 297});
+        m_out.At(15, model ? extents.max : paper);
         m_out.Real(146, 0);
         m_out.At(13, {0, 0});
         m_out.At(16, {1, 0});

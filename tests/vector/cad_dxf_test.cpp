@@ -145,15 +145,16 @@ TEST(CadDxfTest, R2000HasTheTablesStrictReadersLookUp) {
     EXPECT_EQ(tags.back().value, "EOF");
 }
 
-TEST(CadDxfTest, UnitsGoToInsUnitsAndMeasurement) {
-    for (auto [unit, insunits, measurement] : {std::tuple{cad::Unit::Pixel, "0", "0"},
-                                               {cad::Unit::Millimetre, "4", "1"},
-                                               {cad::Unit::Inch, "1", "0"}}) {
+TEST(CadDxfTest, UnitsGoToInsUnitsMeasurementAndThePaper) {
+    for (auto [unit, insunits, measurement, paperWidth] : {std::tuple{cad::Unit::Pixel, "0", "0", "420"},
+                                                           {cad::Unit::Millimetre, "4", "1", "420"},
+                                                           {cad::Unit::Inch, "1", "0", "16.535433"}}) {
         cad::Drawing d = test::EmptyCadDrawing();
         d.unit = unit;
         std::vector<Tag> tags = ReadTags(CadDxfText(d, DxfVersion::R2000));
         EXPECT_EQ(HeaderValue(tags, "$INSUNITS", 70), insunits);
         EXPECT_EQ(HeaderValue(tags, "$MEASUREMENT", 70), measurement);
+        EXPECT_EQ(HeaderValue(tags, "$PLIMMAX", 10), paperWidth);
     }
 }
 
