@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 
 #include "image/atomic_file.h"
 #include "vector/cad_geometry.h"
@@ -69,6 +70,16 @@ int InsUnits(cad::Unit unit) {
     return 0;
 }
 
+// The paper of the paper-space layout, A3 landscape, in the drawing's unit
+// (millimetres for a unitless drawing). Readers that print take the paper
+// from $PLIMMAX; without it LibreCAD reads its A4 default in the drawing's
+// unit, 210 x 297 inches for an inch drawing.
+Point A3Paper(cad::Unit unit) {
+    constexpr double kMillimetresPerInch = 25.4;
+    return unit == cad::Unit::Inch ? Point{420 / kMillimetresPerInch, 297 / kMillimetresPerInch}
+                                   : Point{420, 297};
+}
+
 // The box the file reports and the opening view shows: the geometry, or the
 // sheet when there is none.
 cad::Box ReportedExtents(const cad::Drawing& drawing) {
@@ -111,7 +122,10 @@ enum FixedHandle : unsigned {
     kPaperSpaceBlock = 0x1C,
     kPaperSpaceEnd = 0x1D,
     kActiveViewport = 0x1E,
-    kFirstEntity = 0x20,
+    kLayoutDictionary = 0x1F,
+    kModelLayout = 0x20,
+    kPaperLayout = 0x21,
+    kFirstEntity = 0x30,
 };
 
 class R2000Writer {
@@ -152,6 +166,10 @@ private:
         m_out.At2(10, {0, 0});
         m_out.Tag(9, "$LIMMAX");
         m_out.At2(10, {m_drawing.sheetWidth, m_drawing.sheetHeight});
+        m_out.Tag(9, "$PLIMMIN");
+        m_out.At2(10, {0, 0});
+        m_out.Tag(9, "$PLIMMAX");
+        m_out.At2(10, A3Paper(m_drawing.unit));
         m_out.Tag(9, "$INSUNITS");
         m_out.Int(70, InsUnits(m_drawing.unit));
         m_out.Tag(9, "$MEASUREMENT");
@@ -237,7 +255,9 @@ private:
 
         Table("BLOCK_RECORD", kBlockRecordTable, 2);
         Record("BLOCK_RECORD", kModelSpaceRecord, kBlockRecordTable, "AcDbBlockTableRecord", "*Model_Space");
+        m_out.Handle(340, kModelLayout);
         Record("BLOCK_RECORD", kPaperSpaceRecord, kBlockRecordTable, "AcDbBlockTableRecord", "*Paper_Space");
+        m_out.Handle(340, kPaperLayout);
         m_out.Tag(0, "ENDTAB");
         m_out.Tag(0, "ENDSEC");
     }
@@ -375,17 +395,27 @@ private:
         m_out.Tag(0, "ENDSEC");
     }
 
-    // The root dictionary with the (empty) group dictionary and the plot
-    // style names the layers point at.
+    // The root dictionary with the (empty) group dictionary, the layouts
+    // of model space and of one paper space, and the plot style names the
+    // layers point at.
     void Objects() {
         m_out.Tag(0, "SECTION");
         m_out.Tag(2, "OBJECTS");
         Dictionary("DICTIONARY", kRootDictionary, 0);
         m_out.Tag(3, "ACAD_GROUP");
         m_out.Handle(350, kGroupDictionary);
+        m_out.Tag(3, "ACAD_LAYOUT");
+        m_out.Handle(350, kLayoutDictionary);
         m_out.Tag(3, "ACAD_PLOTSTYLENAME");
         m_out.Handle(350, kPlotStyleDictionary);
         Dictionary("DICTIONARY", kGroupDictionary, kRootDictionary);
+        Dictionary("DICTIONARY", kLayoutDictionary, kRootDictionary);
+        m_out.Tag(3, "Model");
+        m_out.Handle(350, kModelLayout);
+        m_out.Tag(3, "Layout1");
+        m_out.Handle(350, kPaperLayout);
+        Layout(kModelLayout, "Model", 0, kModelSpaceRecord);
+        Layout(kPaperLayout, "Layout1", 1, kPaperSpaceRecord);
         Dictionary("ACDBDICTIONARYWDFLT", kPlotStyleDictionary, kRootDictionary);
         m_out.Tag(3, "Normal");
         m_out.Handle(350, kNormalPlotStyle);
@@ -396,6 +426,62 @@ private:
         Reactor(kPlotStyleDictionary);
         m_out.Handle(330, kPlotStyleDictionary);
         m_out.Tag(0, "ENDSEC");
+    }
+
+    // A layout on an A3 sheet with no printer chosen; the model layout's
+    // limits and extents are the drawing's.
+    void Layout(unsigned handle, std::string_view name, int tabOrder, unsigned blockRecord) {
+        m_out.Tag(0, "LAYOUT");
+        m_out.Handle(5, handle);
+        Reactor(kLayoutDictionary);
+        m_out.Handle(330, kLayoutDictionary);
+        m_out.Tag(100, "AcDbPlotSettings");
+        m_out.Tag(1, "");
+        m_out.Tag(2, "none_device");
+        m_out.Tag(4, "ISO_A3_(420.00_x_297.00_MM)");
+        m_out.Tag(6, "");
+        for (auto [code, value] : {std::pair{40, 7.5},
+                                   {41, 20},
+                                   {42, 7.5},
+                                   {43, 20},
+                                   {44, 420},
+                                   {45, 297},
+                                   {46, 0},
+                                   {47, 0},
+                                   {48, 0},
+                                   {49, 0},
+                                   {140, 0},
+                                   {141, 0},
+                                   {142, 1},
+                                   {143, 1}})
+            m_out.Real(code, value);
+        m_out.Int(70, tabOrder == 0 ? 1024 : 0);
+        m_out.Int(72, 1);
+        m_out.Int(73, 1);
+        m_out.Int(74, 5);
+        m_out.Tag(7, "");
+        m_out.Int(75, 16);
+        m_out.Real(147, 1);
+        m_out.Real(148, 0);
+        m_out.Real(149, 0);
+        m_out.Tag(100, "AcDbLayout");
+        m_out.Tag(1, name);
+        m_out.Int(70, 1);
+        m_out.Int(71, tabOrder);
+        cad::Box extents = ReportedExtents(m_drawing);
+        bool model = tabOrder == 0;
+        m_out.At2(10, {0, 0});
+        Point paper = A3Paper(m_drawing.unit);
+        m_out.At2(11, model ? Point{m_drawing.sheetWidth, m_drawing.sheetHeight} : paper);
+        m_out.At(12, {0, 0});
+        m_out.At(14, model ? extents.min : Point{0, 0});
+        m_out.At(15, model ? extents.max : paper);
+        m_out.Real(146, 0);
+        m_out.At(13, {0, 0});
+        m_out.At(16, {1, 0});
+        m_out.At(17, {0, 1});
+        m_out.Int(76, 0);
+        m_out.Handle(330, blockRecord);
     }
 
     void Dictionary(std::string_view type, unsigned handle, unsigned owner) {
@@ -420,8 +506,7 @@ private:
 // R12 has no handles, subclasses or objects: the header, the few tables old
 // readers look up, empty blocks, and the entities, polylines as POLYLINE,
 // VERTEX ... SEQEND.
-std::string R12Text(const cad::Drawing& drawing) {
-    TagWriter out;
+void R12Header(TagWriter& out, const cad::Drawing& drawing) {
     cad::Box extents = ReportedExtents(drawing);
     out.Tag(0, "SECTION");
     out.Tag(2, "HEADER");
@@ -438,7 +523,9 @@ std::string R12Text(const cad::Drawing& drawing) {
     out.Tag(9, "$LIMMAX");
     out.At2(10, {drawing.sheetWidth, drawing.sheetHeight});
     out.Tag(0, "ENDSEC");
+}
 
+void R12Tables(TagWriter& out) {
     out.Tag(0, "SECTION");
     out.Tag(2, "TABLES");
     out.Tag(0, "TABLE");
@@ -478,11 +565,9 @@ std::string R12Text(const cad::Drawing& drawing) {
     out.Tag(4, "");
     out.Tag(0, "ENDTAB");
     out.Tag(0, "ENDSEC");
+}
 
-    out.Tag(0, "SECTION");
-    out.Tag(2, "BLOCKS");
-    out.Tag(0, "ENDSEC");
-
+void R12Entities(TagWriter& out, const cad::Drawing& drawing) {
     out.Tag(0, "SECTION");
     out.Tag(2, "ENTITIES");
     for (const cad::Line& line : drawing.lines) {
@@ -521,6 +606,16 @@ std::string R12Text(const cad::Drawing& drawing) {
         out.Tag(8, kCadLayer);
     }
     out.Tag(0, "ENDSEC");
+}
+
+std::string R12Text(const cad::Drawing& drawing) {
+    TagWriter out;
+    R12Header(out, drawing);
+    R12Tables(out);
+    out.Tag(0, "SECTION");
+    out.Tag(2, "BLOCKS");
+    out.Tag(0, "ENDSEC");
+    R12Entities(out, drawing);
     out.Tag(0, "EOF");
     return out.Take();
 }

@@ -76,9 +76,9 @@ TEST(CadDxfTest, R2000HandlesAreUniqueAndEveryOwnerExists) {
         if (t->code == 5 || t->code == 105) {
             EXPECT_TRUE(handles.insert(std::stoul(t->value, nullptr, 16)).second) << "handle " << t->value;
         }
-    // 9 tables, 4 objects, 2 layers, 3 line types, style, appid, dimstyle,
-    // 2 block records, 2 blocks with their ends, the viewport, 5 entities.
-    EXPECT_EQ(handles.size(), 9u + 4 + 2 + 3 + 1 + 1 + 1 + 2 + 4 + 1 + 5);
+    // 9 tables, 7 objects (4 dictionaries, 2 layouts, a placeholder), 2 layers, 3 line types, style, appid,
+    // dimstyle, 2 block records, 2 blocks with their ends, the viewport, 5 entities.
+    EXPECT_EQ(handles.size(), 9u + 7 + 2 + 3 + 1 + 1 + 1 + 2 + 4 + 1 + 5);
     unsigned long seed = std::stoul(HeaderValue(tags, "$HANDSEED", 5), nullptr, 16);
     EXPECT_GT(seed, *handles.rbegin());
     for (const Tag& t : tags)
@@ -146,15 +146,16 @@ TEST(CadDxfTest, R2000HasTheTablesStrictReadersLookUp) {
     EXPECT_EQ(tags.back().value, "EOF");
 }
 
-TEST(CadDxfTest, UnitsGoToInsUnitsAndMeasurement) {
-    for (auto [unit, insunits, measurement] : {std::tuple{cad::Unit::Pixel, "0", "0"},
-                                               {cad::Unit::Millimetre, "4", "1"},
-                                               {cad::Unit::Inch, "1", "0"}}) {
+TEST(CadDxfTest, UnitsGoToInsUnitsMeasurementAndThePaper) {
+    for (auto [unit, insunits, measurement, paperWidth] : {std::tuple{cad::Unit::Pixel, "0", "0", "420"},
+                                                           {cad::Unit::Millimetre, "4", "1", "420"},
+                                                           {cad::Unit::Inch, "1", "0", "16.535433"}}) {
         cad::Drawing d = test::EmptyCadDrawing();
         d.unit = unit;
         std::vector<Tag> tags = ReadTags(CadDxfText(d, DxfVersion::R2000));
         EXPECT_EQ(HeaderValue(tags, "$INSUNITS", 70), insunits);
         EXPECT_EQ(HeaderValue(tags, "$MEASUREMENT", 70), measurement);
+        EXPECT_EQ(HeaderValue(tags, "$PLIMMAX", 10), paperWidth);
     }
 }
 
