@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 
 #include "docview/view.h"
 #include "image/draw.h"
@@ -65,6 +66,10 @@ void CLintraView::OnExportCad() {
             WriteCadDxf(*path, drawing, m_cadSettings.version);
     } catch (const FileError& error) {
         m_ui.ReportFileError(error);
+        return;
+    } catch (const std::invalid_argument& error) {
+        // A drawing no reader would accept is refused before the file is touched.
+        m_ui.ShowMessage(std::string("无法写出CAD图纸：") + error.what(), kAppTitle);
         return;
     }
     const CadOptions& options = m_cadSettings.options;
