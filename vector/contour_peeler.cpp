@@ -145,11 +145,9 @@ bool ContourPeeler::LabelNextContour() {
     if (TraceFromLowest(m_work, start, m_path) == kTraceIsolated) return HandleIsolatedStart(start);
     if (m_count == std::numeric_limits<std::int32_t>::max()) return false;
     ++m_count;
-    std::int32_t* grid = m_grid.data();
-    const std::size_t h = static_cast<std::size_t>(m_grid.height());
     for (const TracePoint p : m_path) {
         Whiten(m_work.row(p.y) + p.x);
-        grid[static_cast<std::size_t>(p.x) * h + static_cast<std::size_t>(p.y)] = m_count;
+        m_grid.Set(p.x, p.y, m_count);
     }
     m_contours.insert(m_contours.end(), m_path.begin(), m_path.end());
     m_ends.push_back(m_contours.size());

@@ -120,7 +120,7 @@ void ContourPeeler::ReplayContour(const TracePoint* first, const TracePoint* las
 // images with grey values).
 void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const TracePoint* last,
                                SegmentList& segments) {
-    const std::int32_t* grid = m_grid.data();
+    const LabelGrid& grid = m_grid;
     const std::ptrdiff_t h = m_grid.height();
     auto cell = [h](int x, int y) { return static_cast<std::ptrdiff_t>(x) * h + y; };
     std::ptrdiff_t offset[8];
@@ -131,7 +131,7 @@ void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const Tr
     // can carry it.
     const TracePoint* s = nullptr;
     for (const TracePoint* p = first; p != last; ++p)
-        if (grid[cell(p->x, p->y)] == k && (s == nullptr || p->y < s->y || (p->y == s->y && p->x < s->x)))
+        if (grid.Get(cell(p->x, p->y)) == k && (s == nullptr || p->y < s->y || (p->y == s->y && p->x < s->x)))
             s = p;
     if (s == nullptr) {
         m_sink.ShowMessage(kEmptyContourMessage, kAppTitle);
@@ -140,7 +140,7 @@ void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const Tr
     const Point start{s->x, s->y};
     const std::ptrdiff_t startCell = cell(start.x, start.y);
     int e = 1;
-    while (grid[startCell + offset[e]] != k) {
+    while (grid.Get(startCell + offset[e]) != k) {
         e = (e + 1) & 7;
         if (e == 1) return;  // a pixel left alone by later contours: no step to take
     }
@@ -157,7 +157,7 @@ void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const Tr
         if (mark & (1u << t)) return;
         mark |= static_cast<std::uint8_t>(1u << t);
         // The pixel the walk came from carries k, so this search ends.
-        while (grid[cCell + offset[t]] != k) t = (t + 1) & 7;
+        while (grid.Get(cCell + offset[t]) != k) t = (t + 1) & 7;
         const Point n{c.x + kDx[t], c.y + kDy[t]};
         const std::ptrdiff_t nCell = cCell + offset[t];
         if (nCell == startCell) {

@@ -40,7 +40,7 @@ struct ViewParts {
           work(picture.width(), picture.height(), 0, 2),
           grid(picture.width(), picture.height()) {
         for (int x = 0; x < grid.width(); ++x)
-            for (int y = 0; y < grid.height(); ++y) grid.at(x, y) = 77;
+            for (int y = 0; y < grid.height(); ++y) grid.Set(x, y, 77);
     }
     Vectorise1Context Context() {
         return {current.view(), previous.view(), work.view(), &grid, &count, &segments, &sink};
@@ -187,7 +187,7 @@ TEST(Vectorise1Test, LabelGridIsResizedToTheImage) {
     ASSERT_EQ(run.grid.width(), 7);
     ASSERT_EQ(run.grid.height(), 6);
     EXPECT_EQ(run.grid.at(3, 2), 1);
-    EXPECT_EQ(&run.grid.at(1, 0) - &run.grid.at(0, 0), 6);  // one block, a column per x
+    EXPECT_EQ(run.grid.Cell(1, 0) - run.grid.Cell(0, 0), 6u);  // a column per x
 }
 
 TEST(Vectorise1Test, LabelGridStartsAtZeroAndClearsWhatWasWritten) {
@@ -196,13 +196,27 @@ TEST(Vectorise1Test, LabelGridStartsAtZeroAndClearsWhatWasWritten) {
     EXPECT_EQ(view.at(0, 0), 0);
     EXPECT_EQ(view.at(599, 999), 0);
     grid.Clear();  // nothing written yet
-    grid.at(300, 500) = 7;
-    grid.data()[599 * 1000 + 999] = 9;
+    grid.Set(300, 500, 7);
+    grid.Put(599 * 1000 + 999, 9);
     grid.Clear();
     EXPECT_EQ(view.at(300, 500), 0);
     EXPECT_EQ(view.at(599, 999), 0);
+    // Numbers above 65535 keep their high half in a second plane, which a
+    // smaller number written over them, and Clear, give back.
+    for (std::int32_t label : {65535, 65536, 0x7fffffff, 0x12345678}) {
+        grid.Set(10, 20, label);
+        EXPECT_EQ(view.at(10, 20), label);
+        EXPECT_EQ(view.at(10, 21), 0);
+    }
+    grid.Set(10, 20, 3);
+    EXPECT_EQ(view.at(10, 20), 3);
+    grid.Set(11, 0, 70000);
+    grid.Clear();
+    EXPECT_EQ(view.at(11, 0), 0);
+    grid.Set(11, 0, 4);
+    EXPECT_EQ(view.at(11, 0), 4);
     grid.Reset(3, 2);  // small grids come from the ordinary heap
-    grid.at(2, 1) = 5;
+    grid.Set(2, 1, 5);
     grid.Clear();
     EXPECT_EQ(view.at(2, 1), 0);
     grid.Reset(0, 0);
