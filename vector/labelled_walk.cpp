@@ -121,10 +121,10 @@ void ContourPeeler::ReplayContour(const TracePoint* first, const TracePoint* las
 void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const TracePoint* last,
                                SegmentList& segments) {
     const LabelGrid& grid = m_grid;
-    const std::ptrdiff_t h = m_grid.height();
-    auto cell = [h](int x, int y) { return static_cast<std::ptrdiff_t>(x) * h + y; };
+    const std::ptrdiff_t w = m_grid.width();
+    auto cell = [w](int x, int y) { return static_cast<std::ptrdiff_t>(y) * w + x; };
     std::ptrdiff_t offset[8];
-    for (int t = 0; t < 8; ++t) offset[t] = kDx[t] * h + kDy[t];
+    for (int t = 0; t < 8; ++t) offset[t] = kDy[t] * w + kDx[t];
 
     // The start is the first pixel of the scan (rows from the bottom, each
     // from the left) that still carries k; only pixels traced for contour k
