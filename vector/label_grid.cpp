@@ -67,4 +67,23 @@ void LabelGrid::Set(int x, int y, std::int32_t label) {
     }
 }
 
+void LabelGrid::AssignRow(int y, const std::pair<std::int32_t, std::int32_t>* first,
+                          const std::pair<std::int32_t, std::int32_t>* last) {
+    std::unique_ptr<Row>& slot = m_rows[static_cast<std::size_t>(y)];
+    slot.reset();
+    std::size_t distinct = 0;
+    for (const auto* p = first; p != last; ++p) distinct += p + 1 == last || p[1].first != p->first;
+    if (distinct == 0) return;
+    slot = std::make_unique<Row>();
+    if (distinct > CrowdedRow(m_width)) {
+        slot->dense.assign(static_cast<std::size_t>(m_width), 0);
+        for (const auto* p = first; p != last; ++p)
+            slot->dense[static_cast<std::size_t>(p->first)] = p->second;
+        return;
+    }
+    slot->sparse.reserve(distinct);
+    for (const auto* p = first; p != last; ++p)
+        if (p + 1 == last || p[1].first != p->first) slot->sparse.push_back(*p);
+}
+
 }  // namespace lintra

@@ -32,6 +32,10 @@ public:
     // A pixel as one index, y * width() + x, for walks that step by offsets.
     std::size_t Cell(int x, int y) const { return static_cast<std::size_t>(y) * m_width + x; }
     std::int32_t Get(std::size_t cell) const { return at(XOf(cell), YOf(cell)); }
+    // Row y from (x, number) pairs sorted by x, the last pair of an x
+    // giving its number; the row's earlier numbers are dropped.
+    void AssignRow(int y, const std::pair<std::int32_t, std::int32_t>* first,
+                   const std::pair<std::int32_t, std::int32_t>* last);
 
 private:
     struct Row {

@@ -82,6 +82,7 @@ void ContourPeeler::TraceLabelledContour(std::int32_t k, SegmentList& segments) 
         ReplayContour(first, last, segments);
         return;
     }
+    if (!m_gridNumbered) NumberGrid();
     if (m_walkMarks.empty())
         m_walkMarks.assign(static_cast<std::size_t>(m_work.width) * static_cast<std::size_t>(m_work.height),
                            0);
