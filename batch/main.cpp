@@ -2,17 +2,27 @@
 // program, one step per argument, with message boxes on standard error.
 //
 //   lintra-batch [OPTIONS] INPUT.bmp [STEP ...]
+//   lintra-batch [OPTIONS] [--jobs N] INPUT.bmp ... -- STEP ...
 //
 // Exit status 0 when every step ran, 1 when a file could not be opened,
-// loaded, read or written (the run stops there), 2 for a usage error.
+// loaded, read or written (the run stops there; in the many-files form,
+// that input's run), 2 for a usage error.
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "batch/batch_user_interface.h"
 #include "batch/cad_options.h"
+#include "batch/input_paths.h"
+#include "batch/job_pool.h"
+#include "batch/progress.h"
 #include "batch/steps.h"
 #include "batch/svg.h"
 #include "docview/commands.h"
@@ -27,6 +37,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: lintra-batch [OPTIONS] INPUT.bmp [STEP ...]\n"
+    "       lintra-batch [OPTIONS] [--jobs N] INPUT.bmp ... -- STEP ...\n"
     "       lintra-batch --help\n";
 
 // The title of the menu holding id, without its mnemonic: two items of
@@ -58,9 +69,16 @@ void PrintHelp() {
         "\nOpens INPUT.bmp as the Open command does (24-bit files through Palettor beside\n"
         "this program), then runs each STEP in order, as choosing that command would.\n"
         "Message box texts go to standard error, one line each.\n\n"
+        "With -- after the inputs, runs the steps after it on every input, each in a\n"
+        "process of its own. In their paths, {stem} is the input's file name without its\n"
+        "extension and {dir} its folder (\"{dir}/{stem}.dxf\"); with several inputs every\n"
+        "written path needs one of them. Standard error shows the progress (a bar on a\n"
+        "terminal, otherwise a line per file), each failed input with its reason, and a\n"
+        "summary; a failed input does not stop the others.\n\n"
         "Options:\n"
         "  --verbose             print each step with its time in milliseconds, and\n"
         "                        the entities a cad= step wrote, by type\n"
+        "  --jobs N              run N inputs at once (default: the number of cores)\n"
         "%s"
         "  --help                this text\n\n"
         "Steps:\n"
@@ -76,7 +94,7 @@ void PrintHelp() {
         "  cad=PATH             the CAD drawing (polylines, lines, arcs, circles) as DXF,\n"
         "                       or as SVG when PATH ends in .svg, by the options above\n\n"
         "Exit status: 0 every step ran; 1 a file could not be opened, loaded, read or\n"
-        "written (the run stops there); 2 a usage error.\n\n"
+        "written (the run stops there; with --, any input failed); 2 a usage error.\n\n"
         "Commands:\n",
         kCadOptionsHelp, IdentifiersOf(CommandKind::Parameter).c_str(),
         IdentifiersOf(CommandKind::Export).c_str());
@@ -99,7 +117,7 @@ int UsageError(const std::string& error) {
 
 class Runner {
 public:
-    explicit Runner(const CadExportSettings& cad, bool verbose)
+    Runner(const CadExportSettings& cad, bool verbose)
         : m_doc(m_ui), m_view(m_doc, m_ui, m_converter), m_verbose(verbose) {
         m_ui.cadSettings = cad;
     }
@@ -188,56 +206,8 @@ private:
     bool m_verbose;
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    bool verbose = false;
-    CadExportSettings cad;
-    std::vector<std::string> positional;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            PrintHelp();
-            return 0;
-        }
-        if (arg == "--verbose" || arg == "-v") {
-            verbose = true;
-        } else if (std::string name = arg.substr(0, arg.find('=')); positional.empty() && IsCadOption(name)) {
-            // --option VALUE or --option=VALUE
-            std::string value;
-            if (name.size() < arg.size()) {
-                value = arg.substr(name.size() + 1);
-            } else if (i + 1 < argc) {
-                value = argv[++i];
-            } else {
-                return UsageError(name + " needs a value");
-            }
-            std::string error;
-            if (!ApplyCadOption(name, value, cad, error)) return UsageError(error);
-        } else if (arg.size() > 1 && arg[0] == '-' && positional.empty()) {
-            return UsageError("unknown option: " + arg);
-        } else {
-            positional.push_back(arg);
-        }
-    }
-    if (positional.empty()) return UsageError("no input file");
-
-    // Every step is checked before anything runs, so a typing error costs
-    // no half-done run.
-    std::vector<Step> steps;
-    Step input;
-    input.kind = Step::kOpen;
-    input.id = cmd::kFileOpen;
-    input.path = positional[0];
-    input.text = positional[0];
-    steps.push_back(input);
-    for (std::size_t i = 1; i < positional.size(); ++i) {
-        std::string error;
-        std::optional<Step> step = ParseStep(positional[i], error);
-        if (!step) return UsageError(error);
-        steps.push_back(*step);
-    }
-
+// Runs steps in order on a view of its own; 1 when one failed.
+int RunSteps(const std::vector<Step>& steps, const CadExportSettings& cad, bool verbose) {
     Runner runner(cad, verbose);
     for (const Step& step : steps) {
         auto start = std::chrono::steady_clock::now();
@@ -250,4 +220,98 @@ int main(int argc, char** argv) {
         if (!ok) return 1;
     }
     return 0;
+}
+
+// The many-files form: every input through the same steps, jobs at a time.
+int RunInputs(const std::vector<std::string>& inputs, const std::vector<std::vector<Step>>& steps, int jobs,
+              const CadExportSettings& cad, bool verbose) {
+    BatchProgress progress(inputs, stderr, stdout, isatty(STDERR_FILENO) == 1);
+    std::size_t failed = RunInChildProcesses(
+        inputs.size(), jobs, [&](std::size_t i) { return RunSteps(steps[i], cad, verbose); }, progress);
+    progress.Summary();
+    return failed == 0 ? 0 : 1;
+}
+
+// "-j4": the short option with its value.
+bool IsShortJobs(const std::string& arg) {
+    return arg.size() > 2 && arg.starts_with("-j") &&
+           arg.find_first_not_of("0123456789", 2) == std::string::npos;
+}
+
+std::optional<int> ParseJobs(const std::string& text) {
+    int jobs = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+    if (ec != std::errc() || end != text.data() + text.size() || jobs < 1) return std::nullopt;
+    return jobs;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool verbose = false;
+    CadExportSettings cad;
+    int jobs = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    std::vector<std::string> positional;
+    std::optional<std::size_t> separator;  // where the steps start in the many-files form
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            PrintHelp();
+            return 0;
+        }
+        if (arg == "--verbose" || arg == "-v") {
+            verbose = true;
+        } else if (arg == "--jobs" || arg == "-j" || arg.starts_with("--jobs=") || IsShortJobs(arg)) {
+            std::string value = arg.starts_with("--jobs=") ? arg.substr(7)
+                                : IsShortJobs(arg)         ? arg.substr(2)
+                                : i + 1 < argc             ? argv[++i]
+                                                           : "";
+            std::optional<int> parsed = ParseJobs(value);
+            if (!parsed) return UsageError("--jobs takes a whole number from 1: " + value);
+            jobs = *parsed;
+        } else if (std::string name = arg.substr(0, arg.find('=')); positional.empty() && IsCadOption(name)) {
+            // --option VALUE or --option=VALUE
+            std::string value;
+            if (name.size() < arg.size()) {
+                value = arg.substr(name.size() + 1);
+            } else if (i + 1 < argc) {
+                value = argv[++i];
+            } else {
+                return UsageError(name + " needs a value");
+            }
+            std::string error;
+            if (!ApplyCadOption(name, value, cad, error)) return UsageError(error);
+        } else if (arg == "--" && !separator) {
+            separator = positional.size();
+        } else if (arg.size() > 1 && arg[0] == '-' && positional.empty()) {
+            return UsageError("unknown option: " + arg);
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.empty() || separator == 0) return UsageError("no input file");
+
+    // Every step is checked before anything runs, so a typing error costs
+    // no half-done run.
+    std::vector<Step> steps;
+    for (std::size_t i = separator.value_or(1); i < positional.size(); ++i) {
+        std::string error;
+        std::optional<Step> step = ParseStep(positional[i], error);
+        if (!step) return UsageError(error);
+        steps.push_back(*step);
+    }
+    if (separator) {
+        std::vector<std::string> inputs(positional.begin(), positional.begin() + *separator);
+        std::string error;
+        auto lists = StepsForInputs(inputs, steps, error);
+        if (!lists) return UsageError(error);
+        return RunInputs(inputs, *lists, jobs, cad, verbose);
+    }
+    Step input;
+    input.kind = Step::kOpen;
+    input.id = cmd::kFileOpen;
+    input.path = positional[0];
+    input.text = positional[0];
+    steps.insert(steps.begin(), input);
+    return RunSteps(steps, cad, verbose);
 }

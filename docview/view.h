@@ -95,7 +95,7 @@ public:
     Dib m_previousImage;                    // one level of undo
     SegmentList* m_pSegmentList = nullptr;  // the document's list, set at load
     std::int32_t m_bVectorMode = 0;         // 0 draws the bitmap, 1 the segments
-    LabelGrid m_grid;                       // contour numbers of Vectorise 1, [x][y]
+    LabelGrid m_grid;                       // contour numbers of Vectorise 1, at(x, y)
     std::int32_t m_contourCount = 0;        // contours numbered by the last Vectorise 1
     bool m_saveBase = false;                // the next parameter change saves the base first
     ImageOperation m_paramOp = nullptr;     // the operation the newest dialog feeds

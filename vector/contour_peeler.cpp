@@ -1,5 +1,6 @@
 #include "vector/contour_peeler.h"
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 
@@ -145,15 +146,38 @@ bool ContourPeeler::LabelNextContour() {
     if (TraceFromLowest(m_work, start, m_path) == kTraceIsolated) return HandleIsolatedStart(start);
     if (m_count == std::numeric_limits<std::int32_t>::max()) return false;
     ++m_count;
-    std::int32_t* grid = m_grid.data();
-    const std::size_t h = static_cast<std::size_t>(m_grid.height());
-    for (const TracePoint p : m_path) {
-        Whiten(m_work.row(p.y) + p.x);
-        grid[static_cast<std::size_t>(p.x) * h + static_cast<std::size_t>(p.y)] = m_count;
-    }
+    for (const TracePoint p : m_path) Whiten(m_work.row(p.y) + p.x);
+    m_gridNumbered = false;
     m_contours.insert(m_contours.end(), m_path.begin(), m_path.end());
     m_ends.push_back(m_contours.size());
     return true;
+}
+
+void ContourPeeler::NumberGrid() {
+    m_grid.Clear();
+    // The traced pixels sorted into rows (counting by y), then each row by
+    // x and, at one pixel, by contour number: the last pair of an x holds
+    // the highest number, the contour that numbered it last.
+    const std::size_t height = static_cast<std::size_t>(m_grid.height());
+    std::vector<std::size_t> rowEnd(height + 1, 0);
+    for (const TracePoint p : m_contours) ++rowEnd[static_cast<std::size_t>(p.y) + 1];
+    for (std::size_t y = 1; y <= height; ++y) rowEnd[y] += rowEnd[y - 1];
+    std::vector<std::pair<std::int32_t, std::int32_t>> cells(m_contours.size());
+    std::vector<std::size_t> next(rowEnd.begin(), rowEnd.end() - 1);
+    std::size_t i = 0;
+    for (std::int32_t k = 1; k <= m_count; ++k)
+        for (; i < m_ends[static_cast<std::size_t>(k) - 1]; ++i) {
+            const TracePoint p = m_contours[i];
+            cells[next[static_cast<std::size_t>(p.y)]++] = {p.x, k};
+        }
+    for (std::size_t y = 0; y < height; ++y) {
+        auto* first = cells.data() + rowEnd[y];
+        auto* last = cells.data() + rowEnd[y + 1];
+        if (first == last) continue;
+        std::sort(first, last);
+        m_grid.AssignRow(static_cast<int>(y), first, last);
+    }
+    m_gridNumbered = true;
 }
 
 }  // namespace lintra

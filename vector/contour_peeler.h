@@ -56,6 +56,11 @@ public:
     // image had interior pixels that are black or white, a bound a
     // black-and-white picture never reaches.
     bool LabelNextContour();
+    // Writes the numbers of the contours peeled so far into the grid: each
+    // pixel carries the number of the last contour through it. Peeling
+    // keeps the contours as lists, so the grid is written once, row by row,
+    // instead of one scattered cell per traced pixel.
+    void NumberGrid();
     // The number of contours numbered so far.
     std::int32_t ContourCount() const { return m_count; }
 
@@ -85,7 +90,8 @@ private:
     LabelGrid& m_grid;
     MessageSink& m_sink;
     std::int32_t m_count = 0;
-    std::int64_t m_steps = 0;  // calls of LabelNextContour that went on to peel
+    bool m_gridNumbered = true;  // the grid holds every contour peeled so far
+    std::int64_t m_steps = 0;    // calls of LabelNextContour that went on to peel
     // Pixels can turn black again only in the clean-up after an isolated
     // start pixel; contours numbered after the last one keep all their pixels.
     std::int32_t m_countAtLastIsolated = 0;

@@ -82,6 +82,7 @@ void ContourPeeler::TraceLabelledContour(std::int32_t k, SegmentList& segments) 
         ReplayContour(first, last, segments);
         return;
     }
+    if (!m_gridNumbered) NumberGrid();
     if (m_walkMarks.empty())
         m_walkMarks.assign(static_cast<std::size_t>(m_work.width) * static_cast<std::size_t>(m_work.height),
                            0);
@@ -120,18 +121,18 @@ void ContourPeeler::ReplayContour(const TracePoint* first, const TracePoint* las
 // images with grey values).
 void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const TracePoint* last,
                                SegmentList& segments) {
-    const std::int32_t* grid = m_grid.data();
-    const std::ptrdiff_t h = m_grid.height();
-    auto cell = [h](int x, int y) { return static_cast<std::ptrdiff_t>(x) * h + y; };
+    const LabelGrid& grid = m_grid;
+    const std::ptrdiff_t w = m_grid.width();
+    auto cell = [w](int x, int y) { return static_cast<std::ptrdiff_t>(y) * w + x; };
     std::ptrdiff_t offset[8];
-    for (int t = 0; t < 8; ++t) offset[t] = kDx[t] * h + kDy[t];
+    for (int t = 0; t < 8; ++t) offset[t] = kDy[t] * w + kDx[t];
 
     // The start is the first pixel of the scan (rows from the bottom, each
     // from the left) that still carries k; only pixels traced for contour k
     // can carry it.
     const TracePoint* s = nullptr;
     for (const TracePoint* p = first; p != last; ++p)
-        if (grid[cell(p->x, p->y)] == k && (s == nullptr || p->y < s->y || (p->y == s->y && p->x < s->x)))
+        if (grid.Get(cell(p->x, p->y)) == k && (s == nullptr || p->y < s->y || (p->y == s->y && p->x < s->x)))
             s = p;
     if (s == nullptr) {
         m_sink.ShowMessage(kEmptyContourMessage, kAppTitle);
@@ -140,7 +141,7 @@ void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const Tr
     const Point start{s->x, s->y};
     const std::ptrdiff_t startCell = cell(start.x, start.y);
     int e = 1;
-    while (grid[startCell + offset[e]] != k) {
+    while (grid.Get(startCell + offset[e]) != k) {
         e = (e + 1) & 7;
         if (e == 1) return;  // a pixel left alone by later contours: no step to take
     }
@@ -157,7 +158,7 @@ void ContourPeeler::WalkLabels(std::int32_t k, const TracePoint* first, const Tr
         if (mark & (1u << t)) return;
         mark |= static_cast<std::uint8_t>(1u << t);
         // The pixel the walk came from carries k, so this search ends.
-        while (grid[cCell + offset[t]] != k) t = (t + 1) & 7;
+        while (grid.Get(cCell + offset[t]) != k) t = (t + 1) & 7;
         const Point n{c.x + kDx[t], c.y + kDy[t]};
         const std::ptrdiff_t nCell = cCell + offset[t];
         if (nCell == startCell) {

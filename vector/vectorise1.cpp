@@ -75,6 +75,7 @@ void Vectorise1(const Vectorise1Context& context) {
     ContourPeeler peeler(context.work, grid, sink);
     while (peeler.LabelNextContour()) {
     }
+    peeler.NumberGrid();
     *context.contourCount = peeler.ContourCount();
     for (std::int32_t k = 1; k <= *context.contourCount; ++k)
         peeler.TraceLabelledContour(k, *context.segments);

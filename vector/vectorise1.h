@@ -8,55 +8,11 @@
 #include <vector>
 
 #include "image/image_view.h"
-#include "image/large_block.h"
 #include "image/message_sink.h"
+#include "vector/label_grid.h"
 #include "vector/segment.h"
 
 namespace lintra {
-
-// Contour numbers per pixel, one contiguous block indexed [x][y]; 0 = none.
-// A new grid's cells are zero pages that take memory only once touched, so
-// sizing the grid when a picture is opened costs nothing until Vectorise 1
-// runs, and its first run needs no clearing.
-class LabelGrid {
-public:
-    LabelGrid() = default;
-    LabelGrid(int width, int height) { Reset(width, height); }
-    // The given size, every cell 0.
-    void Reset(int width, int height) {
-        m_width = width;
-        m_height = height;
-        m_cells = AllocateZeroedLarge<std::int32_t>(static_cast<std::size_t>(width) *
-                                                    static_cast<std::size_t>(height));
-        m_untouched = true;
-    }
-    // Every cell 0.
-    void Clear() {
-        if (!m_untouched) std::fill(m_cells.get(), m_cells.get() + count(), 0);
-        m_untouched = true;
-    }
-    int width() const { return m_width; }
-    int height() const { return m_height; }
-    bool empty() const { return count() == 0; }
-    std::int32_t& at(int x, int y) { return data()[static_cast<std::size_t>(x) * m_height + y]; }
-    std::int32_t at(int x, int y) const { return data()[static_cast<std::size_t>(x) * m_height + y]; }
-    // Cell (x, y) is data()[x * height() + y].
-    std::int32_t* data() {
-        m_untouched = false;
-        return m_cells.get();
-    }
-    const std::int32_t* data() const { return m_cells.get(); }
-
-private:
-    std::size_t count() const {
-        return m_cells ? static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height) : 0;
-    }
-
-    int m_width = 0;
-    int m_height = 0;
-    ZeroedLargeBlock<std::int32_t> m_cells;
-    bool m_untouched = false;  // no cell handed out for writing since the last Reset or Clear
-};
 
 // Neighbour counts k of the isolated-point passes (RemoveIsolatedPoints) in
 // the peeling: before every trace a pass with k = 8 removes lone black and

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,7 +41,7 @@ struct ViewParts {
           work(picture.width(), picture.height(), 0, 2),
           grid(picture.width(), picture.height()) {
         for (int x = 0; x < grid.width(); ++x)
-            for (int y = 0; y < grid.height(); ++y) grid.at(x, y) = 77;
+            for (int y = 0; y < grid.height(); ++y) grid.Set(x, y, 77);
     }
     Vectorise1Context Context() {
         return {current.view(), previous.view(), work.view(), &grid, &count, &segments, &sink};
@@ -187,26 +188,55 @@ TEST(Vectorise1Test, LabelGridIsResizedToTheImage) {
     ASSERT_EQ(run.grid.width(), 7);
     ASSERT_EQ(run.grid.height(), 6);
     EXPECT_EQ(run.grid.at(3, 2), 1);
-    EXPECT_EQ(&run.grid.at(1, 0) - &run.grid.at(0, 0), 6);  // one block, a column per x
+    EXPECT_EQ(run.grid.Cell(0, 1) - run.grid.Cell(0, 0), 7u);  // a row per y, from the bottom
 }
 
 TEST(Vectorise1Test, LabelGridStartsAtZeroAndClearsWhatWasWritten) {
-    LabelGrid grid(600, 1000);  // 2.4 MB: the zero pages of the system
+    LabelGrid grid(600, 1000);
     const LabelGrid& view = grid;
     EXPECT_EQ(view.at(0, 0), 0);
     EXPECT_EQ(view.at(599, 999), 0);
     grid.Clear();  // nothing written yet
-    grid.at(300, 500) = 7;
-    grid.data()[599 * 1000 + 999] = 9;
+    grid.Set(300, 500, 7);
+    grid.Set(599, 999, 0x12345678);
+    EXPECT_EQ(view.Get(grid.Cell(599, 999)), 0x12345678);
     grid.Clear();
     EXPECT_EQ(view.at(300, 500), 0);
     EXPECT_EQ(view.at(599, 999), 0);
-    grid.Reset(3, 2);  // small grids come from the ordinary heap
-    grid.at(2, 1) = 5;
+    grid.Reset(3, 2);
+    grid.Set(2, 1, 5);
     grid.Clear();
     EXPECT_EQ(view.at(2, 1), 0);
     grid.Reset(0, 0);
     EXPECT_TRUE(grid.empty());
+}
+
+// Rows keep their numbered pixels as sorted pairs and turn into plain arrays
+// once crowded: both agree with a plain grid under random writes, zeros
+// (which drop a pair) among them.
+TEST(Vectorise1Test, LabelGridAgreesWithAPlainGridInSparseAndCrowdedRows) {
+    const int width = 300;
+    const int height = 4;
+    std::mt19937 random(17);
+    LabelGrid grid(width, height);
+    std::vector<std::int32_t> plain(width * height, 0);
+    // Row 0 gets a few numbers, row 1 many (it turns crowded), rows 2 and 3
+    // none and every pixel.
+    for (int i = 0; i < 5000; ++i) {
+        int y = i % 3 == 0 ? 0 : 1;
+        int x = static_cast<int>(random() % (y == 0 ? 40 : width));
+        if (i % 3 == 0 && i % 2 == 0) x = 7;
+        std::int32_t label = random() % 5 == 0 ? 0 : static_cast<std::int32_t>(random() % 100000);
+        if (y == 0 && i > 4000) label = 0;
+        grid.Set(x, y, label);
+        plain[y * width + x] = label;
+    }
+    for (int x = 0; x < width; ++x) {
+        grid.Set(x, 3, x + 1);
+        plain[3 * width + x] = x + 1;
+    }
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) ASSERT_EQ(grid.at(x, y), plain[y * width + x]) << x << "," << y;
 }
 
 TEST(Vectorise1Test, PeelContourTakesOneContourPerCallThenSaysOver) {
