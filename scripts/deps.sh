@@ -10,6 +10,7 @@ packages=(
   fonts-noto-cjk xvfb xauth x11-apps imagemagick
   python3 python3-ezdxf valgrind time
   clang libclang-rt-14-dev clang-format
+  libpng-dev libjpeg62-turbo-dev libtiff-dev libwebp-dev
 )
 
 missing=()
