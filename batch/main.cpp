@@ -1,7 +1,7 @@
 // lintra-batch: drives the view through the same commands as the desktop
 // program, one step per argument, with message boxes on standard error.
 //
-//   lintra-batch [--verbose] INPUT.bmp [STEP ...]
+//   lintra-batch [--verbose] [--max-pixels N] [--page N] INPUT [STEP ...]
 //
 // Exit status 0 when every step ran, 1 when a file could not be opened,
 // loaded, read or written (the run stops there), 2 for a usage error.
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "batch/batch_user_interface.h"
+#include "batch/read_options_arg.h"
 #include "batch/steps.h"
 #include "batch/svg.h"
 #include "docview/commands.h"
@@ -25,7 +26,7 @@ using namespace lintra;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: lintra-batch [--verbose] INPUT.bmp [STEP ...]\n"
+    "usage: lintra-batch [--verbose] [--max-pixels N] [--page N] INPUT [STEP ...]\n"
     "       lintra-batch --help\n";
 
 // The title of the menu holding id, without its mnemonic: two items of
@@ -54,12 +55,12 @@ std::string IdentifiersOf(CommandKind kind) {
 void PrintHelp() {
     std::printf("%s", kUsage);
     std::printf(
-        "\nOpens INPUT.bmp as the Open command does (24-bit files through Palettor beside\n"
+        "\nOpens INPUT as the Open command does (24-bit files through Palettor beside\n"
         "this program), then runs each STEP in order, as choosing that command would.\n"
         "Message box texts go to standard error, one line each.\n\n"
         "Options:\n"
         "  --verbose      print each step with its time in milliseconds\n"
-        "  --help         this text\n\n"
+        "  --help         this text\n%s\n"
         "Steps:\n"
         "  ID or NAME           a command of the table below\n"
         "  ID=V1,V2,...         a parameter command (%s, or its\n"
@@ -73,7 +74,8 @@ void PrintHelp() {
         "Exit status: 0 every step ran; 1 a file could not be opened, loaded, read or\n"
         "written (the run stops there); 2 a usage error.\n\n"
         "Commands:\n",
-        IdentifiersOf(CommandKind::Parameter).c_str(), IdentifiersOf(CommandKind::Export).c_str());
+        ReadOptionsHelp().c_str(), IdentifiersOf(CommandKind::Parameter).c_str(),
+        IdentifiersOf(CommandKind::Export).c_str());
     for (const Command& command : CommandTable()) {
         if (command.name.empty()) continue;
         std::string label(command.menuLabel);
@@ -93,7 +95,10 @@ int UsageError(const std::string& error) {
 
 class Runner {
 public:
-    Runner() : m_doc(m_ui), m_view(m_doc, m_ui, m_converter) {}
+    explicit Runner(const ReadOptions& options) : m_doc(m_ui), m_view(m_doc, m_ui, m_converter) {
+        m_doc.m_readOptions.maxPixels = options.maxPixels;
+        m_doc.m_readOptions.page = options.page;
+    }
 
     // Runs one step and the drawing pass after it. False when a file could
     // not be opened, loaded, read or written.
@@ -169,6 +174,7 @@ private:
 
 int main(int argc, char** argv) {
     bool verbose = false;
+    ReadOptions readOptions;
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -176,8 +182,11 @@ int main(int argc, char** argv) {
             PrintHelp();
             return 0;
         }
+        std::string optionError;
         if (arg == "--verbose" || arg == "-v") {
             verbose = true;
+        } else if (positional.empty() && ParseReadOption(argc, argv, i, readOptions, optionError)) {
+            if (!optionError.empty()) return UsageError(optionError);
         } else if (arg.size() > 1 && arg[0] == '-' && positional.empty()) {
             return UsageError("unknown option: " + arg);
         } else {
@@ -202,7 +211,7 @@ int main(int argc, char** argv) {
         steps.push_back(*step);
     }
 
-    Runner runner;
+    Runner runner(readOptions);
     for (const Step& step : steps) {
         auto start = std::chrono::steady_clock::now();
         bool ok = runner.Run(step);
