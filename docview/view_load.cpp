@@ -52,10 +52,11 @@ int PeekBitCount(const std::string& path) {
 
 }  // namespace
 
-// Reads path into the five images, current first, with options. A file the reader now
-// refuses (changed on disk since the Open) ends the load like a bad depth,
-// with the reader's own message; a file that is no longer 8-bit ends it with
-// otherDepth before any image is touched, so the five keep what they held.
+// Reads path with options into the current image and copies it into the
+// other four. A file the reader now refuses (changed on disk since the Open)
+// ends the load like a bad depth, with the reader's own message; a file that
+// is no longer 8-bit ends it with otherDepth before any image is touched, so
+// the five keep what they held.
 bool CLintraView::ReadViewImages(const std::string& path, const char* otherDepth,
                                  const ReadOptions& options) {
     int bits = PeekBitCount(path);
@@ -63,13 +64,15 @@ bool CLintraView::ReadViewImages(const std::string& path, const char* otherDepth
         FailLoad(otherDepth);
         return false;
     }
-    for (Dib* dib : {&m_currentImage, &m_originalImage, &m_baseImage, &m_workImage, &m_previousImage}) {
-        dib->Read(path, m_ui, options);
-        if (dib->m_bValid != 1) {
-            FailLoad(nullptr);
-            return false;
-        }
+    // One read (a decode, for the formats beside BMP), then copies: all five
+    // hold the same picture.
+    m_currentImage.Read(path, m_ui, options);
+    if (m_currentImage.m_bValid != 1) {
+        FailLoad(nullptr);
+        return false;
     }
+    for (Dib* dib : {&m_originalImage, &m_baseImage, &m_workImage, &m_previousImage})
+        if (!dib->CopyImage(m_currentImage)) throw std::bad_alloc();
     return true;
 }
 

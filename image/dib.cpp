@@ -72,6 +72,29 @@ bool Dib::Create(std::int32_t width, std::int32_t height, int bitCount, std::uin
     return true;
 }
 
+bool Dib::CopyImage(const Dib& source) {
+    Dib copy;
+    if (!source.IsEmpty()) {
+        copy.m_block.reset(new (std::nothrow) std::uint8_t[source.m_nBlockSize]);
+        if (!copy.m_block) return false;
+        std::memcpy(copy.m_block.get(), source.m_pBlock, source.m_nBlockSize);
+        auto at = [&](const void* p) {
+            return p ? copy.m_block.get() + (static_cast<const std::uint8_t*>(p) - source.m_pBlock) : nullptr;
+        };
+        copy.m_pBlock = copy.m_block.get();
+        copy.m_pInfoHeader = reinterpret_cast<BitmapInfoHeader*>(copy.m_pBlock);
+        copy.m_pBitmapInfo = reinterpret_cast<BitmapInfo*>(copy.m_pBlock);
+        copy.m_pColorTable = reinterpret_cast<RgbQuad*>(at(source.m_pColorTable));
+        copy.m_pBits = at(source.m_pBits);
+        copy.m_nBlockSize = source.m_nBlockSize;
+    }
+    copy.m_fileHeader = source.m_fileHeader;
+    copy.m_szPath = source.m_szPath;
+    copy.m_bValid = source.m_bValid;
+    TakeImage(copy);
+    return true;
+}
+
 void Dib::TakeImage(Dib& other) {
     m_block = std::move(other.m_block);
     m_pBlock = std::exchange(other.m_pBlock, nullptr);

@@ -58,6 +58,9 @@ public:
     // zeroed rows, as a BMP file holding it would read. Returns false, the Dib
     // unchanged, when the block would not fit 32 bits or memory runs short.
     bool Create(std::int32_t width, std::int32_t height, int bitCount, std::uint32_t colourCount);
+    // Makes this Dib a copy of source's picture, headers, path and validity.
+    // Returns false, the Dib unchanged, when memory runs short.
+    bool CopyImage(const Dib& source);
     // Moves other's picture, path and validity into this Dib and leaves
     // other empty; what this Dib held is released.
     void TakeImage(Dib& other);
