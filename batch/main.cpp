@@ -1,8 +1,8 @@
 // lintra-batch: drives the view through the same commands as the desktop
 // program, one step per argument, with message boxes on standard error.
 //
-//   lintra-batch [OPTIONS] INPUT.bmp [STEP ...]
-//   lintra-batch [OPTIONS] [--jobs N] INPUT.bmp ... -- STEP ...
+//   lintra-batch [OPTIONS] INPUT [STEP ...]
+//   lintra-batch [OPTIONS] [--jobs N] INPUT ... -- STEP ...
 //
 // Exit status 0 when every step ran, 1 when a file could not be opened,
 // loaded, read or written (the run stops there; in the many-files form,
@@ -23,6 +23,7 @@
 #include "batch/input_paths.h"
 #include "batch/job_pool.h"
 #include "batch/progress.h"
+#include "batch/read_options_arg.h"
 #include "batch/steps.h"
 #include "batch/svg.h"
 #include "docview/commands.h"
@@ -36,8 +37,8 @@ using namespace lintra;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: lintra-batch [OPTIONS] INPUT.bmp [STEP ...]\n"
-    "       lintra-batch [OPTIONS] [--jobs N] INPUT.bmp ... -- STEP ...\n"
+    "usage: lintra-batch [OPTIONS] INPUT [STEP ...]\n"
+    "       lintra-batch [OPTIONS] [--jobs N] INPUT ... -- STEP ...\n"
     "       lintra-batch --help\n";
 
 // The title of the menu holding id, without its mnemonic: two items of
@@ -66,7 +67,7 @@ std::string IdentifiersOf(CommandKind kind) {
 void PrintHelp() {
     std::printf("%s", kUsage);
     std::printf(
-        "\nOpens INPUT.bmp as the Open command does (24-bit files through Palettor beside\n"
+        "\nOpens INPUT as the Open command does (24-bit files through Palettor beside\n"
         "this program), then runs each STEP in order, as choosing that command would.\n"
         "Message box texts go to standard error, one line each.\n\n"
         "With -- after the inputs, runs the steps after it on every input, each in a\n"
@@ -80,7 +81,7 @@ void PrintHelp() {
         "                        the entities a cad= step wrote, by type\n"
         "  --jobs N              run N inputs at once (default: the number of cores)\n"
         "%s"
-        "  --help                this text\n\n"
+        "  --help                this text\n%s\n"
         "Steps:\n"
         "  ID or NAME           a command of the table below\n"
         "  ID=V1,V2,...         a parameter command (%s, or its\n"
@@ -96,7 +97,7 @@ void PrintHelp() {
         "Exit status: 0 every step ran; 1 a file could not be opened, loaded, read or\n"
         "written (the run stops there; with --, any input failed); 2 a usage error.\n\n"
         "Commands:\n",
-        kCadOptionsHelp, IdentifiersOf(CommandKind::Parameter).c_str(),
+        kCadOptionsHelp, ReadOptionsHelp().c_str(), IdentifiersOf(CommandKind::Parameter).c_str(),
         IdentifiersOf(CommandKind::Export).c_str());
     for (const Command& command : CommandTable()) {
         if (command.name.empty()) continue;
@@ -117,8 +118,10 @@ int UsageError(const std::string& error) {
 
 class Runner {
 public:
-    Runner(const CadExportSettings& cad, bool verbose)
+    Runner(const ReadOptions& read, const CadExportSettings& cad, bool verbose)
         : m_doc(m_ui), m_view(m_doc, m_ui, m_converter), m_verbose(verbose) {
+        m_doc.m_readOptions.maxPixels = read.maxPixels;
+        m_doc.m_readOptions.page = read.page;
         m_ui.cadSettings = cad;
     }
 
@@ -207,8 +210,9 @@ private:
 };
 
 // Runs steps in order on a view of its own; 1 when one failed.
-int RunSteps(const std::vector<Step>& steps, const CadExportSettings& cad, bool verbose) {
-    Runner runner(cad, verbose);
+int RunSteps(const std::vector<Step>& steps, const ReadOptions& read, const CadExportSettings& cad,
+             bool verbose) {
+    Runner runner(read, cad, verbose);
     for (const Step& step : steps) {
         auto start = std::chrono::steady_clock::now();
         bool ok = runner.Run(step);
@@ -224,10 +228,10 @@ int RunSteps(const std::vector<Step>& steps, const CadExportSettings& cad, bool 
 
 // The many-files form: every input through the same steps, jobs at a time.
 int RunInputs(const std::vector<std::string>& inputs, const std::vector<std::vector<Step>>& steps, int jobs,
-              const CadExportSettings& cad, bool verbose) {
+              const ReadOptions& read, const CadExportSettings& cad, bool verbose) {
     BatchProgress progress(inputs, stderr, stdout, isatty(STDERR_FILENO) == 1);
     std::size_t failed = RunInChildProcesses(
-        inputs.size(), jobs, [&](std::size_t i) { return RunSteps(steps[i], cad, verbose); }, progress);
+        inputs.size(), jobs, [&](std::size_t i) { return RunSteps(steps[i], read, cad, verbose); }, progress);
     progress.Summary();
     return failed == 0 ? 0 : 1;
 }
@@ -250,6 +254,7 @@ std::optional<int> ParseJobs(const std::string& text) {
 int main(int argc, char** argv) {
     bool verbose = false;
     CadExportSettings cad;
+    ReadOptions readOptions;
     int jobs = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     std::vector<std::string> positional;
     std::optional<std::size_t> separator;  // where the steps start in the many-files form
@@ -259,8 +264,11 @@ int main(int argc, char** argv) {
             PrintHelp();
             return 0;
         }
+        std::string optionError;
         if (arg == "--verbose" || arg == "-v") {
             verbose = true;
+        } else if (positional.empty() && ParseReadOption(argc, argv, i, readOptions, optionError)) {
+            if (!optionError.empty()) return UsageError(optionError);
         } else if (arg == "--jobs" || arg == "-j" || arg.starts_with("--jobs=") || IsShortJobs(arg)) {
             std::string value = arg.starts_with("--jobs=") ? arg.substr(7)
                                 : IsShortJobs(arg)         ? arg.substr(2)
@@ -305,7 +313,7 @@ int main(int argc, char** argv) {
         std::string error;
         auto lists = StepsForInputs(inputs, steps, error);
         if (!lists) return UsageError(error);
-        return RunInputs(inputs, *lists, jobs, cad, verbose);
+        return RunInputs(inputs, *lists, jobs, readOptions, cad, verbose);
     }
     Step input;
     input.kind = Step::kOpen;
@@ -313,5 +321,5 @@ int main(int argc, char** argv) {
     input.path = positional[0];
     input.text = positional[0];
     steps.insert(steps.begin(), input);
-    return RunSteps(steps, cad, verbose);
+    return RunSteps(steps, readOptions, cad, verbose);
 }

@@ -108,7 +108,7 @@ public:
 private:
     void Load8Bit();
     void Load24Bit();
-    bool ReadViewImages(const std::string& path, const char* otherDepth);
+    bool ReadViewImages(const std::string& path, const char* otherDepth, const ReadOptions& options);
     void FinishLoad(Dib* display);
     void FailLoad(const char* message);
     // The common pattern of a processing command.

@@ -52,23 +52,27 @@ int PeekBitCount(const std::string& path) {
 
 }  // namespace
 
-// Reads path into the five images, current first. A file the reader now
-// refuses (changed on disk since the Open) ends the load like a bad depth,
-// with the reader's own message; a file that is no longer 8-bit ends it with
-// otherDepth before any image is touched, so the five keep what they held.
-bool CLintraView::ReadViewImages(const std::string& path, const char* otherDepth) {
+// Reads path with options into the current image and copies it into the
+// other four. A file the reader now refuses (changed on disk since the Open)
+// ends the load like a bad depth, with the reader's own message; a file that
+// is no longer 8-bit ends it with otherDepth before any image is touched, so
+// the five keep what they held.
+bool CLintraView::ReadViewImages(const std::string& path, const char* otherDepth,
+                                 const ReadOptions& options) {
     int bits = PeekBitCount(path);
     if (bits != 0 && bits != 8) {
         FailLoad(otherDepth);
         return false;
     }
-    for (Dib* dib : {&m_currentImage, &m_originalImage, &m_baseImage, &m_workImage, &m_previousImage}) {
-        dib->Read(path, m_ui);
-        if (dib->m_bValid != 1) {
-            FailLoad(nullptr);
-            return false;
-        }
+    // One read (a decode, for the formats beside BMP), then copies: all five
+    // hold the same picture.
+    m_currentImage.Read(path, m_ui, options);
+    if (m_currentImage.m_bValid != 1) {
+        FailLoad(nullptr);
+        return false;
     }
+    for (Dib* dib : {&m_originalImage, &m_baseImage, &m_workImage, &m_previousImage})
+        if (!dib->CopyImage(m_currentImage)) throw std::bad_alloc();
     return true;
 }
 
@@ -82,7 +86,7 @@ void CLintraView::FinishLoad(Dib* display) {
 void CLintraView::Load8Bit() {
     m_grid = LabelGrid();
     m_pDisplayImage = &m_doc.m_dib;
-    if (!ReadViewImages(m_doc.m_strFilePath, kMsgUnsupportedDepth)) return;
+    if (!ReadViewImages(m_doc.m_strFilePath, kMsgUnsupportedDepth, m_doc.m_readOptions)) return;
     if (m_currentImage.GetBitCount() != 8) {
         FailLoad(kMsgUnsupportedDepth);
         return;
@@ -103,7 +107,11 @@ void CLintraView::Load24Bit() {
         FailLoad(kMsgPalettorFailed);
         return;
     }
-    if (!ReadViewImages(temp, kMsgPalettorFailed)) return;
+    // The converter's table is turned into grey levels below, as always.
+    ReadOptions converted = m_doc.m_readOptions;
+    converted.greyLevels = false;
+    converted.page = 1;
+    if (!ReadViewImages(temp, kMsgPalettorFailed, converted)) return;
     if (m_currentImage.GetBitCount() != 8) {
         FailLoad(kMsgPalettorFailed);
         return;

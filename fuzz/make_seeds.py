@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Builds the seed corpus of the fuzz targets in fuzz/corpus/<target>/.
 
-bmp_open: every BMP file under 20 KB in tests/data (the samples, the BMP
+image_open: the files under 20 KB in tests/data/formats and tiny pictures
+in every format and kind Lintra reads, written by Pillow (Debian's
+python3-pil: run this script with /usr/bin/python3). bmp_open: every BMP file under 20 KB in tests/data (the samples, the BMP
 suite and the tests' own files), plus the hand-made pictures below. palettor: the 24-bit files
 among them (the suite's 127 x 64 ones too, at 24 to 26 KB), a few refused
 depths, and the hand-made 24-bit pictures. commands: hand-made scripts (see
@@ -117,6 +119,50 @@ def commands():
                                              "short_branches", "draw"], lines)
 
 
+def formats():
+    """Tiny pictures in the formats beside BMP: each mode a reader handles."""
+    folder = os.path.join(DATA, "formats")
+    for name in sorted(os.listdir(folder)):
+        path = os.path.join(folder, name)
+        if os.path.isfile(path) and not name.endswith((".csv", ".md")) and os.path.getsize(path) < SMALL:
+            with open(path, "rb") as f:
+                yield name, f.read()
+    import io
+    from PIL import Image
+    rgb = Image.new("RGB", (9, 6))
+    rgb.putdata([((x * 28) % 256, (y * 40) % 256, (x * y * 9) % 256) for y in range(6) for x in range(9)])
+    rgba = rgb.copy()
+    rgba.putalpha(Image.linear_gradient("L").resize((9, 6)))
+    grey = rgb.convert("L")
+    pictures = {"rgb": rgb, "rgba": rgba, "grey": grey, "bilevel": grey.convert("1"),
+                "pal": rgb.quantize(5), "grey16": grey.point(lambda v: v * 257, "I").convert("I;16"),
+                "greya": rgba.convert("LA")}
+    saves = [("png", "PNG", {}, ["rgb", "rgba", "grey", "bilevel", "pal", "grey16", "greya"]),
+             ("interlaced.png", "PNG", {"interlace": 1}, ["rgb"]),
+             ("tif", "TIFF", {}, ["rgb", "grey", "pal", "bilevel", "rgba"]),
+             ("g4.tif", "TIFF", {"compression": "group4"}, ["bilevel"]),
+             ("lzw.tif", "TIFF", {"compression": "tiff_lzw"}, ["grey"]),
+             ("jpeg.tif", "TIFF", {"compression": "jpeg"}, ["rgb"]),
+             ("jpg", "JPEG", {}, ["rgb", "grey", "cmyk"]),
+             ("progressive.jpg", "JPEG", {"progressive": True}, ["rgb"]),
+             ("webp", "WEBP", {"lossless": True}, ["rgb", "rgba"]),
+             ("lossy.webp", "WEBP", {"quality": 50}, ["rgb"]),
+             ("pbm", "PPM", {}, ["bilevel"]), ("pgm", "PPM", {}, ["grey"]), ("ppm", "PPM", {}, ["rgb"])]
+    pictures["cmyk"] = rgb.convert("CMYK")
+    for suffix, kind, options, modes in saves:
+        for mode in modes:
+            out = io.BytesIO()
+            pictures[mode].save(out, kind, **options)
+            yield "%s.%s" % (mode, suffix), out.getvalue()
+    pages = io.BytesIO()
+    grey.save(pages, "TIFF", save_all=True, append_images=[rgb])
+    yield "two_pages.tif", pages.getvalue()
+    yield "plain.pbm", b"P1\n# plain\n3 2\n1 0 1\n0 1 0\n"
+    yield "plain.pgm", b"P2 3 2 1000\n0 500 1000 1 2 3\n"
+    yield "plain.ppm", b"P3 2 1 255 10 20 30 40 50 60\n"
+    yield "raw16.pgm", b"P5 2 1 65535\n\x80\x80\xff\xff"
+
+
 def write(target, name, data):
     folder = os.path.join(CORPUS, target)
     os.makedirs(folder, exist_ok=True)
@@ -125,7 +171,7 @@ def write(target, name, data):
 
 
 def main():
-    for target in ("bmp_open", "palettor", "commands"):
+    for target in ("bmp_open", "palettor", "commands", "image_open"):
         shutil.rmtree(os.path.join(CORPUS, target), ignore_errors=True)
     for name, path in small_bmps():
         with open(path, "rb") as f:
@@ -141,6 +187,8 @@ def main():
             write("palettor", name, data)
     for name, data in commands():
         write("commands", name, data)
+    for name, data in formats():
+        write("image_open", name, data)
 
 
 if __name__ == "__main__":

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <new>
+#include <utility>
 
 #include "image/atomic_file.h"
+#include "image/colour_table.h"
 
 namespace lintra {
 
@@ -29,6 +33,81 @@ std::uint32_t Dib::ComputeStride() {
 ImageView Dib::View() {
     if (IsEmpty()) return {};
     return {m_pBits, GetWidth(), GetHeight(), static_cast<int>(ComputeStride()), GetBitCount()};
+}
+
+bool Dib::Create(std::int32_t width, std::int32_t height, int bitCount, std::uint32_t colourCount) {
+    if (width < 1 || height < 1 || (bitCount != 8 && bitCount != 24) || colourCount > 256) return false;
+    std::uint64_t stride = static_cast<std::uint64_t>(BmpStride(bitCount, width));
+    std::uint64_t tableEnd = sizeof(BitmapInfoHeader) + 4ull * colourCount;
+    std::uint64_t rowBytes = stride * static_cast<std::uint64_t>(height);
+    std::uint64_t blockBytes = tableEnd + rowBytes;
+    if (rowBytes > std::numeric_limits<std::uint32_t>::max() - sizeof m_fileHeader - tableEnd) return false;
+    std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[blockBytes]());
+    if (!block) return false;
+
+    auto* info = reinterpret_cast<BitmapInfoHeader*>(block.get());
+    *info = BitmapInfoHeader{static_cast<std::uint32_t>(sizeof(BitmapInfoHeader)),
+                             width,
+                             height,
+                             1,
+                             static_cast<std::uint16_t>(bitCount),
+                             kBiRgb,
+                             static_cast<std::uint32_t>(rowBytes),
+                             0,
+                             0,
+                             colourCount,
+                             0};
+    m_block = std::move(block);
+    m_pBlock = m_block.get();
+    m_pInfoHeader = info;
+    m_pBitmapInfo = reinterpret_cast<BitmapInfo*>(m_pBlock);
+    m_pColorTable =
+        colourCount > 0 ? reinterpret_cast<RgbQuad*>(m_pBlock + sizeof(BitmapInfoHeader)) : nullptr;
+    m_pBits = m_pBlock + tableEnd;
+    m_nBlockSize = static_cast<std::uint32_t>(blockBytes);
+    m_fileHeader =
+        BitmapFileHeader{kBmpSignature, static_cast<std::uint32_t>(sizeof m_fileHeader + blockBytes), 0, 0,
+                         static_cast<std::uint32_t>(sizeof m_fileHeader + tableEnd)};
+    ComputeStride();
+    return true;
+}
+
+bool Dib::CopyImage(const Dib& source) {
+    Dib copy;
+    if (!source.IsEmpty()) {
+        copy.m_block.reset(new (std::nothrow) std::uint8_t[source.m_nBlockSize]);
+        if (!copy.m_block) return false;
+        std::memcpy(copy.m_block.get(), source.m_pBlock, source.m_nBlockSize);
+        auto at = [&](const void* p) {
+            return p ? copy.m_block.get() + (static_cast<const std::uint8_t*>(p) - source.m_pBlock) : nullptr;
+        };
+        copy.m_pBlock = copy.m_block.get();
+        copy.m_pInfoHeader = reinterpret_cast<BitmapInfoHeader*>(copy.m_pBlock);
+        copy.m_pBitmapInfo = reinterpret_cast<BitmapInfo*>(copy.m_pBlock);
+        copy.m_pColorTable = reinterpret_cast<RgbQuad*>(at(source.m_pColorTable));
+        copy.m_pBits = at(source.m_pBits);
+        copy.m_nBlockSize = source.m_nBlockSize;
+    }
+    copy.m_fileHeader = source.m_fileHeader;
+    copy.m_szPath = source.m_szPath;
+    copy.m_bValid = source.m_bValid;
+    TakeImage(copy);
+    return true;
+}
+
+void Dib::TakeImage(Dib& other) {
+    m_block = std::move(other.m_block);
+    m_pBlock = std::exchange(other.m_pBlock, nullptr);
+    m_pInfoHeader = std::exchange(other.m_pInfoHeader, nullptr);
+    m_pBitmapInfo = std::exchange(other.m_pBitmapInfo, nullptr);
+    m_pColorTable = std::exchange(other.m_pColorTable, nullptr);
+    m_pBits = std::exchange(other.m_pBits, nullptr);
+    m_nBlockSize = std::exchange(other.m_nBlockSize, 0);
+    m_fileHeader = std::exchange(other.m_fileHeader, BitmapFileHeader{});
+    m_szPath = std::move(other.m_szPath);
+    m_bValid = std::exchange(other.m_bValid, 0);
+    ComputeStride();
+    other.ComputeStride();
 }
 
 void Dib::Write(const std::string& path) {
@@ -62,10 +141,7 @@ void Dib::ConvertToGrey(Dib& dib) {
     std::uint8_t grey[256] = {};
     for (std::uint32_t i = 0; i < count; ++i) {
         RgbQuad& entry = dib.m_pColorTable[i];
-        // Summed in this order in double precision and truncated: (59, 59, 59)
-        // lands just below 59 and gives 58.
-        double level = (0.299 * entry.rgbRed + 0.114 * entry.rgbBlue) + 0.587 * entry.rgbGreen;
-        grey[i] = static_cast<std::uint8_t>(level);
+        grey[i] = GreyLevel(entry);
         std::uint8_t index = static_cast<std::uint8_t>(i);
         entry = RgbQuad{index, index, index, 0};
     }

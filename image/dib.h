@@ -17,8 +17,11 @@
 #include "image/bmp_format.h"
 #include "image/image_view.h"
 #include "image/message_sink.h"
+#include "image/read_options.h"
 
 namespace lintra {
+
+class InputFile;
 
 class Dib {
 public:
@@ -27,11 +30,15 @@ public:
     Dib(const Dib&) = delete;
     Dib& operator=(const Dib&) = delete;
 
-    // Loads the BMP file at path. m_bValid tells the outcome: 1 after a
-    // successful read, 0 after a refusal, which has been shown through sink
-    // and leaves the block and all pointers as they were.
-    // Throws FileError when the file cannot be opened or read.
-    void Read(const std::string& path, MessageSink& sink);
+    // Loads the picture file at path: a BMP file, or a PNG, JPEG, TIFF,
+    // WebP or PNM file (told apart by their first bytes, never by the name)
+    // decoded into the BMP that holds the same pixels. m_bValid tells the
+    // outcome: 1 after a successful read, 0 after a refusal (a damaged or
+    // unsupported file, a picture beyond options.maxPixels, a missing page),
+    // which has been shown through sink and leaves the block and all
+    // pointers as they were. Throws FileError when the file cannot be opened
+    // or read.
+    void Read(const std::string& path, MessageSink& sink, const ReadOptions& options = {});
     // Stores the file header and the block unchanged at path.
     // Throws FileError when the file cannot be created, written or renamed;
     // the earlier file at path is then intact.
@@ -45,6 +52,18 @@ public:
     BitmapInfo* GetBitmapInfo() const { return m_pBitmapInfo; }
     // Stores m_nBitCount and m_nStride from the info header; returns the stride.
     std::uint32_t ComputeStride();
+
+    // Makes the Dib a blank uncompressed picture of width x height pixels at
+    // bitCount (8 or 24) bits with colourCount zeroed colour-table entries and
+    // zeroed rows, as a BMP file holding it would read. Returns false, the Dib
+    // unchanged, when the block would not fit 32 bits or memory runs short.
+    bool Create(std::int32_t width, std::int32_t height, int bitCount, std::uint32_t colourCount);
+    // Makes this Dib a copy of source's picture, headers, path and validity.
+    // Returns false, the Dib unchanged, when memory runs short.
+    bool CopyImage(const Dib& source);
+    // Moves other's picture, path and validity into this Dib and leaves
+    // other empty; what this Dib held is released.
+    void TakeImage(Dib& other);
 
     bool IsEmpty() const { return m_pBlock == nullptr; }
     int GetBitCount() const { return m_pInfoHeader ? m_pInfoHeader->biBitCount : 0; }
@@ -74,6 +93,10 @@ public:
     std::string m_szPath;
 
 private:
+    // Reads the BMP file into this (empty) Dib; returns the refusal text, or
+    // nullptr on success. Throws ImageRefused beyond the pixel budget.
+    const char* ReadBmp(InputFile& file, const ReadOptions& options);
+
     std::unique_ptr<std::uint8_t[]> m_block;  // owns what m_pBlock points at
 };
 

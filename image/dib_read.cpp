@@ -1,19 +1,19 @@
 // Dib::Read: every header field that decides where bytes lie is checked
 // against the file's length before anything is allocated, so no file, however
 // damaged, makes the reader touch memory outside what it read.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <vector>
 
 #include "image/bmp_messages.h"
+#include "image/colour_table.h"
+#include "image/decode.h"
 #include "image/dib.h"
 #include "image/file_error.h"
+#include "image/input_file.h"
 #include "image/rle8.h"
 
 namespace lintra {
@@ -24,54 +24,6 @@ namespace {
 // 255 x 255 pixels), so its decoded size is capped: 256 MiB holds an A0 sheet
 // scanned at 300 dpi (9933 x 14043 pixels) with room to spare.
 constexpr std::uint64_t kMaxDecodedRle8Bytes = 256u << 20;
-
-class InputFile {
-public:
-    explicit InputFile(const std::string& path) : m_path(path) {
-        m_fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (m_fd < 0) Fail("cannot open");
-        struct stat info;
-        if (fstat(m_fd, &info) != 0) Fail("cannot read");
-        if (S_ISDIR(info.st_mode)) {
-            errno = EISDIR;
-            Fail("cannot read");
-        }
-        if (!S_ISREG(info.st_mode)) throw FileError(m_path, "cannot read: not a regular file");
-        m_size = static_cast<std::uint64_t>(info.st_size);
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-    ~InputFile() { close(m_fd); }
-
-    std::uint64_t size() const { return m_size; }
-
-    // Reads exactly count bytes at offset; a file that shrinks meanwhile is
-    // a read failure.
-    void ReadAt(std::uint64_t offset, void* buffer, std::size_t count) {
-        auto* out = static_cast<std::uint8_t*>(buffer);
-        while (count > 0) {
-            ssize_t got = pread(m_fd, out, count, static_cast<off_t>(offset));
-            if (got < 0) {
-                if (errno == EINTR) continue;
-                Fail("cannot read");
-            }
-            if (got == 0) throw FileError(m_path, "cannot read: the file ended early");
-            out += got;
-            offset += static_cast<std::uint64_t>(got);
-            count -= static_cast<std::size_t>(got);
-        }
-    }
-
-private:
-    [[noreturn]] void Fail(const char* what) {
-        int error = errno;
-        throw FileError(m_path, std::string(what) + ": " + std::strerror(error));
-    }
-
-    std::string m_path;
-    int m_fd = -1;
-    std::uint64_t m_size = 0;
-};
 
 // Where things lie in the block (the file behind its 14-byte header).
 struct Layout {
@@ -148,29 +100,60 @@ void FlipRows(std::uint8_t* rows, std::size_t stride, std::int32_t height) {
 
 }  // namespace
 
-void Dib::Read(const std::string& path, MessageSink& sink) {
+void Dib::Read(const std::string& path, MessageSink& sink, const ReadOptions& options) {
     // Nothing of the Dib changes until the new image is complete, so a
     // refused file leaves the previous image fully usable.
-    auto refuse = [&](const char* text) {
+    auto refuse = [&](const std::string& text) {
         m_bValid = 0;
         sink.ShowMessage(text, kAppTitle);
     };
 
     InputFile file(path);
+    Dib image;
+    try {
+        std::uint8_t signature[kSignatureBytes] = {};
+        file.ReadAt(0, signature,
+                    static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), sizeof signature)));
+        ImageFormat format = DetectFormat(
+            {signature, static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), sizeof signature))});
+        if (format == ImageFormat::Bmp) {
+            if (const char* problem = image.ReadBmp(file, options)) return refuse(problem);
+        } else if (format == ImageFormat::Unknown) {
+            return refuse(kMsgNotBitmap);
+        } else {
+            if (file.size() > std::numeric_limits<std::uint32_t>::max()) return refuse(kMsgTooLarge);
+            std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size()));
+            file.ReadAt(0, bytes.data(), bytes.size());
+            Decode(format, bytes, options, image);
+        }
+    } catch (const ImageRefused& refusal) {
+        return refuse(refusal.what());
+    } catch (const std::bad_alloc&) {
+        return refuse(kMsgNoMemory);
+    }
+    if (options.greyLevels && !TurnTableIntoGrey(image)) return refuse(kMsgNoMemory);
+    image.m_szPath = path;
+    image.m_bValid = 1;
+    TakeImage(image);
+}
+
+const char* Dib::ReadBmp(InputFile& file, const ReadOptions& options) {
     BitmapFileHeader fileHeader{};
     file.ReadAt(0, &fileHeader,
                 static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), sizeof fileHeader)));
-    if (file.size() < 2 || fileHeader.bfType != kBmpSignature) return refuse(kMsgNotBitmap);
+    if (file.size() < 2 || fileHeader.bfType != kBmpSignature) return kMsgNotBitmap;
 
     std::uint64_t blockBytes = file.size() > sizeof fileHeader ? file.size() - sizeof fileHeader : 0;
     BitmapInfoHeader header{};
     file.ReadAt(sizeof fileHeader, &header,
                 static_cast<std::size_t>(std::min<std::uint64_t>(blockBytes, sizeof header)));
     Layout layout;
-    if (const char* problem = CheckLayout(header, blockBytes, layout)) return refuse(problem);
+    if (const char* problem = CheckLayout(header, blockBytes, layout)) return problem;
+    CheckPixelBudget(static_cast<std::uint64_t>(header.biWidth), static_cast<std::uint64_t>(layout.height),
+                     options);
 
     std::unique_ptr<std::uint8_t[]> block = Allocate(blockBytes, false);
-    if (!block) return refuse(kMsgNoMemory);
+    if (!block) return kMsgNoMemory;
     file.ReadAt(sizeof fileHeader, block.get(), static_cast<std::size_t>(blockBytes));
 
     if (layout.rle8) {
@@ -178,16 +161,16 @@ void Dib::Read(const std::string& path, MessageSink& sink) {
         std::uint64_t streamBytes =
             header.biSizeImage != 0 && header.biSizeImage <= available ? header.biSizeImage : available;
         std::uint64_t decodedBlockBytes = layout.tableEnd + layout.rowBytes;
-        if (decodedBlockBytes > std::numeric_limits<std::uint32_t>::max()) return refuse(kMsgTooLarge);
+        if (decodedBlockBytes > std::numeric_limits<std::uint32_t>::max()) return kMsgTooLarge;
         // Pixels the stream skips stay index 0.
         std::unique_ptr<std::uint8_t[]> decoded = Allocate(decodedBlockBytes, true);
-        if (!decoded) return refuse(kMsgNoMemory);
+        if (!decoded) return kMsgNoMemory;
         std::memcpy(decoded.get(), block.get(), layout.tableEnd);
         std::span<const std::uint8_t> stream(block.get() + layout.tableEnd,
                                              static_cast<std::size_t>(streamBytes));
         if (!DecodeRle8(stream, decoded.get() + layout.tableEnd, header.biWidth, layout.height,
                         layout.stride))
-            return refuse(kMsgBadRle);
+            return kMsgBadRle;
         block = std::move(decoded);
         blockBytes = decodedBlockBytes;
         // The block now holds a plain uncompressed file; its headers say so,
@@ -215,9 +198,8 @@ void Dib::Read(const std::string& path, MessageSink& sink) {
     m_pBits = m_pBlock + layout.tableEnd;
     m_nBlockSize = static_cast<std::uint32_t>(blockBytes);
     m_fileHeader = fileHeader;
-    m_szPath = path;
     ComputeStride();
-    m_bValid = 1;
+    return nullptr;
 }
 
 }  // namespace lintra

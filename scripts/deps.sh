@@ -11,6 +11,7 @@ packages=(
   python3 python3-ezdxf valgrind time
   librecad nodejs
   clang libclang-rt-14-dev clang-format
+  libpng-dev libjpeg62-turbo-dev libtiff-dev libwebp-dev
 )
 
 # npm installs dxf-parser for tests/vector/cad_readers.sh. A Node.js that

@@ -29,7 +29,14 @@ TEST_F(LoadTest, EightBitFileIsShownFromTheDocumentUntilTheFirstCommand) {
     const FileDialogRequest& request = platform.openDialogs[0];
     EXPECT_EQ(request.defaultExtension, "BMP");
     EXPECT_EQ(request.initialName, "*.BMP");
-    EXPECT_EQ(request.filters, (std::vector<FileFilter>{{"位图文件(*.BMP)", {"*.BMP"}}}));
+    // Every format together, one filter each, then the BMP filter.
+    ASSERT_EQ(request.filters.size(), 7u);
+    EXPECT_EQ(request.filters[0].description, "所有支持的图像");
+    EXPECT_EQ(request.filters[0].patterns,
+              (std::vector<std::string>{"*.bmp", "*.png", "*.tif", "*.tiff", "*.jpg", "*.jpeg", "*.jpe",
+                                        "*.pbm", "*.pgm", "*.ppm", "*.pnm", "*.webp"}));
+    EXPECT_EQ(request.filters[2], (FileFilter{"TIFF图像(*.tif *.tiff)", {"*.tif", "*.tiff"}}));
+    EXPECT_EQ(request.filters[6], (FileFilter{"位图文件(*.BMP)", {"*.BMP"}}));
     EXPECT_TRUE(request.confirmOverwrite);
     EXPECT_EQ(doc.m_strFilePath, path);
     EXPECT_EQ(doc.m_bImageOpen, 1);
@@ -117,6 +124,46 @@ TEST_F(LoadTest, TwentyFourBitFileGoesThroughPalettorAndLeavesNoTemporaryFile) {
     view.OnCommand(cmd::kBinariseIterative);
     view.OnCommand(cmd::kRestoreOriginal);
     EXPECT_EQ(Pixels(view.m_currentImage), pixels);
+}
+
+TEST_F(LoadTest, OtherFormatsLoadAsTheBmpOfTheirPixelsAndBadOnesChangeNothing) {
+    // A colour PNG takes the 24-bit path through Palettor, as the BMP it was
+    // made from does.
+    ViewTest<>::Open(Sample("crawfish_459x477_24bit_oddwidth_netpbm.bmp"));
+    std::vector<std::uint8_t> fromBmp = Pixels(view.m_currentImage);
+    const std::string png = RequireFixture(kTestData + "/formats/crawfish_459x477_rgb.png");
+    Open(png);
+    ASSERT_TRUE(platform.messages.empty()) << platform.messages[0];
+    EXPECT_EQ(platform.converterRuns, 2);
+    EXPECT_EQ(doc.m_dib.GetBitCount(), 24);
+    EXPECT_EQ(Pixels(view.m_currentImage), fromBmp);
+    EXPECT_EQ(platform.titles.back(), png);
+
+    // A multi-page file names the page in the title.
+    const std::string pages = RequireFixture(kTestData + "/formats/crawfish_459x477_multipage.tif");
+    Open(pages);
+    EXPECT_EQ(platform.titles.back(), pages + " - 第1页，共2页");
+
+    // A palette PNG is shown as the grey levels of its colours.
+    Open(RequireFixture(kTestData + "/formats/lamp_194x285_pal.png"));
+    ASSERT_TRUE(platform.messages.empty()) << platform.messages[0];
+    EXPECT_EQ(view.m_pDisplayImage, &doc.m_dib);
+    ASSERT_EQ(doc.m_dib.GetColorCount(), 256u);
+    EXPECT_EQ(doc.m_dib.GetColorTable()[77].rgbGreen, 77);
+    EXPECT_EQ(Pixels(view.m_originalImage), Pixels(doc.m_dib));
+    std::vector<std::uint8_t> shown = Pixels(view.m_currentImage);
+    std::size_t titles = platform.titles.size();
+
+    // Damaged files: the library's reason, and nothing changes.
+    Open(RequireFixture(kTestData + "/formats/crawfish_459x477_truncated.png"));
+    Open(RequireFixture(kTestData + "/formats/crawfish_459x477_truncated.jpg"));
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messages[0].rfind("打开失败,PNG文件已损坏或不完整: ", 0), 0u) << platform.messages[0];
+    EXPECT_EQ(platform.messages[1], "打开失败,JPEG文件已损坏或不完整: Premature end of JPEG file");
+    EXPECT_EQ(platform.titles.size(), titles);
+    EXPECT_EQ(doc.m_dib.GetWidth(), 194);
+    EXPECT_EQ(Pixels(view.m_currentImage), shown);
+    EXPECT_EQ(view.m_pDisplayImage, &doc.m_dib);
 }
 
 TEST_F(LoadTest, OtherDepthsGiveTheDepthMessageAndDrawNothing) {

@@ -15,6 +15,7 @@
 #include "image/bmp_messages.h"
 #include "image/dib.h"
 #include "support/fake_platform.h"
+#include "support/test_data.h"
 
 namespace {
 
@@ -145,6 +146,37 @@ TEST_P(AllocationBoundTest, OpenRefusesBeforeAllocatingAndTheViewLoadsNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Promises, AllocationBoundTest, ::testing::ValuesIn(kPromises),
                          [](const ::testing::TestParamInfo<Promise>& info) { return info.param.name; });
+
+// The other readers check the budget on the header too: a PNG whose header
+// promises 100000 x 100000 pixels in 6 KB, the same promise in a PGM header,
+// and 60000 x 60000 in the frame header of a real JPEG.
+TEST(AllocationBoundFormatsTest, PromisesBeyondTheBudgetCostNoMemory) {
+    TempDir dir;
+    Bytes jpeg = ReadBytes(test::RequireFixture(test::kTestData + "/formats/lamp_194x285_grey.jpg"));
+    for (std::size_t i = 0; i + 8 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+            // FF C0, length, precision, height, width (big-endian).
+            jpeg[i + 5] = 0xEA, jpeg[i + 6] = 0x60, jpeg[i + 7] = 0xEA, jpeg[i + 8] = 0x60;  // 60000
+            break;
+        }
+    const std::string pgm = "P5 100000 100000 255\n";
+    WriteBytes(dir / "promise.pgm", Bytes(pgm.begin(), pgm.end()));
+    WriteBytes(dir / "promise.jpg", jpeg);
+    const std::pair<std::string, std::string> promises[] = {
+        {test::RequireFixture(test::kTestData + "/formats/bomb_100000x100000.png"), "100000 x 100000"},
+        {dir / "promise.pgm", "100000 x 100000"},
+        {dir / "promise.jpg", "60000 x 60000"}};
+    for (const auto& [path, size] : promises) {
+        RecordingSink sink;
+        Dib dib;
+        g_largestRequest = 0;
+        dib.Read(path, sink);
+        EXPECT_LT(g_largestRequest, kSmallRequest) << path;
+        EXPECT_EQ(sink.Texts(),
+                  std::vector<std::string>{"打开失败,图像有" + size + "个像素,超过了300000000个像素的上限!"})
+            << path;
+    }
+}
 
 // The counter itself works: an honest file costs its own size.
 TEST(AllocationCounterTest, SeesTheBlockOfAnHonestFile) {

@@ -127,6 +127,32 @@ TEST_F(DibTest, CopyPixelsCopiesRowsOnly) {
     EXPECT_EQ(small.View().at(1, 0), 1);
 }
 
+TEST_F(DibTest, CopyImageIsAnIndependentTwin) {
+    // A 16-entry table behind a 108-byte header: the copy's pointers must
+    // land at the same offsets of its own block.
+    BmpBuilder b =
+        BmpBuilder::Indexed8(5, 3, 16, [](int x, int y) { return static_cast<std::uint8_t>(x + y); });
+    b.info.biSize = 108;
+    b.headerExtra.assign(68, 7);
+    Dib source, copy, empty;
+    Load(source, b.Fit());
+    ASSERT_TRUE(copy.CopyImage(source));
+    EXPECT_NE(copy.m_pBlock, source.m_pBlock);
+    ASSERT_EQ(copy.m_nBlockSize, source.m_nBlockSize);
+    EXPECT_EQ(0, std::memcmp(copy.m_pBlock, source.m_pBlock, source.m_nBlockSize));
+    EXPECT_EQ(copy.GetBits() - copy.m_pBlock, source.GetBits() - source.m_pBlock);
+    EXPECT_EQ(reinterpret_cast<std::uint8_t*>(copy.GetColorTable()) - copy.m_pBlock, 108);
+    EXPECT_EQ(copy.m_nStride, 8u);
+    EXPECT_EQ(copy.m_szPath, source.m_szPath);
+    copy.View().at(0, 0) = 99;
+    EXPECT_EQ(source.View().at(0, 0), 0);
+
+    // Copying an empty Dib empties the destination.
+    ASSERT_TRUE(copy.CopyImage(empty));
+    EXPECT_TRUE(copy.IsEmpty());
+    EXPECT_EQ(copy.GetBits(), nullptr);
+}
+
 TEST_F(DibTest, WriteReproducesTheFileByteForByte) {
     BmpBuilder b =
         BmpBuilder::Indexed8(7, 5, 16, [](int x, int y) { return static_cast<std::uint8_t>(x ^ y); });

@@ -3,60 +3,19 @@
 // byte for byte, and every encoding of one picture must read alike.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "bmp_test_support.h"
 #include "image/depth.h"
 #include "image/dib.h"
 #include "image/file_error.h"
+#include "support/csv.h"
 #include "support/test_data.h"
 
 namespace lintra {
 namespace {
 
-// One CSV record; quoted fields may hold commas and doubled quotes.
-std::vector<std::string> SplitCsvLine(const std::string& line) {
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        char c = line[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-                fields.back() += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                fields.back() += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            fields.emplace_back();
-        } else if (c != '\r') {
-            fields.back() += c;
-        }
-    }
-    return fields;
-}
-
-std::vector<std::map<std::string, std::string>> ReadCsv(const std::string& path) {
-    std::ifstream in(path);
-    std::string line;
-    std::vector<std::map<std::string, std::string>> rows;
-    if (!std::getline(in, line)) return rows;
-    std::vector<std::string> names = SplitCsvLine(line);
-    while (std::getline(in, line)) {
-        if (line.empty()) continue;
-        std::vector<std::string> fields = SplitCsvLine(line);
-        std::map<std::string, std::string> row;
-        for (std::size_t i = 0; i < names.size() && i < fields.size(); ++i) row[names[i]] = fields[i];
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
+using test::ReadCsv;
 
 struct RealFile {
     std::string name;  // for the test name
