@@ -66,7 +66,7 @@ struct SvgArc {
 };
 
 // The point halfway along an SVG arc, by the endpoint-to-centre conversion
-// of the SVG specification (implementation notes, F.6.5), rotation 0.
+// of W3C SVG 1.1's implementation notes (F.6.5), rotation 0.
 std::pair<double, double> Halfway(const SvgArc& a) {
     double xp = (a.x1 - a.x2) / 2, yp = (a.y1 - a.y2) / 2;
     double r = std::max(a.r, std::hypot(xp, yp));
