@@ -278,15 +278,8 @@ int main(int argc, char** argv) {
             if (!parsed) return UsageError("--jobs takes a whole number from 1: " + value);
             jobs = *parsed;
         } else if (std::string name = arg.substr(0, arg.find('=')); positional.empty() && IsCadOption(name)) {
-            // --option VALUE or --option=VALUE
             std::string value;
-            if (name.size() < arg.size()) {
-                value = arg.substr(name.size() + 1);
-            } else if (i + 1 < argc) {
-                value = argv[++i];
-            } else {
-                return UsageError(name + " needs a value");
-            }
+            if (!TakeOptionValue(argc, argv, i, name, value)) return UsageError(name + " needs a value");
             std::string error;
             if (!ApplyCadOption(name, value, cad, error)) return UsageError(error);
         } else if (arg == "--" && !separator) {

@@ -18,16 +18,24 @@ bool ParsePositive(const std::string& text, std::uint64_t limit, std::uint64_t& 
 
 }  // namespace
 
-bool ParseReadOption(int argc, char** argv, int& i, ReadOptions& options, std::string& error) {
-    std::string arg = argv[i];
-    std::string name = arg.substr(0, arg.find('='));
-    if (name != "--max-pixels" && name != "--page") return false;
-    std::string value;
+bool TakeOptionValue(int argc, char** argv, int& i, const std::string& name, std::string& value) {
+    const std::string arg = argv[i];
     if (name.size() < arg.size()) {
         value = arg.substr(name.size() + 1);
     } else if (i + 1 < argc) {
         value = argv[++i];
     } else {
+        return false;
+    }
+    return true;
+}
+
+bool ParseReadOption(int argc, char** argv, int& i, ReadOptions& options, std::string& error) {
+    std::string arg = argv[i];
+    std::string name = arg.substr(0, arg.find('='));
+    if (name != "--max-pixels" && name != "--page") return false;
+    std::string value;
+    if (!TakeOptionValue(argc, argv, i, name, value)) {
         error = name + " needs a number";
         return true;
     }

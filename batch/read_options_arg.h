@@ -8,6 +8,10 @@
 
 namespace lintra {
 
+// The value of option name at argv[i], given as "NAME=VALUE" or as the next
+// argument (i then moves past it); false when there is none.
+bool TakeOptionValue(int argc, char** argv, int& i, const std::string& name, std::string& value);
+
 // Takes "--max-pixels N", "--page N" (or "--max-pixels=N", "--page=N") at
 // argv[i] into options, moving i past a separate value. Returns false when
 // argv[i] is neither; sets error (and returns true) for a missing or bad
