@@ -1,0 +1,29 @@
+// Row bands on the program's worker threads: an operation whose rows can be
+// computed independently hands ParallelRows a band function, and the bands
+// run at once on up to ThreadCount() threads (the caller being one of them).
+// Results must not depend on the number of bands: callers split only work
+// whose output is the same however the rows are grouped.
+#pragma once
+
+#include <functional>
+
+namespace lintra {
+
+// The number of threads an operation may use; at first, the machine's cores.
+int ThreadCount();
+// Sets that number; 0 (or less) means the machine's cores again.
+void SetThreadCount(int threads);
+
+// Calls band(begin, end) for consecutive bands covering rows 0 .. rows - 1,
+// none shorter than minRows unless rows itself is, and returns when every
+// band has returned. An exception thrown by a band is rethrown here once all
+// bands have ended. A call made while another is using the workers (from a
+// band, or from a second thread) runs its bands on the calling thread alone.
+void ParallelRows(int rows, int minRows, const std::function<void(int begin, int end)>& band);
+
+// The bands ParallelRows uses for rows split over `threads` threads:
+// band k of count covers rows [BandStart(k), BandStart(k + 1)).
+int BandCount(int rows, int minRows, int threads);
+int BandStart(int rows, int bands, int k);
+
+}  // namespace lintra
