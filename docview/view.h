@@ -108,7 +108,8 @@ public:
 private:
     void Load8Bit();
     void Load24Bit();
-    bool ReadViewImages(const std::string& path, const char* otherDepth, const ReadOptions& options);
+    bool ReadViewImages(const std::string& path, const char* otherDepth, const ReadOptions& options,
+                        void (*convert)(Dib&) = nullptr);
     void FinishLoad(Dib* display);
     void FailLoad(const char* message);
     // The common pattern of a processing command.

@@ -52,13 +52,12 @@ int PeekBitCount(const std::string& path) {
 
 }  // namespace
 
-// Reads path with options into the current image and copies it into the
-// other four. A file the reader now refuses (changed on disk since the Open)
-// ends the load like a bad depth, with the reader's own message; a file that
-// is no longer 8-bit ends it with otherDepth before any image is touched, so
-// the five keep what they held.
-bool CLintraView::ReadViewImages(const std::string& path, const char* otherDepth,
-                                 const ReadOptions& options) {
+// Reads path with options into the current image, applies convert to it
+// when given, and copies it into the other four. A file the reader now refuses (changed on disk since the
+// Open) ends the load like a bad depth, with the reader's own message; a file that is no longer 8-bit ends it
+// with otherDepth before any image is touched, so the five keep what they held.
+bool CLintraView::ReadViewImages(const std::string& path, const char* otherDepth, const ReadOptions& options,
+                                 void (*convert)(Dib&)) {
     int bits = PeekBitCount(path);
     if (bits != 0 && bits != 8) {
         FailLoad(otherDepth);
@@ -71,6 +70,12 @@ bool CLintraView::ReadViewImages(const std::string& path, const char* otherDepth
         FailLoad(nullptr);
         return false;
     }
+    if (m_currentImage.GetBitCount() != 8) {
+        FailLoad(otherDepth);
+        return false;
+    }
+    // Converted once: the copies then hold the converted pixels and table.
+    if (convert != nullptr) convert(m_currentImage);
     for (Dib* dib : {&m_originalImage, &m_baseImage, &m_workImage, &m_previousImage})
         if (!dib->CopyImage(m_currentImage)) throw std::bad_alloc();
     return true;
@@ -87,10 +92,6 @@ void CLintraView::Load8Bit() {
     m_grid = LabelGrid();
     m_pDisplayImage = &m_doc.m_dib;
     if (!ReadViewImages(m_doc.m_strFilePath, kMsgUnsupportedDepth, m_doc.m_readOptions)) return;
-    if (m_currentImage.GetBitCount() != 8) {
-        FailLoad(kMsgUnsupportedDepth);
-        return;
-    }
     FinishLoad(&m_doc.m_dib);
 }
 
@@ -101,7 +102,8 @@ void CLintraView::Load24Bit() {
     // however the load ends.
     PrivateTempFolder folder(m_converter.TempDirectory());
     std::string temp = folder.path() + "/" + kConverterTempName;
-    m_doc.m_dib.Write(temp);
+    // Only the converter reads this file, at once, and it goes with the folder.
+    m_doc.m_dib.Write(temp, Flush::No);
     std::string converter = m_converter.ProgramDirectory() + "/" + kConverterName;
     if (m_converter.Run(converter, {temp, temp}, m_converterTimeout) != ProcessOutcome::Succeeded) {
         FailLoad(kMsgPalettorFailed);
@@ -111,13 +113,7 @@ void CLintraView::Load24Bit() {
     ReadOptions converted = m_doc.m_readOptions;
     converted.greyLevels = false;
     converted.page = 1;
-    if (!ReadViewImages(temp, kMsgPalettorFailed, converted)) return;
-    if (m_currentImage.GetBitCount() != 8) {
-        FailLoad(kMsgPalettorFailed);
-        return;
-    }
-    for (Dib* dib : {&m_currentImage, &m_originalImage, &m_baseImage, &m_workImage, &m_previousImage})
-        Dib::ConvertToGrey(*dib);
+    if (!ReadViewImages(temp, kMsgPalettorFailed, converted, Dib::ConvertToGrey)) return;
     FinishLoad(&m_currentImage);
 }
 

@@ -79,8 +79,8 @@ public:
             fchmod(m_fd, existing.st_mode & 07777);
     }
 
-    void Commit() {
-        if (fsync(m_fd) != 0 && errno != EINVAL) Fail("cannot flush");
+    void Commit(Flush flush) {
+        if (flush == Flush::ToDisk && fsync(m_fd) != 0 && errno != EINVAL) Fail("cannot flush");
         int fd = m_fd;
         m_fd = -1;
         if (close(fd) != 0) Fail("cannot close");
@@ -176,8 +176,8 @@ std::string FollowLinks(const std::string& path) {
 
 }  // namespace
 
-void WriteFileAtomically(const std::string& path,
-                         std::initializer_list<std::span<const std::uint8_t>> chunks) {
+void WriteFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> chunks,
+                         Flush flush) {
     if (path.empty() || path.back() == '/') throw FileError(path, "not a file name");
     // A link stays a link: the file it points at gets the new contents.
     std::string target = FollowLinks(path);
@@ -198,7 +198,7 @@ void WriteFileAtomically(const std::string& path,
     TemporaryFile file(target);
     for (std::span<const std::uint8_t> chunk : chunks) file.Write(chunk);
     file.KeepModeOfDestination();
-    file.Commit();
+    file.Commit(flush);
 }
 
 }  // namespace lintra

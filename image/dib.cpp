@@ -110,8 +110,9 @@ void Dib::TakeImage(Dib& other) {
     other.ComputeStride();
 }
 
-void Dib::Write(const std::string& path) {
-    WriteFileAtomically(path, {Bytes(&m_fileHeader, sizeof m_fileHeader), Bytes(m_pBlock, m_nBlockSize)});
+void Dib::Write(const std::string& path, Flush flush) {
+    WriteFileAtomically(path, {Bytes(&m_fileHeader, sizeof m_fileHeader), Bytes(m_pBlock, m_nBlockSize)},
+                        flush);
     m_szPath = path;
 }
 

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "image/atomic_file.h"
 #include "image/bmp_format.h"
 #include "image/image_view.h"
 #include "image/message_sink.h"
@@ -41,8 +42,9 @@ public:
     void Read(const std::string& path, MessageSink& sink, const ReadOptions& options = {});
     // Stores the file header and the block unchanged at path.
     // Throws FileError when the file cannot be created, written or renamed;
-    // the earlier file at path is then intact.
-    void Write(const std::string& path);
+    // the earlier file at path is then intact. Flush::No leaves the bytes to
+    // the system's cache, for a scratch file another program reads at once.
+    void Write(const std::string& path, Flush flush = Flush::ToDisk);
 
     std::int32_t GetWidth() const;
     std::int32_t GetHeight() const;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -42,14 +43,15 @@ TEST_F(ParallelRowsTest, EveryRowOnceInBandsOfAtLeastTheMinimum) {
 
 TEST_F(ParallelRowsTest, BandsRunOnSeveralThreadsAtOnce) {
     SetThreadCount(2);
-    // Each band waits until both have started: with one thread this would
-    // never end, so a pass proves the two ran together.
+    // Each band waits (for at most ten seconds) until both have started:
+    // bands run one after the other would see only their own start.
     std::atomic<int> started{0};
     std::mutex mutex;
     std::set<std::thread::id> ids;
     ParallelRows(100, 1, [&](int, int) {
         ++started;
-        while (started.load() < 2) std::this_thread::yield();
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (started.load() < 2 && std::chrono::steady_clock::now() < limit) std::this_thread::yield();
         std::lock_guard<std::mutex> lock(mutex);
         ids.insert(std::this_thread::get_id());
     });
