@@ -113,8 +113,11 @@ bool QtUserInterface::ChooseCadOptions(const PictureGeometry& picture, CadExport
     return onChooseCadOptions && onChooseCadOptions(picture, settings);
 }
 
-void QtUserInterface::ShowStatus(const std::string& text) {
-    if (onStatus) onStatus(Q(text));
+void QtUserInterface::ShowStatus(const std::string& pattern, const std::vector<std::string>& args) {
+    if (!onStatus) return;
+    QString text = Tr(pattern);
+    for (const std::string& arg : args) text = text.arg(Q(arg));
+    onStatus(text);
 }
 
 void QtUserInterface::ReportFileError(const FileError& error) {

@@ -49,7 +49,7 @@ public:
     void SetDocumentTitle(const std::string& title) override;
     void ReportFileError(const FileError& error) override;
     bool ChooseCadOptions(const PictureGeometry& picture, CadExportSettings& settings) override;
-    void ShowStatus(const std::string& text) override;
+    void ShowStatus(const std::string& pattern, const std::vector<std::string>& args) override;
 
 private:
     std::optional<std::string> ChooseFile(const FileDialogRequest& request, bool save);

@@ -38,7 +38,7 @@ public:
         settings = cadSettings;
         return true;
     }
-    void ShowStatus(const std::string&) override {}
+    void ShowStatus(const std::string&, const std::vector<std::string>&) override {}
 
     CadExportSettings cadSettings;
 

@@ -40,7 +40,7 @@ public:
     void SetBusy(bool) override {}
     void SetDocumentTitle(const std::string&) override {}
     bool ChooseCadOptions(const PictureGeometry&, CadExportSettings&) override { return true; }
-    void ShowStatus(const std::string&) override {}
+    void ShowStatus(const std::string&, const std::vector<std::string>&) override {}
     std::string TempDirectory() override { return std::filesystem::temp_directory_path().string(); }
     std::string ProgramDirectory() override { return {}; }
     ProcessOutcome Run(const std::string&, const std::vector<std::string>&,

@@ -55,8 +55,14 @@ public:
     // Asks for the CAD-ready export's choices, starting from settings, with
     // the picture's size and resolution to show; false on Cancel.
     virtual bool ChooseCadOptions(const PictureGeometry& picture, CadExportSettings& settings) = 0;
-    // A short note in the status bar.
-    virtual void ShowStatus(const std::string& text) = 0;
+    // A short note in the status bar: pattern in the program's language,
+    // its %1, %2 ... then replaced by args in order (a front end that
+    // translates texts translates the pattern, as FillPlaceholders fills it).
+    virtual void ShowStatus(const std::string& pattern, const std::vector<std::string>& args) = 0;
 };
+
+// pattern with each %n (n from 1 to 9) replaced by args[n - 1]; a %n beyond
+// args stays as it is.
+std::string FillPlaceholders(const std::string& pattern, const std::vector<std::string>& args);
 
 }  // namespace lintra

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "docview/messages.h"
 #include "docview/view.h"
 #include "image/draw.h"
 #include "vector/cad_svg.h"
@@ -20,14 +21,13 @@ std::uint64_t Mix(std::uint64_t hash, std::uint64_t value) {
     return (hash ^ value) * 0x100000001b3ull;  // FNV-1a, a word at a time
 }
 
-std::string EntitySummary(const CadExportReport& report) {
-    std::string text = "已写出" + std::to_string(report.Entities()) + "个图元：直线" +
-                       std::to_string(report.lines) + "，圆弧" + std::to_string(report.arcs) + "，圆" +
-                       std::to_string(report.circles) + "，多段线" + std::to_string(report.polylines);
-    if (report.noResolution)
-        text += "（图像未记录分辨率，按" + std::to_string(static_cast<int>(std::lround(report.dpi))) +
-                " dpi换算）";
-    return text;
+void ShowEntitySummary(UserInterface& ui, const CadExportReport& report) {
+    std::vector<std::string> counts{std::to_string(report.Entities()), std::to_string(report.lines),
+                                    std::to_string(report.arcs), std::to_string(report.circles),
+                                    std::to_string(report.polylines)};
+    if (!report.noResolution) return ui.ShowStatus(kStatusCadEntities, counts);
+    counts.push_back(std::to_string(static_cast<int>(std::lround(report.dpi))));
+    ui.ShowStatus(kStatusCadEntitiesAssumedDpi, counts);
 }
 
 }  // namespace
@@ -81,7 +81,7 @@ void CLintraView::OnExportCad() {
         drawing.polylines.size(),
         options.unit != cad::Unit::Pixel && (picture.xPelsPerMeter <= 0 || picture.yPelsPerMeter <= 0),
         options.unit == cad::Unit::Pixel ? 0.0 : (options.unit == cad::Unit::Inch ? 1.0 : 25.4) / scale.x};
-    m_ui.ShowStatus(EntitySummary(m_cadReport));
+    ShowEntitySummary(m_ui, m_cadReport);
 }
 
 void CLintraView::OnShowCadDrawing() {

@@ -39,7 +39,7 @@ public:
     void SetBusy(bool) override {}
     void SetDocumentTitle(const std::string&) override {}
     bool ChooseCadOptions(const PictureGeometry&, CadExportSettings&) override { return true; }
-    void ShowStatus(const std::string&) override {}
+    void ShowStatus(const std::string&, const std::vector<std::string>&) override {}
     std::string TempDirectory() override;
     std::string ProgramDirectory() override;
     ProcessOutcome Run(const std::string& program, const std::vector<std::string>& args,

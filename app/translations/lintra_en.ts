@@ -496,6 +496,14 @@ About</translation>
         <translation>Cancel</translation>
     </message>
     <message>
+        <source>已写出%1个图元：直线%2，圆弧%3，圆%4，多段线%5</source>
+        <translation>%1 entities written: %2 lines, %3 arcs, %4 circles, %5 polylines</translation>
+    </message>
+    <message>
+        <source>已写出%1个图元：直线%2，圆弧%3，圆%4，多段线%5（图像未记录分辨率，按%6 dpi换算）</source>
+        <translation>%1 entities written: %2 lines, %3 arcs, %4 circles, %5 polylines (the picture records no resolution: taken as %6 dpi)</translation>
+    </message>
+    <message>
         <source>输出CAD图纸(多段线、圆弧)...</source>
         <translation>Export CAD Drawing (Polylines, Arcs)...</translation>
     </message>

@@ -118,7 +118,8 @@ void TestLanguage::everyTextHasItsTranslation() {
     for (const char* message :
          {kMsgNoInfoHeader, kMsgOldInfoHeader, kMsgBadDimensions, kMsgTooLarge, kMsgBadColourCount,
           kMsgNoColourTable, kMsgNoPixels, kMsgCompression, kMsgBadRle, kMsgNoMemory, kMsgUnsupportedDepth,
-          kMsgPalettorFailed, kIsolatedPointMessage, kEmptyContourMessage})
+          kMsgPalettorFailed, kIsolatedPointMessage, kEmptyContourMessage, kStatusCadEntities,
+          kStatusCadEntitiesAssumedDpi})
         check(message);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(" | "))));
     // The reader's English message and "OVER" stay as they are in both.

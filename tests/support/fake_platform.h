@@ -63,7 +63,9 @@ public:
         settings = *cadAnswer;
         return true;
     }
-    void ShowStatus(const std::string& text) override { statusTexts.push_back(text); }
+    void ShowStatus(const std::string& pattern, const std::vector<std::string>& args) override {
+        statusTexts.push_back(FillPlaceholders(pattern, args));
+    }
 
 private:
     std::optional<std::string> Answer() {
