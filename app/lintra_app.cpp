@@ -31,8 +31,15 @@
 #include "docview/commands.h"
 #include "docview/doc.h"
 #include "docview/view.h"
+#include "image/read_options.h"
 
 namespace lintra {
+
+std::uint64_t PixelBudget(const QSettings& settings) {
+    bool ok = false;
+    const qulonglong budget = settings.value(kPixelBudgetKey).toULongLong(&ok);
+    return ok && budget > 0 ? budget : kDefaultMaxPixels;
+}
 
 CLintraApp::CLintraApp(QSettings& settings, QObject* parent) : QObject(parent), m_settings(settings) {}
 
@@ -51,6 +58,7 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
     m_ui = std::make_unique<QtUserInterface>();
     m_converter.SetProgramDirectory(options.programDirectory.toStdString());
     m_doc = std::make_unique<CLintraDoc>(*m_ui);
+    m_doc->m_readOptions.maxPixels = PixelBudget(m_settings);
     m_view = std::make_unique<CLintraView>(*m_doc, *m_ui, m_converter);
 
     m_frame = new CMainFrame;

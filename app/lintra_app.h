@@ -10,6 +10,7 @@
 #include <QList>
 #include <QObject>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -34,6 +35,13 @@ class RecentFiles;
 
 // The organisation key the settings are kept under.
 inline constexpr const char* kSettingsKey = "应用程序向导生成的本地应用程序";
+
+// The setting that holds the pixel budget of every Open (a picture whose
+// header promises more pixels is refused before any pixel memory is taken);
+// `lintra --max-pixels N` stores it.
+inline constexpr const char* kPixelBudgetKey = "open/maxPixels";
+// The budget the settings hold, or the default when they hold none (or 0).
+std::uint64_t PixelBudget(const QSettings& settings);
 
 struct StartOptions {
     QString file;              // a BMP to open as the Open command would

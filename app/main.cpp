@@ -1,4 +1,4 @@
-// lintra: the desktop program. Usage: lintra [--lang zh|en] [file.bmp] [--run-steps a,b,c]
+// lintra: the desktop program. Usage: lintra [--lang zh|en] [--max-pixels N] [file] [--run-steps a,b,c]
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QLocale>
@@ -39,7 +39,13 @@ int main(int argc, char** argv) {
                                 QStringLiteral("The language of the program: zh (Chinese) or en (English); "
                                                "by default the locale's (English for en_*, else Chinese)."),
                                 QStringLiteral("zh|en"));
+    QCommandLineOption maxPixels(
+        QStringLiteral("max-pixels"),
+        QStringLiteral("Refuse pictures of more than N pixels (width x height) from now on; the default "
+                       "is 300000000. The choice is kept in the settings."),
+        QStringLiteral("N"));
     parser.addOption(language);
+    parser.addOption(maxPixels);
     parser.addOption(steps);
     parser.addOption(screenshot);
     parser.process(app);
@@ -64,6 +70,16 @@ int main(int argc, char** argv) {
     options.screenshot = parser.value(screenshot);
 
     QSettings settings;
+    if (parser.isSet(maxPixels)) {
+        bool ok = false;
+        const qulonglong budget = parser.value(maxPixels).toULongLong(&ok);
+        if (!ok || budget == 0) {
+            std::fprintf(stderr, "lintra: --max-pixels takes a whole number above 0, not \"%s\"\n",
+                         qPrintable(parser.value(maxPixels)));
+            return 2;
+        }
+        settings.setValue(QLatin1String(lintra::kPixelBudgetKey), budget);
+    }
     lintra::CLintraApp lintraApp(settings);
     if (!lintraApp.InitInstance(options)) return 1;
     return app.exec();

@@ -75,6 +75,7 @@ private slots:
     void newestDialogChoosesTheOperation();
     void saveWritesTheDisplayedImage();
     void refusedFileLeavesTitleAndReportsIt();
+    void pixelBudgetSettingRefusesLargerPictures();
     void fileGoneBeforeTheLoadIsReportedOnce();
     void printsToPdf();
 
@@ -497,6 +498,28 @@ void TestViewCommands::refusedFileLeavesTitleAndReportsIt() {
     QCOMPARE(m_messages, QStringList{QStringLiteral("This isn't a bitmap file!")});
     QCOMPARE(m_app->Frame().windowTitle(), before);
     Q_UNUSED(title);
+}
+
+void TestViewCommands::pixelBudgetSettingRefusesLargerPictures() {
+    // The horse is 400 x 328 = 131200 pixels: over a budget of 131199, the
+    // program started afresh refuses it with a message naming the budget and
+    // opens nothing; at exactly its size it opens.
+    for (qulonglong budget : {131199ull, 131200ull}) {
+        cleanup();
+        QSettings(m_dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat)
+            .setValue(QLatin1String(kPixelBudgetKey), budget);
+        init();
+        const QString before = m_app->Frame().windowTitle();
+        Open(kHorse);
+        if (budget < 131200) {
+            QCOMPARE(m_messages.size(), 1);
+            QVERIFY2(m_messages.first().contains(QStringLiteral("131199")), qPrintable(m_messages.first()));
+            QCOMPARE(m_app->Frame().windowTitle(), before);
+        } else {
+            QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
+            QCOMPARE(m_app->Frame().windowTitle(), kHorse + QStringLiteral(" - Contourix"));
+        }
+    }
 }
 
 void TestViewCommands::fileGoneBeforeTheLoadIsReportedOnce() {
