@@ -376,7 +376,8 @@ use, written as an 8-bit and a 24-bit BMP. The same drawing at 150, 300, 600
 and 1200 dpi (1240 x 1754 to 9920 x 14032) shows how each step's cost grows
 with the resolution. It installs what it needs (potrace,
 OpenCV with its contrib modules, ImageMagick, GNU time), builds the default
-preset with `-DLINTRA_BENCH_OPENCV=ON` and takes about five minutes. The
+preset with `-DLINTRA_BENCH_OPENCV=ON` and takes 7 to 8 minutes (three rounds,
+on a busy machine). The
 tables below are from its last run and are rewritten by each run; the notes
 at the end are kept.
 
