@@ -45,7 +45,11 @@ public:
             m_workers.clear();
             m_owner = getpid();
         }
-        while (static_cast<int>(m_workers.size()) < bands - 1) m_workers.emplace_back([this] { Work(); });
+        // A new worker is handed the generation from before this call's: it
+        // cannot lock the mutex until the call has moved the generation on,
+        // so reading it itself would make it miss the call that made it.
+        while (static_cast<int>(m_workers.size()) < bands - 1)
+            m_workers.emplace_back([this, seen = m_generation] { Work(seen); });
         m_band = &band;
         m_rows = rows;
         m_bands = bands;
@@ -86,9 +90,8 @@ private:
         }
     }
 
-    void Work() {
+    void Work(unsigned seen) {
         std::unique_lock<std::mutex> lock(m_mutex);
-        unsigned seen = m_generation;
         for (;;) {
             m_wake.wait(lock, [&] { return m_generation != seen; });
             seen = m_generation;
