@@ -163,10 +163,16 @@ PageSize BenchPageSize() {
     return {};
 }
 
+PageSize A4Size(int dpi) {
+    dpi = std::max(dpi, 150);
+    return {static_cast<int>(static_cast<long>(kA4Width) * dpi / 300),
+            static_cast<int>(static_cast<long>(kA4Height) * dpi / 300)};
+}
+
 PageImage MakeScannedPage(int width, int height, std::uint32_t seed, int dpi) {
     width = std::max(width, 1);
     height = std::max(height, 1);
-    const double ppd = std::max(dpi, 300) / 300.0;
+    const double ppd = std::max(dpi, 150) / 300.0;
     Random rng(seed);
     InkLayer ink{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height, 0)};
     DrawDrawing(ink, rng, ppd);

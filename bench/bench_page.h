@@ -20,10 +20,8 @@
 
 namespace lintra::bench {
 
-inline constexpr int kA4Width = 2480;     // 210 mm at 300 dpi
-inline constexpr int kA4Height = 3508;    // 297 mm at 300 dpi
-inline constexpr int kA4Width600 = 4960;  // the same sheet at 600 dpi
-inline constexpr int kA4Height600 = 7016;
+inline constexpr int kA4Width = 2480;   // 210 mm at 300 dpi
+inline constexpr int kA4Height = 3508;  // 297 mm at 300 dpi
 
 // An owned 8-bit image with rows padded to a multiple of 4 bytes, as in a BMP.
 struct PageImage {
@@ -53,11 +51,15 @@ struct ColourImage {
     std::vector<std::uint8_t> pixels;
 };
 
+// The A4 sheet at dpi (150 or more; 150 below it): 2480 x 3508 at 300 dpi,
+// in proportion at the others (1240 x 1754 at 150, 9920 x 14032 at 1200).
+PageSize A4Size(int dpi);
+
 // A grey scan of a line drawing of the given size (at least 1 x 1; the
-// drawing scales with the page). dpi (300 or more; 300 below it) sets how
+// drawing scales with the page). dpi (150 or more; 150 below it) sets how
 // many pixels one 300-dpi dot of pen, dash or dust covers, so a 600-dpi
 // A4 page holds the 300-dpi page's drawing at twice the resolution rather
-// than four times as many objects. The same seed always gives the same page.
+// than four times as many objects, and a 150-dpi one at half of it. The same seed always gives the same page.
 PageImage MakeScannedPage(int width, int height, std::uint32_t seed = 1, int dpi = 300);
 // The colour scan of a grey page: warm paper (red above green above blue by
 // a few levels where the paper shows) and independent grain (sigma 2) in each

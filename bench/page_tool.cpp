@@ -12,7 +12,8 @@ namespace lintra::bench {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: lintra-make-page [--dpi 300|600] [--size WxH] [--seed N] [--grey PATH] [--colour PATH]\n";
+    "usage: lintra-make-page [--dpi 150|300|600|1200] [--size WxH] [--seed N] [--grey PATH] [--colour "
+    "PATH]\n";
 
 int UsageError(const std::string& error) {
     std::fprintf(stderr, "lintra-make-page: %s\n%s", error.c_str(), kUsage);
@@ -41,8 +42,9 @@ int RunMakePage(int argc, const char* const* argv) {
         if (i + 1 >= argc) return UsageError("missing value after " + option);
         const std::string value = argv[++i];
         if (option == "--dpi") {
-            if (!ParseNumber(value, 300, 600, dpi) || (dpi != 300 && dpi != 600))
-                return UsageError("--dpi takes 300 or 600");
+            if (!ParseNumber(value, 150, 1200, dpi) ||
+                (dpi != 150 && dpi != 300 && dpi != 600 && dpi != 1200))
+                return UsageError("--dpi takes 150, 300, 600 or 1200");
         } else if (option == "--seed") {
             if (!ParseNumber(value, 0, 0xFFFFFFFFL, seed)) return UsageError("bad seed " + value);
         } else if (option == "--size") {
@@ -61,8 +63,9 @@ int RunMakePage(int argc, const char* const* argv) {
     if (greyPath.empty() && colourPath.empty())
         return UsageError("nothing to write: give --grey or --colour");
     if (width == 0) {
-        width = dpi == 600 ? kA4Width600 : kA4Width;
-        height = dpi == 600 ? kA4Height600 : kA4Height;
+        const PageSize sheet = A4Size(static_cast<int>(dpi));
+        width = sheet.width;
+        height = sheet.height;
     }
     const PageImage page = MakeScannedPage(static_cast<int>(width), static_cast<int>(height),
                                            static_cast<std::uint32_t>(seed), static_cast<int>(dpi));

@@ -21,6 +21,27 @@ WHOLE_ROWS = [
     ("A4 300 dpi, 24-bit to 256 colours", "palettor_a4_24bit", "convert_a4_24bit", "ImageMagick"),
 ]
 
+# The same drawing at four resolutions (lintra-make-page --dpi N, 8-bit):
+# dpi, Lintra's label, the page's pixels (lintra-make-page's A4 sizes).
+RESOLUTION_ROWS = [
+    (150, "lintra_150dpi_8bit", 1240 * 1754),
+    (300, "lintra_a4_8bit", 2480 * 3508),
+    (600, "lintra_600dpi_8bit", 4960 * 7016),
+    (1200, "lintra_1200dpi_8bit", 9920 * 14032),
+]
+# A step's cost per megapixel may differ by at most this factor between
+# resolutions (largest over smallest).
+PER_MEGAPIXEL_SPREAD = 1.5
+
+# Whole jobs against potrace on the same file: label, peer label, what, limit.
+POTRACE_GOALS = [
+    ("lintra_a4_8bit", "potrace_a4_8bit", "8-bit A4 300 dpi", 0.3),
+    ("lintra_a4_24bit", "potrace_a4_24bit", "24-bit A4 300 dpi", 0.4),
+    ("lintra_600dpi_8bit", "potrace_600dpi_8bit", "8-bit A4 600 dpi", 0.5),
+]
+# Peak memory of the whole 8-bit A4 300-dpi job, in bytes per pixel.
+PEAK_BYTES_PER_PIXEL = 12.0
+
 COPY = "BM_PageCopy"
 
 # Lintra's benchmark and the OpenCV benchmark it is set against.
@@ -153,6 +174,8 @@ def fmt(value, unit):
         return f"{value:.3f} s"
     if unit == "MB":
         return f"{value:.0f} MB"
+    if unit == "B/px":
+        return f"{value:.1f} bytes per pixel"
     return f"{value:g} {unit}"
 
 
@@ -165,12 +188,30 @@ def param_worst(medians, key):
     return None if any(v is None for v in values) else max(values)
 
 
-def evaluate_goals(runs, medians):
+def per_megapixel(steps):
+    """step -> {dpi -> median ms per megapixel} over the resolution rows
+    present in steps, steps in the order first seen."""
+    table = {}
+    for dpi, label, pixels in RESOLUTION_ROWS:
+        for name, times in steps.get(label, {}).items():
+            table.setdefault(name, {})[dpi] = statistics.median(times) / (pixels / 1e6)
+    return table
+
+
+def spread(costs):
+    """Largest over smallest of a step's costs per megapixel; None unless
+    every resolution was measured."""
+    if len(costs) < len(RESOLUTION_ROWS) or min(costs.values()) <= 0:
+        return None
+    return max(costs.values()) / min(costs.values())
+
+
+def evaluate_goals(runs, medians, steps=None):
     goals = []
+    for ours, theirs, what, limit in POTRACE_GOALS:
+        a, b = whole_medians(runs, ours), whole_medians(runs, theirs)
+        goals.append(Goal(f"whole process, {what} to DXF / potrace", ratio(a and a[0], b and b[0]), limit, "x"))
     lintra = whole_medians(runs, "lintra_a4_24bit")
-    potrace = whole_medians(runs, "potrace_a4_24bit")
-    goals.append(Goal("whole process, 24-bit A4 to DXF / potrace",
-                      ratio(lintra and lintra[0], potrace and potrace[0]), 1.0, "x"))
     palettor = whole_medians(runs, "palettor_a4_24bit")
     convert = whole_medians(runs, "convert_a4_24bit")
     goals.append(Goal("Palettor / ImageMagick convert -colors 256",
@@ -188,6 +229,14 @@ def evaluate_goals(runs, medians):
                           param_worst(medians, key), limit, "ms", strict=True))
     goals.append(Goal("peak memory, whole process on the 24-bit A4 page",
                       lintra and lintra[2], 200.0, "MB", strict=True))
+    grey = whole_medians(runs, "lintra_a4_8bit")
+    pixels = RESOLUTION_ROWS[1][2]
+    goals.append(Goal("peak memory, whole process on the 8-bit A4 page",
+                      grey and grey[2] * 1024 * 1024 / pixels, PEAK_BYTES_PER_PIXEL, "B/px"))
+    dpis = "/".join(str(dpi) for dpi, _, _ in RESOLUTION_ROWS)
+    for name, costs in per_megapixel(steps or {}).items():
+        goals.append(Goal(f"{name} per megapixel, largest / smallest at {dpis} dpi",
+                          spread(costs), PER_MEGAPIXEL_SPREAD, "x"))
     return goals
 
 
@@ -225,6 +274,23 @@ def steps_table(steps):
     rows.append(["all steps"] + [fmt(t, "ms") for t in totals])
     titles = [title for title, ours, _, _ in WHOLE_ROWS if ours in steps]
     return table(["lintra-batch step (median)"] + titles, rows)
+
+
+def resolution_table(steps):
+    costs = per_megapixel(steps)
+    present = [(dpi, label, pixels) for dpi, label, pixels in RESOLUTION_ROWS if label in steps]
+    rows = []
+    for name, by_dpi in costs.items():
+        cells = []
+        for dpi, label, pixels in present:
+            times = steps[label].get(name)
+            cells.append(fmt(times and statistics.median(times), "ms"))
+            cells.append(fmt(by_dpi.get(dpi), "ms"))
+        rows.append([name] + cells + [fmt(spread(by_dpi), "x")])
+    header = ["lintra-batch step (median)"]
+    for dpi, label, pixels in present:
+        header += [f"{dpi} dpi ({pixels / 1e6:.1f} MP)", "per MP"]
+    return table(header + ["largest / smallest per MP"], rows)
 
 
 def inprocess_table(medians):
@@ -277,6 +343,14 @@ def render(runs, medians, goals, info, steps=None):
             steps_table(steps),
             "",
         ]
+        if any(label in steps for _, label, _ in RESOLUTION_ROWS):
+            parts += [
+                "Each step on the same drawing at four resolutions (`lintra-make-page --dpi N`, 8-bit; "
+                "times from `lintra-batch --verbose`, medians; per MP = milliseconds per million pixels):",
+                "",
+                resolution_table(steps),
+                "",
+            ]
     parts += [
         "### In process (lintra-bench, medians of the repetitions, real time)",
         "",
@@ -298,9 +372,12 @@ DOC_HEAD = """# Performance
 `bash bench/run` measures Lintra beside its peers on a synthetic scan of an A4
 line drawing (2480 x 3508 pixels at 300 dpi, and the same sheet at 600 dpi,
 4960 x 7016), made by `lintra-make-page`: the page the in-process benchmarks
-use, written as an 8-bit and a 24-bit BMP. It installs what it needs (potrace,
+use, written as an 8-bit and a 24-bit BMP. The same drawing at 150, 300, 600
+and 1200 dpi (1240 x 1754 to 9920 x 14032) shows how each step's cost grows
+with the resolution. It installs what it needs (potrace,
 OpenCV with its contrib modules, ImageMagick, GNU time), builds the default
-preset with `-DLINTRA_BENCH_OPENCV=ON` and takes about five minutes. The
+preset with `-DLINTRA_BENCH_OPENCV=ON` and takes 7 to 8 minutes (three rounds,
+on a busy machine). The
 tables below are from its last run and are rewritten by each run; the notes
 at the end are kept.
 
@@ -321,7 +398,8 @@ How it measures:
   traces the outlines of the ink as curves. Lintra finds its threshold from
   the page's histogram, removes blobs under 3 pixels, thins the strokes to
   centre lines and writes line segments. Palettor is set against
-  `convert PAGE -colors 256 OUT`.
+  `convert PAGE -colors 256 OUT`. The 150- and 1200-dpi pages run Lintra's
+  job alone, the 1200-dpi one in half the rounds (rounded up).
 - In process: `lintra-bench --benchmark_repetitions=5 --benchmark_min_time=0.2`,
   real-time medians of the repetitions. Lintra's operations work in place on a
   fresh copy of the page each iteration (the copy untimed; `PageCopy` times
@@ -377,8 +455,8 @@ def main(argv=None):
     args = parser.parse_args(argv)
     runs = load_whole(args.whole)
     medians = load_inprocess(args.inprocess)
-    goals = evaluate_goals(runs, medians)
     steps = load_steps(args.steps) if args.steps else None
+    goals = evaluate_goals(runs, medians, steps)
     body = render(runs, medians, goals, vars(args), steps)
     print(body)
     if args.doc:

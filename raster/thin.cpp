@@ -1,12 +1,21 @@
 // Thinning: repeated sequential horizontal and vertical deletion passes with
-// the table lookup, each pass visiting only the pixels that may have changed.
+// the table lookup, each pass visiting only the pixels that may have changed,
+// and, when asked, its rows shared out over worker threads with the same result.
 #include "raster/thin.h"
 
-#include <bit>
-#include <cstddef>
+#if defined(__linux__)
+#include <sched.h>
+#endif
 
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <memory>
+
+#include "image/parallel_rows.h"
 #include "raster/raster_private.h"
 #include "raster/thin_planes.h"
+#include "raster/thin_wavefront.h"
 
 namespace lintra {
 
@@ -38,6 +47,9 @@ namespace {
 
 using raster_detail::BitRows;
 using raster_detail::Plane;
+using raster_detail::StripClock;
+using raster_detail::StripCount;
+using raster_detail::StripStart;
 
 constexpr std::uint8_t kWhite = 255;
 constexpr std::uint8_t kBlack = 0;
@@ -67,9 +79,20 @@ std::array<std::uint8_t, 256> TransposedTable() {
     return table;
 }
 
-// One sequential pass over a plane: rows in order, each from the left; a black
-// pixel with a white neighbour along the row is looked up, and a deletion
-// skips the next pixel of the row.
+// One pass over a plane: what it works on, and where it keeps its marks.
+struct PlanePass {
+    Plane plane;
+    BitRows* dirty;
+    const std::array<std::uint8_t, 256>* table;
+    Plane* mirror;  // null in the first pass, before the transposed copy exists
+    BitRows* mirrorDirty;
+};
+
+// Positions j .. end - 1 of row i of a sequential pass over a plane: from
+// the left, a black pixel with a white neighbour along the row is looked up,
+// and a deletion skips the next pixel of the row. j is left where the row's
+// run continues (end, or end + 1 after a skip). True when anything was
+// deleted.
 //
 // Only marked pixels are visited, in the order of the literal pass. A pixel's
 // mark is cleared when it is decided and set again whenever a neighbour is
@@ -80,43 +103,114 @@ std::array<std::uint8_t, 256> TransposedTable() {
 // it, the others in the next pass of each kind. The pixel a deletion skips
 // keeps its mark for the next pass. With a mirror plane, each deletion is
 // copied there (at the transposed position).
-bool ThinPlanePass(Plane plane, BitRows& dirty, const std::array<std::uint8_t, 256>& table, Plane* mirror,
-                   BitRows* mirrorDirty) {
+bool ThinRowSpan(const PlanePass& pass, int i, int& j, int end) {
+    const Plane& plane = pass.plane;
+    BitRows& dirty = *pass.dirty;
+    const std::array<std::uint8_t, 256>& table = *pass.table;
+    std::uint8_t* cur = plane.row(i);
+    const std::uint8_t* prev = plane.row(i - 1);
+    const std::uint8_t* next = plane.row(i + 1);
+    // The row after next is read when the next row is decided, mostly beside
+    // the pixels visited here. On a large page the previous pass read it too
+    // long ago for it to be in the cache still: ask for it a row early.
+    const std::uint8_t* later = i + 2 < plane.rows ? plane.row(i + 2) : next;
     bool deleted = false;
-    const int lastJ = plane.cols - 2;
-    for (int i = 1; i + 1 < plane.rows; ++i) {
-        std::uint8_t* cur = plane.row(i);
-        const std::uint8_t* prev = plane.row(i - 1);
-        const std::uint8_t* next = plane.row(i + 1);
-        for (int j = dirty.Next(i, 1, lastJ + 1); j <= lastJ; j = dirty.Next(i, j, lastJ + 1)) {
-            dirty.Clear(i, j);
-            if (cur[j] != kBlack || (cur[j - 1] != kWhite && cur[j + 1] != kWhite)) {
-                ++j;
-                continue;
-            }
-            const unsigned index = static_cast<unsigned>(PlaneIndex(prev, cur, next, j));
-            if (!table[index]) {
-                ++j;
-                continue;
-            }
-            cur[j] = kWhite;
-            deleted = true;
-            // Bits of the neighbours that are not white, in pattern order
-            // (NW N NE W E SW S SE as the plane lays them out).
-            const unsigned dark = ~index & 0xFFu;
-            dirty.Mark3(i - 1, j, dark & 7u);
-            dirty.Mark3(i, j, (dark >> 3 & 1u) | (dark >> 2 & 4u));
-            dirty.Mark3(i + 1, j, dark >> 5);
-            if (mirror != nullptr) {
-                mirror->row(j)[i] = kWhite;
-                mirrorDirty->Mark3(j - 1, i, (dark & 1u) | (dark >> 2 & 2u) | (dark >> 3 & 4u));
-                mirrorDirty->Mark3(j, i, (dark >> 1 & 1u) | (dark >> 4 & 4u));
-                mirrorDirty->Mark3(j + 1, i, (dark >> 2 & 1u) | (dark >> 3 & 2u) | (dark >> 5 & 4u));
-            }
-            j += 2;
+    while (j < end) {
+        j = dirty.Next(i, j, end);
+        if (j >= end) break;
+        __builtin_prefetch(later + j);
+        dirty.Clear(i, j);
+        if (cur[j] != kBlack || (cur[j - 1] != kWhite && cur[j + 1] != kWhite)) {
+            ++j;
+            continue;
         }
+        const unsigned index = static_cast<unsigned>(PlaneIndex(prev, cur, next, j));
+        if (!table[index]) {
+            ++j;
+            continue;
+        }
+        cur[j] = kWhite;
+        deleted = true;
+        // Bits of the neighbours that are not white, in pattern order
+        // (NW N NE W E SW S SE as the plane lays them out).
+        const unsigned dark = ~index & 0xFFu;
+        dirty.Mark3(i - 1, j, dark & 7u);
+        dirty.Mark3(i, j, (dark >> 3 & 1u) | (dark >> 2 & 4u));
+        dirty.Mark3(i + 1, j, dark >> 5);
+        if (pass.mirror != nullptr) {
+            pass.mirror->row(j)[i] = kWhite;
+            pass.mirrorDirty->Mark3(j - 1, i, (dark & 1u) | (dark >> 2 & 2u) | (dark >> 3 & 4u));
+            pass.mirrorDirty->Mark3(j, i, (dark >> 1 & 1u) | (dark >> 4 & 4u));
+            pass.mirrorDirty->Mark3(j + 1, i, (dark >> 2 & 1u) | (dark >> 3 & 2u) | (dark >> 5 & 4u));
+        }
+        j += 2;
     }
     return deleted;
+}
+
+// Strip s of row i on one of several threads, in turn with the strips it
+// depends on (see thin_wavefront.h).
+bool ThinStrip(const PlanePass& pass, int i, int s, int strips, StripClock& clock) {
+    const int cols = pass.plane.cols;
+    if (s > 0) clock.WaitDone(s - 1, i);
+    if (i > 1) {
+        clock.WaitDone(s, i - 1);
+        if (s + 1 < strips) clock.WaitPastLead(s + 1, i - 1);
+    }
+    int j = s == 0 ? 1 : clock.Carry(s - 1);
+    const int start = StripStart(cols, strips, s), end = StripStart(cols, strips, s + 1);
+    bool deleted = false;
+    if (s > 0) {
+        deleted = ThinRowSpan(pass, i, j, std::min(end, start + raster_detail::kLeadPixels));
+        clock.PastLead(s, i);
+    }
+    if (ThinRowSpan(pass, i, j, end)) deleted = true;
+    clock.Done(s, i, j);
+    return deleted;
+}
+
+// Planes smaller than this are thinned on the calling thread alone.
+constexpr long kParallelPixels = 1L << 16;
+
+// The threads thinning uses: those asked for, but no more than ThreadCount()
+// and the CPUs this process may run on. The strips wait for one another row
+// by row, so threads taking turns on one CPU would spend their turns waiting.
+int ThinThreads(int threads) {
+    threads = std::min(threads, ThreadCount());
+#if defined(__linux__)
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0) threads = std::min(threads, CPU_COUNT(&set));
+#endif
+    return std::max(threads, 1);
+}
+
+// One sequential pass over a plane, rows in order. On several threads the
+// rows are cut into strips and each thread takes the next strip in row
+// order; every strip waits for what it reads, which gives exactly the result
+// of the rows one after another. A strip is taken only once all before it
+// are being worked on, so however few threads come, the earliest unfinished
+// strip always moves on.
+bool ThinPlanePass(const PlanePass& pass, StripClock* clock, int threads) {
+    const int rows = pass.plane.rows - 2;  // rows 1 .. plane.rows - 2
+    if (rows <= 0) return false;
+    const int strips = StripCount(pass.plane.cols, threads);
+    if (clock == nullptr || strips <= 1) {
+        bool deleted = false;
+        for (int i = 1; i <= rows; ++i) {
+            int j = 1;
+            deleted |= ThinRowSpan(pass, i, j, pass.plane.cols - 1);
+        }
+        return deleted;
+    }
+    clock->StartPass();
+    std::atomic<bool> deleted{false};
+    ParallelRows(strips, 1, [&](int, int) {
+        bool any = false;
+        for (int task = clock->TakeTask(); task < rows * strips; task = clock->TakeTask())
+            any |= ThinStrip(pass, task / strips + 1, task % strips, strips, *clock);
+        if (any) deleted.store(true, std::memory_order_relaxed);
+    });
+    return deleted.load(std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -125,26 +219,33 @@ bool ThinPlanePass(Plane plane, BitRows& dirty, const std::array<std::uint8_t, 2
 // the vertical pass walks a transposed copy, whose rows are the columns from
 // the left, each from the top, so both passes read memory in order. Every
 // deletion is made in both copies.
-void ThinImage(ImageView image) {
+void ThinImage(ImageView image, int threads) {
     if (!Usable(image) || image.height < 3 || image.width < 3) return;
     Plane rows = raster_detail::TopDownPlane(image);
+    if (static_cast<long>(image.width) * image.height < kParallelPixels) threads = 1;
+    threads = ThinThreads(threads);
+    std::unique_ptr<StripClock> clock;
+    if (threads > 1) clock = std::make_unique<StripClock>(threads, std::max(rows.rows, rows.cols));
     // A pass looks first at the pixels it examines, black ones with a white
     // neighbour along the row; any other pixel can only become one through a
     // deletion next to it, which marks it.
     BitRows rowsDirty(rows.rows, rows.cols);
     raster_detail::MarkBlackBesideWhite(rows, rowsDirty);
     // The first horizontal pass runs before the copy exists.
-    bool deleted = ThinPlanePass(rows, rowsDirty, ThinDeleteTable, nullptr, nullptr);
+    bool deleted =
+        ThinPlanePass({rows, &rowsDirty, &ThinDeleteTable, nullptr, nullptr}, clock.get(), threads);
 
     LargeBlock<std::uint8_t> store;
     Plane columns = raster_detail::TransposedPlane(rows, store);
     BitRows columnsDirty(columns.rows, columns.cols);
     raster_detail::MarkBlackBesideWhite(columns, columnsDirty);
     const std::array<std::uint8_t, 256> columnTable = TransposedTable();
-    if (ThinPlanePass(columns, columnsDirty, columnTable, &rows, &rowsDirty)) deleted = true;
+    const PlanePass horizontal{rows, &rowsDirty, &ThinDeleteTable, &columns, &columnsDirty};
+    const PlanePass vertical{columns, &columnsDirty, &columnTable, &rows, &rowsDirty};
+    if (ThinPlanePass(vertical, clock.get(), threads)) deleted = true;
     while (deleted) {
-        deleted = ThinPlanePass(rows, rowsDirty, ThinDeleteTable, &columns, &columnsDirty);
-        if (ThinPlanePass(columns, columnsDirty, columnTable, &rows, &rowsDirty)) deleted = true;
+        deleted = ThinPlanePass(horizontal, clock.get(), threads);
+        if (ThinPlanePass(vertical, clock.get(), threads)) deleted = true;
     }
 }
 

@@ -1,7 +1,7 @@
 // The benchmark page and lintra-make-page: the files hold exactly the page
 // the in-process benchmarks time, the colour scan is a real colour picture
-// of the same drawing, the 600-dpi page is the same drawing at twice the
-// resolution, and the tool reports its errors by exit status.
+// of the same drawing, the pages at 150 to 1200 dpi are the same drawing at
+// each resolution, and the tool reports its errors by exit status.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -126,9 +126,11 @@ TEST(BenchPage, SameSeedSamePageOtherSeedOtherPage) {
     EXPECT_EQ(a.pixels, b.pixels);
     EXPECT_NE(a.pixels, c.pixels);
     EXPECT_EQ(MakeColourScan(a, 3).pixels, MakeColourScan(b, 3).pixels);
-    // 300 dpi is the default, and anything below it counts as 300.
+    // 300 dpi is the default; 150 draws finer pens, and anything below it
+    // counts as 150.
     EXPECT_EQ(MakeScannedPage(200, 280, 3, 300).pixels, a.pixels);
-    EXPECT_EQ(MakeScannedPage(200, 280, 3, 150).pixels, a.pixels);
+    EXPECT_NE(MakeScannedPage(200, 280, 3, 150).pixels, a.pixels);
+    EXPECT_EQ(MakeScannedPage(200, 280, 3, 100).pixels, MakeScannedPage(200, 280, 3, 150).pixels);
 }
 
 // The colour scan must give the converters real work (many colours) while
@@ -161,14 +163,9 @@ TEST(BenchPage, ColourScanHasManyColoursAndTheSameDrawing) {
     EXPECT_GT(static_cast<double>(warm) / paper, 0.9);  // the paper is warm: red above blue
 }
 
-// The 600-dpi page is the 300-dpi drawing at twice the resolution: halved
-// by 2 x 2 majority its binarised form matches the 300-dpi one almost
-// everywhere, with about the same share of ink (a little less: the
-// one-pixel blur widens thin strokes less at 600 dpi).
-TEST(BenchPage, SixHundredDpiPageIsTheSameDrawingAtTwiceTheResolution) {
-    const PageImage low = Binarised(MakeScannedPage(620, 877, 5, 300));
-    const PageImage high = Binarised(MakeScannedPage(1240, 1754, 5, 600));
-    EXPECT_NEAR(InkShare(high) / InkShare(low), 1.0, 0.2);  // measured 0.88
+// The share of pixels of low (binarised) that agree with the 2 x 2
+// majority of the page at twice its resolution.
+double HalvedAgreement(const PageImage& low, const PageImage& high) {
     long agree = 0;
     for (int y = 0; y < low.height; ++y)
         for (int x = 0; x < low.width; ++x) {
@@ -178,12 +175,37 @@ TEST(BenchPage, SixHundredDpiPageIsTheSameDrawingAtTwiceTheResolution) {
                     ink += high.pixels[static_cast<std::size_t>(2 * y + dy) * high.stride + 2 * x + dx] == 0;
             agree += (ink >= 2) == (low.pixels[static_cast<std::size_t>(y) * low.stride + x] == 0);
         }
-    EXPECT_GT(static_cast<double>(agree) / (static_cast<double>(low.width) * low.height), 0.98);
+    return static_cast<double>(agree) / (static_cast<double>(low.width) * low.height);
+}
+
+// Each resolution holds the same drawing: the 600-dpi page halved by 2 x 2
+// majority matches the 300-dpi one almost everywhere, with about the same
+// share of ink (a little less: the one-pixel blur widens thin strokes less
+// at 600 dpi), and so does the 300-dpi page against the 150-dpi one.
+TEST(BenchPage, EachResolutionIsTheSameDrawing) {
+    const PageImage low = Binarised(MakeScannedPage(310, 438, 5, 150));
+    const PageImage mid = Binarised(MakeScannedPage(620, 877, 5, 300));
+    const PageImage high = Binarised(MakeScannedPage(1240, 1754, 5, 600));
+    EXPECT_NEAR(InkShare(high) / InkShare(mid), 1.0, 0.2);  // measured 0.88
+    EXPECT_NEAR(InkShare(mid) / InkShare(low), 1.0, 0.2);   // measured 0.88
+    EXPECT_GT(HalvedAgreement(mid, high), 0.98);
+    EXPECT_GT(HalvedAgreement(low, mid), 0.95);  // measured 0.966
     // Not four times the drawing in four times the pixels: a 300-dpi page of
     // that size has four times the objects with strokes half as wide, so
     // more ink (overlaps keep it from doubling).
     const PageImage crowded = Binarised(MakeScannedPage(1240, 1754, 5, 300));
     EXPECT_GT(InkShare(crowded) / InkShare(high), 1.15);  // measured 1.3
+}
+
+TEST(BenchPage, A4SheetAtEachResolution) {
+    EXPECT_EQ(A4Size(300).width, kA4Width);
+    EXPECT_EQ(A4Size(300).height, kA4Height);
+    EXPECT_EQ(A4Size(150).width, 1240);
+    EXPECT_EQ(A4Size(150).height, 1754);
+    EXPECT_EQ(A4Size(600).width, 4960);
+    EXPECT_EQ(A4Size(600).height, 7016);
+    EXPECT_EQ(A4Size(1200).width, 9920);
+    EXPECT_EQ(A4Size(1200).height, 14032);
 }
 
 int RunTool(std::initializer_list<std::string> args) {
@@ -212,7 +234,7 @@ TEST(MakePageTool, UsageErrorsExitTwoAndWriteNothing) {
     TempFolder folder;
     const std::string out = folder / "g.bmp";
     EXPECT_EQ(RunTool({}), 2);                                // nothing to write
-    EXPECT_EQ(RunTool({"--dpi", "450", "--grey", out}), 2);   // only 300 or 600
+    EXPECT_EQ(RunTool({"--dpi", "450", "--grey", out}), 2);   // only 150, 300, 600 or 1200
     EXPECT_EQ(RunTool({"--dpi", "300x", "--grey", out}), 2);  // not a number
     EXPECT_EQ(RunTool({"--size", "0x5", "--grey", out}), 2);  // empty page
     EXPECT_EQ(RunTool({"--size", "12", "--grey", out}), 2);   // no height

@@ -90,13 +90,17 @@ class LoadTest(unittest.TestCase):
 
 class GoalTest(unittest.TestCase):
     def whole_at_limits(self):
-        return {"lintra_a4_24bit": [(1.0, 1.0, 150 * 1024)], "potrace_a4_24bit": [(1.0, 1.0, 1)],
+        # 12 bytes per pixel of the 8-bit A4 page, in kB.
+        peak_8bit = 12 * 2480 * 3508 // 1024
+        return {"lintra_a4_24bit": [(0.4, 1.0, 150 * 1024)], "potrace_a4_24bit": [(1.0, 1.0, 1)],
+                "lintra_a4_8bit": [(0.3, 1.0, peak_8bit)], "potrace_a4_8bit": [(1.0, 1.0, 1)],
+                "lintra_600dpi_8bit": [(0.5, 1.0, 1)], "potrace_600dpi_8bit": [(1.0, 1.0, 1)],
                 "palettor_a4_24bit": [(0.2, 0.2, 1)], "convert_a4_24bit": [(1.0, 1.0, 1)]}
 
     def test_every_goal_at_its_limit(self):
         goals = report.evaluate_goals(self.whole_at_limits(), self.medians())
         verdicts = {g.name: g.met for g in goals}
-        self.assertEqual(len(goals), 2 + len(report.POINT_OPERATIONS) + 6 + len(report.PARAM_COMMANDS) + 1)
+        self.assertEqual(len(goals), 4 + len(report.POINT_OPERATIONS) + 6 + len(report.PARAM_COMMANDS) + 2)
         # A ratio exactly at its limit meets it; the latencies are under theirs.
         self.assertTrue(all(verdicts.values()), [n for n, v in verdicts.items() if not v])
 
@@ -120,9 +124,48 @@ class GoalTest(unittest.TestCase):
         del medians["BM_ParamChange/ShortBranches/30"]
         goals = report.evaluate_goals({}, medians)
         unmeasured = [g for g in goals if g.met is None]
-        self.assertEqual(len(unmeasured), 6 + 1 + 2 + 1)  # OpenCV ratios, branches, whole process, memory
-        self.assertEqual(unmeasured[0].cells()[1:], ["-", "<= 1.00x", "not measured"])
+        self.assertEqual(len(unmeasured), 6 + 1 + 4 + 2)  # OpenCV ratios, branches, whole process, memory
+        self.assertEqual(unmeasured[0].cells()[1:], ["-", "<= 0.30x", "not measured"])
         self.assertIsNone(report.ratio(1.0, 0.0))
+
+
+class ResolutionTest(unittest.TestCase):
+    """Each step's cost per megapixel at 150 to 1200 dpi and its spread."""
+
+    @staticmethod
+    def steps(thin_1200_ms):
+        # thin: 10 ms per megapixel at every resolution but 1200 dpi.
+        steps = {}
+        for dpi, label, pixels in report.RESOLUTION_ROWS:
+            megapixels = pixels / 1e6
+            thin = thin_1200_ms if dpi == 1200 else 10 * megapixels
+            steps[label] = {"open": [5.0 * megapixels], "thin": [thin, thin]}
+        return steps
+
+    def goal(self, goals, step):
+        return [g for g in goals if g.name.startswith(step + " per megapixel")][0]
+
+    def test_spread_at_and_over_its_limit(self):
+        megapixels_1200 = 9920 * 14032 / 1e6
+        at_limit = report.evaluate_goals({}, {}, self.steps(15 * megapixels_1200))
+        self.assertAlmostEqual(self.goal(at_limit, "thin").value, 1.5)
+        self.assertTrue(self.goal(at_limit, "thin").met)
+        self.assertAlmostEqual(self.goal(at_limit, "open").value, 1.0)
+        over = report.evaluate_goals({}, {}, self.steps(16 * megapixels_1200))
+        self.assertFalse(self.goal(over, "thin").met)
+
+    def test_a_missing_resolution_is_not_measured(self):
+        steps = self.steps(100.0)
+        del steps["lintra_1200dpi_8bit"]
+        goal = self.goal(report.evaluate_goals({}, {}, steps), "thin")
+        self.assertIsNone(goal.met)
+        self.assertIn("| thin | 21.7 ms | 10.0 ms | 87.0 ms | 10.0 ms |", report.resolution_table(steps))
+
+    def test_table_gives_time_and_cost_per_megapixel(self):
+        text = report.resolution_table(self.steps(2782.0))
+        self.assertIn("| 1200 dpi (139.2 MP) | per MP |", text)
+        self.assertIn("| thin | 21.7 ms | 10.0 ms | 87.0 ms | 10.0 ms | 348.0 ms | 10.0 ms | 2782.0 ms | "
+                      "20.0 ms | 2.00x |", text)
 
 
 class DocumentTest(unittest.TestCase):
@@ -145,7 +188,7 @@ class DocumentTest(unittest.TestCase):
             with open(doc) as f:
                 text = f.read()
         self.assertIn("| A4 300 dpi, 24-bit BMP to DXF | potrace | 1 | 2.000 s | 1.000 s | 2.00x |", printed)
-        self.assertIn("| whole process, 24-bit A4 to DXF / potrace | 2.00x | <= 1.00x | NOT met |", printed)
+        self.assertIn("| whole process, 24-bit A4 300 dpi to DXF / potrace | 2.00x | <= 0.40x | NOT met |", printed)
         self.assertIn("| all steps | 1000.0 ms |", printed)
         self.assertIn("on Test CPU", text)
         self.assertNotIn("old table", text)

@@ -1,0 +1,88 @@
+// Thinning on several threads gives the image thinning on one thread gives,
+// byte for byte, on a scanned drawing and on random drawings and noise wide
+// enough to be cut into strips at every kind of boundary.
+#include <gtest/gtest.h>
+#include <sched.h>
+
+#include <random>
+#include <string>
+
+#include "image/dib.h"
+#include "image/parallel_rows.h"
+#include "raster/binarise.h"
+#include "raster/thin.h"
+#include "tests/raster/raster_oracle.h"
+#include "tests/raster/raster_test_image.h"
+#include "tests/support/recording_sink.h"
+#include "tests/support/test_data.h"
+
+namespace lintra {
+namespace {
+
+using raster_testing::Content;
+using raster_testing::Image;
+
+class ThinThreads : public ::testing::Test {
+protected:
+    void SetUp() override {
+        cpu_set_t set;
+        if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) < 2)
+            GTEST_SKIP() << "one CPU: thinning keeps to one thread";
+    }
+    void TearDown() override { SetThreadCount(0); }
+
+    // Thins copies of input on 1, 2 and 3 threads and expects them equal to
+    // the plain transcription's result.
+    static void ExpectSameOnEveryThreadCount(const Image& input, const std::string& what) {
+        Image expected = input;
+        oracle::ThinImage(expected.view(), ThinDeleteTable);
+        for (int threads = 1; threads <= 3; ++threads) {
+            SetThreadCount(threads);
+            Image actual = input;
+            ThinImage(actual.view(), threads);
+            ASSERT_TRUE(actual == expected) << what << " on " << threads << " threads";
+            ASSERT_TRUE(actual.paddingIntact()) << what;
+        }
+    }
+};
+
+// A sample scan, binarised as the command does.
+Image BinarisedSample(const std::string& name) {
+    Dib dib;
+    test::RecordingSink sink;
+    dib.Read(test::Sample(name), sink);
+    EXPECT_EQ(dib.m_bValid, 1) << name;
+    Image image(dib.GetWidth(), dib.GetHeight());
+    const std::uint32_t stride = dib.ComputeStride();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.at(x, y) = dib.GetBits()[static_cast<std::size_t>(y) * stride + x];
+    Histogram histogram;
+    ComputeHistogram(image.view(), histogram);
+    BinariseIterative(image.view(), histogram);
+    return image;
+}
+
+TEST_F(ThinThreads, AScannedDrawingIsThinnedAlike) {
+    const char* name = "capitol_ink_794x1123_8bit_grey_clrused0_opencv.bmp";
+    ExpectSameOnEveryThreadCount(BinarisedSample(name), name);
+}
+
+// Widths either side of the lengths the rows are cut at (strips of whole
+// 64-pixel words, at least 256 long), thick drawings that take many passes
+// and dense noise whose deletions cross the strip boundaries everywhere.
+TEST_F(ThinThreads, RandomDrawingsAndNoiseAreThinnedAlike) {
+    const int widths[] = {256, 300, 511, 512, 513, 640, 777, 1029};
+    unsigned seed = 46000;
+    for (int w : widths)
+        for (Content content : {Content::kDrawing, Content::kBlackWhite}) {
+            std::mt19937 rng(++seed);
+            const int h = std::uniform_int_distribution<int>(65536 / w + 1, 65536 / w + 120)(rng);
+            const int shapes = content == Content::kDrawing ? 40 : 1;
+            const Image input = raster_testing::RandomImage(rng, content, w, h, shapes);
+            ExpectSameOnEveryThreadCount(input, "seed " + std::to_string(seed));
+        }
+}
+
+}  // namespace
+}  // namespace lintra
