@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <limits>
 #include <set>
-#include <unordered_map>
+#include <span>
 
 namespace lintra {
 
@@ -23,6 +23,9 @@ constexpr std::size_t kLargestJunction = 12;
 constexpr int kDx[8] = {1, 1, 0, -1, -1, -1, 0, 1};
 constexpr int kDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 
+using PixelIndex = std::uint32_t;
+constexpr PixelIndex kNoPixel = std::numeric_limits<PixelIndex>::max();
+
 // A chain's end at a node: which chain, which end, and the direction the
 // chain leaves the node in.
 struct ChainEnd {
@@ -32,143 +35,169 @@ struct ChainEnd {
     double dy = 0;
 };
 
-// The segments drawn as pixels on a grid one pixel wider on every side than
-// their extent, so that every neighbour lookup stays inside.
+// Calls visit(x, y) with every pixel of the segment: one per step along its
+// longer axis, the other coordinate rounded to the nearest pixel (halves away
+// from zero).
+template <typename Visit>
+void ForEachPixel(const CLineSegment& s, Visit visit) {
+    const long long dx = static_cast<long long>(s.x2) - s.x1, dy = static_cast<long long>(s.y2) - s.y1;
+    const long long steps = std::max(std::llabs(dx), std::llabs(dy));
+    auto along = [steps](long long d, long long i) {
+        const long long twice = 2 * std::llabs(d) * i + steps;
+        return static_cast<int>((d < 0 ? -1 : 1) * (twice / (2 * steps)));
+    };
+    if (steps == 0) return visit(s.x1, s.y1);
+    // Level, upright and diagonal segments, nearly all of them, step
+    // without rounding.
+    if (dx == 0 || dy == 0 || std::llabs(dx) == std::llabs(dy)) {
+        const int sx = (dx > 0) - (dx < 0), sy = (dy > 0) - (dy < 0);
+        int x = s.x1, y = s.y1;
+        for (long long i = 0; i <= steps; ++i, x += sx, y += sy) visit(x, y);
+        return;
+    }
+    for (long long i = 0; i <= steps; ++i) visit(s.x1 + along(dx, i), s.y1 + along(dy, i));
+}
+
+// The segments drawn as pixels, held as a list in scan order (by row, then
+// along the row) rather than on a grid, so that its memory follows the ink
+// and not the extent of the drawing: a page of strokes covers a few percent
+// of its pixels. Each pixel keeps where its neighbours in the rows above and
+// below begin, which makes every neighbour lookup a step or two.
 class PixelSet {
 public:
     explicit PixelSet(const SegmentList& segments) {
-        int minX = std::numeric_limits<int>::max(), minY = minX;
-        int maxX = std::numeric_limits<int>::min(), maxY = maxX;
+        if (segments.empty()) return;
+        int minX = std::numeric_limits<int>::max(), maxY = std::numeric_limits<int>::min();
+        m_bottom = minX;
         for (const CLineSegment& s : segments) {
             minX = std::min({minX, s.x1, s.x2});
-            minY = std::min({minY, s.y1, s.y2});
-            maxX = std::max({maxX, s.x1, s.x2});
+            m_bottom = std::min({m_bottom, s.y1, s.y2});
             maxY = std::max({maxY, s.y1, s.y2});
         }
-        if (segments.empty()) return;
-        m_left = minX - 1;
-        m_bottom = minY - 1;
-        m_width = maxX - minX + 3;
-        m_height = maxY - minY + 3;
-        m_cells.assign(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0);
-        for (const CLineSegment& s : segments) Draw(s);
-        SortByRow();
-        // Each pixel's neighbours, one bit per direction, worked out once.
-        m_links.assign(m_cells.size(), 0);
-        for (std::size_t at : m_list) {
-            const Point p = At(at);
-            for (int d = 0; d < 8; ++d)
-                if (Adjacent(p.x, p.y, d)) m_links[at] |= static_cast<std::uint8_t>(1u << d);
+        m_corner = {minX - 1, m_bottom - 1};
+        Draw(segments, static_cast<std::size_t>(static_cast<long long>(maxY) - m_bottom + 1));
+        FindRowNeighbours();
+        for (PixelIndex i = 0; i < Size(); ++i) m_pixels[i].links = Links(i);
+    }
+
+    PixelIndex Size() const { return static_cast<PixelIndex>(m_pixels.size()); }
+    // The corner one pixel below and left of the segments' extent.
+    Point Corner() const { return m_corner; }
+    Point At(PixelIndex i) const { return m_pixels[i].at; }
+
+    // The pixel at (x, y), or kNoPixel.
+    PixelIndex Find(int x, int y) const {
+        const long long row = static_cast<long long>(y) - m_bottom;
+        if (row < 0 || row + 1 >= static_cast<long long>(m_rowStart.size())) return kNoPixel;
+        const auto first = m_pixels.begin() + m_rowStart[static_cast<std::size_t>(row)];
+        const auto last = m_pixels.begin() + m_rowStart[static_cast<std::size_t>(row) + 1];
+        const auto at = std::lower_bound(first, last, x, [](const Pixel& p, int v) { return p.at.x < v; });
+        return at != last && at->at.x == x ? static_cast<PixelIndex>(at - m_pixels.begin()) : kNoPixel;
+    }
+
+    // The pixel next to pixel i in direction d, or kNoPixel.
+    PixelIndex Neighbour(PixelIndex i, int d) const {
+        const Point p = m_pixels[i].at;
+        const int x = p.x + kDx[d], y = p.y + kDy[d];
+        if (kDy[d] == 0) {
+            const PixelIndex j = kDx[d] > 0 ? i + 1 : i - 1;  // i - 1 wraps to kNoPixel at 0
+            return j < Size() && m_pixels[j].at == Point{x, y} ? j : kNoPixel;
+        }
+        // The row's pixels from x - 1 on: at most three to look at.
+        for (PixelIndex j = kDy[d] > 0 ? m_pixels[i].above : m_pixels[i].below;
+             j < Size() && m_pixels[j].at.y == y && m_pixels[j].at.x <= x; ++j)
+            if (m_pixels[j].at.x == x) return j;
+        return kNoPixel;
+    }
+
+    // Whether pixel i and its neighbour in direction d are adjacent, from
+    // the bits worked out once.
+    bool Linked(PixelIndex i, int d) const { return (m_pixels[i].links >> d) & 1u; }
+    int Degree(PixelIndex i) const { return std::popcount(m_pixels[i].links); }
+
+private:
+    struct Pixel {
+        Point at;
+        PixelIndex above = kNoPixel;  // the first pixel of the row above at or right of x - 1
+        PixelIndex below = kNoPixel;  // the same in the row below
+        std::uint8_t links = 0;       // a bit per adjacent direction
+    };
+
+    // Draws the segments: every pixel once, in scan order. The pixels are
+    // counted per row, dealt out by row (a counting sort), and each row's
+    // few pixels sorted and their repeats dropped.
+    void Draw(const SegmentList& segments, std::size_t rows) {
+        std::vector<PixelIndex> start(rows + 1, 0);
+        for (const CLineSegment& s : segments)
+            ForEachPixel(s, [&](int, int y) { ++start[static_cast<std::size_t>(y - m_bottom) + 1]; });
+        for (std::size_t row = 1; row <= rows; ++row) start[row] += start[row - 1];
+        std::vector<int> xs(start.back());
+        std::vector<PixelIndex> next(start.begin(), start.end() - 1);
+        for (const CLineSegment& s : segments)
+            ForEachPixel(s, [&](int x, int y) { xs[next[static_cast<std::size_t>(y - m_bottom)]++] = x; });
+        m_rowStart.assign(rows + 1, 0);
+        for (std::size_t row = 0; row < rows; ++row) {
+            const auto first = xs.begin() + start[row], last = xs.begin() + start[row + 1];
+            std::sort(first, last);
+            m_rowStart[row + 1] = m_rowStart[row] + static_cast<PixelIndex>(std::unique(first, last) - first);
+        }
+        m_pixels.resize(m_rowStart.back());
+        for (std::size_t row = 0; row < rows; ++row)
+            for (PixelIndex i = m_rowStart[row]; i < m_rowStart[row + 1]; ++i)
+                m_pixels[i].at = {xs[start[row] + (i - m_rowStart[row])], m_bottom + static_cast<int>(row)};
+    }
+
+    // For each pixel, where the run of pixels from x - 1 on starts in the
+    // rows above and below: both rows are in x order, so one pass along
+    // each pair of rows finds them.
+    void FindRowNeighbours() {
+        const std::size_t rows = m_rowStart.size() - 1;
+        for (std::size_t row = 0; row + 1 < rows; ++row) {
+            Match(row, row + 1, &Pixel::above);
+            Match(row + 1, row, &Pixel::below);
+        }
+    }
+    void Match(std::size_t row, std::size_t other, PixelIndex Pixel::*field) {
+        PixelIndex j = m_rowStart[other];
+        const PixelIndex end = m_rowStart[other + 1];
+        for (PixelIndex i = m_rowStart[row]; i < m_rowStart[row + 1]; ++i) {
+            while (j < end && m_pixels[j].at.x < m_pixels[i].at.x - 1) ++j;
+            m_pixels[i].*field = j;
         }
     }
 
-    // The grid positions of the pixels, in scan order.
-    const std::vector<std::size_t>& Cells() const { return m_list; }
-    Point At(std::size_t index) const {
-        return {static_cast<int>(index % static_cast<std::size_t>(m_width)),
-                static_cast<int>(index / static_cast<std::size_t>(m_width))};
+    // Pixels are adjacent when they share a side, or a corner with neither
+    // pixel beside both set.
+    std::uint8_t Links(PixelIndex i) const {
+        unsigned present = 0;
+        for (int d = 0; d < 8; ++d)
+            if (Neighbour(i, d) != kNoPixel) present |= 1u << d;
+        unsigned links = present;
+        for (int d = 1; d < 8; d += 2)
+            if (present & ((1u << (d - 1)) | (1u << ((d + 1) % 8)))) links &= ~(1u << d);
+        return static_cast<std::uint8_t>(links);
     }
 
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-    bool Has(int x, int y) const { return m_cells[Index(x, y)] != 0; }
-    Point ToPicture(int x, int y) const { return {x + m_left, y + m_bottom}; }
-
-    // Whether (x, y) and its neighbour in direction d are adjacent, from the
-    // bits worked out once.
-    bool Linked(int x, int y, int d) const { return (m_links[Index(x, y)] >> d) & 1u; }
-    int Degree(int x, int y) const { return std::popcount(m_links[Index(x, y)]); }
-    std::size_t Index(int x, int y) const {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x);
-    }
-
-private:
-    // Every pixel on the segment: one per step along its longer axis, the
-    // other coordinate rounded to the nearest pixel.
-    // Whether (x, y) and its neighbour in direction d are adjacent.
-    bool Adjacent(int x, int y, int d) const {
-        if (!Has(x + kDx[d], y + kDy[d])) return false;
-        if (d % 2 == 0) return true;
-        return !Has(x + kDx[d], y) && !Has(x, y + kDy[d]);
-    }
-
-    // Puts the cells in scan order: a counting sort by row, then each row's
-    // few cells sorted.
-    void SortByRow() {
-        std::vector<std::size_t> start(static_cast<std::size_t>(m_height) + 1, 0);
-        const std::size_t width = static_cast<std::size_t>(m_width);
-        for (std::size_t at : m_list) ++start[at / width + 1];
-        for (std::size_t row = 1; row < start.size(); ++row) start[row] += start[row - 1];
-        std::vector<std::size_t> sorted(m_list.size());
-        std::vector<std::size_t> next(start.begin(), start.end() - 1);
-        for (std::size_t at : m_list) sorted[next[at / width]++] = at;
-        for (std::size_t row = 0; row + 1 < start.size(); ++row)
-            std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(start[row]),
-                      sorted.begin() + static_cast<std::ptrdiff_t>(start[row + 1]));
-        m_list = std::move(sorted);
-    }
-
-    void Draw(const CLineSegment& s) {
-        ForEachPixel(s, [&](int x, int y) {
-            const std::size_t at = Index(x, y);
-            if (!m_cells[at]) m_list.push_back(at);
-            m_cells[at] = 1;
-        });
-    }
-
-public:
-    // Calls visit(x, y) with the grid position of every pixel of the segment:
-    // one per step along its longer axis, the other coordinate rounded to the
-    // nearest pixel (halves away from zero).
-    template <typename Visit>
-    void ForEachPixel(const CLineSegment& s, Visit visit) const {
-        const long long dx = s.x2 - s.x1, dy = s.y2 - s.y1;
-        const long long steps = std::max(std::llabs(dx), std::llabs(dy));
-        auto along = [steps](long long d, long long i) {
-            const long long twice = 2 * std::llabs(d) * i + steps;
-            return static_cast<int>((d < 0 ? -1 : 1) * (twice / (2 * steps)));
-        };
-        if (steps == 0) return visit(s.x1 - m_left, s.y1 - m_bottom);
-        // Level, upright and diagonal segments, nearly all of them, step
-        // without rounding.
-        if (dx == 0 || dy == 0 || std::llabs(dx) == std::llabs(dy)) {
-            const int sx = (dx > 0) - (dx < 0), sy = (dy > 0) - (dy < 0);
-            int x = s.x1 - m_left, y = s.y1 - m_bottom;
-            for (long long i = 0; i <= steps; ++i, x += sx, y += sy) visit(x, y);
-            return;
-        }
-        for (long long i = 0; i <= steps; ++i)
-            visit(s.x1 + along(dx, i) - m_left, s.y1 + along(dy, i) - m_bottom);
-    }
-
-private:
-    int m_left = 0, m_bottom = 0, m_width = 0, m_height = 0;
-    std::vector<std::uint8_t> m_cells;
-    std::vector<std::size_t> m_list;    // the set cells
-    std::vector<std::uint8_t> m_links;  // per cell, a bit per adjacent direction
+    Point m_corner;
+    int m_bottom = 0;                    // the lowest row
+    std::vector<PixelIndex> m_rowStart;  // per row from m_bottom, its first pixel; then the end
+    std::vector<Pixel> m_pixels;         // in scan order
 };
 
 class GraphWalker {
 public:
     explicit GraphWalker(const PixelSet& pixels)
-        : m_pixels(pixels),
-          m_visited(static_cast<std::size_t>(pixels.Width()) * static_cast<std::size_t>(pixels.Height()), 0) {
-    }
+        : m_pixels(pixels), m_walked(pixels.Size(), 0), m_nodeOf(pixels.Size(), -1) {}
 
     std::vector<StrokeChain> Walk() {
         FindNodes();
         // Chains leaving every node, then the rings no node lies on.
-        for (std::size_t at : m_pixels.Cells())
-            if (NodeOf(at) >= 0)
-                for (int d = 0; d < 8; ++d) FollowFrom(m_pixels.At(at).x, m_pixels.At(at).y, d);
-        for (std::size_t at : m_pixels.Cells())
-            if (NodeOf(at) < 0)
-                for (int d = 0; d < 8; ++d) FollowFrom(m_pixels.At(at).x, m_pixels.At(at).y, d);
-        // A chain meeting a filled area ends where it meets it.
-        for (RawChain& chain : m_raw) {
-            if (Dense(chain.startNode)) chain.startNode = -1;
-            if (Dense(chain.endNode)) chain.endNode = -1;
-        }
+        for (PixelIndex i = 0; i < m_pixels.Size(); ++i)
+            if (m_nodeOf[i] >= 0)
+                for (int d = 0; d < 8; ++d) FollowFrom(i, d);
+        for (PixelIndex i = 0; i < m_pixels.Size(); ++i)
+            if (m_nodeOf[i] < 0)
+                for (int d = 0; d < 8; ++d) FollowFrom(i, d);
         return JoinThroughNodes();
     }
 
@@ -177,12 +206,15 @@ public:
         return std::any_of(m_nodeSizes.begin(), m_nodeSizes.end(),
                            [](std::size_t n) { return n > kLargestJunction; });
     }
-    // Whether the pixel at grid position (x, y) lies in a filled area.
-    bool InDenseNode(int x, int y) const { return Dense(NodeOf(m_pixels.Index(x, y))); }
+    // Whether the pixel at (x, y), one of the set, lies in a filled area.
+    bool InDenseNode(int x, int y) const { return Dense(m_nodeOf[m_pixels.Find(x, y)]); }
 
 private:
+    // A walked chain: its points are m_points[begin, end), the centres of
+    // the nodes it ends on included. A chain meeting a filled area ends
+    // where it meets it, on no node.
     struct RawChain {
-        std::vector<Point> points;  // grid positions
+        std::size_t begin = 0, end = 0;
         int startNode = -1;
         int endNode = -1;
         bool ring = false;  // closes on itself with no node on it
@@ -191,106 +223,114 @@ private:
     // Pixels with other than two neighbours are nodes; touching junction
     // pixels share one node, represented by its pixel nearest their centre.
     void FindNodes() {
-        for (std::size_t at : m_pixels.Cells()) {
-            const int x = m_pixels.At(at).x, y = m_pixels.At(at).y;
-            if (NodeOf(at) >= 0) continue;
-            const int degree = m_pixels.Degree(x, y);
+        std::vector<PixelIndex> members;
+        for (PixelIndex first = 0; first < m_pixels.Size(); ++first) {
+            if (m_nodeOf[first] >= 0) continue;
+            const int degree = m_pixels.Degree(first);
             if (degree == 2) continue;
             const int id = static_cast<int>(m_centres.size());
-            std::vector<Point> members{{x, y}};
-            SetNode(at, id);
-            for (std::size_t i = 0; i < members.size() && degree >= 3; ++i) {
+            members.assign(1, first);
+            m_nodeOf[first] = id;
+            for (std::size_t k = 0; k < members.size() && degree >= 3; ++k) {
                 for (int d = 0; d < 8; ++d) {
-                    const Point p = members[i];
-                    const int nx = p.x + kDx[d], ny = p.y + kDy[d];
-                    if (!m_pixels.Linked(p.x, p.y, d) || NodeOf(m_pixels.Index(nx, ny)) >= 0) continue;
-                    if (m_pixels.Degree(nx, ny) < 3) continue;
-                    SetNode(m_pixels.Index(nx, ny), id);
-                    members.push_back({nx, ny});
+                    if (!m_pixels.Linked(members[k], d)) continue;
+                    const PixelIndex n = m_pixels.Neighbour(members[k], d);
+                    if (m_nodeOf[n] >= 0 || m_pixels.Degree(n) < 3) continue;
+                    m_nodeOf[n] = id;
+                    members.push_back(n);
                 }
             }
-            double cx = 0, cy = 0;
-            for (const Point& p : members) cx += p.x, cy += p.y;
-            cx /= members.size(), cy /= members.size();
-            Point centre = members.front();
-            double best = std::numeric_limits<double>::max();
-            for (const Point& p : members) {
-                const double d2 = (p.x - cx) * (p.x - cx) + (p.y - cy) * (p.y - cy);
-                if (d2 < best) best = d2, centre = p;
-            }
-            m_centres.push_back(centre);
+            m_centres.push_back(m_pixels.At(NearestToCentre(members)));
             m_nodeSizes.push_back(members.size());
         }
     }
 
+    // The member nearest the members' mean, the first of those as near. The
+    // distances are measured from the corner of the segments' extent: two
+    // members can be equally near, and which of them the rounding puts first
+    // depends on the frame, so the frame stays the one the drawings were
+    // always made in.
+    PixelIndex NearestToCentre(const std::vector<PixelIndex>& members) const {
+        const Point corner = m_pixels.Corner();
+        double cx = 0, cy = 0;
+        for (PixelIndex m : members) cx += m_pixels.At(m).x - corner.x, cy += m_pixels.At(m).y - corner.y;
+        cx /= members.size(), cy /= members.size();
+        PixelIndex nearest = members.front();
+        double best = std::numeric_limits<double>::max();
+        for (PixelIndex m : members) {
+            const double x = m_pixels.At(m).x - corner.x, y = m_pixels.At(m).y - corner.y;
+            const double d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
+            if (d2 < best) best = d2, nearest = m;
+        }
+        return nearest;
+    }
+
     bool Dense(int node) const { return node >= 0 && m_nodeSizes[node] > kLargestJunction; }
+    // The node a chain ending on this one stops at, or -1 in a filled area.
+    int JoinableNode(int node) const { return Dense(node) ? -1 : node; }
 
-    void MarkEdge(int x, int y, int d) {
-        m_visited[m_pixels.Index(x, y)] |= static_cast<std::uint16_t>(1u << d);
-        m_visited[m_pixels.Index(x + kDx[d], y + kDy[d])] |= static_cast<std::uint16_t>(1u << ((d + 4) % 8));
-    }
-    bool EdgeDone(int x, int y, int d) const { return (m_visited[m_pixels.Index(x, y)] >> d) & 1u; }
-    int NodeAt(Point p) const { return NodeOf(m_pixels.Index(p.x, p.y)); }
-    // Node pixels are few: a flag beside the walked directions marks them,
-    // and a map holds their node.
-    int NodeOf(std::size_t at) const { return (m_visited[at] & kNodeFlag) ? m_nodeOf.at(at) : -1; }
-    void SetNode(std::size_t at, int id) {
-        m_visited[at] |= kNodeFlag;
-        m_nodeOf[at] = id;
+    bool EdgeDone(PixelIndex i, int d) const { return (m_walked[i] >> d) & 1u; }
+    void MarkEdge(PixelIndex i, int d, PixelIndex next) {
+        m_walked[i] |= static_cast<std::uint8_t>(1u << d);
+        m_walked[next] |= static_cast<std::uint8_t>(1u << ((d + 4) % 8));
     }
 
-    // Walks from (x, y) through direction d along pixels of two neighbours
-    // until a node or the start is met.
-    void FollowFrom(int x, int y, int d) {
-        if (!m_pixels.Linked(x, y, d) || EdgeDone(x, y, d)) return;
-        const int startNode = NodeOf(m_pixels.Index(x, y));
-        Point next{x + kDx[d], y + kDy[d]};
+    // Walks from pixel `from` through direction d along pixels of two
+    // neighbours until a node or the start is met.
+    void FollowFrom(PixelIndex from, int d) {
+        if (!m_pixels.Linked(from, d) || EdgeDone(from, d)) return;
+        const int startNode = m_nodeOf[from];
+        PixelIndex at = m_pixels.Neighbour(from, d);
         // An edge between two pixels of the same node lies inside it.
-        if (startNode >= 0 && NodeAt(next) == startNode) {
-            MarkEdge(x, y, d);
+        if (startNode >= 0 && m_nodeOf[at] == startNode) {
+            MarkEdge(from, d, at);
             return;
         }
         RawChain chain;
-        chain.startNode = startNode;
-        chain.points.push_back({x, y});
-        Point at{x, y};
-        int dir = d;
-        for (;;) {
-            MarkEdge(at.x, at.y, dir);
-            at = {at.x + kDx[dir], at.y + kDy[dir]};
-            if (chain.startNode < 0 && at == chain.points.front()) {
+        chain.begin = m_points.size();
+        chain.startNode = JoinableNode(startNode);
+        if (chain.startNode >= 0 && m_centres[chain.startNode] != m_pixels.At(from))
+            m_points.push_back(m_centres[chain.startNode]);
+        const std::size_t walkBegin = m_points.size();
+        m_points.push_back(m_pixels.At(from));
+        int endNode = -1;
+        PixelIndex previous = from;
+        for (int dir = d;;) {
+            MarkEdge(previous, dir, at);
+            if (startNode < 0 && at == from) {
                 chain.ring = true;
                 break;
             }
-            chain.points.push_back(at);
-            if (NodeAt(at) >= 0) {
-                chain.endNode = NodeAt(at);
+            m_points.push_back(m_pixels.At(at));
+            if (m_nodeOf[at] >= 0) {
+                endNode = m_nodeOf[at];
                 break;
             }
             int onward = -1;
             for (int e = 0; e < 8 && onward < 0; ++e)
-                if (m_pixels.Linked(at.x, at.y, e) && !EdgeDone(at.x, at.y, e)) onward = e;
+                if (m_pixels.Linked(at, e) && !EdgeDone(at, e)) onward = e;
             if (onward < 0) break;  // the ring closes on an edge already walked
-            dir = onward;
+            previous = at, dir = onward;
+            at = m_pixels.Neighbour(at, dir);
         }
         // A short loop from a node back to itself is a knot in the junction.
-        if (chain.startNode >= 0 && chain.startNode == chain.endNode && chain.points.size() <= 4) return;
-        m_raw.push_back(std::move(chain));
+        if (startNode >= 0 && startNode == endNode && m_points.size() - walkBegin <= 4) {
+            m_points.resize(chain.begin);
+            return;
+        }
+        chain.endNode = JoinableNode(endNode);
+        if (chain.endNode >= 0 && m_centres[chain.endNode] != m_points.back())
+            m_points.push_back(m_centres[chain.endNode]);
+        chain.end = m_points.size();
+        m_raw.push_back(chain);
     }
 
-    // The chain's end points moved onto their nodes' centres, as grid points.
-    std::vector<Point> WithNodeCentres(const RawChain& raw) const {
-        std::vector<Point> points;
-        if (raw.startNode >= 0 && m_centres[raw.startNode] != raw.points.front())
-            points.push_back(m_centres[raw.startNode]);
-        points.insert(points.end(), raw.points.begin(), raw.points.end());
-        if (raw.endNode >= 0 && m_centres[raw.endNode] != raw.points.back())
-            points.push_back(m_centres[raw.endNode]);
-        return points;
+    std::span<const Point> PointsOf(const RawChain& chain) const {
+        return std::span<const Point>(m_points).subspan(chain.begin, chain.end - chain.begin);
     }
 
     // The direction a chain leaves its end in, over a few pixels.
-    static ChainEnd EndOf(const std::vector<Point>& points, int chain, bool atStart) {
+    static ChainEnd EndOf(std::span<const Point> points, int chain, bool atStart) {
         const std::size_t reach = std::min<std::size_t>(points.size() - 1, 6);
         const Point from = atStart ? points.front() : points.back();
         const Point to = atStart ? points[reach] : points[points.size() - 1 - reach];
@@ -302,37 +342,48 @@ private:
     // at a junction, the pairs that continue each other most nearly straight
     // (turning by less than about 35 degrees) join, best first.
     std::vector<StrokeChain> JoinThroughNodes() {
-        std::vector<std::vector<Point>> chains;
-        std::vector<std::vector<ChainEnd>> endsAt(m_centres.size());
+        std::vector<RawChain> chains;
         std::vector<StrokeChain> rings;
         for (const RawChain& raw : m_raw) {
-            if (raw.ring) {
-                rings.push_back({raw.points, true, -1, -1, {}});
-                continue;
-            }
-            const int id = static_cast<int>(chains.size());
-            chains.push_back(WithNodeCentres(raw));
-            if (raw.startNode >= 0) endsAt[raw.startNode].push_back(EndOf(chains.back(), id, true));
-            if (raw.endNode >= 0) endsAt[raw.endNode].push_back(EndOf(chains.back(), id, false));
+            if (raw.ring)
+                rings.push_back({{PointsOf(raw).begin(), PointsOf(raw).end()}, true, -1, -1, {}});
+            else
+                chains.push_back(raw);
+        }
+        // The ends at each node, in the order of their chains: node n's are
+        // ends[first[n], first[n + 1]).
+        std::vector<std::size_t> first(m_centres.size() + 1, 0);
+        for (const RawChain& c : chains)
+            for (int node : {c.startNode, c.endNode})
+                if (node >= 0) ++first[static_cast<std::size_t>(node) + 1];
+        for (std::size_t n = 1; n < first.size(); ++n) first[n] += first[n - 1];
+        std::vector<ChainEnd> ends(first.back());
+        std::vector<std::size_t> next(first.begin(), first.end() - 1);
+        for (std::size_t id = 0; id < chains.size(); ++id) {
+            const RawChain& c = chains[id];
+            if (c.startNode >= 0) ends[next[c.startNode]++] = EndOf(PointsOf(c), static_cast<int>(id), true);
+            if (c.endNode >= 0) ends[next[c.endNode]++] = EndOf(PointsOf(c), static_cast<int>(id), false);
         }
         // partner[2 * chain + (atStart ? 0 : 1)] = the end it joins, or -1.
         std::vector<int> partner(2 * chains.size(), -1);
         auto key = [](const ChainEnd& e) { return 2 * e.chain + (e.atStart ? 0 : 1); };
-        for (std::vector<ChainEnd>& ends : endsAt) {
-            if (ends.size() == 2) {
-                partner[key(ends[0])] = key(ends[1]);
-                partner[key(ends[1])] = key(ends[0]);
+        struct Pair {
+            double cosine;
+            int a, b;
+        };
+        std::vector<Pair> pairs;
+        for (std::size_t node = 0; node + 1 < first.size(); ++node) {
+            const std::span<const ChainEnd> at(ends.data() + first[node], first[node + 1] - first[node]);
+            if (at.size() == 2) {
+                partner[key(at[0])] = key(at[1]);
+                partner[key(at[1])] = key(at[0]);
                 continue;
             }
-            struct Pair {
-                double cosine;
-                int a, b;
-            };
-            std::vector<Pair> pairs;
-            for (std::size_t i = 0; i < ends.size(); ++i)
-                for (std::size_t j = i + 1; j < ends.size(); ++j) {
-                    const double cosine = ends[i].dx * ends[j].dx + ends[i].dy * ends[j].dy;
-                    if (cosine < -0.82) pairs.push_back({cosine, key(ends[i]), key(ends[j])});
+            pairs.clear();
+            for (std::size_t i = 0; i < at.size(); ++i)
+                for (std::size_t j = i + 1; j < at.size(); ++j) {
+                    const double cosine = at[i].dx * at[j].dx + at[i].dy * at[j].dy;
+                    if (cosine < -0.82) pairs.push_back({cosine, key(at[i]), key(at[j])});
                 }
             std::stable_sort(pairs.begin(), pairs.end(),
                              [](const Pair& l, const Pair& r) { return l.cosine < r.cosine; });
@@ -342,38 +393,36 @@ private:
                 partner[p.b] = p.a;
             }
         }
-        std::vector<std::array<int, 2>> nodes;
-        for (const RawChain& raw : m_raw)
-            if (!raw.ring) nodes.push_back({raw.startNode, raw.endNode});
-        std::vector<StrokeChain> out = Assemble(chains, nodes, partner);
-        out.insert(out.end(), rings.begin(), rings.end());
+        std::vector<StrokeChain> out = Assemble(chains, partner);
+        out.insert(out.end(), std::make_move_iterator(rings.begin()), std::make_move_iterator(rings.end()));
         return out;
     }
 
-    static std::vector<StrokeChain> Assemble(const std::vector<std::vector<Point>>& chains,
-                                             const std::vector<std::array<int, 2>>& nodes,
-                                             const std::vector<int>& partner) {
+    std::vector<StrokeChain> Assemble(const std::vector<RawChain>& chains,
+                                      const std::vector<int>& partner) const {
         std::vector<StrokeChain> out;
         std::vector<bool> used(chains.size(), false);
         // Appends chain c entered at end `entry` (0 start, 1 end), skipping
         // the point it shares with what is already there.
         auto append = [&](std::vector<Point>& points, int c, int entry) {
-            const std::vector<Point>& src = chains[c];
-            std::vector<Point> piece(src);
-            if (entry == 1) std::reverse(piece.begin(), piece.end());
-            auto first = piece.begin();
-            if (!points.empty() && points.back() == piece.front()) ++first;
-            points.insert(points.end(), first, piece.end());
+            const std::span<const Point> piece = PointsOf(chains[c]);
+            const bool shared =
+                !points.empty() && points.back() == (entry == 0 ? piece.front() : piece.back());
+            if (entry == 0)
+                points.insert(points.end(), piece.begin() + (shared ? 1 : 0), piece.end());
+            else
+                points.insert(points.end(), piece.rbegin() + (shared ? 1 : 0), piece.rend());
         };
+        auto nodeAt = [&](int c, int end) { return end == 0 ? chains[c].startNode : chains[c].endNode; };
         auto follow = [&](int c, int entry) {
             StrokeChain run;
-            run.startNode = nodes[c][entry];
+            run.startNode = nodeAt(c, entry);
             const int firstKey = 2 * c + entry;
             for (;;) {
                 used[c] = true;
                 append(run.points, c, entry);
                 const int exitKey = 2 * c + (1 - entry);
-                const int node = nodes[c][1 - entry];
+                const int node = nodeAt(c, 1 - entry);
                 const int next = partner[exitKey];
                 if (next == firstKey) {
                     run.closed = true;
@@ -410,11 +459,11 @@ private:
     }
 
     const PixelSet& m_pixels;
-    static constexpr std::uint16_t kNodeFlag = 1u << 8;
-    std::vector<std::uint16_t> m_visited;           // per pixel, a bit per direction walked and kNodeFlag
-    std::unordered_map<std::size_t, int> m_nodeOf;  // node pixels' nodes
-    std::vector<Point> m_centres;                   // per node, the pixel chains meet on
-    std::vector<std::size_t> m_nodeSizes;           // per node, its number of pixels
+    std::vector<std::uint8_t> m_walked;    // per pixel, a bit per direction walked
+    std::vector<int> m_nodeOf;             // per pixel, its node or -1
+    std::vector<Point> m_centres;          // per node, the pixel chains meet on
+    std::vector<std::size_t> m_nodeSizes;  // per node, its number of pixels
+    std::vector<Point> m_points;           // the chains' points, one after another
     std::vector<RawChain> m_raw;
 };
 
@@ -425,13 +474,12 @@ std::vector<StrokeChain> BuildStrokeChains(const SegmentList& segments) {
     const PixelSet pixels(segments);
     GraphWalker walker(pixels);
     std::vector<StrokeChain> chains = walker.Walk();
-    for (StrokeChain& chain : chains)
-        for (Point& p : chain.points) p = pixels.ToPicture(p.x, p.y);
     // Segments that touch a filled area stay as they were drawn, once each.
+    if (!walker.HasDenseNode()) return chains;
     std::set<std::array<int, 4>> kept;
-    for (const CLineSegment& s : walker.HasDenseNode() ? segments : SegmentList{}) {
+    for (const CLineSegment& s : segments) {
         bool dense = false;
-        pixels.ForEachPixel(s, [&](int x, int y) { dense = dense || walker.InDenseNode(x, y); });
+        ForEachPixel(s, [&](int x, int y) { dense = dense || walker.InDenseNode(x, y); });
         if (!dense || (s.x1 == s.x2 && s.y1 == s.y2)) continue;
         const std::array<int, 4> key =
             std::min(std::array<int, 4>{s.x1, s.y1, s.x2, s.y2}, std::array<int, 4>{s.x2, s.y2, s.x1, s.y1});
