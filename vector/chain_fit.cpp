@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <optional>
 
@@ -19,16 +20,6 @@ constexpr int kCornerReach = 3;         // how far a corner may move along the c
 // enough and much cheaper than hypot.
 double Distance(CadPoint a, CadPoint b) {
     return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y));
-}
-
-// Distance from p to the segment a-b.
-double DistanceToSegment(CadPoint p, CadPoint a, CadPoint b) {
-    const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
-    if (length2 == 0) return Distance(p, a);
-    const double t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2;
-    if (t <= 0) return Distance(p, a);
-    if (t >= 1) return Distance(p, b);
-    return std::abs((p.x - a.x) * dy - (p.y - a.y) * dx) / std::sqrt(length2);
 }
 
 double Wrap(double angle) {
@@ -111,12 +102,32 @@ private:
         return good;
     }
 
-    double LineError(int i, int j) const {
+    // The largest distance from a point between i and j to the segment
+    // from point i to point j; once it passes limit, some distance beyond
+    // limit, for a caller that only asks whether it stays within.
+    double LineError(int i, int j, double limit = std::numeric_limits<double>::infinity()) const {
+        const CadPoint a = m_p[i], b = m_p[j];
+        const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
+        const double length = std::sqrt(length2);
         double worst = 0;
-        for (int k = i + 1; k < j; ++k) worst = std::max(worst, DistanceToSegment(m_p[k], m_p[i], m_p[j]));
+        for (int k = i + 1; k < j && worst <= limit; ++k) {
+            const CadPoint p = m_p[k];
+            // The points are pixel positions, whole numbers, so the
+            // projection's place along the segment compares exactly
+            // without dividing by length2.
+            const double along = (p.x - a.x) * dx + (p.y - a.y) * dy;
+            double distance;
+            if (length2 == 0 || along <= 0)
+                distance = Distance(p, a);
+            else if (along >= length2)
+                distance = Distance(p, b);
+            else
+                distance = std::abs((p.x - a.x) * dy - (p.y - a.y) * dx) / length;
+            worst = std::max(worst, distance);
+        }
         return worst;
     }
-    bool LineFits(int i, int j) const { return LineError(i, j) <= m_tolerance; }
+    bool LineFits(int i, int j) const { return LineError(i, j, m_tolerance) <= m_tolerance; }
 
     std::optional<ArcShape> ArcFits(int i, int k) const {
         if (k - i < 4) return std::nullopt;
@@ -143,8 +154,9 @@ private:
             double bestError = std::max(LineError(before, best), LineError(best, after));
             for (int c = std::max(before + 1, ends[n] - kCornerReach);
                  c <= std::min(after - 1, ends[n] + kCornerReach); ++c) {
-                const double error = std::max(LineError(before, c), LineError(c, after));
-                if (error < bestError - 1e-9) best = c, bestError = error;
+                const double limit = bestError - 1e-9;
+                const double error = std::max(LineError(before, c, limit), LineError(c, after, limit));
+                if (error < limit) best = c, bestError = error;
             }
             ends[n] = best;
         }

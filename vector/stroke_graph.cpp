@@ -42,20 +42,29 @@ template <typename Visit>
 void ForEachPixel(const CLineSegment& s, Visit visit) {
     const long long dx = static_cast<long long>(s.x2) - s.x1, dy = static_cast<long long>(s.y2) - s.y1;
     const long long steps = std::max(std::llabs(dx), std::llabs(dy));
-    auto along = [steps](long long d, long long i) {
-        const long long twice = 2 * std::llabs(d) * i + steps;
-        return static_cast<int>((d < 0 ? -1 : 1) * (twice / (2 * steps)));
-    };
-    if (steps == 0) return visit(s.x1, s.y1);
+    const int sx = (dx > 0) - (dx < 0), sy = (dy > 0) - (dy < 0);
+    int x = s.x1, y = s.y1;
     // Level, upright and diagonal segments, nearly all of them, step
     // without rounding.
     if (dx == 0 || dy == 0 || std::llabs(dx) == std::llabs(dy)) {
-        const int sx = (dx > 0) - (dx < 0), sy = (dy > 0) - (dy < 0);
-        int x = s.x1, y = s.y1;
         for (long long i = 0; i <= steps; ++i, x += sx, y += sy) visit(x, y);
         return;
     }
-    for (long long i = 0; i <= steps; ++i) visit(s.x1 + along(dx, i), s.y1 + along(dy, i));
+    // Otherwise the shorter axis moves at step i by the rounding of
+    // i * minor / steps, carried along as the remainder (Bresenham's
+    // midpoint form): it moves when 2 * i * minor + steps passes the next
+    // multiple of 2 * steps.
+    const bool alongX = std::llabs(dx) == steps;
+    const long long minor = alongX ? std::llabs(dy) : std::llabs(dx);
+    long long remainder = steps;
+    for (long long i = 0; i <= steps; ++i) {
+        visit(x, y);
+        remainder += 2 * minor;
+        const bool moves = remainder >= 2 * steps;
+        if (moves) remainder -= 2 * steps;
+        x += alongX ? sx : (moves ? sx : 0);
+        y += alongX ? (moves ? sy : 0) : sy;
+    }
 }
 
 // The segments drawn as pixels, held as a list in scan order (by row, then
@@ -77,7 +86,7 @@ public:
         m_corner = {minX - 1, m_bottom - 1};
         Draw(segments, static_cast<std::size_t>(static_cast<long long>(maxY) - m_bottom + 1));
         FindRowNeighbours();
-        for (PixelIndex i = 0; i < Size(); ++i) m_pixels[i].links = Links(i);
+        for (PixelIndex i = 0; i < Size(); ++i) m_pixels[i].links = FindLinks(i);
     }
 
     PixelIndex Size() const { return static_cast<PixelIndex>(m_pixels.size()); }
@@ -113,6 +122,8 @@ public:
     // Whether pixel i and its neighbour in direction d are adjacent, from
     // the bits worked out once.
     bool Linked(PixelIndex i, int d) const { return (m_pixels[i].links >> d) & 1u; }
+    // The bits of every adjacent direction of pixel i.
+    unsigned Links(PixelIndex i) const { return m_pixels[i].links; }
     int Degree(PixelIndex i) const { return std::popcount(m_pixels[i].links); }
 
 private:
@@ -168,10 +179,19 @@ private:
 
     // Pixels are adjacent when they share a side, or a corner with neither
     // pixel beside both set.
-    std::uint8_t Links(PixelIndex i) const {
+    std::uint8_t FindLinks(PixelIndex i) const {
+        const Point p = m_pixels[i].at;
         unsigned present = 0;
-        for (int d = 0; d < 8; ++d)
-            if (Neighbour(i, d) != kNoPixel) present |= 1u << d;
+        if (i + 1 < Size() && m_pixels[i + 1].at == Point{p.x + 1, p.y}) present |= 1u << 0;
+        if (i > 0 && m_pixels[i - 1].at == Point{p.x - 1, p.y}) present |= 1u << 4;
+        // The directions to x - 1, x and x + 1 in the rows above and below.
+        constexpr int kAbove[3] = {3, 2, 1}, kBelow[3] = {5, 6, 7};
+        for (int side = 0; side < 2; ++side) {
+            const int y = p.y + (side == 0 ? 1 : -1);
+            for (PixelIndex j = side == 0 ? m_pixels[i].above : m_pixels[i].below;
+                 j < Size() && m_pixels[j].at.y == y && m_pixels[j].at.x <= p.x + 1; ++j)
+                present |= 1u << (side == 0 ? kAbove : kBelow)[m_pixels[j].at.x - p.x + 1];
+        }
         unsigned links = present;
         for (int d = 1; d < 8; d += 2)
             if (present & ((1u << (d - 1)) | (1u << ((d + 1) % 8)))) links &= ~(1u << d);
@@ -306,11 +326,10 @@ private:
                 endNode = m_nodeOf[at];
                 break;
             }
-            int onward = -1;
-            for (int e = 0; e < 8 && onward < 0; ++e)
-                if (m_pixels.Linked(at, e) && !EdgeDone(at, e)) onward = e;
-            if (onward < 0) break;  // the ring closes on an edge already walked
-            previous = at, dir = onward;
+            // Onward along the first adjacent edge not yet walked.
+            const unsigned open = m_pixels.Links(at) & ~m_walked[at] & 0xffu;
+            if (open == 0) break;  // the ring closes on an edge already walked
+            previous = at, dir = std::countr_zero(open);
             at = m_pixels.Neighbour(at, dir);
         }
         // A short loop from a node back to itself is a knot in the junction.
