@@ -206,15 +206,16 @@ std::size_t SharpestTurn(const std::vector<CadPoint>& points) {
 
 }  // namespace
 
-FittedChain FitChain(const StrokeChain& chain, double tolerance, bool arcs) {
+FittedChain FitChain(std::span<const Point> chain, bool closed, double tolerance, bool arcs) {
     FittedChain fitted;
     std::vector<CadPoint> points;
-    for (const lintra::Point& p : chain.points) {
+    points.reserve(chain.size() + 1);
+    for (const lintra::Point& p : chain) {
         const CadPoint q{static_cast<double>(p.x), static_cast<double>(p.y)};
         if (points.empty() || !(points.back() == q)) points.push_back(q);
     }
     if (points.empty()) return fitted;
-    fitted.closed = chain.closed && points.size() >= 3;
+    fitted.closed = closed && points.size() >= 3;
     if (fitted.closed) {
         if (arcs && tolerance > 0 && points.size() >= 8) {
             std::optional<cad::Circle> circle = FitCircle(points);

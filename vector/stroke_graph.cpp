@@ -26,11 +26,9 @@ constexpr int kDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 using PixelIndex = std::uint32_t;
 constexpr PixelIndex kNoPixel = std::numeric_limits<PixelIndex>::max();
 
-// A chain's end at a node: which chain, which end, and the direction the
-// chain leaves the node in.
-struct ChainEnd {
-    int chain = 0;
-    bool atStart = true;
+// The direction a chain leaves a node in, of length 1 (or 0 for a chain
+// that comes back to where it left).
+struct Leaving {
     double dx = 0;
     double dy = 0;
 };
@@ -70,8 +68,9 @@ void ForEachPixel(const CLineSegment& s, Visit visit) {
 // The segments drawn as pixels, held as a list in scan order (by row, then
 // along the row) rather than on a grid, so that its memory follows the ink
 // and not the extent of the drawing: a page of strokes covers a few percent
-// of its pixels. Each pixel keeps where its neighbours in the rows above and
-// below begin, which makes every neighbour lookup a step or two.
+// of its pixels, and memory first touched is dear. Each pixel keeps where its
+// neighbours in the rows above and below begin, which makes every neighbour
+// lookup a step or two, and the marks the walk leaves on it.
 class PixelSet {
 public:
     explicit PixelSet(const SegmentList& segments) {
@@ -126,12 +125,21 @@ public:
     unsigned Links(PixelIndex i) const { return m_pixels[i].links; }
     int Degree(PixelIndex i) const { return std::popcount(m_pixels[i].links); }
 
+    // The walk's marks on pixel i: a bit per direction walked from or to it,
+    // and the node it belongs to or -1.
+    std::uint8_t& Walked(PixelIndex i) { return m_pixels[i].walked; }
+    std::uint8_t Walked(PixelIndex i) const { return m_pixels[i].walked; }
+    int& Node(PixelIndex i) { return m_pixels[i].node; }
+    int Node(PixelIndex i) const { return m_pixels[i].node; }
+
 private:
     struct Pixel {
         Point at;
         PixelIndex above = kNoPixel;  // the first pixel of the row above at or right of x - 1
         PixelIndex below = kNoPixel;  // the same in the row below
-        std::uint8_t links = 0;       // a bit per adjacent direction
+        int node = -1;
+        std::uint8_t links = 0;  // a bit per adjacent direction
+        std::uint8_t walked = 0;
     };
 
     // Draws the segments: every pixel once, in scan order. The pixels are
@@ -142,20 +150,22 @@ private:
         for (const CLineSegment& s : segments)
             ForEachPixel(s, [&](int, int y) { ++start[static_cast<std::size_t>(y - m_bottom) + 1]; });
         for (std::size_t row = 1; row <= rows; ++row) start[row] += start[row - 1];
-        std::vector<int> xs(start.back());
+        std::vector<Point> dealt(start.back());
         std::vector<PixelIndex> next(start.begin(), start.end() - 1);
         for (const CLineSegment& s : segments)
-            ForEachPixel(s, [&](int x, int y) { xs[next[static_cast<std::size_t>(y - m_bottom)]++] = x; });
+            ForEachPixel(s, [&](int x, int y) {
+                dealt[next[static_cast<std::size_t>(y - m_bottom)]++] = {x, y};
+            });
         m_rowStart.assign(rows + 1, 0);
         for (std::size_t row = 0; row < rows; ++row) {
-            const auto first = xs.begin() + start[row], last = xs.begin() + start[row + 1];
-            std::sort(first, last);
+            const auto first = dealt.begin() + start[row], last = dealt.begin() + start[row + 1];
+            std::sort(first, last, [](Point a, Point b) { return a.x < b.x; });
             m_rowStart[row + 1] = m_rowStart[row] + static_cast<PixelIndex>(std::unique(first, last) - first);
         }
         m_pixels.resize(m_rowStart.back());
         for (std::size_t row = 0; row < rows; ++row)
             for (PixelIndex i = m_rowStart[row]; i < m_rowStart[row + 1]; ++i)
-                m_pixels[i].at = {xs[start[row] + (i - m_rowStart[row])], m_bottom + static_cast<int>(row)};
+                m_pixels[i].at = dealt[start[row] + (i - m_rowStart[row])];
     }
 
     // For each pixel, where the run of pixels from x - 1 on starts in the
@@ -206,17 +216,16 @@ private:
 
 class GraphWalker {
 public:
-    explicit GraphWalker(const PixelSet& pixels)
-        : m_pixels(pixels), m_walked(pixels.Size(), 0), m_nodeOf(pixels.Size(), -1) {}
+    explicit GraphWalker(PixelSet& pixels) : m_pixels(pixels) {}
 
-    std::vector<StrokeChain> Walk() {
+    StrokeGraph Walk() {
         FindNodes();
         // Chains leaving every node, then the rings no node lies on.
         for (PixelIndex i = 0; i < m_pixels.Size(); ++i)
-            if (m_nodeOf[i] >= 0)
+            if (m_pixels.Node(i) >= 0)
                 for (int d = 0; d < 8; ++d) FollowFrom(i, d);
         for (PixelIndex i = 0; i < m_pixels.Size(); ++i)
-            if (m_nodeOf[i] < 0)
+            if (m_pixels.Node(i) < 0)
                 for (int d = 0; d < 8; ++d) FollowFrom(i, d);
         return JoinThroughNodes();
     }
@@ -227,7 +236,7 @@ public:
                            [](std::size_t n) { return n > kLargestJunction; });
     }
     // Whether the pixel at (x, y), one of the set, lies in a filled area.
-    bool InDenseNode(int x, int y) const { return Dense(m_nodeOf[m_pixels.Find(x, y)]); }
+    bool InDenseNode(int x, int y) const { return Dense(m_pixels.Node(m_pixels.Find(x, y))); }
 
 private:
     // A walked chain: its points are m_points[begin, end), the centres of
@@ -245,18 +254,18 @@ private:
     void FindNodes() {
         std::vector<PixelIndex> members;
         for (PixelIndex first = 0; first < m_pixels.Size(); ++first) {
-            if (m_nodeOf[first] >= 0) continue;
+            if (m_pixels.Node(first) >= 0) continue;
             const int degree = m_pixels.Degree(first);
             if (degree == 2) continue;
             const int id = static_cast<int>(m_centres.size());
             members.assign(1, first);
-            m_nodeOf[first] = id;
+            m_pixels.Node(first) = id;
             for (std::size_t k = 0; k < members.size() && degree >= 3; ++k) {
                 for (int d = 0; d < 8; ++d) {
                     if (!m_pixels.Linked(members[k], d)) continue;
                     const PixelIndex n = m_pixels.Neighbour(members[k], d);
-                    if (m_nodeOf[n] >= 0 || m_pixels.Degree(n) < 3) continue;
-                    m_nodeOf[n] = id;
+                    if (m_pixels.Node(n) >= 0 || m_pixels.Degree(n) < 3) continue;
+                    m_pixels.Node(n) = id;
                     members.push_back(n);
                 }
             }
@@ -289,20 +298,20 @@ private:
     // The node a chain ending on this one stops at, or -1 in a filled area.
     int JoinableNode(int node) const { return Dense(node) ? -1 : node; }
 
-    bool EdgeDone(PixelIndex i, int d) const { return (m_walked[i] >> d) & 1u; }
+    bool EdgeDone(PixelIndex i, int d) const { return (m_pixels.Walked(i) >> d) & 1u; }
     void MarkEdge(PixelIndex i, int d, PixelIndex next) {
-        m_walked[i] |= static_cast<std::uint8_t>(1u << d);
-        m_walked[next] |= static_cast<std::uint8_t>(1u << ((d + 4) % 8));
+        m_pixels.Walked(i) |= static_cast<std::uint8_t>(1u << d);
+        m_pixels.Walked(next) |= static_cast<std::uint8_t>(1u << ((d + 4) % 8));
     }
 
     // Walks from pixel `from` through direction d along pixels of two
     // neighbours until a node or the start is met.
     void FollowFrom(PixelIndex from, int d) {
         if (!m_pixels.Linked(from, d) || EdgeDone(from, d)) return;
-        const int startNode = m_nodeOf[from];
+        const int startNode = m_pixels.Node(from);
         PixelIndex at = m_pixels.Neighbour(from, d);
         // An edge between two pixels of the same node lies inside it.
-        if (startNode >= 0 && m_nodeOf[at] == startNode) {
+        if (startNode >= 0 && m_pixels.Node(at) == startNode) {
             MarkEdge(from, d, at);
             return;
         }
@@ -322,12 +331,12 @@ private:
                 break;
             }
             m_points.push_back(m_pixels.At(at));
-            if (m_nodeOf[at] >= 0) {
-                endNode = m_nodeOf[at];
+            if (m_pixels.Node(at) >= 0) {
+                endNode = m_pixels.Node(at);
                 break;
             }
             // Onward along the first adjacent edge not yet walked.
-            const unsigned open = m_pixels.Links(at) & ~m_walked[at] & 0xffu;
+            const unsigned open = m_pixels.Links(at) & ~m_pixels.Walked(at) & 0xffu;
             if (open == 0) break;  // the ring closes on an edge already walked
             previous = at, dir = std::countr_zero(open);
             at = m_pixels.Neighbour(at, dir);
@@ -349,26 +358,22 @@ private:
     }
 
     // The direction a chain leaves its end in, over a few pixels.
-    static ChainEnd EndOf(std::span<const Point> points, int chain, bool atStart) {
+    static Leaving EndOf(std::span<const Point> points, bool atStart) {
         const std::size_t reach = std::min<std::size_t>(points.size() - 1, 6);
         const Point from = atStart ? points.front() : points.back();
         const Point to = atStart ? points[reach] : points[points.size() - 1 - reach];
         const double dx = to.x - from.x, dy = to.y - from.y, length = std::hypot(dx, dy);
-        return {chain, atStart, length > 0 ? dx / length : 0, length > 0 ? dy / length : 0};
+        return {length > 0 ? dx / length : 0, length > 0 ? dy / length : 0};
     }
 
     // Pairs chain ends at every node: at a node of two ends they always join;
     // at a junction, the pairs that continue each other most nearly straight
-    // (turning by less than about 35 degrees) join, best first.
-    std::vector<StrokeChain> JoinThroughNodes() {
+    // (turning by less than about 35 degrees) join, best first. An end is
+    // 2 * chain + (0 at its start, 1 at its end).
+    StrokeGraph JoinThroughNodes() {
         std::vector<RawChain> chains;
-        std::vector<StrokeChain> rings;
-        for (const RawChain& raw : m_raw) {
-            if (raw.ring)
-                rings.push_back({{PointsOf(raw).begin(), PointsOf(raw).end()}, true, -1, -1, {}});
-            else
-                chains.push_back(raw);
-        }
+        for (const RawChain& raw : m_raw)
+            if (!raw.ring) chains.push_back(raw);
         // The ends at each node, in the order of their chains: node n's are
         // ends[first[n], first[n + 1]).
         std::vector<std::size_t> first(m_centres.size() + 1, 0);
@@ -376,33 +381,34 @@ private:
             for (int node : {c.startNode, c.endNode})
                 if (node >= 0) ++first[static_cast<std::size_t>(node) + 1];
         for (std::size_t n = 1; n < first.size(); ++n) first[n] += first[n - 1];
-        std::vector<ChainEnd> ends(first.back());
+        std::vector<int> ends(first.back());
         std::vector<std::size_t> next(first.begin(), first.end() - 1);
         for (std::size_t id = 0; id < chains.size(); ++id) {
-            const RawChain& c = chains[id];
-            if (c.startNode >= 0) ends[next[c.startNode]++] = EndOf(PointsOf(c), static_cast<int>(id), true);
-            if (c.endNode >= 0) ends[next[c.endNode]++] = EndOf(PointsOf(c), static_cast<int>(id), false);
+            if (chains[id].startNode >= 0) ends[next[chains[id].startNode]++] = static_cast<int>(2 * id);
+            if (chains[id].endNode >= 0) ends[next[chains[id].endNode]++] = static_cast<int>(2 * id + 1);
         }
-        // partner[2 * chain + (atStart ? 0 : 1)] = the end it joins, or -1.
+        // partner[end] = the end it joins, or -1.
         std::vector<int> partner(2 * chains.size(), -1);
-        auto key = [](const ChainEnd& e) { return 2 * e.chain + (e.atStart ? 0 : 1); };
         struct Pair {
             double cosine;
             int a, b;
         };
+        std::vector<Leaving> leaving;
         std::vector<Pair> pairs;
         for (std::size_t node = 0; node + 1 < first.size(); ++node) {
-            const std::span<const ChainEnd> at(ends.data() + first[node], first[node + 1] - first[node]);
+            const std::span<const int> at(ends.data() + first[node], first[node + 1] - first[node]);
             if (at.size() == 2) {
-                partner[key(at[0])] = key(at[1]);
-                partner[key(at[1])] = key(at[0]);
+                partner[at[0]] = at[1];
+                partner[at[1]] = at[0];
                 continue;
             }
+            leaving.clear();
+            for (int end : at) leaving.push_back(EndOf(PointsOf(chains[end / 2]), end % 2 == 0));
             pairs.clear();
-            for (std::size_t i = 0; i < at.size(); ++i)
-                for (std::size_t j = i + 1; j < at.size(); ++j) {
-                    const double cosine = at[i].dx * at[j].dx + at[i].dy * at[j].dy;
-                    if (cosine < -0.82) pairs.push_back({cosine, key(at[i]), key(at[j])});
+            for (std::size_t i = 0; i < leaving.size(); ++i)
+                for (std::size_t j = i + 1; j < leaving.size(); ++j) {
+                    const double cosine = leaving[i].dx * leaving[j].dx + leaving[i].dy * leaving[j].dy;
+                    if (cosine < -0.82) pairs.push_back({cosine, at[i], at[j]});
                 }
             std::stable_sort(pairs.begin(), pairs.end(),
                              [](const Pair& l, const Pair& r) { return l.cosine < r.cosine; });
@@ -412,21 +418,30 @@ private:
                 partner[p.b] = p.a;
             }
         }
-        std::vector<StrokeChain> out = Assemble(chains, partner);
-        out.insert(out.end(), std::make_move_iterator(rings.begin()), std::make_move_iterator(rings.end()));
-        return out;
+        StrokeGraph graph;
+        graph.points.reserve(m_points.size());
+        Assemble(chains, partner, graph);
+        // The rings come last.
+        for (const RawChain& raw : m_raw)
+            if (raw.ring) {
+                graph.chains.push_back({graph.points.size(), raw.end - raw.begin, true, -1, -1, {}});
+                graph.points.insert(graph.points.end(), PointsOf(raw).begin(), PointsOf(raw).end());
+            }
+        return graph;
     }
 
-    std::vector<StrokeChain> Assemble(const std::vector<RawChain>& chains,
-                                      const std::vector<int>& partner) const {
-        std::vector<StrokeChain> out;
+    // Follows the pairs from chain to chain into the graph's chains.
+    void Assemble(const std::vector<RawChain>& chains, const std::vector<int>& partner,
+                  StrokeGraph& graph) const {
+        std::vector<Point>& points = graph.points;
         std::vector<bool> used(chains.size(), false);
-        // Appends chain c entered at end `entry` (0 start, 1 end), skipping
-        // the point it shares with what is already there.
-        auto append = [&](std::vector<Point>& points, int c, int entry) {
+        // Appends chain c entered at end `entry` (0 start, 1 end) to the run
+        // starting at points[from], skipping the point it shares with what
+        // is already there.
+        auto append = [&](std::size_t from, int c, int entry) {
             const std::span<const Point> piece = PointsOf(chains[c]);
             const bool shared =
-                !points.empty() && points.back() == (entry == 0 ? piece.front() : piece.back());
+                points.size() > from && points.back() == (entry == 0 ? piece.front() : piece.back());
             if (entry == 0)
                 points.insert(points.end(), piece.begin() + (shared ? 1 : 0), piece.end());
             else
@@ -435,15 +450,16 @@ private:
         auto nodeAt = [&](int c, int end) { return end == 0 ? chains[c].startNode : chains[c].endNode; };
         auto follow = [&](int c, int entry) {
             StrokeChain run;
+            run.first = points.size();
             run.startNode = nodeAt(c, entry);
-            const int firstKey = 2 * c + entry;
+            const int firstEnd = 2 * c + entry;
             for (;;) {
                 used[c] = true;
-                append(run.points, c, entry);
-                const int exitKey = 2 * c + (1 - entry);
+                append(run.first, c, entry);
+                const int exitEnd = 2 * c + (1 - entry);
                 const int node = nodeAt(c, 1 - entry);
-                const int next = partner[exitKey];
-                if (next == firstKey) {
+                const int next = partner[exitEnd];
+                if (next == firstEnd) {
                     run.closed = true;
                     run.through.push_back({0, node});
                     run.startNode = -1;
@@ -453,33 +469,27 @@ private:
                     run.endNode = node;
                     break;
                 }
-                run.through.push_back({run.points.size() - 1, node});
+                run.through.push_back({points.size() - 1 - run.first, node});
                 c = next / 2;
                 entry = next % 2;
             }
-            if (run.closed && run.points.size() > 1 && run.points.front() == run.points.back())
-                run.points.pop_back();
-            return run;
+            if (run.closed && points.size() - run.first > 1 && points[run.first] == points.back())
+                points.pop_back();
+            run.count = points.size() - run.first;
+            graph.chains.push_back(std::move(run));
         };
         // Open runs start at an end that joins nothing.
         for (std::size_t c = 0; c < chains.size(); ++c) {
             if (used[c]) continue;
-            for (int entry = 0; entry < 2 && !used[c]; ++entry) {
-                if (partner[2 * c + entry] >= 0) continue;
-                out.push_back(follow(static_cast<int>(c), entry));
-            }
+            for (int entry = 0; entry < 2 && !used[c]; ++entry)
+                if (partner[2 * c + entry] < 0) follow(static_cast<int>(c), entry);
         }
         // What is left closes on itself.
-        for (std::size_t c = 0; c < chains.size(); ++c) {
-            if (used[c]) continue;
-            out.push_back(follow(static_cast<int>(c), 0));
-        }
-        return out;
+        for (std::size_t c = 0; c < chains.size(); ++c)
+            if (!used[c]) follow(static_cast<int>(c), 0);
     }
 
-    const PixelSet& m_pixels;
-    std::vector<std::uint8_t> m_walked;    // per pixel, a bit per direction walked
-    std::vector<int> m_nodeOf;             // per pixel, its node or -1
+    PixelSet& m_pixels;
     std::vector<Point> m_centres;          // per node, the pixel chains meet on
     std::vector<std::size_t> m_nodeSizes;  // per node, its number of pixels
     std::vector<Point> m_points;           // the chains' points, one after another
@@ -488,13 +498,13 @@ private:
 
 }  // namespace
 
-std::vector<StrokeChain> BuildStrokeChains(const SegmentList& segments) {
+StrokeGraph BuildStrokeGraph(const SegmentList& segments) {
     if (segments.empty()) return {};
-    const PixelSet pixels(segments);
+    PixelSet pixels(segments);
     GraphWalker walker(pixels);
-    std::vector<StrokeChain> chains = walker.Walk();
+    StrokeGraph graph = walker.Walk();
     // Segments that touch a filled area stay as they were drawn, once each.
-    if (!walker.HasDenseNode()) return chains;
+    if (!walker.HasDenseNode()) return graph;
     std::set<std::array<int, 4>> kept;
     for (const CLineSegment& s : segments) {
         bool dense = false;
@@ -502,9 +512,12 @@ std::vector<StrokeChain> BuildStrokeChains(const SegmentList& segments) {
         if (!dense || (s.x1 == s.x2 && s.y1 == s.y2)) continue;
         const std::array<int, 4> key =
             std::min(std::array<int, 4>{s.x1, s.y1, s.x2, s.y2}, std::array<int, 4>{s.x2, s.y2, s.x1, s.y1});
-        if (kept.insert(key).second) chains.push_back({{{s.x1, s.y1}, {s.x2, s.y2}}, false, -1, -1, {}});
+        if (!kept.insert(key).second) continue;
+        graph.chains.push_back({graph.points.size(), 2, false, -1, -1, {}});
+        graph.points.push_back({s.x1, s.y1});
+        graph.points.push_back({s.x2, s.y2});
     }
-    return chains;
+    return graph;
 }
 
 }  // namespace lintra
