@@ -85,10 +85,17 @@ public:
         m_corner = {minX - 1, m_bottom - 1};
         Draw(segments, static_cast<std::size_t>(static_cast<long long>(maxY) - m_bottom + 1));
         FindRowNeighbours();
-        for (PixelIndex i = 0; i < Size(); ++i) m_pixels[i].links = FindLinks(i);
+        std::size_t ends = 0;
+        for (PixelIndex i = 0; i < Size(); ++i) {
+            m_pixels[i].links = FindLinks(i);
+            ends += static_cast<std::size_t>(Degree(i));
+        }
+        m_edges = ends / 2;
     }
 
     PixelIndex Size() const { return static_cast<PixelIndex>(m_pixels.size()); }
+    // The number of pairs of adjacent pixels.
+    std::size_t Edges() const { return m_edges; }
     // The corner one pixel below and left of the segments' extent.
     Point Corner() const { return m_corner; }
     Point At(PixelIndex i) const { return m_pixels[i].at; }
@@ -209,6 +216,7 @@ private:
     }
 
     Point m_corner;
+    std::size_t m_edges = 0;
     int m_bottom = 0;                    // the lowest row
     std::vector<PixelIndex> m_rowStart;  // per row from m_bottom, its first pixel; then the end
     std::vector<Pixel> m_pixels;         // in scan order
@@ -219,6 +227,11 @@ public:
     explicit GraphWalker(PixelSet& pixels) : m_pixels(pixels) {}
 
     StrokeGraph Walk() {
+        // Every chain takes at least one edge, and writes a point per edge
+        // and at most three more; room for that much is set aside at once,
+        // so the lists never move, and the part never written costs nothing.
+        m_raw.reserve(m_pixels.Edges());
+        m_points.reserve(4 * m_pixels.Edges());
         FindNodes();
         // Chains leaving every node, then the rings no node lies on.
         for (PixelIndex i = 0; i < m_pixels.Size(); ++i)
@@ -371,18 +384,16 @@ private:
     // (turning by less than about 35 degrees) join, best first. An end is
     // 2 * chain + (0 at its start, 1 at its end).
     StrokeGraph JoinThroughNodes() {
-        std::vector<RawChain> chains;
-        for (const RawChain& raw : m_raw)
-            if (!raw.ring) chains.push_back(raw);
+        const std::vector<RawChain>& chains = m_raw;
         // The ends at each node, in the order of their chains: node n's are
-        // ends[first[n], first[n + 1]).
-        std::vector<std::size_t> first(m_centres.size() + 1, 0);
+        // ends[first[n], first[n + 1]). A ring has none.
+        std::vector<std::uint32_t> first(m_centres.size() + 1, 0);
         for (const RawChain& c : chains)
             for (int node : {c.startNode, c.endNode})
                 if (node >= 0) ++first[static_cast<std::size_t>(node) + 1];
         for (std::size_t n = 1; n < first.size(); ++n) first[n] += first[n - 1];
         std::vector<int> ends(first.back());
-        std::vector<std::size_t> next(first.begin(), first.end() - 1);
+        std::vector<std::uint32_t> next(first.begin(), first.end() - 1);
         for (std::size_t id = 0; id < chains.size(); ++id) {
             if (chains[id].startNode >= 0) ends[next[chains[id].startNode]++] = static_cast<int>(2 * id);
             if (chains[id].endNode >= 0) ends[next[chains[id].endNode]++] = static_cast<int>(2 * id + 1);
@@ -435,6 +446,7 @@ private:
                   StrokeGraph& graph) const {
         std::vector<Point>& points = graph.points;
         std::vector<bool> used(chains.size(), false);
+        for (std::size_t c = 0; c < chains.size(); ++c) used[c] = chains[c].ring;  // they come last
         // Appends chain c entered at end `entry` (0 start, 1 end) to the run
         // starting at points[from], skipping the point it shares with what
         // is already there.
