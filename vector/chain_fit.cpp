@@ -33,6 +33,7 @@ struct ArcShape {
     double start = 0;  // angle of the first end
     double sweep = 0;  // included angle, > 0
     bool counterClockwise = true;
+    CadPoint first, last;  // from the centre to the first end and to the last
 };
 
 // The arc from a through m to b, or nothing when they are (nearly) in line.
@@ -51,7 +52,26 @@ std::optional<ArcShape> ArcThrough(CadPoint a, CadPoint m, CadPoint b) {
     const double a1 = std::atan2(b.y - arc.centre.y, b.x - arc.centre.x);
     arc.start = a0;
     arc.sweep = arc.counterClockwise ? Wrap(a1 - a0) : Wrap(a0 - a1);
+    arc.first = {a.x - arc.centre.x, a.y - arc.centre.y};
+    arc.last = {b.x - arc.centre.x, b.y - arc.centre.y};
     return arc;
+}
+
+// Whether the direction v from the arc's centre, of the given length, lies
+// inside the arc and clear of both its ends by an angle whose sine is 1e-6,
+// far more than rounding can move an angle: such a direction is within the
+// arc whatever its angle works out to, so that need not be worked out.
+bool ClearlyWithin(const ArcShape& arc, CadPoint v, double length) {
+    // The arc turns counter-clockwise from s to e.
+    const CadPoint s = arc.counterClockwise ? arc.first : arc.last;
+    const CadPoint e = arc.counterClockwise ? arc.last : arc.first;
+    const double clearance = 1e-6 * arc.radius * length;
+    const double pastStart = s.x * v.y - s.y * v.x;  // positive: v turned counter-clockwise from s
+    const double beforeEnd = v.x * e.y - v.y * e.x;  // positive: e turned counter-clockwise from v
+    // Up to a half turn the arc is where both hold; beyond it, where either
+    // does (the rest of the circle, less than a half turn, is where neither).
+    if (arc.sweep <= std::numbers::pi) return pastStart > clearance && beforeEnd > clearance;
+    return pastStart > clearance || beforeEnd > clearance;
 }
 
 // A chain as points in drawing order; a closed one ends on its first point.
@@ -136,7 +156,9 @@ private:
         const double slack = m_tolerance / arc->radius;
         for (int n = i + 1; n < k; ++n) {
             const CadPoint p = m_p[n];
-            if (std::abs(Distance(p, arc->centre) - arc->radius) > m_tolerance) return std::nullopt;
+            const double distance = Distance(p, arc->centre);
+            if (std::abs(distance - arc->radius) > m_tolerance) return std::nullopt;
+            if (ClearlyWithin(*arc, {p.x - arc->centre.x, p.y - arc->centre.y}, distance)) continue;
             const double angle = std::atan2(p.y - arc->centre.y, p.x - arc->centre.x);
             const double along = arc->counterClockwise ? Wrap(angle - arc->start) : Wrap(arc->start - angle);
             if (along > arc->sweep + slack && along < kTwoPi - slack) return std::nullopt;
