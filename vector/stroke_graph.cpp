@@ -87,8 +87,10 @@ public:
         FindRowNeighbours();
         std::size_t ends = 0;
         for (PixelIndex i = 0; i < Size(); ++i) {
-            m_pixels[i].links = FindLinks(i);
-            ends += static_cast<std::size_t>(Degree(i));
+            Pixel& pixel = m_pixels[i];
+            pixel.links = FindLinks(i);
+            pixel.degree = static_cast<std::uint8_t>(std::popcount(pixel.links));
+            ends += pixel.degree;
         }
         m_edges = ends / 2;
     }
@@ -130,7 +132,7 @@ public:
     bool Linked(PixelIndex i, int d) const { return (m_pixels[i].links >> d) & 1u; }
     // The bits of every adjacent direction of pixel i.
     unsigned Links(PixelIndex i) const { return m_pixels[i].links; }
-    int Degree(PixelIndex i) const { return std::popcount(m_pixels[i].links); }
+    int Degree(PixelIndex i) const { return m_pixels[i].degree; }
 
     // The walk's marks on pixel i: a bit per direction walked from or to it,
     // and the node it belongs to or -1.
@@ -145,7 +147,8 @@ private:
         PixelIndex above = kNoPixel;  // the first pixel of the row above at or right of x - 1
         PixelIndex below = kNoPixel;  // the same in the row below
         int node = -1;
-        std::uint8_t links = 0;  // a bit per adjacent direction
+        std::uint8_t links = 0;   // a bit per adjacent direction
+        std::uint8_t degree = 0;  // how many
         std::uint8_t walked = 0;
     };
 
