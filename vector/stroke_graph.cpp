@@ -75,15 +75,17 @@ class PixelSet {
 public:
     explicit PixelSet(const SegmentList& segments) {
         if (segments.empty()) return;
-        int minX = std::numeric_limits<int>::max(), maxY = std::numeric_limits<int>::min();
+        int minX = std::numeric_limits<int>::max(), maxX = std::numeric_limits<int>::min(), maxY = maxX;
         m_bottom = minX;
         for (const CLineSegment& s : segments) {
             minX = std::min({minX, s.x1, s.x2});
+            maxX = std::max({maxX, s.x1, s.x2});
             m_bottom = std::min({m_bottom, s.y1, s.y2});
             maxY = std::max({maxY, s.y1, s.y2});
         }
         m_corner = {minX - 1, m_bottom - 1};
-        Draw(segments, static_cast<std::size_t>(static_cast<long long>(maxY) - m_bottom + 1));
+        Draw(segments, minX, static_cast<std::size_t>(static_cast<long long>(maxX) - minX + 1),
+             static_cast<std::size_t>(static_cast<long long>(maxY) - m_bottom + 1));
         FindRowNeighbours();
         std::size_t ends = 0;
         for (PixelIndex i = 0; i < Size(); ++i) {
@@ -153,29 +155,43 @@ private:
     };
 
     // Draws the segments: every pixel once, in scan order. The pixels are
-    // counted per row, dealt out by row (a counting sort), and each row's
-    // few pixels sorted and their repeats dropped.
-    void Draw(const SegmentList& segments, std::size_t rows) {
+    // counted per row and dealt out by row (a counting sort); then each row's
+    // are set as bits in a row's worth of bits, which read back in order
+    // gives them along the row and once each. A row's pixels are all read
+    // before it is written back, never past where it was dealt, so the one
+    // list serves for both.
+    void Draw(const SegmentList& segments, int left, std::size_t width, std::size_t rows) {
         std::vector<PixelIndex> start(rows + 1, 0);
         for (const CLineSegment& s : segments)
             ForEachPixel(s, [&](int, int y) { ++start[static_cast<std::size_t>(y - m_bottom) + 1]; });
         for (std::size_t row = 1; row <= rows; ++row) start[row] += start[row - 1];
-        std::vector<Point> dealt(start.back());
+        m_pixels.resize(start.back());
         std::vector<PixelIndex> next(start.begin(), start.end() - 1);
         for (const CLineSegment& s : segments)
-            ForEachPixel(s, [&](int x, int y) {
-                dealt[next[static_cast<std::size_t>(y - m_bottom)]++] = {x, y};
-            });
+            ForEachPixel(
+                s, [&](int x, int y) { m_pixels[next[static_cast<std::size_t>(y - m_bottom)]++].at.x = x; });
+        std::vector<std::uint64_t> bits((width + 63) / 64, 0);
         m_rowStart.assign(rows + 1, 0);
+        PixelIndex kept = 0;
         for (std::size_t row = 0; row < rows; ++row) {
-            const auto first = dealt.begin() + start[row], last = dealt.begin() + start[row + 1];
-            std::sort(first, last, [](Point a, Point b) { return a.x < b.x; });
-            m_rowStart[row + 1] = m_rowStart[row] + static_cast<PixelIndex>(std::unique(first, last) - first);
+            std::size_t low = bits.size(), high = 0;
+            for (PixelIndex i = start[row]; i < start[row + 1]; ++i) {
+                const std::size_t x = static_cast<std::size_t>(m_pixels[i].at.x - left);
+                bits[x / 64] |= std::uint64_t{1} << (x % 64);
+                low = std::min(low, x / 64), high = std::max(high, x / 64);
+            }
+            for (std::size_t word = low; word <= high; ++word) {
+                for (std::uint64_t set = bits[word]; set != 0; set &= set - 1) {
+                    Pixel& pixel = m_pixels[kept++];
+                    pixel = Pixel{};
+                    pixel.at = {left + static_cast<int>(64 * word + std::countr_zero(set)),
+                                m_bottom + static_cast<int>(row)};
+                }
+                bits[word] = 0;
+            }
+            m_rowStart[row + 1] = kept;
         }
-        m_pixels.resize(m_rowStart.back());
-        for (std::size_t row = 0; row < rows; ++row)
-            for (PixelIndex i = m_rowStart[row]; i < m_rowStart[row + 1]; ++i)
-                m_pixels[i].at = dealt[start[row] + (i - m_rowStart[row])];
+        m_pixels.resize(kept);
     }
 
     // For each pixel, where the run of pixels from x - 1 on starts in the
