@@ -129,23 +129,25 @@ private:
         const CadPoint a = m_p[i], b = m_p[j];
         const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
         const double length = std::sqrt(length2);
-        double worst = 0;
-        for (int k = i + 1; k < j && worst <= limit; ++k) {
+        // The points are pixel positions, whole numbers, so the projection's
+        // place along the segment compares exactly without dividing by
+        // length2. Dividing by length keeps the order of distances, so the
+        // farthest point across is the one with the largest cross product,
+        // divided once; a cross product past crossLimit is surely past limit.
+        const double crossLimit = limit * length * (1 + 1e-12);
+        double worstEnd = 0, worstCross = 0;
+        for (int k = i + 1; k < j; ++k) {
             const CadPoint p = m_p[k];
-            // The points are pixel positions, whole numbers, so the
-            // projection's place along the segment compares exactly
-            // without dividing by length2.
             const double along = (p.x - a.x) * dx + (p.y - a.y) * dy;
-            double distance;
             if (length2 == 0 || along <= 0)
-                distance = Distance(p, a);
+                worstEnd = std::max(worstEnd, Distance(p, a));
             else if (along >= length2)
-                distance = Distance(p, b);
+                worstEnd = std::max(worstEnd, Distance(p, b));
             else
-                distance = std::abs((p.x - a.x) * dy - (p.y - a.y) * dx) / length;
-            worst = std::max(worst, distance);
+                worstCross = std::max(worstCross, std::abs((p.x - a.x) * dy - (p.y - a.y) * dx));
+            if (worstEnd > limit || worstCross > crossLimit) break;
         }
-        return worst;
+        return std::max(worstEnd, worstCross > 0 ? worstCross / length : 0.0);
     }
     bool LineFits(int i, int j) const { return LineError(i, j, m_tolerance) <= m_tolerance; }
 
