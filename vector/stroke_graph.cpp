@@ -90,7 +90,8 @@ public:
         std::size_t ends = 0;
         for (PixelIndex i = 0; i < Size(); ++i) {
             Pixel& pixel = m_pixels[i];
-            pixel.links = FindLinks(i);
+            pixel.present = Present(i);
+            pixel.links = Adjacent(pixel.present);
             pixel.degree = static_cast<std::uint8_t>(std::popcount(pixel.links));
             ends += pixel.degree;
         }
@@ -114,19 +115,31 @@ public:
         return at != last && at->at.x == x ? static_cast<PixelIndex>(at - m_pixels.begin()) : kNoPixel;
     }
 
-    // The pixel next to pixel i in direction d, or kNoPixel.
+    // The pixel next to pixel i in direction d, which must be one of the
+    // set: the next one along the row, or in the row above or below the one
+    // the run from x - 1 starts on, counted on past those of x - 1 and x
+    // that are there.
     PixelIndex Neighbour(PixelIndex i, int d) const {
-        const Point p = m_pixels[i].at;
-        const int x = p.x + kDx[d], y = p.y + kDy[d];
-        if (kDy[d] == 0) {
-            const PixelIndex j = kDx[d] > 0 ? i + 1 : i - 1;  // i - 1 wraps to kNoPixel at 0
-            return j < Size() && m_pixels[j].at == Point{x, y} ? j : kNoPixel;
+        const Pixel& p = m_pixels[i];
+        auto there = [&p](int e) { return static_cast<PixelIndex>((p.present >> e) & 1u); };
+        switch (d) {
+            case 0:
+                return i + 1;
+            case 1:
+                return p.above + there(3) + there(2);
+            case 2:
+                return p.above + there(3);
+            case 3:
+                return p.above;
+            case 4:
+                return i - 1;
+            case 5:
+                return p.below;
+            case 6:
+                return p.below + there(5);
+            default:
+                return p.below + there(5) + there(6);
         }
-        // The row's pixels from x - 1 on: at most three to look at.
-        for (PixelIndex j = kDy[d] > 0 ? m_pixels[i].above : m_pixels[i].below;
-             j < Size() && m_pixels[j].at.y == y && m_pixels[j].at.x <= x; ++j)
-            if (m_pixels[j].at.x == x) return j;
-        return kNoPixel;
     }
 
     // Whether pixel i and its neighbour in direction d are adjacent, from
@@ -149,8 +162,9 @@ private:
         PixelIndex above = kNoPixel;  // the first pixel of the row above at or right of x - 1
         PixelIndex below = kNoPixel;  // the same in the row below
         int node = -1;
-        std::uint8_t links = 0;   // a bit per adjacent direction
-        std::uint8_t degree = 0;  // how many
+        std::uint8_t present = 0;  // a bit per direction with a neighbour
+        std::uint8_t links = 0;    // a bit per adjacent direction
+        std::uint8_t degree = 0;   // how many
         std::uint8_t walked = 0;
     };
 
@@ -213,9 +227,8 @@ private:
         }
     }
 
-    // Pixels are adjacent when they share a side, or a corner with neither
-    // pixel beside both set.
-    std::uint8_t FindLinks(PixelIndex i) const {
+    // The directions in which pixel i has a neighbour in the set.
+    std::uint8_t Present(PixelIndex i) const {
         const Point p = m_pixels[i].at;
         unsigned present = 0;
         if (i + 1 < Size() && m_pixels[i + 1].at == Point{p.x + 1, p.y}) present |= 1u << 0;
@@ -228,6 +241,13 @@ private:
                  j < Size() && m_pixels[j].at.y == y && m_pixels[j].at.x <= p.x + 1; ++j)
                 present |= 1u << (side == 0 ? kAbove : kBelow)[m_pixels[j].at.x - p.x + 1];
         }
+        return static_cast<std::uint8_t>(present);
+    }
+
+    // Of the directions with a neighbour, those it is adjacent in: pixels
+    // are adjacent when they share a side, or a corner with neither pixel
+    // beside both set.
+    static std::uint8_t Adjacent(unsigned present) {
         unsigned links = present;
         for (int d = 1; d < 8; d += 2)
             if (present & ((1u << (d - 1)) | (1u << ((d + 1) % 8)))) links &= ~(1u << d);
@@ -254,11 +274,9 @@ public:
         FindNodes();
         // Chains leaving every node, then the rings no node lies on.
         for (PixelIndex i = 0; i < m_pixels.Size(); ++i)
-            if (m_pixels.Node(i) >= 0)
-                for (int d = 0; d < 8; ++d) FollowFrom(i, d);
+            if (m_pixels.Node(i) >= 0) FollowAllFrom(i);
         for (PixelIndex i = 0; i < m_pixels.Size(); ++i)
-            if (m_pixels.Node(i) < 0)
-                for (int d = 0; d < 8; ++d) FollowFrom(i, d);
+            if (m_pixels.Node(i) < 0) FollowAllFrom(i);
         return JoinThroughNodes();
     }
 
@@ -334,6 +352,17 @@ private:
     void MarkEdge(PixelIndex i, int d, PixelIndex next) {
         m_pixels.Walked(i) |= static_cast<std::uint8_t>(1u << d);
         m_pixels.Walked(next) |= static_cast<std::uint8_t>(1u << ((d + 4) % 8));
+    }
+
+    // Walks from pixel `from` through each of its adjacent directions in
+    // turn that no walk has taken yet.
+    void FollowAllFrom(PixelIndex from) {
+        for (int d = 0; d < 8; ++d) {
+            const unsigned open = (m_pixels.Links(from) & ~m_pixels.Walked(from) & 0xffu) >> d;
+            if (open == 0) return;
+            d += std::countr_zero(open);
+            FollowFrom(from, d);
+        }
     }
 
     // Walks from pixel `from` through direction d along pixels of two
