@@ -19,9 +19,11 @@ namespace {
 // its edge, and the segments inside it are kept as they are.
 constexpr std::size_t kLargestJunction = 12;
 
-// The eight directions, numbered so that direction d + 4 is its opposite.
-constexpr int kDx[8] = {1, 1, 0, -1, -1, -1, 0, 1};
-constexpr int kDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+// The eight directions are numbered counter-clockwise from +x, so that
+// direction d + 4 is its opposite:
+//   3 2 1      (x - 1, y + 1)  (x, y + 1)  (x + 1, y + 1)
+//   4 . 0      (x - 1, y)                  (x + 1, y)
+//   5 6 7      (x - 1, y - 1)  (x, y - 1)  (x + 1, y - 1)
 
 using PixelIndex = std::uint32_t;
 constexpr PixelIndex kNoPixel = std::numeric_limits<PixelIndex>::max();
@@ -68,9 +70,10 @@ void ForEachPixel(const CLineSegment& s, Visit visit) {
 // The segments drawn as pixels, held as a list in scan order (by row, then
 // along the row) rather than on a grid, so that its memory follows the ink
 // and not the extent of the drawing: a page of strokes covers a few percent
-// of its pixels, and memory first touched is dear. Each pixel keeps where its
-// neighbours in the rows above and below begin, which makes every neighbour
-// lookup a step or two, and the marks the walk leaves on it.
+// of its pixels, and memory first touched is dear. Each pixel keeps which
+// neighbours it has and where the run of them in the rows above and below
+// begins, so that finding a neighbour reads no other pixel, and the marks
+// the walk leaves on it.
 class PixelSet {
 public:
     explicit PixelSet(const SegmentList& segments) {
