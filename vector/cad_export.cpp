@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <numbers>
+#include <optional>
 
 #include "vector/cad_geometry.h"
 #include "vector/chain_fit.h"
@@ -109,19 +109,26 @@ cad::Point NearestOn(const FittedChain& chain, cad::Point p) {
 // Puts the ends of chains that stop at a junction a chain runs through onto
 // that chain as fitted, so that they meet it with no gap: the junction pixel
 // itself may lie off the straightened line by up to the tolerance.
-void MeetAtJunctions(const std::vector<StrokeChain>& chains, std::vector<FittedChain>& fitted) {
-    std::map<int, cad::Point> onThrough;
-    for (std::size_t i = 0; i < chains.size(); ++i)
-        for (const auto& [index, node] : chains[i].through)
-            if (!onThrough.count(node)) {
-                const Point p = chains[i].points[index];
+void MeetAtJunctions(const StrokeGraph& graph, std::vector<FittedChain>& fitted) {
+    // Per node, the point on the first chain through it, if one runs through.
+    std::vector<std::optional<cad::Point>> onThrough;
+    for (std::size_t i = 0; i < graph.chains.size(); ++i)
+        for (const auto& [index, node] : graph.chains[i].through) {
+            if (static_cast<std::size_t>(node) >= onThrough.size()) onThrough.resize(node + 1);
+            if (!onThrough[node]) {
+                const Point p = graph.PointsOf(graph.chains[i])[index];
                 onThrough[node] = NearestOn(fitted[i], {double(p.x), double(p.y)});
             }
-    for (std::size_t i = 0; i < chains.size(); ++i) {
+        }
+    auto meeting = [&](int node) {
+        return node >= 0 && static_cast<std::size_t>(node) < onThrough.size() ? onThrough[node]
+                                                                              : std::nullopt;
+    };
+    for (std::size_t i = 0; i < graph.chains.size(); ++i) {
         std::vector<cad::Vertex>& v = fitted[i].vertices;
         if (fitted[i].isCircle || fitted[i].closed || v.size() < 2) continue;
-        if (auto at = onThrough.find(chains[i].startNode); at != onThrough.end()) v.front().at = at->second;
-        if (auto at = onThrough.find(chains[i].endNode); at != onThrough.end()) v.back().at = at->second;
+        if (const auto at = meeting(graph.chains[i].startNode)) v.front().at = *at;
+        if (const auto at = meeting(graph.chains[i].endNode)) v.back().at = *at;
     }
 }
 
@@ -173,11 +180,12 @@ cad::Drawing BuildCadDrawing(const SegmentList& segments, const PictureGeometry&
     drawing.sheetWidth = picture.width * scale.x;
     drawing.sheetHeight = picture.height * scale.y;
     const bool square = std::abs(scale.x - scale.y) <= 1e-9 * std::max(scale.x, scale.y);
-    const std::vector<StrokeChain> chains = BuildStrokeChains(segments);
+    const StrokeGraph graph = BuildStrokeGraph(segments);
     std::vector<FittedChain> fitted;
-    fitted.reserve(chains.size());
-    for (const StrokeChain& chain : chains) fitted.push_back(FitChain(chain, options.tolerance, options.fit));
-    if (options.tolerance > 0) MeetAtJunctions(chains, fitted);
+    fitted.reserve(graph.chains.size());
+    for (const StrokeChain& chain : graph.chains)
+        fitted.push_back(FitChain(graph.PointsOf(chain), chain.closed, options.tolerance, options.fit));
+    if (options.tolerance > 0) MeetAtJunctions(graph, fitted);
     for (FittedChain& chain : fitted) {
         if (!square) chain = Flattened(chain, std::max(options.tolerance, 0.05) / 4);
         Add(drawing, chain, scale);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <optional>
 
@@ -21,16 +22,6 @@ double Distance(CadPoint a, CadPoint b) {
     return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y));
 }
 
-// Distance from p to the segment a-b.
-double DistanceToSegment(CadPoint p, CadPoint a, CadPoint b) {
-    const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
-    if (length2 == 0) return Distance(p, a);
-    const double t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2;
-    if (t <= 0) return Distance(p, a);
-    if (t >= 1) return Distance(p, b);
-    return std::abs((p.x - a.x) * dy - (p.y - a.y) * dx) / std::sqrt(length2);
-}
-
 double Wrap(double angle) {
     angle = std::fmod(angle, kTwoPi);
     return angle < 0 ? angle + kTwoPi : angle;
@@ -42,6 +33,7 @@ struct ArcShape {
     double start = 0;  // angle of the first end
     double sweep = 0;  // included angle, > 0
     bool counterClockwise = true;
+    CadPoint first, last;  // from the centre to the first end and to the last
 };
 
 // The arc from a through m to b, or nothing when they are (nearly) in line.
@@ -60,7 +52,26 @@ std::optional<ArcShape> ArcThrough(CadPoint a, CadPoint m, CadPoint b) {
     const double a1 = std::atan2(b.y - arc.centre.y, b.x - arc.centre.x);
     arc.start = a0;
     arc.sweep = arc.counterClockwise ? Wrap(a1 - a0) : Wrap(a0 - a1);
+    arc.first = {a.x - arc.centre.x, a.y - arc.centre.y};
+    arc.last = {b.x - arc.centre.x, b.y - arc.centre.y};
     return arc;
+}
+
+// Whether the direction v from the arc's centre, of the given length, lies
+// inside the arc and clear of both its ends by an angle whose sine is 1e-6,
+// far more than rounding can move an angle: such a direction is within the
+// arc whatever its angle works out to, so that need not be worked out.
+bool ClearlyWithin(const ArcShape& arc, CadPoint v, double length) {
+    // The arc turns counter-clockwise from s to e.
+    const CadPoint s = arc.counterClockwise ? arc.first : arc.last;
+    const CadPoint e = arc.counterClockwise ? arc.last : arc.first;
+    const double clearance = 1e-6 * arc.radius * length;
+    const double pastStart = s.x * v.y - s.y * v.x;  // positive: v turned counter-clockwise from s
+    const double beforeEnd = v.x * e.y - v.y * e.x;  // positive: e turned counter-clockwise from v
+    // Up to a half turn the arc is where both hold; beyond it, where either
+    // does (the rest of the circle, less than a half turn, is where neither).
+    if (arc.sweep <= std::numbers::pi) return pastStart > clearance && beforeEnd > clearance;
+    return pastStart > clearance || beforeEnd > clearance;
 }
 
 // A chain as points in drawing order; a closed one ends on its first point.
@@ -111,12 +122,34 @@ private:
         return good;
     }
 
-    double LineError(int i, int j) const {
-        double worst = 0;
-        for (int k = i + 1; k < j; ++k) worst = std::max(worst, DistanceToSegment(m_p[k], m_p[i], m_p[j]));
-        return worst;
+    // The largest distance from a point between i and j to the segment
+    // from point i to point j; once it passes limit, some distance beyond
+    // limit, for a caller that only asks whether it stays within.
+    double LineError(int i, int j, double limit = std::numeric_limits<double>::infinity()) const {
+        const CadPoint a = m_p[i], b = m_p[j];
+        const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
+        const double length = std::sqrt(length2);
+        // The points are pixel positions, whole numbers, so the projection's
+        // place along the segment compares exactly without dividing by
+        // length2. Dividing by length keeps the order of distances, so the
+        // farthest point across is the one with the largest cross product,
+        // divided once; a cross product past crossLimit is surely past limit.
+        const double crossLimit = limit * length * (1 + 1e-12);
+        double worstEnd = 0, worstCross = 0;
+        for (int k = i + 1; k < j; ++k) {
+            const CadPoint p = m_p[k];
+            const double along = (p.x - a.x) * dx + (p.y - a.y) * dy;
+            if (length2 == 0 || along <= 0)
+                worstEnd = std::max(worstEnd, Distance(p, a));
+            else if (along >= length2)
+                worstEnd = std::max(worstEnd, Distance(p, b));
+            else
+                worstCross = std::max(worstCross, std::abs((p.x - a.x) * dy - (p.y - a.y) * dx));
+            if (worstEnd > limit || worstCross > crossLimit) break;
+        }
+        return std::max(worstEnd, worstCross > 0 ? worstCross / length : 0.0);
     }
-    bool LineFits(int i, int j) const { return LineError(i, j) <= m_tolerance; }
+    bool LineFits(int i, int j) const { return LineError(i, j, m_tolerance) <= m_tolerance; }
 
     std::optional<ArcShape> ArcFits(int i, int k) const {
         if (k - i < 4) return std::nullopt;
@@ -125,7 +158,9 @@ private:
         const double slack = m_tolerance / arc->radius;
         for (int n = i + 1; n < k; ++n) {
             const CadPoint p = m_p[n];
-            if (std::abs(Distance(p, arc->centre) - arc->radius) > m_tolerance) return std::nullopt;
+            const double distance = Distance(p, arc->centre);
+            if (std::abs(distance - arc->radius) > m_tolerance) return std::nullopt;
+            if (ClearlyWithin(*arc, {p.x - arc->centre.x, p.y - arc->centre.y}, distance)) continue;
             const double angle = std::atan2(p.y - arc->centre.y, p.x - arc->centre.x);
             const double along = arc->counterClockwise ? Wrap(angle - arc->start) : Wrap(arc->start - angle);
             if (along > arc->sweep + slack && along < kTwoPi - slack) return std::nullopt;
@@ -143,8 +178,9 @@ private:
             double bestError = std::max(LineError(before, best), LineError(best, after));
             for (int c = std::max(before + 1, ends[n] - kCornerReach);
                  c <= std::min(after - 1, ends[n] + kCornerReach); ++c) {
-                const double error = std::max(LineError(before, c), LineError(c, after));
-                if (error < bestError - 1e-9) best = c, bestError = error;
+                const double limit = bestError - 1e-9;
+                const double error = std::max(LineError(before, c, limit), LineError(c, after, limit));
+                if (error < limit) best = c, bestError = error;
             }
             ends[n] = best;
         }
@@ -194,15 +230,16 @@ std::size_t SharpestTurn(const std::vector<CadPoint>& points) {
 
 }  // namespace
 
-FittedChain FitChain(const StrokeChain& chain, double tolerance, bool arcs) {
+FittedChain FitChain(std::span<const Point> chain, bool closed, double tolerance, bool arcs) {
     FittedChain fitted;
     std::vector<CadPoint> points;
-    for (const lintra::Point& p : chain.points) {
+    points.reserve(chain.size() + 1);
+    for (const lintra::Point& p : chain) {
         const CadPoint q{static_cast<double>(p.x), static_cast<double>(p.y)};
         if (points.empty() || !(points.back() == q)) points.push_back(q);
     }
     if (points.empty()) return fitted;
-    fitted.closed = chain.closed && points.size() >= 3;
+    fitted.closed = closed && points.size() >= 3;
     if (fitted.closed) {
         if (arcs && tolerance > 0 && points.size() >= 8) {
             std::optional<cad::Circle> circle = FitCircle(points);

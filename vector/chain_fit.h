@@ -16,6 +16,7 @@
 // straight run, so the path is the pixel path exactly.
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "vector/cad_drawing.h"
@@ -30,7 +31,8 @@ struct FittedChain {
     cad::Circle circle;  // when isCircle
 };
 
-// The chain fitted within tolerance pixels; with arcs false, straight pieces only.
-FittedChain FitChain(const StrokeChain& chain, double tolerance, bool arcs);
+// The chain of pixel positions (closed: its last joins its first) fitted
+// within tolerance pixels; with arcs false, straight pieces only.
+FittedChain FitChain(std::span<const Point> chain, bool closed, double tolerance, bool arcs);
 
 }  // namespace lintra

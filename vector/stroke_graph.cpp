@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <limits>
 #include <set>
-#include <unordered_map>
+#include <span>
 
 namespace lintra {
 
@@ -19,156 +19,267 @@ namespace {
 // its edge, and the segments inside it are kept as they are.
 constexpr std::size_t kLargestJunction = 12;
 
-// The eight directions, numbered so that direction d + 4 is its opposite.
-constexpr int kDx[8] = {1, 1, 0, -1, -1, -1, 0, 1};
-constexpr int kDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+// The eight directions are numbered counter-clockwise from +x, so that
+// direction d + 4 is its opposite:
+//   3 2 1      (x - 1, y + 1)  (x, y + 1)  (x + 1, y + 1)
+//   4 . 0      (x - 1, y)                  (x + 1, y)
+//   5 6 7      (x - 1, y - 1)  (x, y - 1)  (x + 1, y - 1)
 
-// A chain's end at a node: which chain, which end, and the direction the
-// chain leaves the node in.
-struct ChainEnd {
-    int chain = 0;
-    bool atStart = true;
+using PixelIndex = std::uint32_t;
+constexpr PixelIndex kNoPixel = std::numeric_limits<PixelIndex>::max();
+
+// The direction a chain leaves a node in, of length 1 (or 0 for a chain
+// that comes back to where it left).
+struct Leaving {
     double dx = 0;
     double dy = 0;
 };
 
-// The segments drawn as pixels on a grid one pixel wider on every side than
-// their extent, so that every neighbour lookup stays inside.
+// Calls visit(x, y) with every pixel of the segment: one per step along its
+// longer axis, the other coordinate rounded to the nearest pixel (halves away
+// from zero).
+template <typename Visit>
+void ForEachPixel(const CLineSegment& s, Visit visit) {
+    const long long dx = static_cast<long long>(s.x2) - s.x1, dy = static_cast<long long>(s.y2) - s.y1;
+    const long long steps = std::max(std::llabs(dx), std::llabs(dy));
+    const int sx = (dx > 0) - (dx < 0), sy = (dy > 0) - (dy < 0);
+    int x = s.x1, y = s.y1;
+    // Level, upright and diagonal segments, nearly all of them, step
+    // without rounding.
+    if (dx == 0 || dy == 0 || std::llabs(dx) == std::llabs(dy)) {
+        for (long long i = 0; i <= steps; ++i, x += sx, y += sy) visit(x, y);
+        return;
+    }
+    // Otherwise the shorter axis moves at step i by the rounding of
+    // i * minor / steps, carried along as the remainder (Bresenham's
+    // midpoint form): it moves when 2 * i * minor + steps passes the next
+    // multiple of 2 * steps.
+    const bool alongX = std::llabs(dx) == steps;
+    const long long minor = alongX ? std::llabs(dy) : std::llabs(dx);
+    long long remainder = steps;
+    for (long long i = 0; i <= steps; ++i) {
+        visit(x, y);
+        remainder += 2 * minor;
+        const bool moves = remainder >= 2 * steps;
+        if (moves) remainder -= 2 * steps;
+        x += alongX ? sx : (moves ? sx : 0);
+        y += alongX ? (moves ? sy : 0) : sy;
+    }
+}
+
+// The segments drawn as pixels, held as a list in scan order (by row, then
+// along the row) rather than on a grid, so that its memory follows the ink
+// and not the extent of the drawing: a page of strokes covers a few percent
+// of its pixels, and memory first touched is dear. Each pixel keeps which
+// neighbours it has and where the run of them in the rows above and below
+// begins, so that finding a neighbour reads no other pixel, and the marks
+// the walk leaves on it.
 class PixelSet {
 public:
     explicit PixelSet(const SegmentList& segments) {
-        int minX = std::numeric_limits<int>::max(), minY = minX;
-        int maxX = std::numeric_limits<int>::min(), maxY = maxX;
+        if (segments.empty()) return;
+        int minX = std::numeric_limits<int>::max(), maxX = std::numeric_limits<int>::min(), maxY = maxX;
+        m_bottom = minX;
         for (const CLineSegment& s : segments) {
             minX = std::min({minX, s.x1, s.x2});
-            minY = std::min({minY, s.y1, s.y2});
             maxX = std::max({maxX, s.x1, s.x2});
+            m_bottom = std::min({m_bottom, s.y1, s.y2});
             maxY = std::max({maxY, s.y1, s.y2});
         }
-        if (segments.empty()) return;
-        m_left = minX - 1;
-        m_bottom = minY - 1;
-        m_width = maxX - minX + 3;
-        m_height = maxY - minY + 3;
-        m_cells.assign(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0);
-        for (const CLineSegment& s : segments) Draw(s);
-        SortByRow();
-        // Each pixel's neighbours, one bit per direction, worked out once.
-        m_links.assign(m_cells.size(), 0);
-        for (std::size_t at : m_list) {
-            const Point p = At(at);
-            for (int d = 0; d < 8; ++d)
-                if (Adjacent(p.x, p.y, d)) m_links[at] |= static_cast<std::uint8_t>(1u << d);
+        m_corner = {minX - 1, m_bottom - 1};
+        Draw(segments, minX, static_cast<std::size_t>(static_cast<long long>(maxX) - minX + 1),
+             static_cast<std::size_t>(static_cast<long long>(maxY) - m_bottom + 1));
+        FindRowNeighbours();
+        std::size_t ends = 0;
+        for (PixelIndex i = 0; i < Size(); ++i) {
+            Pixel& pixel = m_pixels[i];
+            pixel.present = Present(i);
+            pixel.links = Adjacent(pixel.present);
+            pixel.degree = static_cast<std::uint8_t>(std::popcount(pixel.links));
+            ends += pixel.degree;
+        }
+        m_edges = ends / 2;
+    }
+
+    PixelIndex Size() const { return static_cast<PixelIndex>(m_pixels.size()); }
+    // The number of pairs of adjacent pixels.
+    std::size_t Edges() const { return m_edges; }
+    // The corner one pixel below and left of the segments' extent.
+    Point Corner() const { return m_corner; }
+    Point At(PixelIndex i) const { return m_pixels[i].at; }
+
+    // The pixel at (x, y), or kNoPixel.
+    PixelIndex Find(int x, int y) const {
+        const long long row = static_cast<long long>(y) - m_bottom;
+        if (row < 0 || row + 1 >= static_cast<long long>(m_rowStart.size())) return kNoPixel;
+        const auto first = m_pixels.begin() + m_rowStart[static_cast<std::size_t>(row)];
+        const auto last = m_pixels.begin() + m_rowStart[static_cast<std::size_t>(row) + 1];
+        const auto at = std::lower_bound(first, last, x, [](const Pixel& p, int v) { return p.at.x < v; });
+        return at != last && at->at.x == x ? static_cast<PixelIndex>(at - m_pixels.begin()) : kNoPixel;
+    }
+
+    // The pixel next to pixel i in direction d, which must be one of the
+    // set: the next one along the row, or in the row above or below the one
+    // the run from x - 1 starts on, counted on past those of x - 1 and x
+    // that are there.
+    PixelIndex Neighbour(PixelIndex i, int d) const {
+        const Pixel& p = m_pixels[i];
+        auto there = [&p](int e) { return static_cast<PixelIndex>((p.present >> e) & 1u); };
+        switch (d) {
+            case 0:
+                return i + 1;
+            case 1:
+                return p.above + there(3) + there(2);
+            case 2:
+                return p.above + there(3);
+            case 3:
+                return p.above;
+            case 4:
+                return i - 1;
+            case 5:
+                return p.below;
+            case 6:
+                return p.below + there(5);
+            default:
+                return p.below + there(5) + there(6);
         }
     }
 
-    // The grid positions of the pixels, in scan order.
-    const std::vector<std::size_t>& Cells() const { return m_list; }
-    Point At(std::size_t index) const {
-        return {static_cast<int>(index % static_cast<std::size_t>(m_width)),
-                static_cast<int>(index / static_cast<std::size_t>(m_width))};
-    }
+    // Whether pixel i and its neighbour in direction d are adjacent, from
+    // the bits worked out once.
+    bool Linked(PixelIndex i, int d) const { return (m_pixels[i].links >> d) & 1u; }
+    // The bits of every adjacent direction of pixel i.
+    unsigned Links(PixelIndex i) const { return m_pixels[i].links; }
+    int Degree(PixelIndex i) const { return m_pixels[i].degree; }
 
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-    bool Has(int x, int y) const { return m_cells[Index(x, y)] != 0; }
-    Point ToPicture(int x, int y) const { return {x + m_left, y + m_bottom}; }
-
-    // Whether (x, y) and its neighbour in direction d are adjacent, from the
-    // bits worked out once.
-    bool Linked(int x, int y, int d) const { return (m_links[Index(x, y)] >> d) & 1u; }
-    int Degree(int x, int y) const { return std::popcount(m_links[Index(x, y)]); }
-    std::size_t Index(int x, int y) const {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x);
-    }
+    // The walk's marks on pixel i: a bit per direction walked from or to it,
+    // and the node it belongs to or -1.
+    std::uint8_t& Walked(PixelIndex i) { return m_pixels[i].walked; }
+    std::uint8_t Walked(PixelIndex i) const { return m_pixels[i].walked; }
+    int& Node(PixelIndex i) { return m_pixels[i].node; }
+    int Node(PixelIndex i) const { return m_pixels[i].node; }
 
 private:
-    // Every pixel on the segment: one per step along its longer axis, the
-    // other coordinate rounded to the nearest pixel.
-    // Whether (x, y) and its neighbour in direction d are adjacent.
-    bool Adjacent(int x, int y, int d) const {
-        if (!Has(x + kDx[d], y + kDy[d])) return false;
-        if (d % 2 == 0) return true;
-        return !Has(x + kDx[d], y) && !Has(x, y + kDy[d]);
-    }
+    struct Pixel {
+        Point at;
+        PixelIndex above = kNoPixel;  // the first pixel of the row above at or right of x - 1
+        PixelIndex below = kNoPixel;  // the same in the row below
+        int node = -1;
+        std::uint8_t present = 0;  // a bit per direction with a neighbour
+        std::uint8_t links = 0;    // a bit per adjacent direction
+        std::uint8_t degree = 0;   // how many
+        std::uint8_t walked = 0;
+    };
 
-    // Puts the cells in scan order: a counting sort by row, then each row's
-    // few cells sorted.
-    void SortByRow() {
-        std::vector<std::size_t> start(static_cast<std::size_t>(m_height) + 1, 0);
-        const std::size_t width = static_cast<std::size_t>(m_width);
-        for (std::size_t at : m_list) ++start[at / width + 1];
-        for (std::size_t row = 1; row < start.size(); ++row) start[row] += start[row - 1];
-        std::vector<std::size_t> sorted(m_list.size());
-        std::vector<std::size_t> next(start.begin(), start.end() - 1);
-        for (std::size_t at : m_list) sorted[next[at / width]++] = at;
-        for (std::size_t row = 0; row + 1 < start.size(); ++row)
-            std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(start[row]),
-                      sorted.begin() + static_cast<std::ptrdiff_t>(start[row + 1]));
-        m_list = std::move(sorted);
-    }
-
-    void Draw(const CLineSegment& s) {
-        ForEachPixel(s, [&](int x, int y) {
-            const std::size_t at = Index(x, y);
-            if (!m_cells[at]) m_list.push_back(at);
-            m_cells[at] = 1;
-        });
-    }
-
-public:
-    // Calls visit(x, y) with the grid position of every pixel of the segment:
-    // one per step along its longer axis, the other coordinate rounded to the
-    // nearest pixel (halves away from zero).
-    template <typename Visit>
-    void ForEachPixel(const CLineSegment& s, Visit visit) const {
-        const long long dx = s.x2 - s.x1, dy = s.y2 - s.y1;
-        const long long steps = std::max(std::llabs(dx), std::llabs(dy));
-        auto along = [steps](long long d, long long i) {
-            const long long twice = 2 * std::llabs(d) * i + steps;
-            return static_cast<int>((d < 0 ? -1 : 1) * (twice / (2 * steps)));
-        };
-        if (steps == 0) return visit(s.x1 - m_left, s.y1 - m_bottom);
-        // Level, upright and diagonal segments, nearly all of them, step
-        // without rounding.
-        if (dx == 0 || dy == 0 || std::llabs(dx) == std::llabs(dy)) {
-            const int sx = (dx > 0) - (dx < 0), sy = (dy > 0) - (dy < 0);
-            int x = s.x1 - m_left, y = s.y1 - m_bottom;
-            for (long long i = 0; i <= steps; ++i, x += sx, y += sy) visit(x, y);
-            return;
+    // Draws the segments: every pixel once, in scan order. The pixels are
+    // counted per row and dealt out by row (a counting sort); then each row's
+    // are set as bits in a row's worth of bits, which read back in order
+    // gives them along the row and once each. A row's pixels are all read
+    // before it is written back, never past where it was dealt, so the one
+    // list serves for both.
+    void Draw(const SegmentList& segments, int left, std::size_t width, std::size_t rows) {
+        std::vector<PixelIndex> start(rows + 1, 0);
+        for (const CLineSegment& s : segments)
+            ForEachPixel(s, [&](int, int y) { ++start[static_cast<std::size_t>(y - m_bottom) + 1]; });
+        for (std::size_t row = 1; row <= rows; ++row) start[row] += start[row - 1];
+        m_pixels.resize(start.back());
+        std::vector<PixelIndex> next(start.begin(), start.end() - 1);
+        for (const CLineSegment& s : segments)
+            ForEachPixel(
+                s, [&](int x, int y) { m_pixels[next[static_cast<std::size_t>(y - m_bottom)]++].at.x = x; });
+        std::vector<std::uint64_t> bits((width + 63) / 64, 0);
+        m_rowStart.assign(rows + 1, 0);
+        PixelIndex kept = 0;
+        for (std::size_t row = 0; row < rows; ++row) {
+            std::size_t low = bits.size(), high = 0;
+            for (PixelIndex i = start[row]; i < start[row + 1]; ++i) {
+                const std::size_t x = static_cast<std::size_t>(m_pixels[i].at.x - left);
+                bits[x / 64] |= std::uint64_t{1} << (x % 64);
+                low = std::min(low, x / 64), high = std::max(high, x / 64);
+            }
+            for (std::size_t word = low; word <= high; ++word) {
+                for (std::uint64_t set = bits[word]; set != 0; set &= set - 1) {
+                    Pixel& pixel = m_pixels[kept++];
+                    pixel = Pixel{};
+                    pixel.at = {left + static_cast<int>(64 * word + std::countr_zero(set)),
+                                m_bottom + static_cast<int>(row)};
+                }
+                bits[word] = 0;
+            }
+            m_rowStart[row + 1] = kept;
         }
-        for (long long i = 0; i <= steps; ++i)
-            visit(s.x1 + along(dx, i) - m_left, s.y1 + along(dy, i) - m_bottom);
+        m_pixels.resize(kept);
     }
 
-private:
-    int m_left = 0, m_bottom = 0, m_width = 0, m_height = 0;
-    std::vector<std::uint8_t> m_cells;
-    std::vector<std::size_t> m_list;    // the set cells
-    std::vector<std::uint8_t> m_links;  // per cell, a bit per adjacent direction
+    // For each pixel, where the run of pixels from x - 1 on starts in the
+    // rows above and below: both rows are in x order, so one pass along
+    // each pair of rows finds them.
+    void FindRowNeighbours() {
+        const std::size_t rows = m_rowStart.size() - 1;
+        for (std::size_t row = 0; row + 1 < rows; ++row) {
+            Match(row, row + 1, &Pixel::above);
+            Match(row + 1, row, &Pixel::below);
+        }
+    }
+    void Match(std::size_t row, std::size_t other, PixelIndex Pixel::*field) {
+        PixelIndex j = m_rowStart[other];
+        const PixelIndex end = m_rowStart[other + 1];
+        for (PixelIndex i = m_rowStart[row]; i < m_rowStart[row + 1]; ++i) {
+            while (j < end && m_pixels[j].at.x < m_pixels[i].at.x - 1) ++j;
+            m_pixels[i].*field = j;
+        }
+    }
+
+    // The directions in which pixel i has a neighbour in the set.
+    std::uint8_t Present(PixelIndex i) const {
+        const Point p = m_pixels[i].at;
+        unsigned present = 0;
+        if (i + 1 < Size() && m_pixels[i + 1].at == Point{p.x + 1, p.y}) present |= 1u << 0;
+        if (i > 0 && m_pixels[i - 1].at == Point{p.x - 1, p.y}) present |= 1u << 4;
+        // The directions to x - 1, x and x + 1 in the rows above and below.
+        constexpr int kAbove[3] = {3, 2, 1}, kBelow[3] = {5, 6, 7};
+        for (int side = 0; side < 2; ++side) {
+            const int y = p.y + (side == 0 ? 1 : -1);
+            for (PixelIndex j = side == 0 ? m_pixels[i].above : m_pixels[i].below;
+                 j < Size() && m_pixels[j].at.y == y && m_pixels[j].at.x <= p.x + 1; ++j)
+                present |= 1u << (side == 0 ? kAbove : kBelow)[m_pixels[j].at.x - p.x + 1];
+        }
+        return static_cast<std::uint8_t>(present);
+    }
+
+    // Of the directions with a neighbour, those it is adjacent in: pixels
+    // are adjacent when they share a side, or a corner with neither pixel
+    // beside both set.
+    static std::uint8_t Adjacent(unsigned present) {
+        unsigned links = present;
+        for (int d = 1; d < 8; d += 2)
+            if (present & ((1u << (d - 1)) | (1u << ((d + 1) % 8)))) links &= ~(1u << d);
+        return static_cast<std::uint8_t>(links);
+    }
+
+    Point m_corner;
+    std::size_t m_edges = 0;
+    int m_bottom = 0;                    // the lowest row
+    std::vector<PixelIndex> m_rowStart;  // per row from m_bottom, its first pixel; then the end
+    std::vector<Pixel> m_pixels;         // in scan order
 };
 
 class GraphWalker {
 public:
-    explicit GraphWalker(const PixelSet& pixels)
-        : m_pixels(pixels),
-          m_visited(static_cast<std::size_t>(pixels.Width()) * static_cast<std::size_t>(pixels.Height()), 0) {
-    }
+    explicit GraphWalker(PixelSet& pixels) : m_pixels(pixels) {}
 
-    std::vector<StrokeChain> Walk() {
+    StrokeGraph Walk() {
+        // Every chain takes at least one edge, and writes a point per edge
+        // and at most three more; room for that much is set aside at once,
+        // so the lists never move, and the part never written costs nothing.
+        m_raw.reserve(m_pixels.Edges());
+        m_points.reserve(4 * m_pixels.Edges());
         FindNodes();
         // Chains leaving every node, then the rings no node lies on.
-        for (std::size_t at : m_pixels.Cells())
-            if (NodeOf(at) >= 0)
-                for (int d = 0; d < 8; ++d) FollowFrom(m_pixels.At(at).x, m_pixels.At(at).y, d);
-        for (std::size_t at : m_pixels.Cells())
-            if (NodeOf(at) < 0)
-                for (int d = 0; d < 8; ++d) FollowFrom(m_pixels.At(at).x, m_pixels.At(at).y, d);
-        // A chain meeting a filled area ends where it meets it.
-        for (RawChain& chain : m_raw) {
-            if (Dense(chain.startNode)) chain.startNode = -1;
-            if (Dense(chain.endNode)) chain.endNode = -1;
-        }
+        for (PixelIndex i = 0; i < m_pixels.Size(); ++i)
+            if (m_pixels.Node(i) >= 0) FollowAllFrom(i);
+        for (PixelIndex i = 0; i < m_pixels.Size(); ++i)
+            if (m_pixels.Node(i) < 0) FollowAllFrom(i);
         return JoinThroughNodes();
     }
 
@@ -177,12 +288,15 @@ public:
         return std::any_of(m_nodeSizes.begin(), m_nodeSizes.end(),
                            [](std::size_t n) { return n > kLargestJunction; });
     }
-    // Whether the pixel at grid position (x, y) lies in a filled area.
-    bool InDenseNode(int x, int y) const { return Dense(NodeOf(m_pixels.Index(x, y))); }
+    // Whether the pixel at (x, y), one of the set, lies in a filled area.
+    bool InDenseNode(int x, int y) const { return Dense(m_pixels.Node(m_pixels.Find(x, y))); }
 
 private:
+    // A walked chain: its points are m_points[begin, end), the centres of
+    // the nodes it ends on included. A chain meeting a filled area ends
+    // where it meets it, on no node.
     struct RawChain {
-        std::vector<Point> points;  // grid positions
+        std::size_t begin = 0, end = 0;
         int startNode = -1;
         int endNode = -1;
         bool ring = false;  // closes on itself with no node on it
@@ -191,148 +305,172 @@ private:
     // Pixels with other than two neighbours are nodes; touching junction
     // pixels share one node, represented by its pixel nearest their centre.
     void FindNodes() {
-        for (std::size_t at : m_pixels.Cells()) {
-            const int x = m_pixels.At(at).x, y = m_pixels.At(at).y;
-            if (NodeOf(at) >= 0) continue;
-            const int degree = m_pixels.Degree(x, y);
+        std::vector<PixelIndex> members;
+        for (PixelIndex first = 0; first < m_pixels.Size(); ++first) {
+            if (m_pixels.Node(first) >= 0) continue;
+            const int degree = m_pixels.Degree(first);
             if (degree == 2) continue;
             const int id = static_cast<int>(m_centres.size());
-            std::vector<Point> members{{x, y}};
-            SetNode(at, id);
-            for (std::size_t i = 0; i < members.size() && degree >= 3; ++i) {
+            members.assign(1, first);
+            m_pixels.Node(first) = id;
+            for (std::size_t k = 0; k < members.size() && degree >= 3; ++k) {
                 for (int d = 0; d < 8; ++d) {
-                    const Point p = members[i];
-                    const int nx = p.x + kDx[d], ny = p.y + kDy[d];
-                    if (!m_pixels.Linked(p.x, p.y, d) || NodeOf(m_pixels.Index(nx, ny)) >= 0) continue;
-                    if (m_pixels.Degree(nx, ny) < 3) continue;
-                    SetNode(m_pixels.Index(nx, ny), id);
-                    members.push_back({nx, ny});
+                    if (!m_pixels.Linked(members[k], d)) continue;
+                    const PixelIndex n = m_pixels.Neighbour(members[k], d);
+                    if (m_pixels.Node(n) >= 0 || m_pixels.Degree(n) < 3) continue;
+                    m_pixels.Node(n) = id;
+                    members.push_back(n);
                 }
             }
-            double cx = 0, cy = 0;
-            for (const Point& p : members) cx += p.x, cy += p.y;
-            cx /= members.size(), cy /= members.size();
-            Point centre = members.front();
-            double best = std::numeric_limits<double>::max();
-            for (const Point& p : members) {
-                const double d2 = (p.x - cx) * (p.x - cx) + (p.y - cy) * (p.y - cy);
-                if (d2 < best) best = d2, centre = p;
-            }
-            m_centres.push_back(centre);
+            m_centres.push_back(m_pixels.At(NearestToCentre(members)));
             m_nodeSizes.push_back(members.size());
         }
     }
 
+    // The member nearest the members' mean, the first of those as near. The
+    // distances are measured from the corner of the segments' extent: two
+    // members can be equally near, and which of them the rounding puts first
+    // depends on the frame, so the frame stays the one the drawings were
+    // always made in.
+    PixelIndex NearestToCentre(const std::vector<PixelIndex>& members) const {
+        const Point corner = m_pixels.Corner();
+        double cx = 0, cy = 0;
+        for (PixelIndex m : members) cx += m_pixels.At(m).x - corner.x, cy += m_pixels.At(m).y - corner.y;
+        cx /= members.size(), cy /= members.size();
+        PixelIndex nearest = members.front();
+        double best = std::numeric_limits<double>::max();
+        for (PixelIndex m : members) {
+            const double x = m_pixels.At(m).x - corner.x, y = m_pixels.At(m).y - corner.y;
+            const double d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
+            if (d2 < best) best = d2, nearest = m;
+        }
+        return nearest;
+    }
+
     bool Dense(int node) const { return node >= 0 && m_nodeSizes[node] > kLargestJunction; }
+    // The node a chain ending on this one stops at, or -1 in a filled area.
+    int JoinableNode(int node) const { return Dense(node) ? -1 : node; }
 
-    void MarkEdge(int x, int y, int d) {
-        m_visited[m_pixels.Index(x, y)] |= static_cast<std::uint16_t>(1u << d);
-        m_visited[m_pixels.Index(x + kDx[d], y + kDy[d])] |= static_cast<std::uint16_t>(1u << ((d + 4) % 8));
-    }
-    bool EdgeDone(int x, int y, int d) const { return (m_visited[m_pixels.Index(x, y)] >> d) & 1u; }
-    int NodeAt(Point p) const { return NodeOf(m_pixels.Index(p.x, p.y)); }
-    // Node pixels are few: a flag beside the walked directions marks them,
-    // and a map holds their node.
-    int NodeOf(std::size_t at) const { return (m_visited[at] & kNodeFlag) ? m_nodeOf.at(at) : -1; }
-    void SetNode(std::size_t at, int id) {
-        m_visited[at] |= kNodeFlag;
-        m_nodeOf[at] = id;
+    bool EdgeDone(PixelIndex i, int d) const { return (m_pixels.Walked(i) >> d) & 1u; }
+    void MarkEdge(PixelIndex i, int d, PixelIndex next) {
+        m_pixels.Walked(i) |= static_cast<std::uint8_t>(1u << d);
+        m_pixels.Walked(next) |= static_cast<std::uint8_t>(1u << ((d + 4) % 8));
     }
 
-    // Walks from (x, y) through direction d along pixels of two neighbours
-    // until a node or the start is met.
-    void FollowFrom(int x, int y, int d) {
-        if (!m_pixels.Linked(x, y, d) || EdgeDone(x, y, d)) return;
-        const int startNode = NodeOf(m_pixels.Index(x, y));
-        Point next{x + kDx[d], y + kDy[d]};
+    // Walks from pixel `from` through each of its adjacent directions in
+    // turn that no walk has taken yet.
+    void FollowAllFrom(PixelIndex from) {
+        for (int d = 0; d < 8; ++d) {
+            const unsigned open = (m_pixels.Links(from) & ~m_pixels.Walked(from) & 0xffu) >> d;
+            if (open == 0) return;
+            d += std::countr_zero(open);
+            FollowFrom(from, d);
+        }
+    }
+
+    // Walks from pixel `from` through direction d along pixels of two
+    // neighbours until a node or the start is met.
+    void FollowFrom(PixelIndex from, int d) {
+        if (!m_pixels.Linked(from, d) || EdgeDone(from, d)) return;
+        const int startNode = m_pixels.Node(from);
+        PixelIndex at = m_pixels.Neighbour(from, d);
         // An edge between two pixels of the same node lies inside it.
-        if (startNode >= 0 && NodeAt(next) == startNode) {
-            MarkEdge(x, y, d);
+        if (startNode >= 0 && m_pixels.Node(at) == startNode) {
+            MarkEdge(from, d, at);
             return;
         }
         RawChain chain;
-        chain.startNode = startNode;
-        chain.points.push_back({x, y});
-        Point at{x, y};
-        int dir = d;
-        for (;;) {
-            MarkEdge(at.x, at.y, dir);
-            at = {at.x + kDx[dir], at.y + kDy[dir]};
-            if (chain.startNode < 0 && at == chain.points.front()) {
+        chain.begin = m_points.size();
+        chain.startNode = JoinableNode(startNode);
+        if (chain.startNode >= 0 && m_centres[chain.startNode] != m_pixels.At(from))
+            m_points.push_back(m_centres[chain.startNode]);
+        const std::size_t walkBegin = m_points.size();
+        m_points.push_back(m_pixels.At(from));
+        int endNode = -1;
+        PixelIndex previous = from;
+        for (int dir = d;;) {
+            MarkEdge(previous, dir, at);
+            if (startNode < 0 && at == from) {
                 chain.ring = true;
                 break;
             }
-            chain.points.push_back(at);
-            if (NodeAt(at) >= 0) {
-                chain.endNode = NodeAt(at);
+            m_points.push_back(m_pixels.At(at));
+            if (m_pixels.Node(at) >= 0) {
+                endNode = m_pixels.Node(at);
                 break;
             }
-            int onward = -1;
-            for (int e = 0; e < 8 && onward < 0; ++e)
-                if (m_pixels.Linked(at.x, at.y, e) && !EdgeDone(at.x, at.y, e)) onward = e;
-            if (onward < 0) break;  // the ring closes on an edge already walked
-            dir = onward;
+            // Onward along the first adjacent edge not yet walked.
+            const unsigned open = m_pixels.Links(at) & ~m_pixels.Walked(at) & 0xffu;
+            if (open == 0) break;  // the ring closes on an edge already walked
+            previous = at, dir = std::countr_zero(open);
+            at = m_pixels.Neighbour(at, dir);
         }
         // A short loop from a node back to itself is a knot in the junction.
-        if (chain.startNode >= 0 && chain.startNode == chain.endNode && chain.points.size() <= 4) return;
-        m_raw.push_back(std::move(chain));
+        if (startNode >= 0 && startNode == endNode && m_points.size() - walkBegin <= 4) {
+            m_points.resize(chain.begin);
+            return;
+        }
+        chain.endNode = JoinableNode(endNode);
+        if (chain.endNode >= 0 && m_centres[chain.endNode] != m_points.back())
+            m_points.push_back(m_centres[chain.endNode]);
+        chain.end = m_points.size();
+        m_raw.push_back(chain);
     }
 
-    // The chain's end points moved onto their nodes' centres, as grid points.
-    std::vector<Point> WithNodeCentres(const RawChain& raw) const {
-        std::vector<Point> points;
-        if (raw.startNode >= 0 && m_centres[raw.startNode] != raw.points.front())
-            points.push_back(m_centres[raw.startNode]);
-        points.insert(points.end(), raw.points.begin(), raw.points.end());
-        if (raw.endNode >= 0 && m_centres[raw.endNode] != raw.points.back())
-            points.push_back(m_centres[raw.endNode]);
-        return points;
+    std::span<const Point> PointsOf(const RawChain& chain) const {
+        return std::span<const Point>(m_points).subspan(chain.begin, chain.end - chain.begin);
     }
 
     // The direction a chain leaves its end in, over a few pixels.
-    static ChainEnd EndOf(const std::vector<Point>& points, int chain, bool atStart) {
+    static Leaving EndOf(std::span<const Point> points, bool atStart) {
         const std::size_t reach = std::min<std::size_t>(points.size() - 1, 6);
         const Point from = atStart ? points.front() : points.back();
         const Point to = atStart ? points[reach] : points[points.size() - 1 - reach];
         const double dx = to.x - from.x, dy = to.y - from.y, length = std::hypot(dx, dy);
-        return {chain, atStart, length > 0 ? dx / length : 0, length > 0 ? dy / length : 0};
+        return {length > 0 ? dx / length : 0, length > 0 ? dy / length : 0};
     }
 
     // Pairs chain ends at every node: at a node of two ends they always join;
     // at a junction, the pairs that continue each other most nearly straight
-    // (turning by less than about 35 degrees) join, best first.
-    std::vector<StrokeChain> JoinThroughNodes() {
-        std::vector<std::vector<Point>> chains;
-        std::vector<std::vector<ChainEnd>> endsAt(m_centres.size());
-        std::vector<StrokeChain> rings;
-        for (const RawChain& raw : m_raw) {
-            if (raw.ring) {
-                rings.push_back({raw.points, true, -1, -1, {}});
-                continue;
-            }
-            const int id = static_cast<int>(chains.size());
-            chains.push_back(WithNodeCentres(raw));
-            if (raw.startNode >= 0) endsAt[raw.startNode].push_back(EndOf(chains.back(), id, true));
-            if (raw.endNode >= 0) endsAt[raw.endNode].push_back(EndOf(chains.back(), id, false));
+    // (turning by less than about 35 degrees) join, best first. An end is
+    // 2 * chain + (0 at its start, 1 at its end).
+    StrokeGraph JoinThroughNodes() {
+        const std::vector<RawChain>& chains = m_raw;
+        // The ends at each node, in the order of their chains: node n's are
+        // ends[first[n], first[n + 1]). A ring has none.
+        std::vector<std::uint32_t> first(m_centres.size() + 1, 0);
+        for (const RawChain& c : chains)
+            for (int node : {c.startNode, c.endNode})
+                if (node >= 0) ++first[static_cast<std::size_t>(node) + 1];
+        for (std::size_t n = 1; n < first.size(); ++n) first[n] += first[n - 1];
+        std::vector<int> ends(first.back());
+        std::vector<std::uint32_t> next(first.begin(), first.end() - 1);
+        for (std::size_t id = 0; id < chains.size(); ++id) {
+            if (chains[id].startNode >= 0) ends[next[chains[id].startNode]++] = static_cast<int>(2 * id);
+            if (chains[id].endNode >= 0) ends[next[chains[id].endNode]++] = static_cast<int>(2 * id + 1);
         }
-        // partner[2 * chain + (atStart ? 0 : 1)] = the end it joins, or -1.
+        // partner[end] = the end it joins, or -1.
         std::vector<int> partner(2 * chains.size(), -1);
-        auto key = [](const ChainEnd& e) { return 2 * e.chain + (e.atStart ? 0 : 1); };
-        for (std::vector<ChainEnd>& ends : endsAt) {
-            if (ends.size() == 2) {
-                partner[key(ends[0])] = key(ends[1]);
-                partner[key(ends[1])] = key(ends[0]);
+        struct Pair {
+            double cosine;
+            int a, b;
+        };
+        std::vector<Leaving> leaving;
+        std::vector<Pair> pairs;
+        for (std::size_t node = 0; node + 1 < first.size(); ++node) {
+            const std::span<const int> at(ends.data() + first[node], first[node + 1] - first[node]);
+            if (at.size() == 2) {
+                partner[at[0]] = at[1];
+                partner[at[1]] = at[0];
                 continue;
             }
-            struct Pair {
-                double cosine;
-                int a, b;
-            };
-            std::vector<Pair> pairs;
-            for (std::size_t i = 0; i < ends.size(); ++i)
-                for (std::size_t j = i + 1; j < ends.size(); ++j) {
-                    const double cosine = ends[i].dx * ends[j].dx + ends[i].dy * ends[j].dy;
-                    if (cosine < -0.82) pairs.push_back({cosine, key(ends[i]), key(ends[j])});
+            leaving.clear();
+            for (int end : at) leaving.push_back(EndOf(PointsOf(chains[end / 2]), end % 2 == 0));
+            pairs.clear();
+            for (std::size_t i = 0; i < leaving.size(); ++i)
+                for (std::size_t j = i + 1; j < leaving.size(); ++j) {
+                    const double cosine = leaving[i].dx * leaving[j].dx + leaving[i].dy * leaving[j].dy;
+                    if (cosine < -0.82) pairs.push_back({cosine, at[i], at[j]});
                 }
             std::stable_sort(pairs.begin(), pairs.end(),
                              [](const Pair& l, const Pair& r) { return l.cosine < r.cosine; });
@@ -342,40 +480,49 @@ private:
                 partner[p.b] = p.a;
             }
         }
-        std::vector<std::array<int, 2>> nodes;
+        StrokeGraph graph;
+        graph.points.reserve(m_points.size());
+        Assemble(chains, partner, graph);
+        // The rings come last.
         for (const RawChain& raw : m_raw)
-            if (!raw.ring) nodes.push_back({raw.startNode, raw.endNode});
-        std::vector<StrokeChain> out = Assemble(chains, nodes, partner);
-        out.insert(out.end(), rings.begin(), rings.end());
-        return out;
+            if (raw.ring) {
+                graph.chains.push_back({graph.points.size(), raw.end - raw.begin, true, -1, -1, {}});
+                graph.points.insert(graph.points.end(), PointsOf(raw).begin(), PointsOf(raw).end());
+            }
+        return graph;
     }
 
-    static std::vector<StrokeChain> Assemble(const std::vector<std::vector<Point>>& chains,
-                                             const std::vector<std::array<int, 2>>& nodes,
-                                             const std::vector<int>& partner) {
-        std::vector<StrokeChain> out;
+    // Follows the pairs from chain to chain into the graph's chains.
+    void Assemble(const std::vector<RawChain>& chains, const std::vector<int>& partner,
+                  StrokeGraph& graph) const {
+        std::vector<Point>& points = graph.points;
         std::vector<bool> used(chains.size(), false);
-        // Appends chain c entered at end `entry` (0 start, 1 end), skipping
-        // the point it shares with what is already there.
-        auto append = [&](std::vector<Point>& points, int c, int entry) {
-            const std::vector<Point>& src = chains[c];
-            std::vector<Point> piece(src);
-            if (entry == 1) std::reverse(piece.begin(), piece.end());
-            auto first = piece.begin();
-            if (!points.empty() && points.back() == piece.front()) ++first;
-            points.insert(points.end(), first, piece.end());
+        for (std::size_t c = 0; c < chains.size(); ++c) used[c] = chains[c].ring;  // they come last
+        // Appends chain c entered at end `entry` (0 start, 1 end) to the run
+        // starting at points[from], skipping the point it shares with what
+        // is already there.
+        auto append = [&](std::size_t from, int c, int entry) {
+            const std::span<const Point> piece = PointsOf(chains[c]);
+            const bool shared =
+                points.size() > from && points.back() == (entry == 0 ? piece.front() : piece.back());
+            if (entry == 0)
+                points.insert(points.end(), piece.begin() + (shared ? 1 : 0), piece.end());
+            else
+                points.insert(points.end(), piece.rbegin() + (shared ? 1 : 0), piece.rend());
         };
+        auto nodeAt = [&](int c, int end) { return end == 0 ? chains[c].startNode : chains[c].endNode; };
         auto follow = [&](int c, int entry) {
             StrokeChain run;
-            run.startNode = nodes[c][entry];
-            const int firstKey = 2 * c + entry;
+            run.first = points.size();
+            run.startNode = nodeAt(c, entry);
+            const int firstEnd = 2 * c + entry;
             for (;;) {
                 used[c] = true;
-                append(run.points, c, entry);
-                const int exitKey = 2 * c + (1 - entry);
-                const int node = nodes[c][1 - entry];
-                const int next = partner[exitKey];
-                if (next == firstKey) {
+                append(run.first, c, entry);
+                const int exitEnd = 2 * c + (1 - entry);
+                const int node = nodeAt(c, 1 - entry);
+                const int next = partner[exitEnd];
+                if (next == firstEnd) {
                     run.closed = true;
                     run.through.push_back({0, node});
                     run.startNode = -1;
@@ -385,59 +532,55 @@ private:
                     run.endNode = node;
                     break;
                 }
-                run.through.push_back({run.points.size() - 1, node});
+                run.through.push_back({points.size() - 1 - run.first, node});
                 c = next / 2;
                 entry = next % 2;
             }
-            if (run.closed && run.points.size() > 1 && run.points.front() == run.points.back())
-                run.points.pop_back();
-            return run;
+            if (run.closed && points.size() - run.first > 1 && points[run.first] == points.back())
+                points.pop_back();
+            run.count = points.size() - run.first;
+            graph.chains.push_back(std::move(run));
         };
         // Open runs start at an end that joins nothing.
         for (std::size_t c = 0; c < chains.size(); ++c) {
             if (used[c]) continue;
-            for (int entry = 0; entry < 2 && !used[c]; ++entry) {
-                if (partner[2 * c + entry] >= 0) continue;
-                out.push_back(follow(static_cast<int>(c), entry));
-            }
+            for (int entry = 0; entry < 2 && !used[c]; ++entry)
+                if (partner[2 * c + entry] < 0) follow(static_cast<int>(c), entry);
         }
         // What is left closes on itself.
-        for (std::size_t c = 0; c < chains.size(); ++c) {
-            if (used[c]) continue;
-            out.push_back(follow(static_cast<int>(c), 0));
-        }
-        return out;
+        for (std::size_t c = 0; c < chains.size(); ++c)
+            if (!used[c]) follow(static_cast<int>(c), 0);
     }
 
-    const PixelSet& m_pixels;
-    static constexpr std::uint16_t kNodeFlag = 1u << 8;
-    std::vector<std::uint16_t> m_visited;           // per pixel, a bit per direction walked and kNodeFlag
-    std::unordered_map<std::size_t, int> m_nodeOf;  // node pixels' nodes
-    std::vector<Point> m_centres;                   // per node, the pixel chains meet on
-    std::vector<std::size_t> m_nodeSizes;           // per node, its number of pixels
+    PixelSet& m_pixels;
+    std::vector<Point> m_centres;          // per node, the pixel chains meet on
+    std::vector<std::size_t> m_nodeSizes;  // per node, its number of pixels
+    std::vector<Point> m_points;           // the chains' points, one after another
     std::vector<RawChain> m_raw;
 };
 
 }  // namespace
 
-std::vector<StrokeChain> BuildStrokeChains(const SegmentList& segments) {
+StrokeGraph BuildStrokeGraph(const SegmentList& segments) {
     if (segments.empty()) return {};
-    const PixelSet pixels(segments);
+    PixelSet pixels(segments);
     GraphWalker walker(pixels);
-    std::vector<StrokeChain> chains = walker.Walk();
-    for (StrokeChain& chain : chains)
-        for (Point& p : chain.points) p = pixels.ToPicture(p.x, p.y);
+    StrokeGraph graph = walker.Walk();
     // Segments that touch a filled area stay as they were drawn, once each.
+    if (!walker.HasDenseNode()) return graph;
     std::set<std::array<int, 4>> kept;
-    for (const CLineSegment& s : walker.HasDenseNode() ? segments : SegmentList{}) {
+    for (const CLineSegment& s : segments) {
         bool dense = false;
-        pixels.ForEachPixel(s, [&](int x, int y) { dense = dense || walker.InDenseNode(x, y); });
+        ForEachPixel(s, [&](int x, int y) { dense = dense || walker.InDenseNode(x, y); });
         if (!dense || (s.x1 == s.x2 && s.y1 == s.y2)) continue;
         const std::array<int, 4> key =
             std::min(std::array<int, 4>{s.x1, s.y1, s.x2, s.y2}, std::array<int, 4>{s.x2, s.y2, s.x1, s.y1});
-        if (kept.insert(key).second) chains.push_back({{{s.x1, s.y1}, {s.x2, s.y2}}, false, -1, -1, {}});
+        if (!kept.insert(key).second) continue;
+        graph.chains.push_back({graph.points.size(), 2, false, -1, -1, {}});
+        graph.points.push_back({s.x1, s.y1});
+        graph.points.push_back({s.x2, s.y2});
     }
-    return chains;
+    return graph;
 }
 
 }  // namespace lintra

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -21,7 +22,10 @@
 namespace lintra {
 
 struct StrokeChain {
-    std::vector<Point> points;  // pixel positions in order; a closed chain does not repeat its first
+    // Its pixel positions in order are the graph's points [first, first +
+    // count); a closed chain does not repeat its first.
+    std::size_t first = 0;
+    std::size_t count = 0;
     bool closed = false;
     int startNode = -1;  // the node each end lies on, or -1 for a free end
     int endNode = -1;
@@ -29,7 +33,17 @@ struct StrokeChain {
     std::vector<std::pair<std::size_t, int>> through;
 };
 
+// The chains, their points one after another in one list.
+struct StrokeGraph {
+    std::vector<Point> points;
+    std::vector<StrokeChain> chains;
+
+    std::span<const Point> PointsOf(const StrokeChain& chain) const {
+        return std::span<const Point>(points).subspan(chain.first, chain.count);
+    }
+};
+
 // The chains of the segment list, in a fixed order for a given list.
-std::vector<StrokeChain> BuildStrokeChains(const SegmentList& segments);
+StrokeGraph BuildStrokeGraph(const SegmentList& segments);
 
 }  // namespace lintra
