@@ -62,9 +62,10 @@ TEST(CadStrokeGraphTest, ChainsStepAlongTheDrawnPixelsWalkingEachStepOnce) {
                 const int dx = p[i + 1].x - p[i].x, dy = p[i + 1].y - p[i].y;
                 EXPECT_EQ(std::max(std::abs(dx), std::abs(dy)), 1) << "seed " << seed;
                 // A corner step only where no pixel shares a side with both.
-                if (dx != 0 && dy != 0)
+                if (dx != 0 && dy != 0) {
                     EXPECT_FALSE(drawn.count({p[i].x + dx, p[i].y}) || drawn.count({p[i].x, p[i].y + dy}))
                         << "seed " << seed << ": a corner step beside a side step";
+                }
                 const Pixel a{p[i].x, p[i].y}, b{p[i + 1].x, p[i + 1].y};
                 EXPECT_TRUE(steps.insert(std::minmax(a, b)).second)
                     << "seed " << seed << ": a step walked twice";
