@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "batch/batch_user_interface.h"
@@ -257,8 +256,8 @@ int main(int argc, char** argv) {
     bool verbose = false;
     CadExportSettings cad;
     ReadOptions readOptions;
-    int jobs = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    int threads = 0;  // not given
+    int jobs = ThreadCount();  // the cores this process may run on
+    int threads = 0;           // not given
     std::vector<std::string> positional;
     std::optional<std::size_t> separator;  // where the steps start in the many-files form
     for (int i = 1; i < argc; ++i) {
