@@ -15,6 +15,7 @@ namespace {
 // well above the cost of waking a worker.
 constexpr int kDefaultMinBandPixels = 1 << 16;
 std::atomic<int> g_minBandPixels{kDefaultMinBandPixels};
+constexpr int kBandsPerThread = 4;
 
 }  // namespace
 
@@ -29,7 +30,10 @@ void SetMinBandPixels(int pixels) {
 
 std::vector<RowBand> SplitRows(int first, int count, int width) {
     std::vector<RowBand> bands;
-    const int n = BandCount(count, MinBandRows(width), ThreadCount());
+    // Several bands a thread, taken in turn by whichever thread is free: a
+    // thread the system holds back then delays the others by one short band.
+    const int threads = ThreadCount();
+    const int n = BandCount(count, MinBandRows(width), threads == 1 ? 1 : threads * kBandsPerThread);
     for (int k = 0; k < n; ++k)
         bands.push_back({first + BandStart(count, n, k), first + BandStart(count, n, k + 1)});
     return bands;
@@ -40,10 +44,13 @@ void ForEachBand(std::size_t bands, const std::function<void(std::size_t k)>& ba
         band(0);
         return;
     }
-    // One row of ParallelRows per band: with a minimum of one row each band
-    // is a task of its own, and a smaller pool takes several in turn.
-    ParallelRows(static_cast<int>(bands), 1, [&](int begin, int end) {
-        for (int k = begin; k < end; ++k) band(static_cast<std::size_t>(k));
+    // One task of ParallelRows per thread, each taking the next band not yet
+    // taken until none is left.
+    std::atomic<std::size_t> next{0};
+    const auto tasks =
+        static_cast<int>(std::min<std::size_t>(bands, static_cast<std::size_t>(ThreadCount())));
+    ParallelRows(tasks, 1, [&](int, int) {
+        for (std::size_t k = next.fetch_add(1); k < bands; k = next.fetch_add(1)) band(k);
     });
 }
 

@@ -146,15 +146,17 @@ TEST_F(RowBandsTest, EverySmallSizeGivesTheSameBytes) {
         }
 }
 
-TEST_F(RowBandsTest, TheSplitCoversTheRowsInOneBandPerThread) {
-    SetThreadCount(3);
-    const std::vector<raster_detail::RowBand> bands = raster_detail::SplitRows(1, 10, 5);
-    ASSERT_EQ(bands.size(), 3u);
-    EXPECT_EQ(bands.front().begin, 1);
-    EXPECT_EQ(bands.back().end, 11);
-    for (std::size_t k = 1; k < bands.size(); ++k) EXPECT_EQ(bands[k].begin, bands[k - 1].end);
+TEST_F(RowBandsTest, TheSplitCoversTheRowsInAFewBandsPerThread) {
+    for (int threads : {1, 2, 3}) {
+        SetThreadCount(threads);
+        const std::vector<raster_detail::RowBand> bands = raster_detail::SplitRows(1, 100, 5);
+        ASSERT_EQ(bands.size(), threads == 1 ? 1u : 4u * threads);
+        EXPECT_EQ(bands.front().begin, 1);
+        EXPECT_EQ(bands.back().end, 101);
+        for (std::size_t k = 1; k < bands.size(); ++k) EXPECT_EQ(bands[k].begin, bands[k - 1].end);
+    }
     raster_detail::SetMinBandPixels(0);
-    EXPECT_EQ(raster_detail::SplitRows(1, 10, 5).size(), 1u) << "tiny images stay on one thread";
+    EXPECT_EQ(raster_detail::SplitRows(1, 100, 5).size(), 1u) << "tiny images stay on one thread";
 }
 
 }  // namespace
