@@ -13,6 +13,9 @@ through the many-files form, `lintra-batch [--jobs J] PAGES -- ... dxf=...`,
 with --jobs 1 and --jobs 2 (threads by default: the cores shared among the
 runs), and --jobs 1 --threads 1: pages per second from the wall time.
 
+(c) The operations that split their rows, in process with lintra-bench:
+pinned to one core (one thread) against free on every core.
+
 Prints Markdown tables with the goals met or not and, with --doc, puts them in
 the given file between its markers (a new section at the end when there are
 none). Exit status 1 when a goal is not met.
@@ -23,6 +26,7 @@ none). Exit status 1 when a goal is not met.
 import argparse
 import datetime
 import filecmp
+import json
 import os
 import re
 import resource
@@ -148,6 +152,42 @@ def batch_job(a, batch):
     return table, rate["--jobs 2"] / rate["--jobs 1"], rate["--jobs 2"] / rate["--jobs 1 --threads 1"]
 
 
+IN_PROCESS = ["EdgeSobel", "EdgePrewitt", "EdgeKirsch", "EdgeGaussLaplace", "EdgeRoberts", "EdgeGradient",
+              "BinariseGradient", "BinariseThreshold", "ComputeHistogram", "BinariseIterative", "InvertBlackWhite",
+              "RemoveBlackWhitePoints", "LabelBlackBlobs", "RemoveSmallBlackBlobs/3", "RemoveShortBranches3",
+              "PageCopy"]
+
+
+def bench_medians(args):
+    """Real-time medians in ms of lintra-bench's repetitions, by operation."""
+    out = subprocess.run(args, check=True, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+    medians = {}
+    for b in json.loads(out)["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            medians[b["run_name"][3:]] = b["real_time"] * scale[b["time_unit"]]
+    return medians
+
+
+def in_process(a):
+    """The banded operations on the A4 page in lintra-bench: pinned to one
+    core (one thread, as the thread count follows the CPU affinity) and free
+    on every core, in turn for each repetition round."""
+    bench = os.path.join(a.bin, "lintra-bench")
+    if not os.path.exists(bench):
+        return "(lintra-bench was not built: no in-process figures)"
+    names = "|".join(re.escape(n) for n in IN_PROCESS)
+    args = [bench, f"--benchmark_filter=^BM_({names})$", "--benchmark_repetitions=5",
+            "--benchmark_min_time=0.2", "--benchmark_format=json"]
+    one_core = str(min(os.sched_getaffinity(0)))
+    one = bench_medians(["taskset", "-c", one_core] + args)
+    every = bench_medians(args)
+    rows = [f"| {n} | {one[n]:.3g} ms | {every[n]:.3g} ms | {one[n] / every[n]:.2f}x |"
+            for n in IN_PROCESS if n in one and n in every]
+    return "\n".join([f"| operation (lintra-bench, median) | 1 thread (pinned to core {one_core}) | "
+                      f"{len(os.sched_getaffinity(0))} threads | speed-up |", "|---|---:|---:|---:|"] + rows)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin", required=True)
@@ -163,6 +203,7 @@ def main():
     load_before = os.getloadavg()[0]
     job_table, job_speedup, share = one_page_job(a, batch)
     batch_table, batch_ratio, batch_ratio_one = batch_job(a, batch)
+    ops_table = in_process(a)
     load_after = os.getloadavg()[0]
     job_met, batch_met = job_speedup >= JOB_GOAL, batch_ratio >= BATCH_GOAL
     goals = "\n".join([
@@ -184,7 +225,10 @@ def main():
             f"{a.pages} A4 300-dpi pages ({a.drawings} drawings of `lintra-make-page --seed`) through "
             f"`lintra-batch [OPTIONS] PAGES -- {' '.join(STEPS)} dxf=...`, {a.batch_runs} rounds; with "
             f"--jobs 2 each page runs on 1 thread, with --jobs 1 on 2 unless --threads 1 is given. "
-            f"--jobs 2 against --jobs 1 --threads 1: {batch_ratio_one:.2f}x.\n\n{batch_table}\n\n{goals}")
+            f"--jobs 2 against --jobs 1 --threads 1: {batch_ratio_one:.2f}x.\n\n{batch_table}\n\n"
+            f"The operations that split their rows among threads, in process on the A4 300-dpi page "
+            f"(`lintra-bench --benchmark_repetitions=5 --benchmark_min_time=0.2`, each iteration on a fresh copy; "
+            f"PageCopy is that copy alone, on one thread either way):\n\n{ops_table}\n\n{goals}")
     print(text)
     if a.doc:
         doc = open(a.doc, encoding="utf-8").read()
