@@ -39,10 +39,8 @@ void Join(std::vector<std::uint32_t>& links, std::vector<std::uint8_t>& ranks, s
     }
 }
 
-// Calls found(x0, x1) for each run of value 0 among x = 1 .. W-2 of row,
-// from the left.
-template <typename Found>
-void ForEachRun(const std::uint8_t* row, int width, Found found) {
+// Appends the runs of value 0 among x = 1 .. W-2 of row y.
+void FindRuns(const std::uint8_t* row, int y, int width, std::vector<BlobRun>& runs) {
     const int last = width - 2;
     int x = 1;
     while (x <= last) {
@@ -51,7 +49,7 @@ void ForEachRun(const std::uint8_t* row, int width, Found found) {
         const int x0 = static_cast<int>(static_cast<const std::uint8_t*>(hit) - row);
         int x1 = x0;
         while (x1 < last && row[x1 + 1] == 0) ++x1;
-        found(x0, x1);
+        runs.push_back({y, x0, x1, 0});
         x = x1 + 2;  // row[x1 + 1] is not black
     }
 }
@@ -70,38 +68,30 @@ void JoinRows(std::vector<BlobRun>& runs, std::vector<std::uint32_t>& links, std
     }
 }
 
-// Where a band's runs lie in the state's tables.
+// The runs of one band of rows, found and joined on a thread of their own,
+// with indices counted from the band's first run.
 struct BandRuns {
-    std::size_t first = 0;           // index of its first run
-    std::size_t topRowEnd = 0;       // [first, topRowEnd): its top row's runs
-    std::size_t bottomRowBegin = 0;  // [bottomRowBegin, end): its bottom row's
+    std::vector<BlobRun> runs;
+    std::vector<std::uint32_t> links;
+    std::vector<std::uint8_t> ranks;
+    std::size_t topRowEnd = 0;       // runs[0, topRowEnd): the band's top row
+    std::size_t bottomRowBegin = 0;  // runs[bottomRowBegin, end): its bottom row
 };
 
-// Finds the runs of rows end - 1 down to begin, each a set of its own, and
-// joins those that touch. The runs go to the tables from band.first on: by
-// appending when grow is set, else into places already there (so bands can
-// fill their own parts at once; joins stay within the band's part).
-void FindBandRuns(ImageView image, int begin, int end, bool grow, BlobLabelState& state, BandRuns& band) {
-    std::size_t next = band.first;
-    std::size_t aboveBegin = next, aboveEnd = next;
+// Finds the runs of rows end - 1 down to begin and joins those that touch.
+void FindBandRuns(ImageView image, int begin, int end, BandRuns& band) {
+    std::size_t aboveBegin = 0;
+    std::size_t aboveEnd = 0;
     for (int y = end - 1; y >= begin; --y) {
-        const std::size_t rowBegin = next;
-        ForEachRun(image.row(y), image.width, [&](int x0, int x1) {
-            if (grow) {
-                state.runs.push_back({y, x0, x1, 0});
-                state.links.push_back(static_cast<std::uint32_t>(next));
-                state.ranks.push_back(0);
-            } else {
-                state.runs[next] = {y, x0, x1, 0};
-                state.links[next] = static_cast<std::uint32_t>(next);
-                state.ranks[next] = 0;
-            }
-            ++next;
-        });
-        JoinRows(state.runs, state.links, state.ranks, aboveBegin, aboveEnd, rowBegin, next);
-        if (y == end - 1) band.topRowEnd = next;
-        aboveBegin = rowBegin;
-        aboveEnd = next;
+        const std::size_t first = band.runs.size();
+        FindRuns(image.row(y), y, image.width, band.runs);
+        const std::size_t last = band.runs.size();
+        for (std::size_t i = first; i < last; ++i) band.links.push_back(static_cast<std::uint32_t>(i));
+        band.ranks.resize(last, 0);
+        JoinRows(band.runs, band.links, band.ranks, aboveBegin, aboveEnd, first, last);
+        if (y == end - 1) band.topRowEnd = last;
+        aboveBegin = first;
+        aboveEnd = last;
     }
     band.bottomRowBegin = aboveBegin;
 }
@@ -120,37 +110,36 @@ void LabelBlackBlobs(BlobLabelState& state, ImageView image) {
     const std::uint64_t interior = static_cast<std::uint64_t>(image.width - 2) * (image.height - 2);
     if (interior >= (std::uint64_t{1} << 32)) return;
 
-    // One band appends its runs as it finds them. Several first count their
-    // runs, then each fills and joins its own part of the tables at once,
-    // top band first as the scan goes; each band is then joined to the band
-    // above along their common border. The blobs, and so the labels handed
-    // out below, do not depend on the shape of the forest.
+    // Bands of rows find and join their runs at once. The top band, first in
+    // the scan, works in the state's own storage (kept between calls); the
+    // others are appended below it in scan order, their links moved by their
+    // offset, and each joined to the band above along their common border.
+    // The blobs, and so the labels handed out below, do not depend on the
+    // shape of the forest.
     const std::vector<raster_detail::RowBand> bands =
         raster_detail::SplitRows(1, image.height - 2, image.width);
     std::vector<BandRuns> parts(bands.size());
-    if (bands.size() == 1) {
-        FindBandRuns(image, bands[0].begin, bands[0].end, true, state, parts[0]);
-    } else {
-        std::vector<std::size_t> counts(bands.size(), 0);
-        raster_detail::ForEachBand(bands.size(), [&](std::size_t k) {
-            for (int y = bands[k].begin; y < bands[k].end; ++y)
-                ForEachRun(image.row(y), image.width, [&](int, int) { ++counts[k]; });
-        });
-        std::size_t total = 0;
-        for (std::size_t k = bands.size(); k-- > 0;) {
-            parts[k].first = total;
-            total += counts[k];
-        }
-        state.runs.resize(total);
-        state.links.resize(total);
-        state.ranks.resize(total);
-        raster_detail::ForEachBand(bands.size(), [&](std::size_t k) {
-            FindBandRuns(image, bands[k].begin, bands[k].end, false, state, parts[k]);
-        });
-        for (std::size_t k = bands.size() - 1; k-- > 0;)
-            JoinRows(state.runs, state.links, state.ranks, parts[k + 1].bottomRowBegin, parts[k].first,
-                     parts[k].first, parts[k].topRowEnd);
+    BandRuns& all = parts.back();
+    all.runs.swap(state.runs);
+    all.links.swap(state.links);
+    all.ranks.swap(state.ranks);
+    raster_detail::ForEachBand(
+        bands.size(), [&](std::size_t k) { FindBandRuns(image, bands[k].begin, bands[k].end, parts[k]); });
+    std::size_t aboveBegin = all.bottomRowBegin;
+    std::size_t aboveEnd = all.runs.size();
+    for (std::size_t k = bands.size() - 1; k-- > 0;) {
+        const BandRuns& part = parts[k];
+        const std::size_t offset = all.runs.size();
+        all.runs.insert(all.runs.end(), part.runs.begin(), part.runs.end());
+        for (std::uint32_t link : part.links) all.links.push_back(link + static_cast<std::uint32_t>(offset));
+        all.ranks.insert(all.ranks.end(), part.ranks.begin(), part.ranks.end());
+        JoinRows(all.runs, all.links, all.ranks, aboveBegin, aboveEnd, offset, offset + part.topRowEnd);
+        aboveBegin = offset + part.bottomRowBegin;
+        aboveEnd = all.runs.size();
     }
+    state.runs.swap(all.runs);
+    state.links.swap(all.links);
+    state.ranks.swap(all.ranks);
     std::vector<BlobRun>& runs = state.runs;
     std::vector<std::uint32_t>& links = state.links;
 
