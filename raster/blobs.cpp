@@ -116,8 +116,10 @@ void LabelBlackBlobs(BlobLabelState& state, ImageView image) {
     // offset, and each joined to the band above along their common border.
     // The blobs, and so the labels handed out below, do not depend on the
     // shape of the forest.
+    // One band a thread: each band's tables start empty and grow, and fresh
+    // memory costs a fault a page, so the fewer and larger the better.
     const std::vector<raster_detail::RowBand> bands =
-        raster_detail::SplitRows(1, image.height - 2, image.width);
+        raster_detail::SplitRows(1, image.height - 2, image.width, 1);
     std::vector<BandRuns> parts(bands.size());
     BandRuns& all = parts.back();
     all.runs.swap(state.runs);

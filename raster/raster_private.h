@@ -44,9 +44,9 @@ int MinBandRows(int width);
 // to band even the smallest images.
 void SetMinBandPixels(int pixels);
 // Rows first .. first + count - 1 in bands of at least MinBandRows(width)
-// rows: one with one thread, else a few per thread of ThreadCount(); none
-// when count <= 0.
-std::vector<RowBand> SplitRows(int first, int count, int width);
+// rows: one with one thread, else perThread for each thread of
+// ThreadCount(); none when count <= 0.
+std::vector<RowBand> SplitRows(int first, int count, int width, int perThread = 4);
 // Calls band(k) for k = 0 .. bands - 1, on the worker threads at once (each
 // thread taking the next band left), and returns when all have returned.
 void ForEachBand(std::size_t bands, const std::function<void(std::size_t k)>& band);

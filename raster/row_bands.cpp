@@ -15,7 +15,6 @@ namespace {
 // well above the cost of waking a worker.
 constexpr int kDefaultMinBandPixels = 1 << 16;
 std::atomic<int> g_minBandPixels{kDefaultMinBandPixels};
-constexpr int kBandsPerThread = 4;
 
 }  // namespace
 
@@ -28,12 +27,12 @@ void SetMinBandPixels(int pixels) {
     g_minBandPixels.store(pixels > 0 ? pixels : kDefaultMinBandPixels, std::memory_order_relaxed);
 }
 
-std::vector<RowBand> SplitRows(int first, int count, int width) {
+std::vector<RowBand> SplitRows(int first, int count, int width, int perThread) {
     std::vector<RowBand> bands;
     // Several bands a thread, taken in turn by whichever thread is free: a
     // thread the system holds back then delays the others by one short band.
     const int threads = ThreadCount();
-    const int n = BandCount(count, MinBandRows(width), threads == 1 ? 1 : threads * kBandsPerThread);
+    const int n = BandCount(count, MinBandRows(width), threads == 1 ? 1 : threads * std::max(perThread, 1));
     for (int k = 0; k < n; ++k)
         bands.push_back({first + BandStart(count, n, k), first + BandStart(count, n, k + 1)});
     return bands;
