@@ -117,9 +117,14 @@ void LabelBlackBlobs(BlobLabelState& state, ImageView image) {
     // The blobs, and so the labels handed out below, do not depend on the
     // shape of the forest.
     // One band a thread: each band's tables start empty and grow, and fresh
-    // memory costs a fault a page, so the fewer and larger the better.
+    // memory costs a fault a page, so the fewer and larger the better. A
+    // state with no storage yet (a first labelling) grows its own tables on
+    // one band: the faults of a second set would cost more than the second
+    // thread saves. Later runs (the parameter dialog's) reuse the storage.
+    const bool firstRun = state.runs.capacity() == 0;
     const std::vector<raster_detail::RowBand> bands =
-        raster_detail::SplitRows(1, image.height - 2, image.width, 1);
+        firstRun ? std::vector<raster_detail::RowBand>{{1, image.height - 1}}
+                 : raster_detail::SplitRows(1, image.height - 2, image.width, 1);
     std::vector<BandRuns> parts(bands.size());
     BandRuns& all = parts.back();
     all.runs.swap(state.runs);

@@ -38,6 +38,8 @@ struct Named {
 
 void Labels(ImageView image, std::vector<std::int64_t>& extra) {
     BlobLabelState state;
+    // The first run grows the tables on one band; the second uses the bands.
+    LabelBlackBlobs(state, image);
     LabelBlackBlobs(state, image);
     extra.push_back(state.labelCounter);
     extra.insert(extra.end(), state.area.begin(), state.area.end());
@@ -79,6 +81,7 @@ const std::vector<Named>& Operations() {
         {"RemoveSmallBlackBlobs",
          [](ImageView i, auto&) {
              BlobLabelState state;
+             state.runs.reserve(1);  // as after an earlier run: in bands
              RemoveSmallBlackBlobs(state, i, 4);
          }},
         {"RemoveShortBranches 3", [](ImageView i, auto&) { RemoveShortBranches(i, 3); }},
