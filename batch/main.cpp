@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "batch/batch_user_interface.h"
@@ -26,11 +25,13 @@
 #include "batch/read_options_arg.h"
 #include "batch/steps.h"
 #include "batch/svg.h"
+#include "batch/threads_option.h"
 #include "docview/commands.h"
 #include "docview/converter.h"
 #include "docview/doc.h"
 #include "docview/view.h"
 #include "image/atomic_file.h"
+#include "image/parallel_rows.h"
 
 using namespace lintra;
 
@@ -80,7 +81,7 @@ void PrintHelp() {
         "  --verbose             print each step with its time in milliseconds, and\n"
         "                        the entities a cad= step wrote, by type\n"
         "  --jobs N              run N inputs at once (default: the number of cores)\n"
-        "%s"
+        "%s%s"
         "  --help                this text\n%s\n"
         "Steps:\n"
         "  ID or NAME           a command of the table below\n"
@@ -97,8 +98,8 @@ void PrintHelp() {
         "Exit status: 0 every step ran; 1 a file could not be opened, loaded, read or\n"
         "written (the run stops there; with --, any input failed); 2 a usage error.\n\n"
         "Commands:\n",
-        kCadOptionsHelp, ReadOptionsHelp().c_str(), IdentifiersOf(CommandKind::Parameter).c_str(),
-        IdentifiersOf(CommandKind::Export).c_str());
+        kThreadsHelp, kCadOptionsHelp, ReadOptionsHelp().c_str(),
+        IdentifiersOf(CommandKind::Parameter).c_str(), IdentifiersOf(CommandKind::Export).c_str());
     for (const Command& command : CommandTable()) {
         if (command.name.empty()) continue;
         std::string label(command.menuLabel);
@@ -255,7 +256,8 @@ int main(int argc, char** argv) {
     bool verbose = false;
     CadExportSettings cad;
     ReadOptions readOptions;
-    int jobs = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    int jobs = ThreadCount();  // the cores this process may run on
+    int threads = 0;           // not given
     std::vector<std::string> positional;
     std::optional<std::size_t> separator;  // where the steps start in the many-files form
     for (int i = 1; i < argc; ++i) {
@@ -268,6 +270,8 @@ int main(int argc, char** argv) {
         if (arg == "--verbose" || arg == "-v") {
             verbose = true;
         } else if (positional.empty() && ParseReadOption(argc, argv, i, readOptions, optionError)) {
+            if (!optionError.empty()) return UsageError(optionError);
+        } else if (positional.empty() && ParseThreadsOption(argc, argv, i, threads, optionError)) {
             if (!optionError.empty()) return UsageError(optionError);
         } else if (arg == "--jobs" || arg == "-j" || arg.starts_with("--jobs=") || IsShortJobs(arg)) {
             std::string value = arg.starts_with("--jobs=") ? arg.substr(7)
@@ -306,6 +310,8 @@ int main(int argc, char** argv) {
         std::string error;
         auto lists = StepsForInputs(inputs, steps, error);
         if (!lists) return UsageError(error);
+        // Set before the children are made, which inherit it.
+        SetThreadCount(ThreadsPerRun(threads, ThreadCount(), jobs, inputs.size(), true));
         return RunInputs(inputs, *lists, jobs, readOptions, cad, verbose);
     }
     Step input;
@@ -314,5 +320,6 @@ int main(int argc, char** argv) {
     input.path = positional[0];
     input.text = positional[0];
     steps.insert(steps.begin(), input);
+    SetThreadCount(ThreadsPerRun(threads, ThreadCount(), jobs, 1, false));
     return RunSteps(steps, readOptions, cad, verbose);
 }

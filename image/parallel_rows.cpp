@@ -1,5 +1,6 @@
 #include "image/parallel_rows.h"
 
+#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,7 +17,14 @@ namespace {
 
 std::atomic<int> g_threads{0};
 
+// The cores this process may run on: a process pinned to some of them
+// (taskset, a container's CPU set) would only crowd those with more threads.
 int MachineCores() {
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+        const int cores = CPU_COUNT(&allowed);
+        if (cores > 0) return std::min(cores, 256);
+    }
     const unsigned cores = std::thread::hardware_concurrency();
     return cores == 0 ? 1 : static_cast<int>(std::min(cores, 256u));
 }

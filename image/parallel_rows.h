@@ -9,7 +9,8 @@
 
 namespace lintra {
 
-// The number of threads an operation may use; at first, the machine's cores.
+// The number of threads an operation may use; at first, the cores this
+// process may run on (its CPU affinity).
 int ThreadCount();
 // Sets that number; 0 (or less) means the machine's cores again.
 void SetThreadCount(int threads);

@@ -5,6 +5,7 @@
 
 #include "raster/raster_private.h"
 #include "raster/row_kernels.h"
+#include "raster/row_ring.h"
 
 namespace lintra {
 
@@ -32,22 +33,29 @@ void BinariseGradient(ImageView image, int threshold) {
     const int limit = threshold < 0      ? 0
                       : threshold >= 361 ? 2 * 255 * 255 + 1
                                          : (threshold + 1) * (threshold + 1);
-    // Row y reads rows y and y - 1 only: walking the rows downwards keeps
-    // both unchanged until row y itself is written from a row buffer.
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(w));
+    // Row y reads rows y and y - 1 only: walking a band's rows downwards
+    // keeps both unchanged until row y itself is written from a row buffer,
+    // except the row below the band's lowest, which the band below may
+    // write first: it is saved before the bands start.
     std::memset(image.row(h - 1), 255, static_cast<std::size_t>(w));
-    for (int y = h - 2; y >= 1; --y) {
-        std::uint8_t* row = image.row(y);
-        const std::uint8_t* below = image.row(y - 1);
-        int x = 1;
+    const std::vector<raster_detail::RowBand> bands = raster_detail::SplitRows(1, h - 2, w);
+    const std::vector<std::uint8_t> saved = raster_detail::SaveRowsBeside(image, bands, true);
+    raster_detail::ForEachBand(bands.size(), [&](std::size_t k) {
+        std::vector<std::uint8_t> out(static_cast<std::size_t>(w));
+        for (int y = bands[k].end - 1; y >= bands[k].begin; --y) {
+            std::uint8_t* row = image.row(y);
+            const std::uint8_t* below =
+                y == bands[k].begin ? saved.data() + k * static_cast<std::size_t>(w) : image.row(y - 1);
+            int x = 1;
 #if defined(__SSE2__)
-        x = raster_detail::GradientThresholdRowSse2(row, below, w, limit, out.data());
+            x = raster_detail::GradientThresholdRowSse2(row, below, w, limit, out.data());
 #endif
-        raster_detail::GradientThresholdRow(row, below, x, w, limit, out.data());
-        std::memcpy(row + 1, out.data() + 1, static_cast<std::size_t>(w - 2));
-        row[0] = 255;
-        row[w - 1] = 255;
-    }
+            raster_detail::GradientThresholdRow(row, below, x, w, limit, out.data());
+            std::memcpy(row + 1, out.data() + 1, static_cast<std::size_t>(w - 2));
+            row[0] = 255;
+            row[w - 1] = 255;
+        }
+    });
     std::memset(image.row(0), 255, static_cast<std::size_t>(w));
 }
 
@@ -60,23 +68,31 @@ void BinariseThreshold(ImageView image, int threshold) {
 void ComputeHistogram(ImageView image, Histogram& histogram) {
     histogram.fill(0);
     if (!Usable(image)) return;
-    // Four partial tables, so runs of one value do not wait on one counter.
-    std::vector<std::uint32_t> part(4 * 256, 0);
-    for (int y = 0; y < image.height; ++y) {
-        const std::uint8_t* row = image.row(y);
-        int x = 0;
-        for (; x + 4 <= image.width; x += 4) {
-            ++part[row[x]];
-            ++part[256 + row[x + 1]];
-            ++part[512 + row[x + 2]];
-            ++part[768 + row[x + 3]];
+    // Each band counts into tables of its own, summed at the end; four
+    // partial tables a band, so runs of one value do not wait on one counter.
+    const std::vector<raster_detail::RowBand> bands = raster_detail::SplitRows(0, image.height, image.width);
+    std::vector<std::uint32_t> parts(bands.size() * 4 * 256, 0);
+    raster_detail::ForEachBand(bands.size(), [&](std::size_t k) {
+        std::uint32_t* part = parts.data() + k * 4 * 256;
+        for (int y = bands[k].begin; y < bands[k].end; ++y) {
+            const std::uint8_t* row = image.row(y);
+            int x = 0;
+            for (; x + 4 <= image.width; x += 4) {
+                ++part[row[x]];
+                ++part[256 + row[x + 1]];
+                ++part[512 + row[x + 2]];
+                ++part[768 + row[x + 3]];
+            }
+            for (; x < image.width; ++x) ++part[row[x]];
         }
-        for (; x < image.width; ++x) ++part[row[x]];
-    }
+    });
     // Counts are 32-bit as the table is; a BMP's pixel block stays below
     // 4 GB, and counts past 2^31 - 1 wrap like the unsigned partial sums.
-    for (int v = 0; v < 256; ++v)
-        histogram[v] = static_cast<std::int32_t>(part[v] + part[256 + v] + part[512 + v] + part[768 + v]);
+    for (int v = 0; v < 256; ++v) {
+        std::uint32_t count = 0;
+        for (std::size_t i = v; i < parts.size(); i += 256) count += parts[i];
+        histogram[v] = static_cast<std::int32_t>(count);
+    }
 }
 
 namespace raster_detail {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "raster/raster_private.h"
+
 namespace lintra {
 
 namespace {
@@ -52,6 +54,48 @@ void FindRuns(const std::uint8_t* row, int y, int width, std::vector<BlobRun>& r
     }
 }
 
+// Joins every run of runs[begin, end) (one row) with the runs it touches in
+// runs[aboveBegin, aboveEnd) (the row above). Both rows' runs are sorted by
+// x: one sweep finds every touching pair.
+void JoinRows(std::vector<BlobRun>& runs, std::vector<std::uint32_t>& links, std::vector<std::uint8_t>& ranks,
+              std::size_t aboveBegin, std::size_t aboveEnd, std::size_t begin, std::size_t end) {
+    std::size_t j = aboveBegin;
+    for (std::size_t i = begin; i < end; ++i) {
+        const BlobRun& run = runs[i];
+        while (j < aboveEnd && runs[j].x1 < run.x0 - 1) ++j;
+        for (std::size_t k = j; k < aboveEnd && runs[k].x0 <= run.x1 + 1; ++k)
+            Join(links, ranks, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(k));
+    }
+}
+
+// The runs of one band of rows, found and joined on a thread of their own,
+// with indices counted from the band's first run.
+struct BandRuns {
+    std::vector<BlobRun> runs;
+    std::vector<std::uint32_t> links;
+    std::vector<std::uint8_t> ranks;
+    std::size_t topRowEnd = 0;       // runs[0, topRowEnd): the band's top row
+    std::size_t bottomRowBegin = 0;  // runs[bottomRowBegin, end): its bottom row
+};
+
+// Finds the runs of rows end - 1 down to begin and joins those that touch.
+void FindBandRuns(ImageView image, int begin, int end, BandRuns& band) {
+    std::size_t aboveBegin = 0;
+    std::size_t aboveEnd = 0;
+    for (int y = end - 1; y >= begin; --y) {
+        const std::size_t first = band.runs.size();
+        FindRuns(image.row(y), y, image.width, band.runs);
+        const std::size_t last = band.runs.size();
+        for (std::size_t i = first; i < last; ++i) band.links.push_back(static_cast<std::uint32_t>(i));
+        band.ranks.resize(last, 0);
+        JoinRows(band.runs, band.links, band.ranks, aboveBegin, aboveEnd, first, last);
+        if (y == end - 1) band.topRowEnd = last;
+        aboveBegin = first;
+        aboveEnd = last;
+    }
+    band.bottomRowBegin = aboveBegin;
+}
+
 }  // namespace
 
 void LabelBlackBlobs(BlobLabelState& state, ImageView image) {
@@ -66,28 +110,45 @@ void LabelBlackBlobs(BlobLabelState& state, ImageView image) {
     const std::uint64_t interior = static_cast<std::uint64_t>(image.width - 2) * (image.height - 2);
     if (interior >= (std::uint64_t{1} << 32)) return;
 
+    // Bands of rows find and join their runs at once. The top band, first in
+    // the scan, works in the state's own storage (kept between calls); the
+    // others are appended below it in scan order, their links moved by their
+    // offset, and each joined to the band above along their common border.
+    // The blobs, and so the labels handed out below, do not depend on the
+    // shape of the forest.
+    // One band a thread: each band's tables start empty and grow, and fresh
+    // memory costs a fault a page, so the fewer and larger the better. A
+    // state with no storage yet (a first labelling) grows its own tables on
+    // one band: the faults of a second set would cost more than the second
+    // thread saves. Later runs (the parameter dialog's) reuse the storage.
+    const bool firstRun = state.runs.capacity() == 0;
+    const std::vector<raster_detail::RowBand> bands =
+        firstRun ? std::vector<raster_detail::RowBand>{{1, image.height - 1}}
+                 : raster_detail::SplitRows(1, image.height - 2, image.width, 1);
+    std::vector<BandRuns> parts(bands.size());
+    BandRuns& all = parts.back();
+    all.runs.swap(state.runs);
+    all.links.swap(state.links);
+    all.ranks.swap(state.ranks);
+    raster_detail::ForEachBand(
+        bands.size(), [&](std::size_t k) { FindBandRuns(image, bands[k].begin, bands[k].end, parts[k]); });
+    std::size_t aboveBegin = all.bottomRowBegin;
+    std::size_t aboveEnd = all.runs.size();
+    for (std::size_t k = bands.size() - 1; k-- > 0;) {
+        const BandRuns& part = parts[k];
+        const std::size_t offset = all.runs.size();
+        all.runs.insert(all.runs.end(), part.runs.begin(), part.runs.end());
+        for (std::uint32_t link : part.links) all.links.push_back(link + static_cast<std::uint32_t>(offset));
+        all.ranks.insert(all.ranks.end(), part.ranks.begin(), part.ranks.end());
+        JoinRows(all.runs, all.links, all.ranks, aboveBegin, aboveEnd, offset, offset + part.topRowEnd);
+        aboveBegin = offset + part.bottomRowBegin;
+        aboveEnd = all.runs.size();
+    }
+    state.runs.swap(all.runs);
+    state.links.swap(all.links);
+    state.ranks.swap(all.ranks);
     std::vector<BlobRun>& runs = state.runs;
     std::vector<std::uint32_t>& links = state.links;
-    std::vector<std::uint8_t>& ranks = state.ranks;
-    std::size_t aboveBegin = 0;
-    std::size_t aboveEnd = 0;
-    for (int y = image.height - 2; y >= 1; --y) {
-        const std::size_t begin = runs.size();
-        FindRuns(image.row(y), y, image.width, runs);
-        const std::size_t end = runs.size();
-        for (std::size_t i = begin; i < end; ++i) links.push_back(static_cast<std::uint32_t>(i));
-        ranks.resize(end, 0);
-        // Both rows' runs are sorted by x: one sweep finds every touching pair.
-        std::size_t j = aboveBegin;
-        for (std::size_t i = begin; i < end; ++i) {
-            const BlobRun& run = runs[i];
-            while (j < aboveEnd && runs[j].x1 < run.x0 - 1) ++j;
-            for (std::size_t k = j; k < aboveEnd && runs[k].x0 <= run.x1 + 1; ++k)
-                Join(links, ranks, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(k));
-        }
-        aboveBegin = begin;
-        aboveEnd = end;
-    }
 
     // Labels in the order the scan meets the blobs: a blob's label is handed
     // out at its first run, whichever run is its root.

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 #include "raster/binarise.h"
 #include "raster/raster_private.h"
 #include "raster/row_kernels.h"
+#include "raster/row_ring.h"
 
 namespace lintra {
 
@@ -49,27 +49,25 @@ void RemoveBlackWhitePoints(ImageView image) {
     //   p = 255: d >= 128  <=>  m <= 127       <=>  w <= 4   (turns black)
     // Either way the result is 255 exactly when w >= 5, whatever p was: the
     // row rule is MajorityRow. Decisions read the thresholded image; instead
-    // of a whole copy, the rows below and at the current one are kept as
-    // they were before being overwritten (the row above is not yet written).
+    // of a whole copy, each band keeps a ring of the rows its windows read.
     const int w = image.width;
-    std::vector<std::uint8_t> rows(2 * static_cast<std::size_t>(w));
-    std::uint8_t* below = rows.data();
-    std::uint8_t* here = rows.data() + w;
-    std::memcpy(below, image.row(0), static_cast<std::size_t>(w));
+    raster_detail::InRingBands(image, 3, 1, [&](raster_detail::RowRing& ring, int begin, int end) {
 #if defined(__SSE2__)
-    std::vector<std::uint8_t> columns(static_cast<std::size_t>(w));
+        std::vector<std::uint8_t> columns(static_cast<std::size_t>(w));
 #endif
-    for (int y = 1; y < image.height - 1; ++y) {
-        std::memcpy(here, image.row(y), static_cast<std::size_t>(w));
-        const std::uint8_t* above = image.row(y + 1);
-        std::uint8_t* out = image.row(y);
-        int x = 1;
+        for (int y = begin; y < end; ++y) {
+            ring.Advance(y);
+            const std::uint8_t* below = ring.Row(y, 0);
+            const std::uint8_t* here = ring.Row(y, 1);
+            const std::uint8_t* above = ring.Row(y, 2);
+            std::uint8_t* out = image.row(y);
+            int x = 1;
 #if defined(__SSE2__)
-        x = raster_detail::MajorityRowSse2(below, here, above, w, columns.data(), out);
+            x = raster_detail::MajorityRowSse2(below, here, above, w, columns.data(), out);
 #endif
-        raster_detail::MajorityRow(below, here, above, x, w, out);
-        std::swap(below, here);
-    }
+            raster_detail::MajorityRow(below, here, above, x, w, out);
+        }
+    });
 }
 
 void raster_detail::IsolatedCandidatesRow(const std::uint8_t* below, const std::uint8_t* here,

@@ -9,9 +9,12 @@
 
 #include "raster/raster_private.h"
 #include "raster/row_kernels.h"
+#include "raster/row_ring.h"
 
 namespace lintra {
 
+using raster_detail::InRingBands;
+using raster_detail::RowRing;
 using raster_detail::Usable;
 
 namespace {
@@ -32,39 +35,6 @@ inline std::uint8_t ScaledResult(int sum, int shift, int half) {
     const unsigned magnitude = static_cast<unsigned>(sum < 0 ? -sum : sum);
     return static_cast<std::uint8_t>(std::min(255u, (magnitude + static_cast<unsigned>(half)) >> shift));
 }
-
-// Saves input rows before the output overwrites them, so a filter can write
-// in place while every window reads the unchanged input: the ring holds
-// input rows y - MY .. y - MY + H - 1 for output row y.
-class RowRing {
-public:
-    RowRing(ImageView image, int rows, int anchorRow)
-        : m_image(image),
-          m_rows(rows),
-          m_anchor(anchorRow),
-          m_store(static_cast<std::size_t>(rows) * static_cast<std::size_t>(image.width)) {
-        for (int r = 0; r < rows - 1; ++r) Save(r);
-    }
-    // Call once per output row, in increasing y, before reading its window.
-    void Advance(int y) { Save(y - m_anchor + m_rows - 1); }
-    // Input row y - MY + k of output row y.
-    const std::uint8_t* Row(int y, int k) const { return Slot(y - m_anchor + k); }
-
-private:
-    void Save(int r) {
-        std::memcpy(const_cast<std::uint8_t*>(Slot(r)), m_image.row(r),
-                    static_cast<std::size_t>(m_image.width));
-    }
-    const std::uint8_t* Slot(int r) const {
-        return m_store.data() +
-               static_cast<std::size_t>(r % m_rows) * static_cast<std::size_t>(m_image.width);
-    }
-
-    ImageView m_image;
-    int m_rows;
-    int m_anchor;
-    std::vector<std::uint8_t> m_store;
-};
 
 // The scale as 2^-shift with 0 <= shift <= 30, or -1 when it is not one.
 int ScaleShift(float scale) {
@@ -90,65 +60,62 @@ bool IntegerTemplate(const float* coefficients, int count, std::vector<int>& out
 
 // ApplyTemplate as stated, in double precision, for any template.
 void ApplyTemplateDouble(ImageView image, int H, int W, int MX, int MY, const float* c, float scale) {
-    RowRing ring(image, H, MY);
     const int lastX = image.width - W + MX;
-    for (int y = MY; y <= image.height - H + MY; ++y) {
-        ring.Advance(y);
-        std::uint8_t* out = image.row(y);
-        for (int x = MX; x <= lastX; ++x) {
-            double sum = 0;
-            for (int k = 0; k < H; ++k) {
-                const std::uint8_t* in = ring.Row(y, k) + (x - MX);
-                for (int l = 0; l < W; ++l) sum += static_cast<double>(c[k * W + l]) * in[l];
+    InRingBands(image, H, MY, [&](RowRing& ring, int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            ring.Advance(y);
+            std::uint8_t* out = image.row(y);
+            for (int x = MX; x <= lastX; ++x) {
+                double sum = 0;
+                for (int k = 0; k < H; ++k) {
+                    const std::uint8_t* in = ring.Row(y, k) + (x - MX);
+                    for (int l = 0; l < W; ++l) sum += static_cast<double>(c[k * W + l]) * in[l];
+                }
+                const double v = std::fabs(static_cast<double>(scale) * sum);
+                // NaN (from a NaN coefficient) goes to 255 with the infinities
+                // rather than through an undefined conversion.
+                out[x] = v <= 255 ? static_cast<std::uint8_t>(v + 0.5) : 255;
             }
-            const double v = std::fabs(static_cast<double>(scale) * sum);
-            // NaN (from a NaN coefficient) goes to 255 with the infinities
-            // rather than through an undefined conversion.
-            out[x] = v <= 255 ? static_cast<std::uint8_t>(v + 0.5) : 255;
         }
-    }
+    });
 }
 
 // ApplyTemplate for integer coefficients and a power-of-two scale: window
 // sums accumulated in int, a whole row at a time.
 void ApplyTemplateInteger(ImageView image, int H, int W, int MX, int MY, const std::vector<int>& c,
                           int shift) {
-    RowRing ring(image, H, MY);
     const int count = image.width - W + 1;  // output columns
     const int half = shift > 0 ? 1 << (shift - 1) : 0;
-    std::vector<int> sum(static_cast<std::size_t>(count));
-    for (int y = MY; y <= image.height - H + MY; ++y) {
-        ring.Advance(y);
-        std::fill(sum.begin(), sum.end(), 0);
-        for (int k = 0; k < H; ++k) {
-            const std::uint8_t* in = ring.Row(y, k);
-            for (int l = 0; l < W; ++l) {
-                const int weight = c[static_cast<std::size_t>(k * W + l)];
-                if (weight == 0) continue;
-                for (int i = 0; i < count; ++i) sum[i] += weight * in[i + l];
+    InRingBands(image, H, MY, [&](RowRing& ring, int begin, int end) {
+        std::vector<int> sum(static_cast<std::size_t>(count));
+        for (int y = begin; y < end; ++y) {
+            ring.Advance(y);
+            std::fill(sum.begin(), sum.end(), 0);
+            for (int k = 0; k < H; ++k) {
+                const std::uint8_t* in = ring.Row(y, k);
+                for (int l = 0; l < W; ++l) {
+                    const int weight = c[static_cast<std::size_t>(k * W + l)];
+                    if (weight == 0) continue;
+                    for (int i = 0; i < count; ++i) sum[i] += weight * in[i + l];
+                }
             }
+            std::uint8_t* out = image.row(y) + MX;
+            for (int i = 0; i < count; ++i) out[i] = ScaledResult(sum[i], shift, half);
         }
-        std::uint8_t* out = image.row(y) + MX;
-        for (int i = 0; i < count; ++i) out[i] = ScaledResult(sum[i], shift, half);
-    }
+    });
 }
 
 // Runs kernel(below, here, above, out) for every row y = 1 .. H-2 of an
-// image at least 3 x 3, where below and here are copies of input rows y - 1
-// and y saved before they were overwritten, above is row y + 1 (not yet
-// written) and out is row y; kernel writes out[1 .. W-2].
+// image at least 3 x 3, where below, here and above are saved copies of
+// input rows y - 1, y and y + 1 and out is row y; kernel writes out[1 .. W-2].
 template <typename Kernel>
 void ForEachRow3x3(ImageView image, Kernel kernel) {
-    const auto w = static_cast<std::size_t>(image.width);
-    std::vector<std::uint8_t> rows(2 * w);
-    std::uint8_t* below = rows.data();
-    std::uint8_t* here = rows.data() + w;
-    std::memcpy(below, image.row(0), w);
-    for (int y = 1; y < image.height - 1; ++y) {
-        std::memcpy(here, image.row(y), w);
-        kernel(below, here, image.row(y + 1), image.row(y));
-        std::swap(below, here);
-    }
+    InRingBands(image, 3, 1, [&](RowRing& ring, int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            ring.Advance(y);
+            kernel(ring.Row(y, 0), ring.Row(y, 1), ring.Row(y, 2), image.row(y));
+        }
+    });
 }
 
 // floor(sqrt(s)) clamped to 255, for s = dx^2 + dy^2 with |dx|, |dy| <= 255.
@@ -300,40 +267,47 @@ void EdgeGaussLaplace(ImageView image) {
     // The template's weights are integers and its scale 1/4, so the integer
     // window sum rounds as ApplyTemplate's double one does (see ScaledResult).
     const int w = image.width;
-    RowRing ring(image, 5, 2);
+    InRingBands(image, 5, 2, [&](RowRing& ring, int begin, int end) {
 #if defined(__SSE2__)
-    std::vector<std::int16_t> columns(3 * static_cast<std::size_t>(w));
+        std::vector<std::int16_t> columns(3 * static_cast<std::size_t>(w));
 #endif
-    for (int y = 2; y <= image.height - 3; ++y) {
-        ring.Advance(y);
-        const std::uint8_t* rows[5] = {ring.Row(y, 0), ring.Row(y, 1), ring.Row(y, 2), ring.Row(y, 3),
-                                       ring.Row(y, 4)};
-        std::uint8_t* out = image.row(y);
-        int x = 2;
+        for (int y = begin; y < end; ++y) {
+            ring.Advance(y);
+            const std::uint8_t* rows[5] = {ring.Row(y, 0), ring.Row(y, 1), ring.Row(y, 2), ring.Row(y, 3),
+                                           ring.Row(y, 4)};
+            std::uint8_t* out = image.row(y);
+            int x = 2;
 #if defined(__SSE2__)
-        x = raster_detail::GaussLaplaceRowSse2(rows, w, columns.data(), out);
+            x = raster_detail::GaussLaplaceRowSse2(rows, w, columns.data(), out);
 #endif
-        raster_detail::GaussLaplaceRow(rows, x, w, out);
-    }
+            raster_detail::GaussLaplaceRow(rows, x, w, out);
+        }
+    });
 }
 
 void EdgeRoberts(ImageView image) {
     if (!Usable(image)) return;
     const int w = image.width, h = image.height;
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(w));
-    // Row y reads rows y and y + 1: going upwards, both are unchanged until
-    // row y itself is written.
-    for (int y = 0; y < h - 1; ++y) {
-        std::uint8_t* row = image.row(y);
-        const std::uint8_t* above = image.row(y + 1);
-        int x = 0;
+    // Row y reads rows y and y + 1: going upwards through a band, both are
+    // unchanged until row y itself is written, but for the row above the
+    // band's top, which the band above may write first: it is saved.
+    const std::vector<raster_detail::RowBand> bands = raster_detail::SplitRows(0, h - 1, w);
+    const std::vector<std::uint8_t> saved = raster_detail::SaveRowsBeside(image, bands, false);
+    raster_detail::ForEachBand(bands.size(), [&](std::size_t k) {
+        std::vector<std::uint8_t> out(static_cast<std::size_t>(w));
+        for (int y = bands[k].begin; y < bands[k].end; ++y) {
+            std::uint8_t* row = image.row(y);
+            const std::uint8_t* above =
+                y + 1 == bands[k].end ? saved.data() + k * static_cast<std::size_t>(w) : image.row(y + 1);
+            int x = 0;
 #if defined(__SSE2__)
-        x = raster_detail::RobertsRowSse2(row, above, w, out.data());
+            x = raster_detail::RobertsRowSse2(row, above, w, out.data());
 #endif
-        raster_detail::RobertsRow(row, above, x, w, out.data());
-        std::memcpy(row, out.data(), static_cast<std::size_t>(w - 1));
-        row[w - 1] = 255;
-    }
+            raster_detail::RobertsRow(row, above, x, w, out.data());
+            std::memcpy(row, out.data(), static_cast<std::size_t>(w - 1));
+            row[w - 1] = 255;
+        }
+    });
     std::memset(image.row(h - 1), 255, static_cast<std::size_t>(w));
 }
 
@@ -344,22 +318,28 @@ void EdgeGradient(ImageView image) {
         for (int y = 0; y < h; ++y) std::memset(image.row(y), 255, static_cast<std::size_t>(w));
         return;
     }
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(w));
-    // Row y reads rows y and y - 1: going downwards, both are unchanged until
-    // row y itself is written.
+    // Row y reads rows y and y - 1: going downwards through a band, both are
+    // unchanged until row y itself is written, but for the row below the
+    // band's bottom, which the band below may write first: it is saved.
     std::memset(image.row(h - 1), 255, static_cast<std::size_t>(w));
-    for (int y = h - 2; y >= 1; --y) {
-        std::uint8_t* row = image.row(y);
-        const std::uint8_t* below = image.row(y - 1);
-        int x = 1;
+    const std::vector<raster_detail::RowBand> bands = raster_detail::SplitRows(1, h - 2, w);
+    const std::vector<std::uint8_t> saved = raster_detail::SaveRowsBeside(image, bands, true);
+    raster_detail::ForEachBand(bands.size(), [&](std::size_t k) {
+        std::vector<std::uint8_t> out(static_cast<std::size_t>(w));
+        for (int y = bands[k].end - 1; y >= bands[k].begin; --y) {
+            std::uint8_t* row = image.row(y);
+            const std::uint8_t* below =
+                y == bands[k].begin ? saved.data() + k * static_cast<std::size_t>(w) : image.row(y - 1);
+            int x = 1;
 #if defined(__SSE2__)
-        x = raster_detail::GradientRowSse2(row, below, w, out.data());
+            x = raster_detail::GradientRowSse2(row, below, w, out.data());
 #endif
-        raster_detail::GradientRow(row, below, x, w, out.data());
-        std::memcpy(row + 1, out.data() + 1, static_cast<std::size_t>(w - 2));
-        row[0] = 255;
-        row[w - 1] = 255;
-    }
+            raster_detail::GradientRow(row, below, x, w, out.data());
+            std::memcpy(row + 1, out.data() + 1, static_cast<std::size_t>(w - 2));
+            row[0] = 255;
+            row[w - 1] = 255;
+        }
+    });
     std::memset(image.row(0), 255, static_cast<std::size_t>(w));
 }
 

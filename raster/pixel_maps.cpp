@@ -1,7 +1,9 @@
 // Point operations on whole rows: each row through the SSE2 kernel where
-// there is one, then the row rule for the pixels it left.
+// there is one, then the row rule for the pixels it left. Rows are
+// independent, so they go in bands to the worker threads.
 #include <cstring>
 
+#include "image/parallel_rows.h"
 #include "raster/raster_private.h"
 #include "raster/row_kernels.h"
 
@@ -23,25 +25,29 @@ void ThresholdAtLeast(ImageView image, int level) {
         return;
     }
     const auto limit = static_cast<std::uint8_t>(level);
-    for (int y = 0; y < image.height; ++y) {
-        std::uint8_t* row = image.row(y);
-        int x = 0;
+    ParallelRows(image.height, MinBandRows(image.width), [image, limit](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            std::uint8_t* row = image.row(y);
+            int x = 0;
 #if defined(__SSE2__)
-        x = ThresholdAtLeastRowSse2(row, image.width, limit);
+            x = ThresholdAtLeastRowSse2(row, image.width, limit);
 #endif
-        ThresholdAtLeastRow(row, x, image.width, limit);
-    }
+            ThresholdAtLeastRow(row, x, image.width, limit);
+        }
+    });
 }
 
 void SwapBlackAndWhite(ImageView image) {
-    for (int y = 0; y < image.height; ++y) {
-        std::uint8_t* row = image.row(y);
-        int x = 0;
+    ParallelRows(image.height, MinBandRows(image.width), [image](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            std::uint8_t* row = image.row(y);
+            int x = 0;
 #if defined(__SSE2__)
-        x = SwapBlackAndWhiteRowSse2(row, image.width);
+            x = SwapBlackAndWhiteRowSse2(row, image.width);
 #endif
-        SwapBlackAndWhiteRow(row, x, image.width);
-    }
+            SwapBlackAndWhiteRow(row, x, image.width);
+        }
+    });
 }
 
 }  // namespace lintra::raster_detail

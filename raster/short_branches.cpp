@@ -61,6 +61,38 @@ inline bool AllNeighboursWhite(ImageView image, int x, int y) {
             below[x + 1]) == kWhite;
 }
 
+// The marking sweep over the whole interior, appending the marked positions
+// to marked in scan order. Marks change no decision (see RemoveShortBranches),
+// so bands judge their rows at once from the image as it is, reading only,
+// and the marks are written once every band is done.
+void MarkWholeInterior(ImageView image, std::vector<std::uint64_t>& marked) {
+    const int w = image.width;
+    const std::vector<raster_detail::RowBand> bands = raster_detail::SplitRows(1, image.height - 2, w);
+    std::vector<std::vector<std::uint64_t>> found(bands.size());
+    raster_detail::ForEachBand(bands.size(), [&](std::size_t k) {
+        std::vector<std::uint8_t> flags(static_cast<std::size_t>(w) + 8, 0);
+        for (int y = bands[k].end - 1; y >= bands[k].begin; --y) {
+            const std::uint8_t* here = image.row(y);
+            const std::uint8_t* above = image.row(y + 1);
+            const std::uint8_t* below = image.row(y - 1);
+            // A 123 left in the image before the first pass counts as marked.
+            int judged = 1;
+#if defined(__SSE2__)
+            judged = raster_detail::MarkingFlagsRowSse2(above, here, below, w, flags.data());
+#endif
+            raster_detail::MarkingFlagsRow(above, here, below, judged, w, flags.data());
+            for (int x = NextFlag(flags.data(), 1, w - 1); x < w - 1;
+                 x = NextFlag(flags.data(), x + 1, w - 1))
+                found[k].push_back(ScanKey(image, x, y));
+        }
+    });
+    // The highest band holds the first rows of the scan.
+    for (std::size_t k = bands.size(); k-- > 0;) {
+        for (std::uint64_t key : found[k]) image.row(KeyY(image, key))[KeyX(key)] = kMark;
+        marked.insert(marked.end(), found[k].begin(), found[k].end());
+    }
+}
+
 }  // namespace
 
 // Marks change no decision of the marking sweep, so a whole row can be
@@ -85,27 +117,11 @@ void RemoveShortBranches(ImageView image, int passes) {
     const int w = image.width, h = image.height;
     const std::size_t interior = static_cast<std::size_t>(w - 2) * static_cast<std::size_t>(h - 2);
     std::vector<std::uint64_t> marked, next;
-    std::vector<std::uint8_t> flags(static_cast<std::size_t>(w) + 8, 0);
     bool wholeScan = true;
     for (int pass = 0; pass < passes; ++pass) {
         marked.clear();
         if (wholeScan) {
-            for (int y = h - 2; y >= 1; --y) {
-                std::uint8_t* here = image.row(y);
-                const std::uint8_t* above = image.row(y + 1);
-                const std::uint8_t* below = image.row(y - 1);
-                // A 123 left in the image before the first pass counts as marked.
-                int judged = 1;
-#if defined(__SSE2__)
-                judged = raster_detail::MarkingFlagsRowSse2(above, here, below, w, flags.data());
-#endif
-                raster_detail::MarkingFlagsRow(above, here, below, judged, w, flags.data());
-                for (int x = NextFlag(flags.data(), 1, w - 1); x < w - 1;
-                     x = NextFlag(flags.data(), x + 1, w - 1)) {
-                    here[x] = kMark;
-                    marked.push_back(ScanKey(image, x, y));
-                }
-            }
+            MarkWholeInterior(image, marked);
         } else {
             for (std::uint64_t key : next) {
                 const int x = KeyX(key), y = KeyY(image, key);

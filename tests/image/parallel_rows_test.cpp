@@ -4,6 +4,9 @@
 #include "image/parallel_rows.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -81,6 +84,29 @@ TEST_F(ParallelRowsTest, ACallFromABandRunsItsRowsOnThatThread) {
         });
     });
     EXPECT_EQ(inner, 100);
+}
+
+TEST_F(ParallelRowsTest, ByDefaultOneThreadPerCoreTheProcessMayRunOn) {
+    // In a child, so that the test process keeps its cores.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        sched_getaffinity(0, sizeof one, &one);
+        int first = 0;
+        while (!CPU_ISSET(first, &one)) ++first;
+        CPU_ZERO(&one);
+        CPU_SET(first, &one);
+        _exit(sched_setaffinity(0, sizeof one, &one) == 0 && ThreadCount() == 1 ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "pinned to one core, ThreadCount() is not 1";
+    cpu_set_t allowed;
+    ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    EXPECT_EQ(ThreadCount(), CPU_COUNT(&allowed));
 }
 
 }  // namespace
