@@ -33,30 +33,14 @@ void BinariseGradient(ImageView image, int threshold) {
     const int limit = threshold < 0      ? 0
                       : threshold >= 361 ? 2 * 255 * 255 + 1
                                          : (threshold + 1) * (threshold + 1);
-    // Row y reads rows y and y - 1 only: walking a band's rows downwards
-    // keeps both unchanged until row y itself is written from a row buffer,
-    // except the row below the band's lowest, which the band below may
-    // write first: it is saved before the bands start.
-    std::memset(image.row(h - 1), 255, static_cast<std::size_t>(w));
-    const std::vector<raster_detail::RowBand> bands = raster_detail::SplitRows(1, h - 2, w);
-    const std::vector<std::uint8_t> saved = raster_detail::SaveRowsBeside(image, bands, true);
-    raster_detail::ForEachBand(bands.size(), [&](std::size_t k) {
-        std::vector<std::uint8_t> out(static_cast<std::size_t>(w));
-        for (int y = bands[k].end - 1; y >= bands[k].begin; --y) {
-            std::uint8_t* row = image.row(y);
-            const std::uint8_t* below =
-                y == bands[k].begin ? saved.data() + k * static_cast<std::size_t>(w) : image.row(y - 1);
+    raster_detail::RewriteFromRowBelow(
+        image, [w, limit](const std::uint8_t* row, const std::uint8_t* below, std::uint8_t* out) {
             int x = 1;
 #if defined(__SSE2__)
-            x = raster_detail::GradientThresholdRowSse2(row, below, w, limit, out.data());
+            x = raster_detail::GradientThresholdRowSse2(row, below, w, limit, out);
 #endif
-            raster_detail::GradientThresholdRow(row, below, x, w, limit, out.data());
-            std::memcpy(row + 1, out.data() + 1, static_cast<std::size_t>(w - 2));
-            row[0] = 255;
-            row[w - 1] = 255;
-        }
-    });
-    std::memset(image.row(0), 255, static_cast<std::size_t>(w));
+            raster_detail::GradientThresholdRow(row, below, x, w, limit, out);
+        });
 }
 
 void BinariseThreshold(ImageView image, int threshold) {

@@ -318,29 +318,14 @@ void EdgeGradient(ImageView image) {
         for (int y = 0; y < h; ++y) std::memset(image.row(y), 255, static_cast<std::size_t>(w));
         return;
     }
-    // Row y reads rows y and y - 1: going downwards through a band, both are
-    // unchanged until row y itself is written, but for the row below the
-    // band's bottom, which the band below may write first: it is saved.
-    std::memset(image.row(h - 1), 255, static_cast<std::size_t>(w));
-    const std::vector<raster_detail::RowBand> bands = raster_detail::SplitRows(1, h - 2, w);
-    const std::vector<std::uint8_t> saved = raster_detail::SaveRowsBeside(image, bands, true);
-    raster_detail::ForEachBand(bands.size(), [&](std::size_t k) {
-        std::vector<std::uint8_t> out(static_cast<std::size_t>(w));
-        for (int y = bands[k].end - 1; y >= bands[k].begin; --y) {
-            std::uint8_t* row = image.row(y);
-            const std::uint8_t* below =
-                y == bands[k].begin ? saved.data() + k * static_cast<std::size_t>(w) : image.row(y - 1);
+    raster_detail::RewriteFromRowBelow(
+        image, [w](const std::uint8_t* row, const std::uint8_t* below, std::uint8_t* out) {
             int x = 1;
 #if defined(__SSE2__)
-            x = raster_detail::GradientRowSse2(row, below, w, out.data());
+            x = raster_detail::GradientRowSse2(row, below, w, out);
 #endif
-            raster_detail::GradientRow(row, below, x, w, out.data());
-            std::memcpy(row + 1, out.data() + 1, static_cast<std::size_t>(w - 2));
-            row[0] = 255;
-            row[w - 1] = 255;
-        }
-    });
-    std::memset(image.row(0), 255, static_cast<std::size_t>(w));
+            raster_detail::GradientRow(row, below, x, w, out);
+        });
 }
 
 }  // namespace lintra

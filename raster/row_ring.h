@@ -72,4 +72,32 @@ void InRingBands(ImageView image, int rows, int anchorRow, Band band) {
 // copy for band k starts at k x width.
 std::vector<std::uint8_t> SaveRowsBeside(ImageView image, const std::vector<RowBand>& bands, bool below);
 
+// Rewrites rows 1 .. h - 2 of an image more than 2 pixels wide and high, in
+// bands, each row from itself and the row below it (y - 1): rowFn(row,
+// below, out) fills out[1 .. w - 2], which then replaces the row's inner
+// pixels; the border columns and the top and bottom rows become white.
+// Going downwards through a band, both rows read are unchanged until the
+// row itself is written, but for the row below the band's bottom, which the
+// band below may write first: it is saved before the bands start.
+template <typename RowFn>
+void RewriteFromRowBelow(ImageView image, RowFn rowFn) {
+    const int w = image.width, h = image.height;
+    std::memset(image.row(h - 1), 255, static_cast<std::size_t>(w));
+    const std::vector<RowBand> bands = SplitRows(1, h - 2, w);
+    const std::vector<std::uint8_t> saved = SaveRowsBeside(image, bands, true);
+    ForEachBand(bands.size(), [&](std::size_t k) {
+        std::vector<std::uint8_t> out(static_cast<std::size_t>(w));
+        for (int y = bands[k].end - 1; y >= bands[k].begin; --y) {
+            std::uint8_t* row = image.row(y);
+            const std::uint8_t* below =
+                y == bands[k].begin ? saved.data() + k * static_cast<std::size_t>(w) : image.row(y - 1);
+            rowFn(row, below, out.data());
+            std::memcpy(row + 1, out.data() + 1, static_cast<std::size_t>(w - 2));
+            row[0] = 255;
+            row[w - 1] = 255;
+        }
+    });
+    std::memset(image.row(0), 255, static_cast<std::size_t>(w));
+}
+
 }  // namespace lintra::raster_detail
