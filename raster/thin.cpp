@@ -10,7 +10,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
-#include <memory>
+#include <utility>
+#include <vector>
 
 #include "image/parallel_rows.h"
 #include "raster/raster_private.h"
@@ -46,10 +47,8 @@ const std::array<std::uint8_t, 256> ThinDeleteTable = {
 namespace {
 
 using raster_detail::BitRows;
+using raster_detail::DiagonalBands;
 using raster_detail::Plane;
-using raster_detail::StripClock;
-using raster_detail::StripCount;
-using raster_detail::StripStart;
 
 constexpr std::uint8_t kWhite = 255;
 constexpr std::uint8_t kBlack = 0;
@@ -102,8 +101,8 @@ struct PlanePass {
 // neighbours in both planes: those still ahead in this pass are visited in
 // it, the others in the next pass of each kind. The pixel a deletion skips
 // keeps its mark for the next pass. With a mirror plane, each deletion is
-// copied there (at the transposed position).
-bool ThinRowSpan(const PlanePass& pass, int i, int& j, int end) {
+// copied there (at the transposed position). Returns the number deleted.
+long ThinRowSpan(const PlanePass& pass, int i, int& j, int end) {
     const Plane& plane = pass.plane;
     BitRows& dirty = *pass.dirty;
     const std::array<std::uint8_t, 256>& table = *pass.table;
@@ -114,7 +113,7 @@ bool ThinRowSpan(const PlanePass& pass, int i, int& j, int end) {
     // the pixels visited here. On a large page the previous pass read it too
     // long ago for it to be in the cache still: ask for it a row early.
     const std::uint8_t* later = i + 2 < plane.rows ? plane.row(i + 2) : next;
-    bool deleted = false;
+    long deleted = 0;
     while (j < end) {
         j = dirty.Next(i, j, end);
         if (j >= end) break;
@@ -130,7 +129,7 @@ bool ThinRowSpan(const PlanePass& pass, int i, int& j, int end) {
             continue;
         }
         cur[j] = kWhite;
-        deleted = true;
+        ++deleted;
         // Bits of the neighbours that are not white, in pattern order
         // (NW N NE W E SW S SE as the plane lays them out).
         const unsigned dark = ~index & 0xFFu;
@@ -148,33 +147,68 @@ bool ThinRowSpan(const PlanePass& pass, int i, int& j, int end) {
     return deleted;
 }
 
-// Strip s of row i on one of several threads, in turn with the strips it
-// depends on (see thin_wavefront.h).
-bool ThinStrip(const PlanePass& pass, int i, int s, int strips, StripClock& clock) {
-    const int cols = pass.plane.cols;
-    if (s > 0) clock.WaitDone(s - 1, i);
-    if (i > 1) {
-        clock.WaitDone(s, i - 1);
-        if (s + 1 < strips) clock.WaitPastLead(s + 1, i - 1);
+// Band k of a pass on one of several threads: its part of each row, the
+// rows in order, each once the band before has gone far enough (see
+// thin_wavefront.h).
+long ThinBand(const PlanePass& pass, DiagonalBands& bands, int k) {
+    const int cols = pass.plane.cols, last = pass.plane.rows - 2;
+    const int lo = bands.first(k), hi = bands.end(k);
+    // Row i holds positions lo - i .. hi - i - 1 of the band, within 1 .. cols - 2.
+    const int top = std::max(1, lo - cols + 2), bottom = std::min(last, hi - 2);
+    long deleted = 0;
+    int known = 0;
+    for (int i = top; i <= bottom; ++i) {
+        bands.WaitFor(k, i, known);
+        int j = std::max(bands.carry(i), lo - i);
+        deleted += ThinRowSpan(pass, i, j, std::min(cols - 1, hi - i));
+        bands.carry(i) = j;
+        bands.Done(k, i);
     }
-    int j = s == 0 ? 1 : clock.Carry(s - 1);
-    const int start = StripStart(cols, strips, s), end = StripStart(cols, strips, s + 1);
-    bool deleted = false;
-    if (s > 0) {
-        deleted = ThinRowSpan(pass, i, j, std::min(end, start + raster_detail::kLeadPixels));
-        clock.PastLead(s, i);
-    }
-    if (ThinRowSpan(pass, i, j, end)) deleted = true;
-    clock.Done(s, i, j);
+    bands.Finished(k);
     return deleted;
 }
 
-// Planes smaller than this are thinned on the calling thread alone.
+// Passes that follow two passes with fewer deletions than this between
+// them run on the calling thread alone: their few marks would not repay the
+// sharing out.
+constexpr long kParallelDeletions = 2048;
+// Bands per thread: enough that bands of unequal work even out.
+constexpr int kBandsPerThread = 8;
+
+// Bands of diagonals holding about equal numbers of marks, from the marks
+// counted per word (a word's marks counted at the diagonal of its first
+// position).
+std::vector<int> BalancedBands(const Plane& plane, BitRows& dirty, int threads) {
+    const int words = plane.cols / 64 + 1;
+    std::vector<long> perDiagonal(static_cast<std::size_t>((plane.rows + 63) / 64 + words + 1), 0);
+    long total = 0;
+    for (int i = 1; i + 1 < plane.rows; ++i) {
+        const std::uint64_t* bits = dirty.row(i);
+        long* bins = perDiagonal.data() + (i >> 6);
+        for (int w = 0; w < words; ++w)
+            if (bits[w] != 0) bins[w] += raster_detail::CountOnes(bits[w]);
+    }
+    for (long n : perDiagonal) total += n;
+    const int bands = threads * kBandsPerThread;
+    std::vector<int> bounds{0};
+    long seen = 0;
+    for (std::size_t bin = 0; bin < perDiagonal.size(); ++bin) {
+        seen += perDiagonal[bin];
+        const int next = static_cast<int>(bin + 1) * 64;
+        if (seen * bands >= total * static_cast<long>(bounds.size()) &&
+            static_cast<int>(bounds.size()) < bands)
+            bounds.push_back(next);
+    }
+    bounds.push_back(std::max(bounds.back(), plane.rows + plane.cols));  // past every diagonal
+    return bounds;
+}
+
+// Pictures smaller than this are thinned on the calling thread alone.
 constexpr long kParallelPixels = 1L << 16;
 
 // The threads thinning uses: those asked for, but no more than ThreadCount()
-// and the CPUs this process may run on. The strips wait for one another row
-// by row, so threads taking turns on one CPU would spend their turns waiting.
+// and the CPUs this process may run on. A band waits for the one before it,
+// so threads taking turns on one CPU would spend their turns waiting.
 int ThinThreads(int threads) {
     threads = std::min(threads, ThreadCount());
 #if defined(__linux__)
@@ -184,34 +218,49 @@ int ThinThreads(int threads) {
     return std::max(threads, 1);
 }
 
-// One sequential pass over a plane, rows in order. On several threads the
-// rows are cut into strips and each thread takes the next strip in row
-// order; every strip waits for what it reads, which gives exactly the result
-// of the rows one after another. A strip is taken only once all before it
-// are being worked on, so however few threads come, the earliest unfinished
-// strip always moves on.
-bool ThinPlanePass(const PlanePass& pass, StripClock* clock, int threads) {
+// One sequential pass over a plane, rows in order. On several threads its
+// diagonals are cut into bands that the threads take in order (see
+// thin_wavefront.h), which gives exactly the result of the rows one after
+// another. A band is taken only once all before it are being worked on, so
+// however few threads come, the earliest unfinished band always moves on.
+// Returns the number of pixels deleted.
+long ThinPlanePass(const PlanePass& pass, int threads) {
     const int rows = pass.plane.rows - 2;  // rows 1 .. plane.rows - 2
-    if (rows <= 0) return false;
-    const int strips = StripCount(pass.plane.cols, threads);
-    if (clock == nullptr || strips <= 1) {
-        bool deleted = false;
+    if (rows <= 0) return 0;
+    if (threads <= 1) {
+        long deleted = 0;
         for (int i = 1; i <= rows; ++i) {
             int j = 1;
-            deleted |= ThinRowSpan(pass, i, j, pass.plane.cols - 1);
+            deleted += ThinRowSpan(pass, i, j, pass.plane.cols - 1);
         }
         return deleted;
     }
-    clock->StartPass();
-    std::atomic<bool> deleted{false};
-    ParallelRows(strips, 1, [&](int, int) {
-        bool any = false;
-        for (int task = clock->TakeTask(); task < rows * strips; task = clock->TakeTask())
-            any |= ThinStrip(pass, task / strips + 1, task % strips, strips, *clock);
-        if (any) deleted.store(true, std::memory_order_relaxed);
+    DiagonalBands bands(BalancedBands(pass.plane, *pass.dirty, threads), rows);
+    std::atomic<long> deleted{0};
+    ParallelRows(threads, 1, [&](int, int) {
+        long mine = 0;
+        for (int k = bands.Take(); k < bands.count(); k = bands.Take()) mine += ThinBand(pass, bands, k);
+        deleted.fetch_add(mine, std::memory_order_relaxed);
     });
     return deleted.load(std::memory_order_relaxed);
 }
+
+// Runs the passes in turn, each on the threads while the deletions of the
+// two before it are many; true when the last two deleted anything.
+class PassRunner {
+public:
+    explicit PassRunner(int threads) : m_threads(threads) {}
+    void Run(const PlanePass& pass) {
+        const long deleted = ThinPlanePass(pass, m_before + m_last >= kParallelDeletions ? m_threads : 1);
+        m_before = m_last;
+        m_last = deleted;
+    }
+    bool Changing() const { return m_before + m_last > 0; }
+
+private:
+    int m_threads;
+    long m_before = kParallelDeletions, m_last = kParallelDeletions;
+};
 
 }  // namespace
 
@@ -224,16 +273,14 @@ void ThinImage(ImageView image, int threads) {
     Plane rows = raster_detail::TopDownPlane(image);
     if (static_cast<long>(image.width) * image.height < kParallelPixels) threads = 1;
     threads = ThinThreads(threads);
-    std::unique_ptr<StripClock> clock;
-    if (threads > 1) clock = std::make_unique<StripClock>(threads, std::max(rows.rows, rows.cols));
     // A pass looks first at the pixels it examines, black ones with a white
     // neighbour along the row; any other pixel can only become one through a
     // deletion next to it, which marks it.
     BitRows rowsDirty(rows.rows, rows.cols);
     raster_detail::MarkBlackBesideWhite(rows, rowsDirty);
     // The first horizontal pass runs before the copy exists.
-    bool deleted =
-        ThinPlanePass({rows, &rowsDirty, &ThinDeleteTable, nullptr, nullptr}, clock.get(), threads);
+    PassRunner passes(threads);
+    passes.Run({rows, &rowsDirty, &ThinDeleteTable, nullptr, nullptr});
 
     LargeBlock<std::uint8_t> store;
     Plane columns = raster_detail::TransposedPlane(rows, store);
@@ -242,10 +289,10 @@ void ThinImage(ImageView image, int threads) {
     const std::array<std::uint8_t, 256> columnTable = TransposedTable();
     const PlanePass horizontal{rows, &rowsDirty, &ThinDeleteTable, &columns, &columnsDirty};
     const PlanePass vertical{columns, &columnsDirty, &columnTable, &rows, &rowsDirty};
-    if (ThinPlanePass(vertical, clock.get(), threads)) deleted = true;
-    while (deleted) {
-        deleted = ThinPlanePass(horizontal, clock.get(), threads);
-        if (ThinPlanePass(vertical, clock.get(), threads)) deleted = true;
+    passes.Run(vertical);
+    while (passes.Changing()) {
+        passes.Run(horizontal);
+        passes.Run(vertical);
     }
 }
 

@@ -18,10 +18,8 @@ extern const std::array<std::uint8_t, 256> ThinDeleteTable;
 
 // Repeated sequential horizontal and vertical passes until nothing changes.
 // With threads above 1 (at most ThreadCount() and the CPUs the process may
-// use; pictures of 65536 pixels or more) the rows of each pass are shared
-// out, each row following the one before it, with the same result. The
-// threads hand work to one another every row: it pays only on CPUs that
-// nothing else is using, and is much slower on busy ones.
+// use; pictures of 65536 pixels or more) each pass is shared out over the
+// threads with the same result.
 void ThinImage(ImageView image, int threads = 1);
 // passes rounds of end-point marking (123) and erasing; 0 or less does nothing.
 void RemoveShortBranches(ImageView image, int passes);

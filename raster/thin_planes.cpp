@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "image/parallel_rows.h"
 #include "raster/row_kernels.h"
 
 namespace lintra::raster_detail {
@@ -14,16 +15,22 @@ Plane TransposedPlane(const Plane& plane, LargeBlock<std::uint8_t>& store) {
     const int rows = plane.cols, cols = plane.rows;
     store = AllocateLarge<std::uint8_t>(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
     const Plane out{store.get(), cols, rows, cols};
-    int i = 0;
+    // Blocks of 64 source rows, so that threads write whole cache lines of
+    // the copy; within a block, bands of 16 rows, so the rows read stay in
+    // cache.
+    ParallelRows((plane.rows + 63) / 64, 1, [&](int beginBlock, int endBlock) {
+        int i = beginBlock * 64;
+        const int end = std::min(plane.rows, endBlock * 64);
 #if defined(__SSE2__)
-    // Bands of 16 rows, so the rows read stay in cache.
-    for (; i + 16 <= plane.rows; i += 16) {
-        const int done = TransposeBandSse2(plane.row(i), plane.stride, plane.cols, out.base + i, out.stride);
-        for (int k = i; k < i + 16; ++k)
-            TransposeRow(plane.row(k), done, plane.cols, out.base + k, out.stride);
-    }
+        for (; i + 16 <= end; i += 16) {
+            const int done =
+                TransposeBandSse2(plane.row(i), plane.stride, plane.cols, out.base + i, out.stride);
+            for (int k = i; k < i + 16; ++k)
+                TransposeRow(plane.row(k), done, plane.cols, out.base + k, out.stride);
+        }
 #endif
-    for (; i < plane.rows; ++i) TransposeRow(plane.row(i), 0, plane.cols, out.base + i, out.stride);
+        for (; i < end; ++i) TransposeRow(plane.row(i), 0, plane.cols, out.base + i, out.stride);
+    });
     return out;
 }
 
@@ -34,13 +41,15 @@ void MarkBlackBesideWhiteRow(const std::uint8_t* row, int from, int cols, std::u
 }
 
 void MarkBlackBesideWhite(const Plane& plane, BitRows& dirty) {
-    for (int i = 1; i + 1 < plane.rows; ++i) {
-        int j = 1;
+    ParallelRows(plane.rows - 2, 64, [&](int begin, int end) {
+        for (int i = begin + 1; i <= end; ++i) {
+            int j = 1;
 #if defined(__SSE2__)
-        j = MarkBlackBesideWhiteRowSse2(plane.row(i), plane.cols, dirty.row(i));
+            j = MarkBlackBesideWhiteRowSse2(plane.row(i), plane.cols, dirty.row(i));
 #endif
-        MarkBlackBesideWhiteRow(plane.row(i), j, plane.cols, dirty.row(i));
-    }
+            MarkBlackBesideWhiteRow(plane.row(i), j, plane.cols, dirty.row(i));
+        }
+    });
 }
 
 }  // namespace lintra::raster_detail

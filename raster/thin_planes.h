@@ -30,6 +30,14 @@ inline Plane TopDownPlane(ImageView image) {
                  image.width};
 }
 
+// The number of set bits of x (without needing the POPCNT instruction).
+inline int CountOnes(std::uint64_t x) {
+    x -= (x >> 1) & 0x5555555555555555u;
+    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((x * 0x0101010101010101u) >> 56);
+}
+
 // A copy of plane with rows and positions swapped (row j, position i holds
 // plane row i, position j), kept in store.
 Plane TransposedPlane(const Plane& plane, LargeBlock<std::uint8_t>& store);

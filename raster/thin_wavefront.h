@@ -1,20 +1,25 @@
 // How one thinning pass shares the worker threads without changing its
-// result. Each row is cut into strips of whole bit words, one strip per
-// thread, and the strips of all rows are taken in row order. Strip s of row i
-// waits until strip s - 1 of row i is done (it continues that strip's run
-// along the row), strip s of row i - 1 is done (it reads that row as the pass
-// left it), and strip s + 1 of row i - 1 has passed its first kLeadPixels
-// positions (it reads one pixel of that strip as the pass left it, and writes
-// pixels strip s + 1 of row i - 1 reads before the pass changes them). A
-// strip past its lead touches bit words at least one word away from those of
-// the strips that may run beside it. Not part of the library's interface.
+// result. A pass visits rows in order, each from the left; pixel (i, j)
+// reads the pass's result at (i, j - 1) and (i - 1, j - 1 .. j + 1) and the
+// unvisited state of the pixels after it. Seen along diagonals u = i + j,
+// every pixel whose result it reads lies on its own diagonal or an earlier
+// one, in its own row or an earlier one, and every pixel that must still be
+// unvisited lies on its own diagonal or a later one, in a later row. So the
+// diagonals are cut into bands (band k holds u in [bound k, bound k + 1)),
+// each band visits its rows in order, and band k may visit row i as soon as
+// band k - 1 has finished row i + kBandLagRows: it never waits on a later
+// band, and a band running behind another never blocks it. The lag also
+// keeps the bit words two bands write at once apart (see ThinImage). Not
+// part of the library's interface.
 #pragma once
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -22,79 +27,75 @@
 
 namespace lintra::raster_detail {
 
-// The lead of a strip: two bit words. A strip is at least twice as long.
-inline constexpr int kLeadPixels = 128;
+// Rows a band stays behind the band before it: more than one bit word, so
+// that the marks the two make in the transposed plane (at their row
+// numbers) never share a word, and more than the three rows either touches.
+inline constexpr int kBandLagRows = 66;
 
-// The number of strips a row of cols positions is cut into for `threads`
-// threads: one per thread, each at least 256 positions long.
-inline int StripCount(int cols, int threads) {
-    return std::clamp(cols / (2 * kLeadPixels), 1, threads);
-}
-
-// Where strip s of `strips` starts in a row of cols positions (1 for the
-// first; a multiple of 64 for the others); strip `strips` starts at cols - 1,
-// the end of the interior.
-inline int StripStart(int cols, int strips, int s) {
-    if (s == 0) return 1;
-    if (s >= strips) return cols - 1;
-    return static_cast<int>(static_cast<long long>(cols) * s / strips) & ~63;
-}
-
-// Per strip, the last row done and the last row past its lead in the current
-// pass, and the position the row's run continues at in the next strip. A new
-// pass starts without clearing: rows are counted from a base that grows with
-// each pass.
-class StripClock {
+// The bands of one pass and how far each has gone.
+class DiagonalBands {
 public:
-    StripClock(int strips, int maxRows)
-        : m_done(std::make_unique<Slot[]>(static_cast<std::size_t>(strips))),
-          m_lead(std::make_unique<Slot[]>(static_cast<std::size_t>(strips))),
-          m_stride(static_cast<std::int64_t>(maxRows) + 2) {}
+    // bounds: the first diagonal of each band and, last, one past the end.
+    // rows: the last row visited (rows are 1 .. rows).
+    DiagonalBands(std::vector<int> bounds, int rows)
+        : m_bounds(std::move(bounds)),
+          m_done(std::make_unique<Slot[]>(m_bounds.size())),
+          m_carry(static_cast<std::size_t>(rows) + 1, 1),
+          m_rows(rows) {}
 
-    // Before the threads start on a pass.
-    void StartPass() {
-        m_base += m_stride;
-        m_nextTask.store(0, std::memory_order_relaxed);
-    }
-    // The next strip of some row to work on, in row order.
-    int TakeTask() { return m_nextTask.fetch_add(1, std::memory_order_relaxed); }
+    int count() const { return static_cast<int>(m_bounds.size()) - 1; }
+    int first(int k) const { return m_bounds[static_cast<std::size_t>(k)]; }
+    int end(int k) const { return m_bounds[static_cast<std::size_t>(k) + 1]; }
 
-    // Strip s of row i is done and its run continues at position next.
-    void Done(int s, int i, int next) {
-        m_done[s].carry = next;
-        m_done[s].row.store(m_base + i, std::memory_order_release);
-    }
-    void PastLead(int s, int i) { m_lead[s].row.store(m_base + i, std::memory_order_release); }
-    // Where the run of the row strip s last finished continues.
-    int Carry(int s) const { return m_done[s].carry; }
+    // The next band to work on, in order; count() and above when none is left.
+    int Take() { return m_next.fetch_add(1, std::memory_order_relaxed); }
 
-    void WaitDone(int s, int i) const { Wait(m_done[s].row, i); }
-    void WaitPastLead(int s, int i) const { Wait(m_lead[s].row, i); }
-
-private:
-    void Wait(const std::atomic<std::int64_t>& row, int i) const {
-        const std::int64_t target = m_base + i;
-        for (int spins = 0; row.load(std::memory_order_acquire) < target; ++spins) {
-            if (spins < 512) {
+    // Waits until band k may visit row i. known holds the last row the band
+    // before was seen to have finished: the band asks again only when that
+    // is not enough, so the line the band before writes its progress to
+    // mostly stays with it.
+    void WaitFor(int k, int i, int& known) {
+        if (k == 0) return;
+        const int target = std::min(i + kBandLagRows, m_rows);
+        if (known >= target) return;
+        const std::atomic<int>& done = m_done[k - 1].row;
+        for (int spins = 0; (known = done.load(std::memory_order_acquire)) < target; ++spins) {
+            if (spins < 256) {
 #if defined(__SSE2__)
                 _mm_pause();
 #endif
             } else {
-                std::this_thread::yield();  // the thread ahead may not be running
+                std::this_thread::yield();  // the band before may not be running
             }
         }
     }
+    // Band k has finished row i.
+    void Done(int k, int i) {
+        m_done[k].row.store(i, std::memory_order_release);
+    }
+    // Band k has finished all its rows.
+    void Finished(int k) {
+        m_done[k].row.store(INT_MAX, std::memory_order_release);
+    }
 
-    // One cache line each, so threads do not take lines from one another
-    // that they do not share.
+    // Where the run of row i continues: the band that visits the row next
+    // starts there (after a deletion at the end of the band before, one
+    // position into its own span).
+    int& carry(int i) {
+        return m_carry[static_cast<std::size_t>(i)];
+    }
+
+private:
+    // One cache line each, so a band's progress does not move lines the
+    // others write.
     struct alignas(64) Slot {
-        std::atomic<std::int64_t> row{0};
-        int carry = 0;
+        std::atomic<int> row{0};
     };
-    std::unique_ptr<Slot[]> m_done, m_lead;
-    std::int64_t m_stride;
-    std::int64_t m_base = 0;
-    alignas(64) std::atomic<int> m_nextTask{0};
+    std::vector<int> m_bounds;
+    std::unique_ptr<Slot[]> m_done;
+    std::vector<int> m_carry;
+    int m_rows;
+    alignas(64) std::atomic<int> m_next{0};
 };
 
 }  // namespace lintra::raster_detail
