@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "docview/view.h"
+#include "image/parallel_rows.h"
 #include "raster/binarise.h"
 #include "raster/cleanup.h"
 #include "raster/contour.h"
@@ -34,7 +35,7 @@ void BinariseByIteration(CLintraView&, ImageView image, int) {
 }
 
 void ThinWithWhiteBorder(CLintraView&, ImageView image, int) {
-    ThinImage(image);
+    ThinImage(image, ThreadCount());
     MakeBorderWhite(image);
 }
 

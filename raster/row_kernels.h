@@ -68,11 +68,11 @@ void MarkingFlagsRow(const std::uint8_t* above, const std::uint8_t* here, const 
                      int width, std::uint8_t* flags);
 
 // thin_planes.cpp:
-//   MarkBlackBesideWhiteRow: sets bit j of bits for every black row[j] with
-//   a white row[j - 1] or row[j + 1], j = from .. cols - 2.
-//   TransposeRow: out[j * outStride] = row[j], j = from .. cols - 1.
-void MarkBlackBesideWhiteRow(const std::uint8_t* row, int from, int cols, std::uint64_t* bits);
-void TransposeRow(const std::uint8_t* row, int from, int cols, std::uint8_t* out, std::ptrdiff_t outStride);
+//   PackWhiteRow: sets bit j of bits for every white row[j] (255), j = from
+//   .. cols - 1; false when one of them is neither black (0) nor white.
+//   WhitenRow: row[j] = 255 where bit j of bits is set, j = from .. cols - 1.
+bool PackWhiteRow(const std::uint8_t* row, int from, int cols, std::uint64_t* bits);
+void WhitenRow(const std::uint64_t* bits, int from, int cols, std::uint8_t* row);
 
 #if defined(__SSE2__)
 // The kernels, in the order of the rules above. Each starts a row where its
@@ -123,12 +123,10 @@ int RobertsRowSse2(const std::uint8_t* here, const std::uint8_t* above, int widt
 int GradientRowSse2(const std::uint8_t* here, const std::uint8_t* below, int width, std::uint8_t* out);
 int MarkingFlagsRowSse2(const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
                         int width, std::uint8_t* flags);
-int MarkBlackBesideWhiteRowSse2(const std::uint8_t* row, int cols, std::uint64_t* bits);
-// Transposes a band of sixteen rows (rowStride apart) in blocks of 16 x 16:
-// for each row k of the band, as TransposeRow(row k, 0, done, out + k,
-// outStride) for the returned done, a multiple of 16.
-int TransposeBandSse2(const std::uint8_t* rows, std::ptrdiff_t rowStride, int cols, std::uint8_t* out,
-                      std::ptrdiff_t outStride);
+// binary is set to false when a pixel it packs is neither black nor white
+// (and left alone otherwise).
+int PackWhiteRowSse2(const std::uint8_t* row, int cols, std::uint64_t* bits, bool& binary);
+int WhitenRowSse2(const std::uint64_t* bits, int cols, std::uint8_t* row);
 #endif
 
 }  // namespace lintra::raster_detail

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -47,20 +48,9 @@ const std::array<std::uint8_t, 256> ThinDeleteTable = {
 namespace {
 
 using raster_detail::BitRows;
+using raster_detail::Bits3;
 using raster_detail::DiagonalBands;
 using raster_detail::Plane;
-
-constexpr std::uint8_t kWhite = 255;
-constexpr std::uint8_t kBlack = 0;
-
-// The pattern index of position j of row cur in a plane, with the bits laid
-// out as for the horizontal pass: the row visited before (prev) gives NW, N,
-// NE, the row itself W and E, the row visited after (next) SW, S, SE.
-inline int PlaneIndex(const std::uint8_t* prev, const std::uint8_t* cur, const std::uint8_t* next, int j) {
-    return (prev[j - 1] == kWhite) | (prev[j] == kWhite) << 1 | (prev[j + 1] == kWhite) << 2 |
-           (cur[j - 1] == kWhite) << 3 | (cur[j + 1] == kWhite) << 4 | (next[j - 1] == kWhite) << 5 |
-           (next[j] == kWhite) << 6 | (next[j + 1] == kWhite) << 7;
-}
 
 // The deletion table for the vertical pass walked as rows of the transposed
 // plane: there the row visited before is column x - 1 (NW, W, SW from the
@@ -80,64 +70,69 @@ std::array<std::uint8_t, 256> TransposedTable() {
 
 // One pass over a plane: what it works on, and where it keeps its marks.
 struct PlanePass {
-    Plane plane;
+    int rows, cols;
+    BitRows* white;
+    const BitRows* grey;  // null when every pixel is black or white
     BitRows* dirty;
     const std::array<std::uint8_t, 256>* table;
-    Plane* mirror;  // null in the first pass, before the transposed copy exists
+    BitRows* mirror;  // null in the first pass, before the transposed copy exists
     BitRows* mirrorDirty;
 };
+
+// The pattern index of position j of row i of a plane of bits (white set),
+// with the bits laid out as for the horizontal pass: the row visited before
+// gives NW, N, NE, the row itself W and E, the row visited after SW, S, SE.
+inline unsigned PlaneIndex(const BitRows& bits, int i, int j) {
+    const unsigned here = Bits3(bits.row(i), j);
+    return Bits3(bits.row(i - 1), j) | (here & 1u) << 3 | (here & 4u) << 2 | Bits3(bits.row(i + 1), j) << 5;
+}
 
 // Positions j .. end - 1 of row i of a sequential pass over a plane: from
 // the left, a black pixel with a white neighbour along the row is looked up,
 // and a deletion skips the next pixel of the row. j is left where the row's
-// run continues (end, or end + 1 after a skip). True when anything was
-// deleted.
+// run continues (end, or end + 1 after a skip). Returns the number deleted.
 //
 // Only marked pixels are visited, in the order of the literal pass. A pixel's
 // mark is cleared when it is decided and set again whenever a neighbour is
 // deleted, so an unmarked pixel has the neighbourhood it was last decided on
-// (not deleted) and the literal pass would leave it too. Only neighbours that
-// are not white are marked: no pixel ever turns black. A deletion marks its
-// neighbours in both planes: those still ahead in this pass are visited in
-// it, the others in the next pass of each kind. The pixel a deletion skips
-// keeps its mark for the next pass. With a mirror plane, each deletion is
-// copied there (at the transposed position). Returns the number deleted.
+// (not deleted) and the literal pass would leave it too. Only black
+// neighbours are marked: no pixel ever turns black, and grey pixels (neither
+// black nor white) never change, so a marked pixel is black unless it has
+// been deleted since. A deletion marks its neighbours in both planes: those
+// still ahead in this pass are visited in it, the others in the next pass of
+// each kind. The pixel a deletion skips keeps its mark for the next pass.
+// With a mirror plane, each deletion is copied there (at the transposed
+// position).
 long ThinRowSpan(const PlanePass& pass, int i, int& j, int end) {
-    const Plane& plane = pass.plane;
     BitRows& dirty = *pass.dirty;
     const std::array<std::uint8_t, 256>& table = *pass.table;
-    std::uint8_t* cur = plane.row(i);
-    const std::uint8_t* prev = plane.row(i - 1);
-    const std::uint8_t* next = plane.row(i + 1);
-    // The row after next is read when the next row is decided, mostly beside
-    // the pixels visited here. On a large page the previous pass read it too
-    // long ago for it to be in the cache still: ask for it a row early.
-    const std::uint8_t* later = i + 2 < plane.rows ? plane.row(i + 2) : next;
+    std::uint64_t* cur = pass.white->row(i);
     long deleted = 0;
     while (j < end) {
         j = dirty.Next(i, j, end);
         if (j >= end) break;
-        __builtin_prefetch(later + j);
         dirty.Clear(i, j);
-        if (cur[j] != kBlack || (cur[j - 1] != kWhite && cur[j + 1] != kWhite)) {
+        const unsigned here = Bits3(cur, j);  // W, the pixel, E; set for white
+        if ((here & 2u) != 0 || (here & 5u) == 0) {
             ++j;
             continue;
         }
-        const unsigned index = static_cast<unsigned>(PlaneIndex(prev, cur, next, j));
+        const unsigned index = PlaneIndex(*pass.white, i, j);
         if (!table[index]) {
             ++j;
             continue;
         }
-        cur[j] = kWhite;
+        cur[j >> 6] |= std::uint64_t{1} << (j & 63);
         ++deleted;
-        // Bits of the neighbours that are not white, in pattern order
-        // (NW N NE W E SW S SE as the plane lays them out).
-        const unsigned dark = ~index & 0xFFu;
+        // Bits of the black neighbours, in pattern order (NW N NE W E SW S
+        // SE as the plane lays them out).
+        unsigned dark = ~index & 0xFFu;
+        if (pass.grey != nullptr) dark &= ~PlaneIndex(*pass.grey, i, j);
         dirty.Mark3(i - 1, j, dark & 7u);
         dirty.Mark3(i, j, (dark >> 3 & 1u) | (dark >> 2 & 4u));
         dirty.Mark3(i + 1, j, dark >> 5);
         if (pass.mirror != nullptr) {
-            pass.mirror->row(j)[i] = kWhite;
+            pass.mirror->row(j)[i >> 6] |= std::uint64_t{1} << (i & 63);
             pass.mirrorDirty->Mark3(j - 1, i, (dark & 1u) | (dark >> 2 & 2u) | (dark >> 3 & 4u));
             pass.mirrorDirty->Mark3(j, i, (dark >> 1 & 1u) | (dark >> 4 & 4u));
             pass.mirrorDirty->Mark3(j + 1, i, (dark >> 2 & 1u) | (dark >> 3 & 2u) | (dark >> 5 & 4u));
@@ -151,7 +146,7 @@ long ThinRowSpan(const PlanePass& pass, int i, int& j, int end) {
 // rows in order, each once the band before has gone far enough (see
 // thin_wavefront.h).
 long ThinBand(const PlanePass& pass, DiagonalBands& bands, int k) {
-    const int cols = pass.plane.cols, last = pass.plane.rows - 2;
+    const int cols = pass.cols, last = pass.rows - 2;
     const int lo = bands.first(k), hi = bands.end(k);
     // Row i holds positions lo - i .. hi - i - 1 of the band, within 1 .. cols - 2.
     const int top = std::max(1, lo - cols + 2), bottom = std::min(last, hi - 2);
@@ -168,21 +163,22 @@ long ThinBand(const PlanePass& pass, DiagonalBands& bands, int k) {
     return deleted;
 }
 
-// Passes that follow two passes with fewer deletions than this between
-// them run on the calling thread alone: their few marks would not repay the
-// sharing out.
-constexpr long kParallelDeletions = 2048;
+// Passes that follow two passes that between them deleted fewer than one
+// pixel in this many run on the calling thread alone: sharing out costs a
+// look at every mark word, which their few marks would not repay.
+constexpr long kPixelsPerParallelDeletion = 256;
 // Bands per thread: enough that bands of unequal work even out.
 constexpr int kBandsPerThread = 8;
 
 // Bands of diagonals holding about equal numbers of marks, from the marks
 // counted per word (a word's marks counted at the diagonal of its first
 // position).
-std::vector<int> BalancedBands(const Plane& plane, BitRows& dirty, int threads) {
-    const int words = plane.cols / 64 + 1;
-    std::vector<long> perDiagonal(static_cast<std::size_t>((plane.rows + 63) / 64 + words + 1), 0);
+std::vector<int> BalancedBands(const PlanePass& pass, int threads) {
+    const BitRows& dirty = *pass.dirty;
+    const int words = pass.cols / 64 + 1;
+    std::vector<long> perDiagonal(static_cast<std::size_t>((pass.rows + 63) / 64 + words + 1), 0);
     long total = 0;
-    for (int i = 1; i + 1 < plane.rows; ++i) {
+    for (int i = 1; i + 1 < pass.rows; ++i) {
         const std::uint64_t* bits = dirty.row(i);
         long* bins = perDiagonal.data() + (i >> 6);
         for (int w = 0; w < words; ++w)
@@ -199,7 +195,7 @@ std::vector<int> BalancedBands(const Plane& plane, BitRows& dirty, int threads) 
             static_cast<int>(bounds.size()) < bands)
             bounds.push_back(next);
     }
-    bounds.push_back(std::max(bounds.back(), plane.rows + plane.cols));  // past every diagonal
+    bounds.push_back(std::max(bounds.back(), pass.rows + pass.cols));  // past every diagonal
     return bounds;
 }
 
@@ -225,17 +221,17 @@ int ThinThreads(int threads) {
 // however few threads come, the earliest unfinished band always moves on.
 // Returns the number of pixels deleted.
 long ThinPlanePass(const PlanePass& pass, int threads) {
-    const int rows = pass.plane.rows - 2;  // rows 1 .. plane.rows - 2
+    const int rows = pass.rows - 2;  // rows 1 .. pass.rows - 2
     if (rows <= 0) return 0;
     if (threads <= 1) {
         long deleted = 0;
         for (int i = 1; i <= rows; ++i) {
             int j = 1;
-            deleted += ThinRowSpan(pass, i, j, pass.plane.cols - 1);
+            deleted += ThinRowSpan(pass, i, j, pass.cols - 1);
         }
         return deleted;
     }
-    DiagonalBands bands(BalancedBands(pass.plane, *pass.dirty, threads), rows);
+    DiagonalBands bands(BalancedBands(pass, threads), rows);
     std::atomic<long> deleted{0};
     ParallelRows(threads, 1, [&](int, int) {
         long mine = 0;
@@ -249,9 +245,10 @@ long ThinPlanePass(const PlanePass& pass, int threads) {
 // two before it are many; true when the last two deleted anything.
 class PassRunner {
 public:
-    explicit PassRunner(int threads) : m_threads(threads) {}
+    PassRunner(int threads, long pixels)
+        : m_threads(threads), m_enough(pixels / kPixelsPerParallelDeletion + 1), m_before(m_enough) {}
     void Run(const PlanePass& pass) {
-        const long deleted = ThinPlanePass(pass, m_before + m_last >= kParallelDeletions ? m_threads : 1);
+        const long deleted = ThinPlanePass(pass, m_before + m_last >= m_enough ? m_threads : 1);
         m_before = m_last;
         m_last = deleted;
     }
@@ -259,41 +256,57 @@ public:
 
 private:
     int m_threads;
-    long m_before = kParallelDeletions, m_last = kParallelDeletions;
+    long m_enough;  // deletions in two passes that make the next one worth sharing out
+    long m_before, m_last = 0;
 };
 
 }  // namespace
 
-// The horizontal pass walks the image as a plane whose rows go from the top;
-// the vertical pass walks a transposed copy, whose rows are the columns from
-// the left, each from the top, so both passes read memory in order. Every
-// deletion is made in both copies.
+// The passes work on the image as bits, a row of them per row from the top,
+// and the vertical pass on a transposed copy of those, whose rows are the
+// columns from the left, each from the top, so both passes read memory in
+// order. Every deletion is made in both copies, and in the image at the end.
 void ThinImage(ImageView image, int threads) {
     if (!Usable(image) || image.height < 3 || image.width < 3) return;
-    Plane rows = raster_detail::TopDownPlane(image);
-    if (static_cast<long>(image.width) * image.height < kParallelPixels) threads = 1;
+    const Plane pixels = raster_detail::TopDownPlane(image);
+    const int rows = pixels.rows, cols = pixels.cols;
+    if (static_cast<long>(cols) * rows < kParallelPixels) threads = 1;
     threads = ThinThreads(threads);
+    BitRows white(rows, cols);
+    std::unique_ptr<BitRows> grey;
+    if (!raster_detail::PackWhite(pixels, white)) {
+        grey = std::make_unique<BitRows>(rows, cols);
+        raster_detail::PackGrey(pixels, *grey);
+    }
     // A pass looks first at the pixels it examines, black ones with a white
     // neighbour along the row; any other pixel can only become one through a
     // deletion next to it, which marks it.
-    BitRows rowsDirty(rows.rows, rows.cols);
-    raster_detail::MarkBlackBesideWhite(rows, rowsDirty);
+    BitRows rowsDirty(rows, cols);
+    raster_detail::MarkBlackBesideWhite(white, grey.get(), rows, cols, rowsDirty);
     // The first horizontal pass runs before the copy exists.
-    PassRunner passes(threads);
-    passes.Run({rows, &rowsDirty, &ThinDeleteTable, nullptr, nullptr});
+    PassRunner passes(threads, static_cast<long>(rows) * cols);
+    passes.Run({rows, cols, &white, grey.get(), &rowsDirty, &ThinDeleteTable, nullptr, nullptr});
 
-    LargeBlock<std::uint8_t> store;
-    Plane columns = raster_detail::TransposedPlane(rows, store);
-    BitRows columnsDirty(columns.rows, columns.cols);
-    raster_detail::MarkBlackBesideWhite(columns, columnsDirty);
+    BitRows columns(cols, rows);
+    raster_detail::TransposeBits(white, rows, cols, columns);
+    std::unique_ptr<BitRows> columnsGrey;
+    if (grey) {
+        columnsGrey = std::make_unique<BitRows>(cols, rows);
+        raster_detail::TransposeBits(*grey, rows, cols, *columnsGrey);
+    }
+    BitRows columnsDirty(cols, rows);
+    raster_detail::MarkBlackBesideWhite(columns, columnsGrey.get(), cols, rows, columnsDirty);
     const std::array<std::uint8_t, 256> columnTable = TransposedTable();
-    const PlanePass horizontal{rows, &rowsDirty, &ThinDeleteTable, &columns, &columnsDirty};
-    const PlanePass vertical{columns, &columnsDirty, &columnTable, &rows, &rowsDirty};
+    const PlanePass horizontal{rows,     cols,         &white, grey.get(), &rowsDirty, &ThinDeleteTable,
+                               &columns, &columnsDirty};
+    const PlanePass vertical{cols,          rows,         &columns, columnsGrey.get(),
+                             &columnsDirty, &columnTable, &white,   &rowsDirty};
     passes.Run(vertical);
     while (passes.Changing()) {
         passes.Run(horizontal);
         passes.Run(vertical);
     }
+    raster_detail::UnpackWhite(white, pixels);
 }
 
 }  // namespace lintra

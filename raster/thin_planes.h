@@ -1,6 +1,7 @@
 // Working structures of thinning: the image seen as rows in the order a pass
-// visits them, its transposed copy, and a bit per pixel marking where a pass
-// must look again. Not part of the library's interface.
+// visits them, held as a bit per pixel (set for white) with its transposed
+// copy, and a bit per pixel marking where a pass must look again. Not part
+// of the library's interface.
 #pragma once
 
 #include <bit>
@@ -38,15 +39,6 @@ inline int CountOnes(std::uint64_t x) {
     return static_cast<int>((x * 0x0101010101010101u) >> 56);
 }
 
-// A copy of plane with rows and positions swapped (row j, position i holds
-// plane row i, position j), kept in store.
-Plane TransposedPlane(const Plane& plane, LargeBlock<std::uint8_t>& store);
-
-// Sets bit j of row i of dirty for every black pixel (1 <= i < rows - 1,
-// 1 <= j < cols - 1) with a white pixel at j - 1 or j + 1 of its row.
-class BitRows;
-void MarkBlackBesideWhite(const Plane& plane, BitRows& dirty);
-
 // One bit per position of a plane, with a spare word after each row so that
 // marking three neighbours never needs a bounds test.
 class BitRows {
@@ -58,6 +50,7 @@ public:
     }
 
     std::uint64_t* row(int i) { return m_bits.get() + static_cast<std::size_t>(i) * m_words; }
+    const std::uint64_t* row(int i) const { return m_bits.get() + static_cast<std::size_t>(i) * m_words; }
     void Clear(int i, int j) { row(i)[j >> 6] &= ~(std::uint64_t{1} << (j & 63)); }
     // Sets positions j - 1 .. j + 1 of row i (1 <= j) where bits 0 .. 2 of
     // mask are set.
@@ -82,8 +75,32 @@ public:
     }
 
 private:
-    std::size_t m_words;
+    std::size_t m_words;  // per row
     LargeBlock<std::uint64_t> m_bits;
 };
+
+// Bits j - 1 .. j + 1 of a row of a BitRows (1 <= j), as bits 0 .. 2.
+inline unsigned Bits3(const std::uint64_t* row, int j) {
+    const int first = j - 1, shift = first & 63;
+    const std::uint64_t* word = row + (first >> 6);
+    // The second shift in two steps: by 64 when shift is 0 is undefined.
+    return static_cast<unsigned>(((word[0] >> shift) | (word[1] << (63 - shift) << 1)) & 7u);
+}
+
+// Sets bit j of row i of white for every white pixel (255) of the plane;
+// false when some pixel is neither black (0) nor white.
+bool PackWhite(const Plane& plane, BitRows& white);
+// Sets bit j of row i of grey for every pixel of the plane that is neither
+// black nor white.
+void PackGrey(const Plane& plane, BitRows& grey);
+// out (cols rows of rows bits) gets bit i of row j from bit j of row i of in
+// (rows rows of cols bits).
+void TransposeBits(const BitRows& in, int rows, int cols, BitRows& out);
+// Sets bit j of row i of dirty (1 <= i < rows - 1, 1 <= j < cols - 1) for
+// every black pixel (neither white nor, with grey, grey) with a white pixel
+// at j - 1 or j + 1 of its row.
+void MarkBlackBesideWhite(const BitRows& white, const BitRows* grey, int rows, int cols, BitRows& dirty);
+// Makes white every pixel of the plane whose bit is set in white.
+void UnpackWhite(const BitRows& white, const Plane& plane);
 
 }  // namespace lintra::raster_detail

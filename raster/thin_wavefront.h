@@ -9,8 +9,8 @@
 // each band visits its rows in order, and band k may visit row i as soon as
 // band k - 1 has finished row i + kBandLagRows: it never waits on a later
 // band, and a band running behind another never blocks it. The lag also
-// keeps the bit words two bands write at once apart (see ThinImage). Not
-// part of the library's interface.
+// keeps the bit words two bands write at once apart. Not part of the
+// library's interface.
 #pragma once
 
 #include <algorithm>
@@ -28,8 +28,9 @@
 namespace lintra::raster_detail {
 
 // Rows a band stays behind the band before it: more than one bit word, so
-// that the marks the two make in the transposed plane (at their row
-// numbers) never share a word, and more than the three rows either touches.
+// that the bits the two set in the transposed plane (pixels and marks, at
+// their row numbers) never share a word, and more than the three rows
+// either touches.
 inline constexpr int kBandLagRows = 66;
 
 // The bands of one pass and how far each has gone.

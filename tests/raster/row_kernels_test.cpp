@@ -107,31 +107,30 @@ TEST(RowKernels, ThinningAndShortBranches) {
         MarkingFlagsRow(rows[2], rows[1], rows[0], r.stop, w, r.bytes.data());
         return r;
     });
-    // The bits as bytes, 1 or 0; a bit set past the row spoils the slack.
-    CompareKernelWithRule("MarkBlackBesideWhite", 12000,
-                          [](const Rows& rows, int w, bool kernel, std::mt19937&) {
-                              std::vector<std::uint64_t> bits(static_cast<std::size_t>(w) / 64 + 2, 0);
-                              RowResult r{OutputRow(rows, w), 1};
-                              if (kernel) r.stop = MarkBlackBesideWhiteRowSse2(rows[1], w, bits.data());
-                              MarkBlackBesideWhiteRow(rows[1], r.stop, w, bits.data());
-                              for (int j = 0; j < 64 * static_cast<int>(bits.size()); ++j) {
-                                  const bool set = bits[static_cast<std::size_t>(j) / 64] >> (j % 64) & 1;
-                                  if (j < w) r.bytes[static_cast<std::size_t>(j)] = set;
-                                  if (j >= w && set) r.bytes[static_cast<std::size_t>(w)] = 0xEE;
-                              }
-                              return r;
-                          });
-    // A band of sixteen rows into the columns of a block with room for one
-    // more column on each side, which must stay untouched.
-    CompareKernelWithRule("TransposeBand", 13000, [](const Rows& rows, int w, bool kernel, std::mt19937&) {
-        std::vector<std::uint8_t> band;
-        for (const auto& row : rows.bytes) band.insert(band.end(), row.begin(), row.end());
-        const std::ptrdiff_t stride = 18;
-        RowResult r{std::vector<std::uint8_t>(static_cast<std::size_t>(w) * stride, test_images::kSentinel),
-                    0};
-        std::uint8_t* out = r.bytes.data() + 1;
-        if (kernel) r.stop = TransposeBandSse2(band.data(), w, w, out, stride);
-        for (int k = 0; k < 16; ++k) TransposeRow(rows[k], r.stop, w, out + k, stride);
+    // The bits as bytes, 1 or 0, then whether the row was black and white
+    // only; a bit set past the row spoils the slack.
+    CompareKernelWithRule("PackWhite", 12000, [](const Rows& rows, int w, bool kernel, std::mt19937&) {
+        std::vector<std::uint64_t> bits(static_cast<std::size_t>(w) / 64 + 2, 0);
+        bool binary = true;
+        RowResult r{std::vector<std::uint8_t>(static_cast<std::size_t>(w) + 2, 0), 0};
+        if (kernel) r.stop = PackWhiteRowSse2(rows[1], w, bits.data(), binary);
+        if (!PackWhiteRow(rows[1], r.stop, w, bits.data())) binary = false;
+        for (int j = 0; j < 64 * static_cast<int>(bits.size()); ++j) {
+            const bool set = bits[static_cast<std::size_t>(j) / 64] >> (j % 64) & 1;
+            if (j < w) r.bytes[static_cast<std::size_t>(j)] = set;
+            if (j >= w && set) r.bytes[static_cast<std::size_t>(w)] = 0xEE;
+        }
+        r.bytes[static_cast<std::size_t>(w) + 1] = binary;
+        return r;
+    });
+    // Random bits into a row: set ones make their pixel white, the others
+    // leave it.
+    CompareKernelWithRule("Whiten", 13000, [](const Rows& rows, int w, bool kernel, std::mt19937& rng) {
+        std::vector<std::uint64_t> bits(static_cast<std::size_t>(w) / 64 + 2, 0);
+        for (std::uint64_t& word : bits) word = std::uniform_int_distribution<std::uint64_t>()(rng);
+        RowResult r{OutputRow(rows, w), 0};
+        if (kernel) r.stop = WhitenRowSse2(bits.data(), w, r.bytes.data());
+        WhitenRow(bits.data(), r.stop, w, r.bytes.data());
         return r;
     });
 }

@@ -206,7 +206,7 @@ TEST(RemoveShortBranches, LoopsAndMarksLeftBefore) {
 
 TEST(ThinOracle, ThinImage) {
     raster_testing::CompareOnRandomImages(
-        "ThinImage", 41000, 4000, {Content::kDrawing, Content::kBlackWhite},
+        "ThinImage", 41000, 4000, {Content::kDrawing, Content::kBlackWhite, Content::kGrey},
         [](ImageView v, std::mt19937&) { ThinImage(v); },
         [](ImageView v, std::mt19937&) { oracle::ThinImage(v, ThinDeleteTable); });
 }
