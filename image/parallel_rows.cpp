@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -27,6 +28,20 @@ int MachineCores() {
     }
     const unsigned cores = std::thread::hardware_concurrency();
     return cores == 0 ? 1 : static_cast<int>(std::min(cores, 256u));
+}
+
+// Waits, without sleeping, while busy() holds, for at most a few
+// milliseconds. Waking a thread that sleeps takes up to several
+// milliseconds on some virtual machines: more than a band of work, and more
+// than the pause between the calls an operation makes one after another.
+template <typename Busy>
+void SpinWhile(Busy busy) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
+    for (int spins = 1; busy(); ++spins)
+        if (spins % 64 == 0) {
+            if (std::chrono::steady_clock::now() > until) return;
+            std::this_thread::yield();
+        }
 }
 
 // Workers that sleep until a call hands them bands. One call at a time owns
@@ -56,14 +71,14 @@ public:
         // A new worker starts from the generation before this call's, so it
         // takes part in this call however late it first runs.
         while (static_cast<int>(m_workers.size()) < bands - 1)
-            m_workers.emplace_back([this, seen = m_generation] { Work(seen); });
+            m_workers.emplace_back([this, seen = m_generation.load()] { Work(seen); });
         m_band = &band;
         m_rows = rows;
         m_bands = bands;
         m_next = 1;  // the caller takes band 0
         m_running = 0;
         m_error = nullptr;
-        ++m_generation;
+        m_generation.fetch_add(1);
         lock.unlock();
         m_wake.notify_all();
 
@@ -77,6 +92,11 @@ public:
             RunBand(k);
             lock.lock();
             --m_running;
+        }
+        if (m_running != 0) {
+            lock.unlock();
+            SpinWhile([this] { return m_running.load() != 0; });
+            lock.lock();
         }
         m_done.wait(lock, [this] { return m_running == 0; });
         std::exception_ptr error = m_error;
@@ -100,6 +120,11 @@ private:
     void Work(unsigned seen) {
         std::unique_lock<std::mutex> lock(m_mutex);
         for (;;) {
+            if (m_generation == seen) {
+                lock.unlock();
+                SpinWhile([&] { return m_generation.load() == seen; });
+                lock.lock();
+            }
             m_wake.wait(lock, [&] { return m_generation != seen; });
             seen = m_generation;
             while (m_band != nullptr && m_next < m_bands) {
@@ -119,8 +144,10 @@ private:
     pid_t m_owner = 0;
     bool m_busy = false;
     const std::function<void(int, int)>* m_band = nullptr;
-    int m_rows = 0, m_bands = 0, m_next = 0, m_running = 0;
-    unsigned m_generation = 0;
+    int m_rows = 0, m_bands = 0, m_next = 0;
+    // Changed under m_mutex, and also read without it while spinning.
+    std::atomic<int> m_running{0};
+    std::atomic<unsigned> m_generation{0};
     std::exception_ptr m_error;
 };
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstddef>
 #include <memory>
 #include <utility>
@@ -87,6 +88,12 @@ inline unsigned PlaneIndex(const BitRows& bits, int i, int j) {
     return Bits3(bits.row(i - 1), j) | (here & 1u) << 3 | (here & 4u) << 2 | Bits3(bits.row(i + 1), j) << 5;
 }
 
+// The positions of bits lo .. hi - 1 of a word (0 <= lo < hi <= 64).
+inline std::uint64_t BitRange(int lo, int hi) {
+    const std::uint64_t upTo = hi == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << hi) - 1;
+    return upTo & (~std::uint64_t{0} << lo);
+}
+
 // Positions j .. end - 1 of row i of a sequential pass over a plane: from
 // the left, a black pixel with a white neighbour along the row is looked up,
 // and a deletion skips the next pixel of the row. j is left where the row's
@@ -103,41 +110,56 @@ inline unsigned PlaneIndex(const BitRows& bits, int i, int j) {
 // each kind. The pixel a deletion skips keeps its mark for the next pass.
 // With a mirror plane, each deletion is copied there (at the transposed
 // position).
+//
+// The marks are taken a word at a time. Most marked pixels have no white
+// neighbour along the row, or are white: those are decided for the whole
+// word at once from its bits. That answer is the one each would get when
+// visited in turn, since a deletion changes only the pixels beside it and
+// the one after it is skipped.
 long ThinRowSpan(const PlanePass& pass, int i, int& j, int end) {
     BitRows& dirty = *pass.dirty;
     const std::array<std::uint8_t, 256>& table = *pass.table;
     std::uint64_t* cur = pass.white->row(i);
+    std::uint64_t* marks = dirty.row(i);
     long deleted = 0;
     while (j < end) {
-        j = dirty.Next(i, j, end);
-        if (j >= end) break;
-        dirty.Clear(i, j);
-        const unsigned here = Bits3(cur, j);  // W, the pixel, E; set for white
-        if ((here & 2u) != 0 || (here & 5u) == 0) {
-            ++j;
+        const int w = j >> 6, base = w * 64;
+        const int wordEnd = std::min(end, base + 64);
+        const std::uint64_t visit = marks[w] & BitRange(j - base, wordEnd - base);
+        if (visit == 0) {
+            j = wordEnd;
             continue;
         }
-        const unsigned index = PlaneIndex(*pass.white, i, j);
-        if (!table[index]) {
-            ++j;
-            continue;
+        marks[w] &= ~visit;
+        // Black pixels (not white) with a white pixel before or after them.
+        const std::uint64_t west = cur[w] << 1 | (w > 0 ? cur[w - 1] >> 63 : 0);
+        const std::uint64_t east = cur[w] >> 1 | cur[w + 1] << 63;
+        for (std::uint64_t candidates = visit & ~cur[w] & (west | east); candidates != 0;
+             candidates &= candidates - 1) {
+            const int at = base + std::countr_zero(candidates);
+            if (at < j) continue;  // skipped after a deletion: keeps its mark
+            const unsigned index = PlaneIndex(*pass.white, i, at);
+            if (!table[index]) continue;
+            cur[w] |= std::uint64_t{1} << (at & 63);
+            ++deleted;
+            // Bits of the black neighbours, in pattern order (NW N NE W E SW
+            // S SE as the plane lays them out).
+            unsigned dark = ~index & 0xFFu;
+            if (pass.grey != nullptr) dark &= ~PlaneIndex(*pass.grey, i, at);
+            dirty.Mark3(i - 1, at, dark & 7u);
+            dirty.Mark3(i, at, (dark >> 3 & 1u) | (dark >> 2 & 4u));
+            dirty.Mark3(i + 1, at, dark >> 5);
+            if (pass.mirror != nullptr) {
+                pass.mirror->row(at)[i >> 6] |= std::uint64_t{1} << (i & 63);
+                pass.mirrorDirty->Mark3(at - 1, i, (dark & 1u) | (dark >> 2 & 2u) | (dark >> 3 & 4u));
+                pass.mirrorDirty->Mark3(at, i, (dark >> 1 & 1u) | (dark >> 4 & 4u));
+                pass.mirrorDirty->Mark3(at + 1, i, (dark >> 2 & 1u) | (dark >> 3 & 2u) | (dark >> 5 & 4u));
+            }
+            // The next pixel is skipped; a mark it had stays.
+            j = at + 2;
+            if (at + 1 < wordEnd) marks[w] |= visit & std::uint64_t{1} << ((at + 1) & 63);
         }
-        cur[j >> 6] |= std::uint64_t{1} << (j & 63);
-        ++deleted;
-        // Bits of the black neighbours, in pattern order (NW N NE W E SW S
-        // SE as the plane lays them out).
-        unsigned dark = ~index & 0xFFu;
-        if (pass.grey != nullptr) dark &= ~PlaneIndex(*pass.grey, i, j);
-        dirty.Mark3(i - 1, j, dark & 7u);
-        dirty.Mark3(i, j, (dark >> 3 & 1u) | (dark >> 2 & 4u));
-        dirty.Mark3(i + 1, j, dark >> 5);
-        if (pass.mirror != nullptr) {
-            pass.mirror->row(j)[i >> 6] |= std::uint64_t{1} << (i & 63);
-            pass.mirrorDirty->Mark3(j - 1, i, (dark & 1u) | (dark >> 2 & 2u) | (dark >> 3 & 4u));
-            pass.mirrorDirty->Mark3(j, i, (dark >> 1 & 1u) | (dark >> 4 & 4u));
-            pass.mirrorDirty->Mark3(j + 1, i, (dark >> 2 & 1u) | (dark >> 3 & 2u) | (dark >> 5 & 4u));
-        }
-        j += 2;
+        j = std::max(j, wordEnd);
     }
     return deleted;
 }
