@@ -123,7 +123,16 @@ long ThinRowSpan(const PlanePass& pass, int i, int& j, int end) {
     std::uint64_t* marks = dirty.row(i);
     long deleted = 0;
     while (j < end) {
-        const int w = j >> 6, base = w * 64;
+        // The next word with a mark at or after j (most words have none).
+        int w = j >> 6;
+        for (std::uint64_t from = marks[w] >> (j & 63); from == 0; from = marks[w]) {
+            if (++w * 64 >= end) {
+                j = end;
+                return deleted;
+            }
+        }
+        const int base = w * 64;
+        j = std::max(j, base);
         const int wordEnd = std::min(end, base + 64);
         const std::uint64_t visit = marks[w] & BitRange(j - base, wordEnd - base);
         if (visit == 0) {
