@@ -203,13 +203,15 @@ constexpr int kBandsPerThread = 8;
 
 // Bands of diagonals holding about equal numbers of marks, from the marks
 // counted per word (a word's marks counted at the diagonal of its first
-// position).
+// position) in a sample of the rows.
 std::vector<int> BalancedBands(const PlanePass& pass, int threads) {
     const BitRows& dirty = *pass.dirty;
     const int words = pass.cols / 64 + 1;
     std::vector<long> perDiagonal(static_cast<std::size_t>((pass.rows + 63) / 64 + words + 1), 0);
     long total = 0;
-    for (int i = 1; i + 1 < pass.rows; ++i) {
+    // Every fourth row is enough to share the work out, and takes a quarter
+    // of the time every thread but this one spends waiting.
+    for (int i = 1; i + 1 < pass.rows; i += 4) {
         const std::uint64_t* bits = dirty.row(i);
         long* bins = perDiagonal.data() + (i >> 6);
         for (int w = 0; w < words; ++w)
