@@ -84,8 +84,11 @@ struct PlanePass {
 // with the bits laid out as for the horizontal pass: the row visited before
 // gives NW, N, NE, the row itself W and E, the row visited after SW, S, SE.
 inline unsigned PlaneIndex(const BitRows& bits, int i, int j) {
-    const unsigned here = Bits3(bits.row(i), j);
-    return Bits3(bits.row(i - 1), j) | (here & 1u) << 3 | (here & 4u) << 2 | Bits3(bits.row(i + 1), j) << 5;
+    const int first = j - 1, shift = first & 63;
+    const std::uint64_t* word = bits.row(i) + (first >> 6);
+    const unsigned here = Bits3(word, shift);
+    return Bits3(word - bits.stride(), shift) | (here & 1u) << 3 | (here & 4u) << 2 |
+           Bits3(word + bits.stride(), shift) << 5;
 }
 
 // The positions of bits lo .. hi - 1 of a word (0 <= lo < hi <= 64).
@@ -155,14 +158,12 @@ long ThinRowSpan(const PlanePass& pass, int i, int& j, int end) {
             // S SE as the plane lays them out).
             unsigned dark = ~index & 0xFFu;
             if (pass.grey != nullptr) dark &= ~PlaneIndex(*pass.grey, i, at);
-            dirty.Mark3(i - 1, at, dark & 7u);
-            dirty.Mark3(i, at, (dark >> 3 & 1u) | (dark >> 2 & 4u));
-            dirty.Mark3(i + 1, at, dark >> 5);
+            dirty.Mark3x3(i, at, dark & 7u, (dark >> 3 & 1u) | (dark >> 2 & 4u), dark >> 5);
             if (pass.mirror != nullptr) {
                 pass.mirror->row(at)[i >> 6] |= std::uint64_t{1} << (i & 63);
-                pass.mirrorDirty->Mark3(at - 1, i, (dark & 1u) | (dark >> 2 & 2u) | (dark >> 3 & 4u));
-                pass.mirrorDirty->Mark3(at, i, (dark >> 1 & 1u) | (dark >> 4 & 4u));
-                pass.mirrorDirty->Mark3(at + 1, i, (dark >> 2 & 1u) | (dark >> 3 & 2u) | (dark >> 5 & 4u));
+                pass.mirrorDirty->Mark3x3(at, i, (dark & 1u) | (dark >> 2 & 2u) | (dark >> 3 & 4u),
+                                          (dark >> 1 & 1u) | (dark >> 4 & 4u),
+                                          (dark >> 2 & 1u) | (dark >> 3 & 2u) | (dark >> 5 & 4u));
             }
             // The next pixel is skipped; a mark it had stays.
             j = at + 2;

@@ -40,7 +40,7 @@ inline int CountOnes(std::uint64_t x) {
 }
 
 // One bit per position of a plane, with a spare word after each row so that
-// marking three neighbours never needs a bounds test.
+// marking neighbours never needs a bounds test.
 class BitRows {
 public:
     BitRows(int rows, int cols)
@@ -52,15 +52,23 @@ public:
     std::uint64_t* row(int i) { return m_bits.get() + static_cast<std::size_t>(i) * m_words; }
     const std::uint64_t* row(int i) const { return m_bits.get() + static_cast<std::size_t>(i) * m_words; }
     void Clear(int i, int j) { row(i)[j >> 6] &= ~(std::uint64_t{1} << (j & 63)); }
-    // Sets positions j - 1 .. j + 1 of row i (1 <= j) where bits 0 .. 2 of
-    // mask are set.
-    void Mark3(int i, int j, unsigned mask) {
-        const int first = j - 1;
+    // Sets positions j - 1 .. j + 1 of rows i - 1, i and i + 1 (1 <= i < rows
+    // - 1, 1 <= j) where bits 0 .. 2 of above, here and below are set.
+    void Mark3x3(int i, int j, unsigned above, unsigned here, unsigned below) {
+        const int first = j - 1, shift = first & 63;
         std::uint64_t* bits = row(i) + (first >> 6);
-        const int shift = first & 63;
-        bits[0] |= std::uint64_t{mask} << shift;
-        if (shift > 61) bits[1] |= std::uint64_t{mask} >> (64 - shift);
+        const auto stride = static_cast<std::ptrdiff_t>(m_words);
+        bits[-stride] |= std::uint64_t{above} << shift;
+        bits[0] |= std::uint64_t{here} << shift;
+        bits[stride] |= std::uint64_t{below} << shift;
+        if (shift > 61) {
+            bits[1 - stride] |= std::uint64_t{above} >> (64 - shift);
+            bits[1] |= std::uint64_t{here} >> (64 - shift);
+            bits[1 + stride] |= std::uint64_t{below} >> (64 - shift);
+        }
     }
+    // The words from one row to the next.
+    std::ptrdiff_t stride() const { return static_cast<std::ptrdiff_t>(m_words); }
     // The first set position of row i at or after j and before end, or end.
     int Next(int i, int j, int end) {
         const std::uint64_t* bits = row(i);
@@ -79,10 +87,9 @@ private:
     LargeBlock<std::uint64_t> m_bits;
 };
 
-// Bits j - 1 .. j + 1 of a row of a BitRows (1 <= j), as bits 0 .. 2.
-inline unsigned Bits3(const std::uint64_t* row, int j) {
-    const int first = j - 1, shift = first & 63;
-    const std::uint64_t* word = row + (first >> 6);
+// The three bits from bit shift of word on (into the next word), as bits 0
+// .. 2.
+inline unsigned Bits3(const std::uint64_t* word, int shift) {
     // The second shift in two steps: by 64 when shift is 0 is undefined.
     return static_cast<unsigned>(((word[0] >> shift) | (word[1] << (63 - shift) << 1)) & 7u);
 }
