@@ -210,9 +210,9 @@ std::vector<int> BalancedBands(const PlanePass& pass, int threads) {
     const int words = pass.cols / 64 + 1;
     std::vector<long> perDiagonal(static_cast<std::size_t>((pass.rows + 63) / 64 + words + 1), 0);
     long total = 0;
-    // Every fourth row is enough to share the work out, and takes a quarter
+    // Every eighth row is enough to share the work out, and takes an eighth
     // of the time every thread but this one spends waiting.
-    for (int i = 1; i + 1 < pass.rows; i += 4) {
+    for (int i = 1; i + 1 < pass.rows; i += 8) {
         const std::uint64_t* bits = dirty.row(i);
         long* bins = perDiagonal.data() + (i >> 6);
         for (int w = 0; w < words; ++w)
