@@ -7,7 +7,6 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "image/image_view.h"
 #include "image/large_block.h"
@@ -45,9 +44,7 @@ class BitRows {
 public:
     BitRows(int rows, int cols)
         : m_words(static_cast<std::size_t>(cols) / 64 + 2),
-          m_bits(AllocateLarge<std::uint64_t>(static_cast<std::size_t>(rows) * m_words)) {
-        std::memset(m_bits.get(), 0, static_cast<std::size_t>(rows) * m_words * sizeof(std::uint64_t));
-    }
+          m_bits(AllocateZeroedLarge<std::uint64_t>(static_cast<std::size_t>(rows) * m_words)) {}
 
     std::uint64_t* row(int i) { return m_bits.get() + static_cast<std::size_t>(i) * m_words; }
     const std::uint64_t* row(int i) const { return m_bits.get() + static_cast<std::size_t>(i) * m_words; }
@@ -84,7 +81,7 @@ public:
 
 private:
     std::size_t m_words;  // per row
-    LargeBlock<std::uint64_t> m_bits;
+    ZeroedLargeBlock<std::uint64_t> m_bits;
 };
 
 // The three bits from bit shift of word on (into the next word), as bits 0
