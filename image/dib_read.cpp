@@ -154,7 +154,7 @@ const char* Dib::ReadBmp(InputFile& file, const ReadOptions& options) {
 
     std::unique_ptr<std::uint8_t[]> block = Allocate(blockBytes, false);
     if (!block) return kMsgNoMemory;
-    file.ReadAt(sizeof fileHeader, block.get(), static_cast<std::size_t>(blockBytes));
+    file.ReadAtInPieces(sizeof fileHeader, block.get(), static_cast<std::size_t>(blockBytes));
 
     if (layout.rle8) {
         std::uint64_t available = blockBytes - layout.tableEnd;

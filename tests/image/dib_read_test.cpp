@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <functional>
 
 #include "bmp_test_support.h"
@@ -10,6 +11,7 @@
 #include "image/depth.h"
 #include "image/dib.h"
 #include "image/file_error.h"
+#include "image/parallel_rows.h"
 
 namespace lintra {
 namespace {
@@ -374,6 +376,28 @@ TEST_F(DibReadTest, FileThatCannotBeReadThrowsWithPathAndReason) {
     EXPECT_THROW(dib.Read(dir.path(), sink), FileError);
     EXPECT_TRUE(sink.messages.empty());
     EXPECT_TRUE(dib.IsEmpty());
+}
+
+// A picture of several 2 MB pieces is read, and copied, in pieces on the
+// worker threads: every byte lands where one read and one memcpy put it.
+TEST_F(DibReadTest, LargePictureReadsAndCopiesAlikeOnAnyThreadCount) {
+    const int w = 2501, h = 2003;  // about 5 MB of rows, not a whole number of pieces
+    const Bytes bytes = BmpBuilder::Indexed8(w, h, 256, Diagonal).Build();
+    for (int threads : {1, 2, 3}) {
+        SetThreadCount(threads);
+        Dib dib, copy;
+        ReadBytesInto(dib, bytes);
+        ASSERT_EQ(dib.m_bValid, 1) << threads;
+        ASSERT_TRUE(copy.CopyImage(dib));
+        const std::uint32_t stride = dib.ComputeStride();
+        for (const Dib* d : {&dib, &copy})
+            for (int y = 0; y < h; y += 97)
+                for (int x = 0; x < w; x += 13)
+                    ASSERT_EQ(d->GetBits()[static_cast<std::size_t>(y) * stride + x], Diagonal(x, y))
+                        << threads << " threads, " << x << "," << y;
+        EXPECT_EQ(std::memcmp(copy.m_pBlock, dib.m_pBlock, dib.m_nBlockSize), 0);
+    }
+    SetThreadCount(0);
 }
 
 }  // namespace
