@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <utility>
@@ -253,8 +254,10 @@ int ThinThreads(int threads) {
 // thin_wavefront.h), which gives exactly the result of the rows one after
 // another. A band is taken only once all before it are being worked on, so
 // however few threads come, the earliest unfinished band always moves on.
-// Returns the number of pixels deleted.
-long ThinPlanePass(const PlanePass& pass, int threads) {
+// Returns the number of pixels deleted. crowded is set when the threads
+// spent more than a quarter of the pass waiting on one that was not running
+// (more threads than free CPUs).
+long ThinPlanePass(const PlanePass& pass, int threads, bool& crowded) {
     const int rows = pass.rows - 2;  // rows 1 .. pass.rows - 2
     if (rows <= 0) return 0;
     if (threads <= 1) {
@@ -267,22 +270,27 @@ long ThinPlanePass(const PlanePass& pass, int threads) {
     }
     DiagonalBands bands(BalancedBands(pass, threads), rows);
     std::atomic<long> deleted{0};
+    const auto start = std::chrono::steady_clock::now();
     ParallelRows(threads, 1, [&](int, int) {
         long mine = 0;
         for (int k = bands.Take(); k < bands.count(); k = bands.Take()) mine += ThinBand(pass, bands, k);
         deleted.fetch_add(mine, std::memory_order_relaxed);
     });
+    crowded = bands.stalled() * 4 > std::chrono::steady_clock::now() - start;
     return deleted.load(std::memory_order_relaxed);
 }
 
 // Runs the passes in turn, each on the threads while the deletions of the
-// two before it are many; true when the last two deleted anything.
+// two before it are many; true when the last two deleted anything. Once a
+// pass finds the threads crowded out by other work, the rest run on one.
 class PassRunner {
 public:
     PassRunner(int threads, long pixels)
         : m_threads(threads), m_enough(pixels / kPixelsPerParallelDeletion + 1), m_before(m_enough) {}
     void Run(const PlanePass& pass) {
-        const long deleted = ThinPlanePass(pass, m_before + m_last >= m_enough ? m_threads : 1);
+        bool crowded = false;
+        const long deleted = ThinPlanePass(pass, m_before + m_last >= m_enough ? m_threads : 1, crowded);
+        if (crowded) m_threads = 1;
         m_before = m_last;
         m_last = deleted;
     }

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -65,10 +66,21 @@ public:
 #if defined(__SSE2__)
                 _mm_pause();
 #endif
-            } else {
-                std::this_thread::yield();  // the band before may not be running
+                continue;
             }
+            // The band before is not moving: its thread may not be running.
+            const auto start = std::chrono::steady_clock::now();
+            while ((known = done.load(std::memory_order_acquire)) < target) std::this_thread::yield();
+            const auto waited = std::chrono::steady_clock::now() - start;
+            m_stalled.fetch_add(std::chrono::duration_cast<std::chrono::nanoseconds>(waited).count(),
+                                std::memory_order_relaxed);
+            return;
         }
+    }
+    // The time the bands spent waiting for a band before them that was not
+    // moving.
+    std::chrono::nanoseconds stalled() const {
+        return std::chrono::nanoseconds(m_stalled.load(std::memory_order_relaxed));
     }
     // Band k has finished row i.
     void Done(int k, int i) {
@@ -97,6 +109,7 @@ private:
     std::vector<int> m_carry;
     int m_rows;
     alignas(64) std::atomic<int> m_next{0};
+    std::atomic<std::int64_t> m_stalled{0};  // nanoseconds
 };
 
 }  // namespace lintra::raster_detail
