@@ -74,20 +74,7 @@ bool Dib::Create(std::int32_t width, std::int32_t height, int bitCount, std::uin
 }
 
 namespace {
-
-// memcpy, in pieces of 2 MB shared out over the worker threads: a copy is
-// most often into fresh memory, and the system's cost of handing out its
-// pages then outweighs the copying, on every thread alike.
-void CopyBytes(std::uint8_t* to, const std::uint8_t* from, std::size_t bytes) {
-    constexpr std::size_t kPiece = std::size_t{2} << 20;
-    const auto pieces = static_cast<int>(std::min<std::size_t>((bytes + kPiece - 1) / kPiece, 1u << 30));
-    ParallelRows(pieces, 1, [&](int begin, int end) {
-        const std::size_t first = static_cast<std::size_t>(begin) * kPiece;
-        const std::size_t last = std::min(bytes, static_cast<std::size_t>(end) * kPiece);
-        std::memcpy(to + first, from + first, last - first);
-    });
-}
-
+constexpr std::size_t kCopyPiece = std::size_t{2} << 20;  // a huge page
 }  // namespace
 
 bool Dib::CopyImage(const Dib& source) {
@@ -95,7 +82,12 @@ bool Dib::CopyImage(const Dib& source) {
     if (!source.IsEmpty()) {
         copy.m_block.reset(new (std::nothrow) std::uint8_t[source.m_nBlockSize]);
         if (!copy.m_block) return false;
-        CopyBytes(copy.m_block.get(), source.m_pBlock, source.m_nBlockSize);
+        // In pieces on the worker threads: the copy is into fresh memory, and
+        // the system's cost of handing out its pages outweighs the copying,
+        // on every thread alike.
+        ParallelPieces(source.m_nBlockSize, kCopyPiece, [&](std::size_t first, std::size_t last) {
+            std::memcpy(copy.m_block.get() + first, source.m_pBlock + first, last - first);
+        });
         auto at = [&](const void* p) {
             return p ? copy.m_block.get() + (static_cast<const std::uint8_t*>(p) - source.m_pBlock) : nullptr;
         };

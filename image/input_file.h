@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -59,12 +58,8 @@ public:
     // large read lands in fresh memory, and the system's cost of handing
     // out its pages then outweighs the copying, on every thread alike.
     void ReadAtInPieces(std::uint64_t offset, void* buffer, std::size_t count) {
-        constexpr std::size_t kPiece = std::size_t{2} << 20;
         auto* out = static_cast<std::uint8_t*>(buffer);
-        const auto pieces = static_cast<int>(std::min<std::size_t>((count + kPiece - 1) / kPiece, 1u << 30));
-        ParallelRows(pieces, 1, [&](int begin, int end) {
-            const std::size_t first = static_cast<std::size_t>(begin) * kPiece;
-            const std::size_t last = std::min(count, static_cast<std::size_t>(end) * kPiece);
+        ParallelPieces(count, std::size_t{2} << 20, [&](std::size_t first, std::size_t last) {
             ReadAt(offset + first, out + first, last - first);
         });
     }

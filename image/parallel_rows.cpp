@@ -162,6 +162,17 @@ void SetThreadCount(int threads) {
     g_threads.store(std::max(threads, 0), std::memory_order_relaxed);
 }
 
+void ParallelPieces(std::size_t bytes, std::size_t size,
+                    const std::function<void(std::size_t first, std::size_t last)>& piece) {
+    if (bytes == 0 || size == 0) return;
+    const auto pieces = static_cast<int>(std::min<std::size_t>((bytes - 1) / size + 1, 1u << 30));
+    // The last piece runs to the end however many pieces the count was cut to.
+    ParallelRows(pieces, 1, [&](int begin, int end) {
+        piece(static_cast<std::size_t>(begin) * size,
+              end == pieces ? bytes : std::min(bytes, static_cast<std::size_t>(end) * size));
+    });
+}
+
 int BandCount(int rows, int minRows, int threads) {
     if (rows <= 0) return 0;
     const int byLength = std::max(1, rows / std::max(minRows, 1));

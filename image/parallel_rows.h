@@ -5,6 +5,7 @@
 // whose output is the same however the rows are grouped.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 
 namespace lintra {
@@ -21,6 +22,12 @@ void SetThreadCount(int threads);
 // bands have ended. A call made while another is using the workers (from a
 // band, or from a second thread) runs its bands on the calling thread alone.
 void ParallelRows(int rows, int minRows, const std::function<void(int begin, int end)>& band);
+
+// Calls piece(first, last) for the bytes first .. last - 1 of consecutive
+// pieces of `size` bytes (the last one shorter) covering 0 .. bytes - 1,
+// shared out as ParallelRows shares rows.
+void ParallelPieces(std::size_t bytes, std::size_t size,
+                    const std::function<void(std::size_t first, std::size_t last)>& piece);
 
 // The bands ParallelRows uses for rows split over `threads` threads:
 // band k of count covers rows [BandStart(k), BandStart(k + 1)).

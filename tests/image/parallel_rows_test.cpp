@@ -1,6 +1,6 @@
-// Row bands on the worker threads: every row is visited once whatever the
-// thread count, bands run at once, exceptions come back to the caller, and a
-// call from inside a band still covers its rows.
+// Row bands on the worker threads: every row (and every byte of pieces) is
+// visited once whatever the thread count, bands run at once, exceptions come
+// back to the caller, and a call from inside a band still covers its rows.
 #include "image/parallel_rows.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +40,24 @@ TEST_F(ParallelRowsTest, EveryRowOnceInBandsOfAtLeastTheMinimum) {
             for (int y = 0; y < rows; ++y) EXPECT_EQ(visits[static_cast<std::size_t>(y)], 1) << rows;
             EXPECT_LE(static_cast<int>(bands.size()), threads);
             for (auto [begin, end] : bands) EXPECT_TRUE(end - begin >= 4 || bands.size() == 1) << rows;
+        }
+    }
+}
+
+// Pieces of bytes cover every byte once, each starting on a multiple of the
+// piece size and the last ending at the end.
+TEST_F(ParallelRowsTest, PiecesCoverEveryByteOnce) {
+    for (int threads : {1, 3}) {
+        SetThreadCount(threads);
+        for (std::size_t bytes :
+             {std::size_t{0}, std::size_t{1}, std::size_t{9}, std::size_t{16}, std::size_t{4099}}) {
+            std::vector<std::atomic<int>> visits(bytes);
+            ParallelPieces(bytes, 8, [&](std::size_t first, std::size_t last) {
+                EXPECT_EQ(first % 8, 0u);
+                EXPECT_LE(last, bytes);
+                for (std::size_t i = first; i < last; ++i) ++visits[i];
+            });
+            for (std::size_t i = 0; i < bytes; ++i) ASSERT_EQ(visits[i], 1) << bytes << " bytes, byte " << i;
         }
     }
 }
