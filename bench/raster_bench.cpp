@@ -10,6 +10,7 @@
 
 #include "bench/bench_page.h"
 #include "bench/fresh_copy.h"
+#include "image/parallel_rows.h"
 #include "raster/binarise.h"
 #include "raster/cleanup.h"
 #include "raster/edge.h"
@@ -87,7 +88,8 @@ LINTRA_BENCH_ON(BinarisedPage, InvertBlackWhite, InvertBlackWhite(image));
 LINTRA_BENCH_ON(BinarisedPage, RemoveBlackWhitePoints, RemoveBlackWhitePoints(image));
 LINTRA_BENCH_ON(BinarisedPage, RemoveIsolatedPoints, RemoveIsolatedPoints(image, 8));
 LINTRA_BENCH_ON(BinarisedPage, MakeBorderWhite, MakeBorderWhite(image));
-LINTRA_BENCH_ON(BinarisedPage, ThinImage, ThinImage(image));
+// On the threads the program uses, as the thin command does.
+LINTRA_BENCH_ON(BinarisedPage, ThinImage, ThinImage(image, ThreadCount()));
 LINTRA_BENCH_ON(ThinnedPage, RemoveShortBranches3, RemoveShortBranches(image, 3));
 LINTRA_BENCH_ON(ThinnedPage, RemoveShortBranches255, RemoveShortBranches(image, 255));
 

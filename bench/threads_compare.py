@@ -154,7 +154,7 @@ def batch_job(a, batch):
 
 IN_PROCESS = ["EdgeSobel", "EdgePrewitt", "EdgeKirsch", "EdgeGaussLaplace", "EdgeRoberts", "EdgeGradient",
               "BinariseGradient", "BinariseThreshold", "ComputeHistogram", "BinariseIterative", "InvertBlackWhite",
-              "RemoveBlackWhitePoints", "LabelBlackBlobs", "RemoveSmallBlackBlobs/3", "RemoveShortBranches3",
+              "RemoveBlackWhitePoints", "LabelBlackBlobs", "RemoveSmallBlackBlobs/3", "ThinImage", "RemoveShortBranches3",
               "PageCopy"]
 
 
