@@ -1,6 +1,7 @@
 // Thinning: repeated sequential horizontal and vertical deletion passes with
-// the table lookup, each pass visiting only the pixels that may have changed,
-// and, when asked, its rows shared out over worker threads with the same result.
+// the table lookup on the picture held as bits, each pass visiting only the
+// pixels that may have changed and, when asked, shared out over worker
+// threads in diagonal bands with the same result.
 #include "raster/thin.h"
 
 #if defined(__linux__)
