@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -86,6 +87,27 @@ TEST_F(ThinThreads, RandomDrawingsAndNoiseAreThinnedAlike) {
             const Image input = raster_testing::RandomImage(rng, content, w, h, shapes);
             ExpectSameOnEveryThreadCount(input, "seed " + std::to_string(seed));
         }
+}
+
+// Ink in one corner only, along one diagonal only, or none: most bands hold
+// no marks, or the marks counted in the sampled rows are none at all.
+TEST_F(ThinThreads, InkInOnePlaceIsThinnedAlike) {
+    const int w = 700, h = 500;
+    std::mt19937 rng(47000);
+    const Image blob = raster_testing::RandomImage(rng, Content::kDrawing, 120, 90, 6);
+    Image corner(w, h), diagonal(w, h), blank(w, h);
+    for (Image* image : {&corner, &diagonal, &blank})
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) image->at(x, y) = 255;
+    for (int y = 0; y < blob.height(); ++y)
+        for (int x = 0; x < blob.width(); ++x) corner.at(w - blob.width() + x, y) = blob.at(x, y);
+    // A thick stroke along the diagonal x + y = 600 (from the top).
+    for (int y = 0; y < h; ++y)
+        for (int x = std::max(0, 600 - (h - 1 - y) - 4); x < std::min(w, 600 - (h - 1 - y) + 4); ++x)
+            diagonal.at(x, y) = 0;
+    ExpectSameOnEveryThreadCount(corner, "ink in a corner");
+    ExpectSameOnEveryThreadCount(diagonal, "ink along a diagonal");
+    ExpectSameOnEveryThreadCount(blank, "no ink");
 }
 
 }  // namespace
