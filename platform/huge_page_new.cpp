@@ -1,6 +1,5 @@
 // The program's operator new and delete: blocks of 2 MB or more come on huge
-// pages where the system offers them, everything else from malloc's heap,
-// which grows in large steps that are advised to use huge pages too.
+// pages where the system offers them, everything else from malloc.
 //
 // Lintra's working set is a handful of whole-image blocks (an A4 page is
 // 8.7 MB in grey, 26 MB in colour) that each live for one command or one
@@ -8,9 +7,11 @@
 // grow from kilobytes to megabytes. The first touch of every 4 KB page costs
 // a fault, and on a virtual machine those faults alone took longer than
 // opening, thinning and vectorising the page together; with 2 MB pages there
-// are 500 times fewer. Every block goes back with free(), whichever way it
-// was obtained. Builds with the address sanitizer keep its own operators,
-// which check new against delete.
+// are 500 times fewer. Built with LINTRA_JOB_HEAP (the programs that run one
+// job and end), malloc's heap grows in large steps that are advised to use
+// huge pages too, and keeps its free memory for the next table. Every block
+// goes back with free(), whichever way it was obtained. Builds with the
+// address sanitizer keep its own operators, which check new against delete.
 #include <cstddef>
 #include <cstdlib>
 #include <new>
@@ -25,17 +26,21 @@
 #endif
 
 #if !defined(LINTRA_KEEP_STANDARD_NEW) && defined(__linux__)
-#include <malloc.h>
 #include <sys/mman.h>
+
+#if defined(LINTRA_JOB_HEAP)
+#include <malloc.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdint>
+#endif
 
 namespace {
 
 constexpr std::size_t kHuge = std::size_t{2} << 20;
 
+#if defined(LINTRA_JOB_HEAP)
 // malloc's policy, set before the first block is handed out. The heap grows
 // 16 MB at a time and keeps up to 32 MB free at its top: a table that
 // doubles its way to megabytes, and the next operation's tables, reuse
@@ -70,6 +75,12 @@ void AdviseHeapGrowth() noexcept {
     const std::uintptr_t from = seen & ~std::uintptr_t{4095};
     madvise(reinterpret_cast<void*>(from), top - from, MADV_HUGEPAGE);  // only advice
 }
+
+#else
+// The desktop program: malloc's own policy.
+void SetMallocPolicy() noexcept {}
+void AdviseHeapGrowth() noexcept {}
+#endif
 
 void* Allocate(std::size_t bytes) noexcept {
     static const bool policySet = (SetMallocPolicy(), true);
