@@ -27,8 +27,21 @@ int SquaredDistance(unsigned a, unsigned b) {
 }  // namespace
 
 CodeCounts CountCodes(const std::uint16_t* codes, std::size_t n) {
+    // Four tables, one for each of four neighbouring pixels: a page is
+    // mostly one colour, and one table would make every increment wait for
+    // the one before it to the same counter.
+    std::array<CodeCounts, 4> partial{};
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4) {
+        ++partial[0][codes[k]];
+        ++partial[1][codes[k + 1]];
+        ++partial[2][codes[k + 2]];
+        ++partial[3][codes[k + 3]];
+    }
+    for (; k < n; ++k) ++partial[0][codes[k]];
     CodeCounts counts{};
-    for (std::size_t k = 0; k < n; ++k) ++counts[codes[k]];
+    for (std::size_t c = 0; c < kCodeCount; ++c)
+        counts[c] = partial[0][c] + partial[1][c] + partial[2][c] + partial[3][c];
     return counts;
 }
 

@@ -48,6 +48,25 @@ std::size_t Partition(std::int32_t* keys, std::uint16_t* order, std::size_t n) {
     return i;
 }
 
+// What the partitions do to a range of more than kInsertionLimit equal
+// keys, in one pass instead of one partition per element: each partition
+// swaps the range's first and last order entries and leaves the rest, one
+// shorter, to the next, until kInsertionLimit are left for the insertion
+// sort, which moves no equal key. A colour histogram's thousands of codes
+// that do not occur made that a quadratic walk.
+void PeelEqualRange(std::uint16_t* order, std::size_t n) {
+    const std::uint16_t first = order[0];
+    order[0] = order[kInsertionLimit];
+    for (std::size_t k = kInsertionLimit; k + 1 < n; ++k) order[k] = order[k + 1];
+    order[n - 1] = first;
+}
+
+bool AllEqual(const std::int32_t* keys, std::size_t n) {
+    for (std::size_t k = 1; k < n; ++k)
+        if (keys[k] != keys[0]) return false;
+    return true;
+}
+
 }  // namespace
 
 void SortByCountDescending(std::int32_t* keys, std::uint16_t* order, std::size_t n) {
@@ -67,6 +86,10 @@ void SortByCountDescending(std::int32_t* keys, std::uint16_t* order, std::size_t
         std::uint16_t* o = order + r.first;
         if (r.count <= kInsertionLimit) {
             InsertionSort(k, o, r.count);
+            continue;
+        }
+        if (k[0] == k[r.count - 1] && AllEqual(k, r.count)) {
+            PeelEqualRange(o, r.count);
             continue;
         }
         const std::size_t i = Partition(k, o, r.count);

@@ -155,27 +155,43 @@ bool ContourPeeler::LabelNextContour() {
 
 void ContourPeeler::NumberGrid() {
     m_grid.Clear();
-    // The traced pixels sorted into rows (counting by y), then each row by
-    // x and, at one pixel, by contour number: the last pair of an x holds
-    // the highest number, the contour that numbered it last.
+    // The traced pixels sorted into rows, each row by x and, at one pixel,
+    // by contour number: the last pair of an x holds the highest number, the
+    // contour that numbered it last. Two stable counting sorts do it, by x
+    // and then by y: the contours are listed in number order, so the pixels
+    // of one column keep their numbers in order, and the sort by y keeps the
+    // order by x within each row. Sorting each row by comparisons cost
+    // several times as much.
+    const std::size_t width = static_cast<std::size_t>(m_grid.width());
     const std::size_t height = static_cast<std::size_t>(m_grid.height());
+    std::vector<std::size_t> columnEnd(width + 1, 0);
     std::vector<std::size_t> rowEnd(height + 1, 0);
-    for (const TracePoint p : m_contours) ++rowEnd[static_cast<std::size_t>(p.y) + 1];
+    for (const TracePoint p : m_contours) {
+        ++columnEnd[static_cast<std::size_t>(p.x) + 1];
+        ++rowEnd[static_cast<std::size_t>(p.y) + 1];
+    }
+    for (std::size_t x = 1; x <= width; ++x) columnEnd[x] += columnEnd[x - 1];
     for (std::size_t y = 1; y <= height; ++y) rowEnd[y] += rowEnd[y - 1];
-    std::vector<std::pair<std::int32_t, std::int32_t>> cells(m_contours.size());
-    std::vector<std::size_t> next(rowEnd.begin(), rowEnd.end() - 1);
+    // (y, number) by column, then (x, number) by row.
+    std::vector<std::pair<std::int32_t, std::int32_t>> byColumn(m_contours.size());
+    std::vector<std::size_t> next(columnEnd.begin(), columnEnd.end() - 1);
     std::size_t i = 0;
     for (std::int32_t k = 1; k <= m_count; ++k)
         for (; i < m_ends[static_cast<std::size_t>(k) - 1]; ++i) {
             const TracePoint p = m_contours[i];
-            cells[next[static_cast<std::size_t>(p.y)]++] = {p.x, k};
+            byColumn[next[static_cast<std::size_t>(p.x)]++] = {p.y, k};
+        }
+    std::vector<std::pair<std::int32_t, std::int32_t>> cells(m_contours.size());
+    next.assign(rowEnd.begin(), rowEnd.end() - 1);
+    for (std::size_t x = 0; x < width; ++x)
+        for (std::size_t j = columnEnd[x]; j < columnEnd[x + 1]; ++j) {
+            const auto [y, k] = byColumn[j];
+            cells[next[static_cast<std::size_t>(y)]++] = {static_cast<std::int32_t>(x), k};
         }
     for (std::size_t y = 0; y < height; ++y) {
-        auto* first = cells.data() + rowEnd[y];
-        auto* last = cells.data() + rowEnd[y + 1];
-        if (first == last) continue;
-        std::sort(first, last);
-        m_grid.AssignRow(static_cast<int>(y), first, last);
+        const auto* first = cells.data() + rowEnd[y];
+        const auto* last = cells.data() + rowEnd[y + 1];
+        if (first != last) m_grid.AssignRow(static_cast<int>(y), first, last);
     }
     m_gridNumbered = true;
 }

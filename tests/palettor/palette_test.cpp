@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -23,6 +24,19 @@ TEST(PalettorPalette, ColourCodeKeepsTheTopFourBitsOfEachChannel) {
     EXPECT_EQ(ColourCode(255, 255, 255), 4095);
     EXPECT_EQ(ColourCode(0x12, 0x34, 0x56), 0x135);
     EXPECT_EQ(ColourCode(0x1f, 0x3f, 0x5f), 0x135);
+}
+
+TEST(PalettorPalette, CountsEveryCodeWhateverTheLength) {
+    // Runs of one code and lengths that are not a multiple of four.
+    std::mt19937 random(7);
+    for (std::size_t n : {0, 1, 3, 4, 5, 1023, 4097}) {
+        std::vector<std::uint16_t> codes(n);
+        for (std::uint16_t& c : codes)
+            c = random() % 3 == 0 ? 4095 : static_cast<std::uint16_t>(random() % 4096);
+        CodeCounts expected{};
+        for (std::uint16_t c : codes) ++expected[c];
+        EXPECT_EQ(CountCodes(codes.data(), n), expected) << n << " codes";
+    }
 }
 
 TEST(PalettorPalette, FourByOneExample) {
