@@ -286,25 +286,25 @@ long ThinPlanePass(const PlanePass& pass, int threads, bool& crowded) {
 //
 // Whether the threads pay depends on the machine: on CPUs that other work
 // (or another virtual machine) keeps busy, threads that wait on one another
-// can take longer than one alone. So the first vertical pass runs on one
-// thread and the second on the threads, and unless the second deletes
-// pixels clearly faster (they do fewer a pass as the strokes thin), the rest
-// run on one. They do too once a pass finds a thread waiting on one that
-// was not running at all.
+// can take longer than one alone. So the first passes run on one thread,
+// the second vertical pass (the probe) on the threads, and unless it deletes
+// pixels clearly faster than the first vertical pass did (they do fewer a
+// pass as the strokes thin), the rest run on one. They do too once a pass
+// finds a thread waiting on one that was not running at all.
 class PassRunner {
 public:
     PassRunner(int threads, long pixels)
         : m_threads(threads), m_enough(pixels / kPixelsPerParallelDeletion + 1), m_before(m_enough) {}
     void Run(const PlanePass& pass) {
         int threads = m_before + m_last >= m_enough ? m_threads : 1;
-        if (m_pass == kAloneOnce) threads = 1;
+        if (m_pass < kProbe) threads = 1;
         bool crowded = false;
         const auto start = std::chrono::steady_clock::now();
         const long deleted = ThinPlanePass(pass, threads, crowded);
         const double rate = static_cast<double>(deleted) /
                             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (m_pass == kAloneOnce) m_aloneRate = rate;
-        if (m_pass == kAloneOnce + 2 && threads > 1 && rate < 1.15 * m_aloneRate) crowded = true;
+        if (m_pass == kProbe - 2) m_aloneRate = rate;
+        if (m_pass == kProbe && threads > 1 && rate < 1.15 * m_aloneRate) crowded = true;
         if (crowded) m_threads = 1;
         ++m_pass;
         m_before = m_last;
@@ -313,7 +313,7 @@ public:
     bool Changing() const { return m_before + m_last > 0; }
 
 private:
-    static constexpr int kAloneOnce = 1;  // the first vertical pass
+    static constexpr int kProbe = 3;  // the second vertical pass
     int m_threads;
     long m_enough;  // deletions in two passes that make the next one worth sharing out
     long m_before, m_last = 0;
