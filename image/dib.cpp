@@ -73,10 +73,6 @@ bool Dib::Create(std::int32_t width, std::int32_t height, int bitCount, std::uin
     return true;
 }
 
-namespace {
-constexpr std::size_t kCopyPiece = std::size_t{2} << 20;  // a huge page
-}  // namespace
-
 bool Dib::CopyImage(const Dib& source) {
     Dib copy;
     if (!source.IsEmpty()) {
@@ -85,7 +81,7 @@ bool Dib::CopyImage(const Dib& source) {
         // In pieces on the worker threads: the copy is into fresh memory, and
         // the system's cost of handing out its pages outweighs the copying,
         // on every thread alike.
-        ParallelPieces(source.m_nBlockSize, kCopyPiece, [&](std::size_t first, std::size_t last) {
+        ParallelPieces(source.m_nBlockSize, kFreshMemoryPiece, [&](std::size_t first, std::size_t last) {
             std::memcpy(copy.m_block.get() + first, source.m_pBlock + first, last - first);
         });
         auto at = [&](const void* p) {

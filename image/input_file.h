@@ -59,7 +59,7 @@ public:
     // out its pages then outweighs the copying, on every thread alike.
     void ReadAtInPieces(std::uint64_t offset, void* buffer, std::size_t count) {
         auto* out = static_cast<std::uint8_t*>(buffer);
-        ParallelPieces(count, std::size_t{2} << 20, [&](std::size_t first, std::size_t last) {
+        ParallelPieces(count, kFreshMemoryPiece, [&](std::size_t first, std::size_t last) {
             ReadAt(offset + first, out + first, last - first);
         });
     }

@@ -23,6 +23,10 @@ void SetThreadCount(int threads);
 // band, or from a second thread) runs its bands on the calling thread alone.
 void ParallelRows(int rows, int minRows, const std::function<void(int begin, int end)>& band);
 
+// A piece for ParallelPieces when its work is mostly the first touch of
+// fresh memory: a huge page, so that each thread faults in whole pages.
+inline constexpr std::size_t kFreshMemoryPiece = std::size_t{2} << 20;
+
 // Calls piece(first, last) for the bytes first .. last - 1 of consecutive
 // pieces of `size` bytes (the last one shorter) covering 0 .. bytes - 1,
 // shared out as ParallelRows shares rows.

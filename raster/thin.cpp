@@ -145,11 +145,8 @@ long ThinRowSpan(const PlanePass& pass, int i, int& j, int end) {
             continue;
         }
         marks[w] &= ~visit;
-        // Black pixels (not white) with a white pixel before or after them.
-        const std::uint64_t west = cur[w] << 1 | (w > 0 ? cur[w - 1] >> 63 : 0);
-        const std::uint64_t east = cur[w] >> 1 | cur[w + 1] << 63;
-        for (std::uint64_t candidates = visit & ~cur[w] & (west | east); candidates != 0;
-             candidates &= candidates - 1) {
+        for (std::uint64_t candidates = visit & raster_detail::BesideWhite(cur, static_cast<std::size_t>(w));
+             candidates != 0; candidates &= candidates - 1) {
             const int at = base + std::countr_zero(candidates);
             if (at < j) continue;  // skipped after a deletion: keeps its mark
             const unsigned index = PlaneIndex(*pass.white, i, at);

@@ -87,17 +87,14 @@ void MarkBlackBesideWhite(const BitRows& white, const BitRows* grey, int rows, i
             const std::uint64_t* w = white.row(i);
             std::uint64_t* marks = dirty.row(i);
             for (int k = 0; k < words; ++k) {
-                // Bit j of west holds white j - 1, of east white j + 1.
-                const std::uint64_t west = w[k] << 1 | (k > 0 ? w[k - 1] >> 63 : 0);
-                const std::uint64_t east = w[k] >> 1 | w[k + 1] << 63;
-                std::uint64_t black = ~w[k];
-                if (grey != nullptr) black &= ~grey->row(i)[k];
+                std::uint64_t beside = BesideWhite(w, static_cast<std::size_t>(k));
+                if (grey != nullptr) beside &= ~grey->row(i)[k];
                 // Positions 1 .. cols - 2 only.
                 std::uint64_t inside = ~std::uint64_t{0};
                 if (k == 0) inside &= ~std::uint64_t{1};
                 const int last = cols - 2 - 64 * k;  // last inside position in this word
                 if (last < 63) inside &= last < 0 ? 0 : (std::uint64_t{2} << last) - 1;
-                marks[k] = black & (west | east) & inside;
+                marks[k] = beside & inside;
             }
         }
     });

@@ -4,7 +4,6 @@
 // of the library's interface.
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -48,7 +47,6 @@ public:
 
     std::uint64_t* row(int i) { return m_bits.get() + static_cast<std::size_t>(i) * m_words; }
     const std::uint64_t* row(int i) const { return m_bits.get() + static_cast<std::size_t>(i) * m_words; }
-    void Clear(int i, int j) { row(i)[j >> 6] &= ~(std::uint64_t{1} << (j & 63)); }
     // Sets positions j - 1 .. j + 1 of rows i - 1, i and i + 1 (1 <= i < rows
     // - 1, 1 <= j) where bits 0 .. 2 of above, here and below are set.
     void Mark3x3(int i, int j, unsigned above, unsigned here, unsigned below) {
@@ -66,18 +64,6 @@ public:
     }
     // The words from one row to the next.
     std::ptrdiff_t stride() const { return static_cast<std::ptrdiff_t>(m_words); }
-    // The first set position of row i at or after j and before end, or end.
-    int Next(int i, int j, int end) {
-        const std::uint64_t* bits = row(i);
-        std::size_t word = static_cast<std::size_t>(j >> 6);
-        std::uint64_t current = bits[word] & (~std::uint64_t{0} << (j & 63));
-        while (current == 0) {
-            if (static_cast<int>((word + 1) * 64) >= end) return end;
-            current = bits[++word];
-        }
-        const int found = static_cast<int>(word * 64) + std::countr_zero(current);
-        return found < end ? found : end;
-    }
 
 private:
     std::size_t m_words;  // per row
@@ -89,6 +75,15 @@ private:
 inline unsigned Bits3(const std::uint64_t* word, int shift) {
     // The second shift in two steps: by 64 when shift is 0 is undefined.
     return static_cast<unsigned>(((word[0] >> shift) | (word[1] << (63 - shift) << 1)) & 7u);
+}
+
+// The black pixels (white bit clear) of word k of a row of white bits that
+// have a white pixel just before or after them along the row; the caller
+// leaves out positions that are not black for other reasons.
+inline std::uint64_t BesideWhite(const std::uint64_t* white, std::size_t k) {
+    const std::uint64_t west = white[k] << 1 | (k > 0 ? white[k - 1] >> 63 : 0);  // bit j: white j - 1
+    const std::uint64_t east = white[k] >> 1 | white[k + 1] << 63;                // bit j: white j + 1
+    return ~white[k] & (west | east);
 }
 
 // Sets bit j of row i of white for every white pixel (255) of the plane;
