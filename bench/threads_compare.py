@@ -16,6 +16,11 @@ runs), and --jobs 1 --threads 1: pages per second from the wall time.
 (c) The operations that split their rows, in process with lintra-bench:
 pinned to one core (one thread) against free on every core.
 
+(d) Each core's own speed: the same one-thread work (thinning the 300-dpi
+page) pinned to each core in turn, before and after the rest. On a virtual
+machine one core can run well below another; two threads can then at best
+run 1 + slower / faster times as fast as the faster core alone.
+
 Prints Markdown tables with the goals met or not and, with --doc, puts them in
 the given file between its markers (a new section at the end when there are
 none). Exit status 1 when a goal is not met.
@@ -158,6 +163,33 @@ IN_PROCESS = ["EdgeSobel", "EdgePrewitt", "EdgeKirsch", "EdgeGaussLaplace", "Edg
               "PageCopy"]
 
 
+def core_speeds(a, batch, rounds=5):
+    """Median milliseconds of thinning the 300-dpi page on one thread, pinned
+    to each core in turn, the cores alternating round by round."""
+    page = os.path.join(a.work, "a4_seed1.bmp")
+    if not os.path.exists(page):
+        subprocess.run([os.path.join(a.bin, "lintra-make-page"), "--seed", "1", "--grey", page], check=True)
+    cores = sorted(os.sched_getaffinity(0))
+    times = {core: [] for core in cores}
+    for _ in range(rounds):
+        for core in cores:
+            _, _, text = timed(["taskset", "-c", str(core), batch, "--threads", "1", "--verbose", page,
+                                "binarise-iterative", "thin"])
+            times[core].append(step_times(text)["thin"])
+    return {core: statistics.median(t) for core, t in times.items()}
+
+
+def speeds_text(before, after):
+    def line(label, speeds):
+        fast = min(speeds.values())
+        cells = ", ".join(f"core {core} {ms:.1f} ms" for core, ms in speeds.items())
+        ceiling = sum(fast / ms for ms in speeds.values())
+        return f"| {label} | {cells} | {ceiling:.2f}x |"
+    return "\n".join(["| when | thinning the 300-dpi page on one thread, median of 5, pinned | ceiling with every "
+                      "core: sum of speeds / fastest |", "|---|---|---:|",
+                      line("before", before), line("after", after)])
+
+
 def bench_medians(args):
     """Real-time medians in ms of lintra-bench's repetitions, by operation."""
     out = subprocess.run(args, check=True, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout
@@ -201,9 +233,11 @@ def main():
     os.makedirs(a.work, exist_ok=True)
     batch = os.path.join(a.bin, "lintra-batch")
     load_before = os.getloadavg()[0]
+    speeds_before = core_speeds(a, batch)
     job_table, job_speedup, share = one_page_job(a, batch)
     batch_table, batch_ratio, batch_ratio_one = batch_job(a, batch)
     ops_table = in_process(a)
+    speeds_after = core_speeds(a, batch)
     load_after = os.getloadavg()[0]
     job_met, batch_met = job_speedup >= JOB_GOAL, batch_ratio >= BATCH_GOAL
     # Below about 0.9 of a core for one thread, other work held the cores:
@@ -232,7 +266,11 @@ def main():
             f"--jobs 2 against --jobs 1 --threads 1: {batch_ratio_one:.2f}x.\n\n{batch_table}\n\n"
             f"The operations that split their rows among threads, in process on the A4 300-dpi page "
             f"(`lintra-bench --benchmark_repetitions=5 --benchmark_min_time=0.2`, each iteration on a fresh copy; "
-            f"PageCopy is that copy alone, on one thread either way):\n\n{ops_table}\n\n{goals}")
+            f"PageCopy is that copy alone, on one thread either way):\n\n{ops_table}\n\n"
+            f"Each core's speed, before and after the rest: the same work pinned to each core in turn. "
+            f"The ceiling is what work shared perfectly over every core could gain against the fastest "
+            f"alone; the steps that run on one thread lower it further.\n\n"
+            f"{speeds_text(speeds_before, speeds_after)}\n\n{goals}")
     print(text)
     if a.doc:
         doc = open(a.doc, encoding="utf-8").read()
