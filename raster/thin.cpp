@@ -198,8 +198,11 @@ long ThinBand(const PlanePass& pass, DiagonalBands& bands, int k) {
 // pixel in this many run on the calling thread alone: sharing out costs a
 // look at every mark word, which their few marks would not repay.
 constexpr long kPixelsPerParallelDeletion = 256;
-// Bands per thread: enough that bands of unequal work even out.
-constexpr int kBandsPerThread = 8;
+// Bands per thread: two, so that bands of unequal work even out, yet each
+// band spans several cache lines of every row: two threads writing the
+// words either side of a band's edge share a line, and more bands meant
+// more such lines and more calls per row.
+constexpr int kBandsPerThread = 2;
 
 // Bands of diagonals holding about equal numbers of marks, from the marks
 // counted per word (a word's marks counted at the diagonal of its first
