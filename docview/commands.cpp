@@ -46,7 +46,7 @@ void Contour2WithWhiteBorder(CLintraView&, ImageView image, int) {
 
 // The base image receives what the trace leaves of the outermost contour.
 void OutermostContour(CLintraView& view, ImageView image, int) {
-    TraceOuterContour(image, view.m_baseImage.View(), view.Messages());
+    TraceOuterContour(image, view.BaseImage().View(), view.Messages());
 }
 
 // The labelling state lives in the view between runs.

@@ -1,11 +1,21 @@
 #include "docview/view.h"
 
+#include <new>
+
 #include "image/draw.h"
 
 namespace lintra {
 
 CLintraView::CLintraView(CLintraDoc& doc, UserInterface& ui, ConverterRunner& converter)
     : m_doc(doc), m_ui(ui), m_converter(converter) {}
+
+Dib& CLintraView::BaseImage() {
+    if (m_basePending) {
+        if (!m_baseImage.CopyImage(m_originalImage)) throw std::bad_alloc();
+        m_basePending = false;
+    }
+    return m_baseImage;
+}
 
 bool CLintraView::HasImage() const {
     return m_doc.m_bImageOpen == 1 && m_doc.m_bReloadPending == 0 && m_pSegmentList != nullptr &&

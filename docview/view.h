@@ -60,6 +60,12 @@ public:
     // dialog opened) and runs m_paramOp on it with value.
     void ReapplyWithParam(int value);
 
+    // The base of re-application and the outermost contour's remainder. It
+    // starts as a copy of the image as loaded, made when first asked for:
+    // many sessions never need it, and on a large scan a copy is tens of
+    // megabytes. Throws std::bad_alloc when that copy cannot be had.
+    Dib& BaseImage();
+
     // Where the operations show their messages.
     MessageSink& Messages() { return m_ui; }
 
@@ -90,7 +96,6 @@ public:
     Dib* m_pDisplayImage = nullptr;         // drawn in bitmap mode and written by Save
     Dib m_currentImage;                     // the working image
     Dib m_originalImage;                    // as loaded: source of restore original
-    Dib m_baseImage;                        // base of re-application; outermost-contour remainder
     Dib m_workImage;                        // scratch of Vectorise 1 and of peeling one contour
     Dib m_previousImage;                    // one level of undo
     SegmentList* m_pSegmentList = nullptr;  // the document's list, set at load
@@ -119,6 +124,9 @@ private:
     void OpenParamDialog(const Command& command);
     Vectorise1Context Vectorise1Parts();
     void Redraw();
+
+    Dib m_baseImage;
+    bool m_basePending = false;  // m_baseImage is still to be copied from m_originalImage
 
     CLintraDoc& m_doc;
     UserInterface& m_ui;

@@ -53,9 +53,12 @@ int PeekBitCount(const std::string& path) {
 }  // namespace
 
 // Reads path with options into the current image, applies convert to it
-// when given, and copies it into the other four. A file the reader now refuses (changed on disk since the
-// Open) ends the load like a bad depth, with the reader's own message; a file that is no longer 8-bit ends it
-// with otherDepth before any image is touched, so the five keep what they held.
+// when given, and copies it into the original, work and previous images
+// (the base is copied from the original when first needed). A file the
+// reader now refuses (changed on disk since the Open) ends the load like a
+// bad depth, with the reader's own message; a file that is no longer 8-bit
+// ends it with otherDepth before any image is touched, so the five keep what
+// they held.
 bool CLintraView::ReadViewImages(const std::string& path, const char* otherDepth, const ReadOptions& options,
                                  void (*convert)(Dib&)) {
     int bits = PeekBitCount(path);
@@ -76,8 +79,13 @@ bool CLintraView::ReadViewImages(const std::string& path, const char* otherDepth
     }
     // Converted once: the copies then hold the converted pixels and table.
     if (convert != nullptr) convert(m_currentImage);
-    for (Dib* dib : {&m_originalImage, &m_baseImage, &m_workImage, &m_previousImage})
+    for (Dib* dib : {&m_originalImage, &m_workImage, &m_previousImage})
         if (!dib->CopyImage(m_currentImage)) throw std::bad_alloc();
+    // The base follows from the original when first needed; the last
+    // picture's goes now.
+    Dib none;
+    m_baseImage.TakeImage(none);
+    m_basePending = true;
     return true;
 }
 

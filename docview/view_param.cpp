@@ -20,9 +20,9 @@ void CLintraView::OnParamChanged(int position) {
 void CLintraView::ReapplyWithParam(int value) {
     if (!HasImage()) return;
     if (m_saveBase)
-        Dib::CopyPixels(m_baseImage, m_currentImage);
+        Dib::CopyPixels(BaseImage(), m_currentImage);
     else
-        Dib::CopyPixels(m_currentImage, m_baseImage);
+        Dib::CopyPixels(m_currentImage, BaseImage());
     if (m_paramOp != nullptr) m_paramOp(*this, m_currentImage.View(), value);
     m_saveBase = false;
     m_pDisplayImage = &m_currentImage;

@@ -167,11 +167,11 @@ TEST_F(CommandTest, EveryProcessingCommandRunsItsOperationWithItsFixedArguments)
     Dib::CopyPixels(expectedImage, view.m_currentImage);
     Dib expectedBase;
     expectedBase.Read(path, platform);
-    Dib::CopyPixels(expectedBase, view.m_baseImage);
+    Dib::CopyPixels(expectedBase, view.BaseImage());
     view.OnCommand(cmd::kOutermostContour);
     TraceOuterContour(expectedImage.View(), expectedBase.View(), platform);
     EXPECT_EQ(Pixels(view.m_currentImage), Pixels(expectedImage));
-    EXPECT_EQ(Pixels(view.m_baseImage), Pixels(expectedBase));
+    EXPECT_EQ(Pixels(view.BaseImage()), Pixels(expectedBase));
 }
 
 TEST_F(CommandTest, CommandInVectorModeChangesTheImageButNotWhatIsShown) {

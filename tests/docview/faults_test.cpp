@@ -52,7 +52,7 @@ protected:
     }
     ViewState State() {
         ViewState s;
-        for (Dib* dib : {&view.m_currentImage, &view.m_originalImage, &view.m_baseImage, &view.m_workImage,
+        for (Dib* dib : {&view.m_currentImage, &view.m_originalImage, &view.BaseImage(), &view.m_workImage,
                          &view.m_previousImage})
             s.images.push_back(Pixels(*dib));
         s.display = view.m_pDisplayImage;

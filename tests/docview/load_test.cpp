@@ -51,7 +51,7 @@ TEST_F(LoadTest, EightBitFileIsShownFromTheDocumentUntilTheFirstCommand) {
     EXPECT_EQ(view.m_pSegmentList, &doc.m_segmentList);
     EXPECT_EQ(view.m_grid.width(), 400);
     EXPECT_EQ(view.m_grid.height(), 328);
-    for (Dib* dib : {&view.m_currentImage, &view.m_originalImage, &view.m_baseImage, &view.m_workImage,
+    for (Dib* dib : {&view.m_currentImage, &view.m_originalImage, &view.BaseImage(), &view.m_workImage,
                      &view.m_previousImage})
         EXPECT_EQ(Pixels(*dib), Pixels(doc.m_dib));
     ASSERT_EQ(canvas.images.size(), 1u);
@@ -96,7 +96,7 @@ TEST_F(LoadTest, TwentyFourBitFileGoesThroughPalettorAndLeavesNoTemporaryFile) {
     EXPECT_EQ(doc.m_dib.GetBitCount(), 24);
     EXPECT_EQ(view.m_pDisplayImage, &view.m_currentImage);
     EXPECT_TRUE(temp.Contents().empty());
-    for (Dib* dib : {&view.m_currentImage, &view.m_originalImage, &view.m_baseImage, &view.m_workImage,
+    for (Dib* dib : {&view.m_currentImage, &view.m_originalImage, &view.BaseImage(), &view.m_workImage,
                      &view.m_previousImage}) {
         ASSERT_EQ(dib->GetBitCount(), 8);
         EXPECT_EQ(dib->GetWidth(), 400);
@@ -185,6 +185,7 @@ TEST_F(LoadTest, OtherDepthsGiveTheDepthMessageAndDrawNothing) {
 TEST_F(LoadTest, FailedLoadKeepsTheOldImagesAndCommandsDoNothing) {
     Open(Sample("horse_400x328_8bit_grey_pillow.bmp"));
     std::vector<std::uint8_t> horse = Pixels(view.m_currentImage);
+    ASSERT_EQ(Pixels(view.BaseImage()), horse);  // the base, made on first use
     Open(SuiteFile("g/rgb32.bmp"));
     ASSERT_EQ(doc.m_bImageOpen, 0);
     int invalidations = platform.invalidations;
@@ -198,10 +199,17 @@ TEST_F(LoadTest, FailedLoadKeepsTheOldImagesAndCommandsDoNothing) {
     EXPECT_TRUE(platform.dialogs.empty());
     EXPECT_EQ(Pixels(view.m_currentImage), horse);
 
-    // A good file afterwards works again.
+    EXPECT_EQ(Pixels(view.BaseImage()), horse);
+
+    // A good file afterwards works again, and its base, asked for after a
+    // command, is that picture as loaded.
     Open(Sample("camera_512x512_8bit_grey_imagemagick.bmp"));
     EXPECT_EQ(doc.m_bImageOpen, 1);
     EXPECT_EQ(view.m_currentImage.GetWidth(), 512);
+    view.OnCommand(cmd::kInvert);
+    EXPECT_EQ(view.BaseImage().GetWidth(), 512);
+    EXPECT_EQ(Pixels(view.BaseImage()), Pixels(view.m_originalImage));
+    EXPECT_NE(Pixels(view.BaseImage()), Pixels(view.m_currentImage));
 }
 
 TEST_F(LoadTest, CommandsBeforeAnyImageDoNothing) {

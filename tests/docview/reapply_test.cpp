@@ -49,7 +49,7 @@ TEST_F(ReapplyTest, ThresholdDialogAppliesEachReleasedPositionToTheSavedBase) {
     std::vector<std::uint8_t> black = Pixels(view.m_currentImage);
     EXPECT_EQ(std::count(black.begin(), black.end(), 0), static_cast<long>(black.size()));
     EXPECT_FALSE(view.m_saveBase);
-    EXPECT_EQ(Pixels(view.m_baseImage), grey);
+    EXPECT_EQ(Pixels(view.BaseImage()), grey);
 
     // Position 0: every pixel above 0 becomes white.
     EXPECT_TRUE(Dialog().ReportFull(0));
@@ -119,7 +119,7 @@ TEST_F(ReapplyTest, ReopeningSavesANewBase) {
     EXPECT_EQ(Pixels(view.m_previousImage), first);
     Dialog().ReportFull(1);
     EXPECT_EQ(Pixels(view.m_currentImage), first);
-    EXPECT_EQ(Pixels(view.m_baseImage), first);
+    EXPECT_EQ(Pixels(view.BaseImage()), first);
     Dialog().ReportFull(50);
     std::vector<std::uint8_t> cleaned = Pixels(view.m_currentImage);
     EXPECT_GE(std::count(cleaned.begin(), cleaned.end(), 255), std::count(first.begin(), first.end(), 255));
