@@ -12,6 +12,10 @@
 #include <thread>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lintra {
 
 namespace {
@@ -37,11 +41,17 @@ int MachineCores() {
 template <typename Busy>
 void SpinWhile(Busy busy) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
-    for (int spins = 1; busy(); ++spins)
+    for (int spins = 1; busy(); ++spins) {
+#if defined(__SSE2__)
+        // Leaves the core's resources to a thread sharing it (a hyperthread,
+        // or a virtual CPU the host runs beside the other one).
+        _mm_pause();
+#endif
         if (spins % 64 == 0) {
             if (std::chrono::steady_clock::now() > until) return;
             std::this_thread::yield();
         }
+    }
 }
 
 // Workers that sleep until a call hands them bands. One call at a time owns
