@@ -12,10 +12,6 @@
 #include <thread>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace lintra {
 
 namespace {
@@ -42,11 +38,7 @@ template <typename Busy>
 void SpinWhile(Busy busy) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
     for (int spins = 1; busy(); ++spins) {
-#if defined(__SSE2__)
-        // Leaves the core's resources to a thread sharing it (a hyperthread,
-        // or a virtual CPU the host runs beside the other one).
-        _mm_pause();
-#endif
+        PauseSpin();
         if (spins % 64 == 0) {
             if (std::chrono::steady_clock::now() > until) return;
             std::this_thread::yield();

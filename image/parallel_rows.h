@@ -8,7 +8,20 @@
 #include <cstddef>
 #include <functional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lintra {
+
+// One round of a spin-wait: the pause instruction leaves the core's
+// resources to a thread sharing it (a hyperthread, or a virtual CPU the host
+// runs beside the other one).
+inline void PauseSpin() {
+#if defined(__SSE2__)
+    _mm_pause();
+#endif
+}
 
 // The number of threads an operation may use; at first, the cores this
 // process may run on (its CPU affinity).

@@ -22,9 +22,7 @@
 #include <thread>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "image/parallel_rows.h"
 
 namespace lintra::raster_detail {
 
@@ -63,9 +61,7 @@ public:
         const std::atomic<int>& done = m_done[k - 1].row;
         for (int spins = 0; (known = done.load(std::memory_order_acquire)) < target; ++spins) {
             if (spins < 256) {
-#if defined(__SSE2__)
-                _mm_pause();
-#endif
+                PauseSpin();
                 continue;
             }
             // The band before is not moving: its thread may not be running.
@@ -83,20 +79,14 @@ public:
         return std::chrono::nanoseconds(m_stalled.load(std::memory_order_relaxed));
     }
     // Band k has finished row i.
-    void Done(int k, int i) {
-        m_done[k].row.store(i, std::memory_order_release);
-    }
+    void Done(int k, int i) { m_done[k].row.store(i, std::memory_order_release); }
     // Band k has finished all its rows.
-    void Finished(int k) {
-        m_done[k].row.store(INT_MAX, std::memory_order_release);
-    }
+    void Finished(int k) { m_done[k].row.store(INT_MAX, std::memory_order_release); }
 
     // Where the run of row i continues: the band that visits the row next
     // starts there (after a deletion at the end of the band before, one
     // position into its own span).
-    int& carry(int i) {
-        return m_carry[static_cast<std::size_t>(i)];
-    }
+    int& carry(int i) { return m_carry[static_cast<std::size_t>(i)]; }
 
 private:
     // One cache line each, so a band's progress does not move lines the
