@@ -68,10 +68,17 @@ def step_times(out):
     return times
 
 
-def one_page_job(a, batch):
-    page = os.path.join(a.work, "a4_600dpi_8bit.bmp")
+def make_page(a, name, *options):
+    """The 8-bit page name in the work folder, made by lintra-make-page with
+    options unless it is there already."""
+    page = os.path.join(a.work, name)
     if not os.path.exists(page):
-        subprocess.run([os.path.join(a.bin, "lintra-make-page"), "--dpi", "600", "--grey", page], check=True)
+        subprocess.run([os.path.join(a.bin, "lintra-make-page"), *options, "--grey", page], check=True)
+    return page
+
+
+def one_page_job(a, batch):
+    page = make_page(a, "a4_600dpi_8bit.bmp", "--dpi", "600")
     runs = {1: [], 2: []}
     outputs = {}
     for _ in range(a.runs + 1):  # the first round warms the caches and is dropped
@@ -120,10 +127,7 @@ def batch_job(a, batch):
     os.makedirs(folder, exist_ok=True)
     drawings = []
     for seed in range(1, a.drawings + 1):
-        path = os.path.join(a.work, f"a4_seed{seed}.bmp")
-        if not os.path.exists(path):
-            subprocess.run([os.path.join(a.bin, "lintra-make-page"), "--seed", str(seed), "--grey", path], check=True)
-        drawings.append(path)
+        drawings.append(make_page(a, f"a4_seed{seed}.bmp", "--seed", str(seed)))
     pages = []
     for i in range(a.pages):
         page = os.path.join(folder, f"page{i:03d}.bmp")
@@ -166,9 +170,7 @@ IN_PROCESS = ["EdgeSobel", "EdgePrewitt", "EdgeKirsch", "EdgeGaussLaplace", "Edg
 def core_speeds(a, batch, rounds=5):
     """Median milliseconds of thinning the 300-dpi page on one thread, pinned
     to each core in turn, the cores alternating round by round."""
-    page = os.path.join(a.work, "a4_seed1.bmp")
-    if not os.path.exists(page):
-        subprocess.run([os.path.join(a.bin, "lintra-make-page"), "--seed", "1", "--grey", page], check=True)
+    page = make_page(a, "a4_seed1.bmp", "--seed", "1")
     cores = sorted(os.sched_getaffinity(0))
     times = {core: [] for core in cores}
     for _ in range(rounds):
