@@ -16,7 +16,7 @@
 #include "bench/bench_page.h"
 #include "image/dib.h"
 #include "tests/vector/vectorise_oracle.h"
-#include "vector/cad_export.h"
+#include "vector/cad/cad_export.h"
 #include "vector/vectorise1.h"
 #include "vector/vectorise2.h"
 

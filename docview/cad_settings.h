@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <string>
 
-#include "vector/cad_dxf.h"
-#include "vector/cad_export.h"
+#include "vector/cad/cad_dxf.h"
+#include "vector/cad/cad_export.h"
 
 namespace lintra {
 

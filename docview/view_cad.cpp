@@ -8,7 +8,7 @@
 #include "docview/messages.h"
 #include "docview/view.h"
 #include "image/draw.h"
-#include "vector/cad_svg.h"
+#include "vector/cad/cad_svg.h"
 
 namespace lintra {
 

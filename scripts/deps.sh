@@ -14,7 +14,7 @@ packages=(
   libpng-dev libjpeg62-turbo-dev libtiff-dev libwebp-dev
 )
 
-# npm installs dxf-parser for tests/vector/cad_readers.sh. A Node.js that
+# npm installs dxf-parser for tests/vector/cad/cad_readers.sh. A Node.js that
 # brings its own npm (such as NodeSource's) conflicts with Debian's npm.
 command -v npm >/dev/null || packages+=(npm)
 

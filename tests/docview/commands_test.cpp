@@ -17,8 +17,8 @@
 #include "raster/contour.h"
 #include "raster/edge.h"
 #include "raster/thin.h"
-#include "vector/cad_dxf.h"
-#include "vector/cad_export.h"
+#include "vector/cad/cad_dxf.h"
+#include "vector/cad/cad_export.h"
 #include "vector/dxf.h"
 #include "view_fixture.h"
 

@@ -1,6 +1,6 @@
 // Fitting chains of pixels: the tolerance held exactly at its edge, and every
 // pixel of random chains within it of the fitted path.
-#include "vector/chain_fit.h"
+#include "vector/cad/chain_fit.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "vector/cad_geometry.h"
+#include "vector/cad/cad_geometry.h"
 
 namespace lintra {
 namespace {

@@ -1,12 +1,12 @@
-#include "vector/cad_svg.h"
+#include "vector/cad/cad_svg.h"
 
 #include <cmath>
 #include <numbers>
 
 #include "image/atomic_file.h"
-#include "vector/cad_export.h"
-#include "vector/cad_geometry.h"
-#include "vector/cad_number.h"
+#include "vector/cad/cad_export.h"
+#include "vector/cad/cad_geometry.h"
+#include "vector/cad/cad_number.h"
 
 namespace lintra {
 

@@ -12,7 +12,7 @@
 #include "raster/thin.h"
 #include "support/recording_sink.h"
 #include "support/test_data.h"
-#include "vector/cad_drawing.h"
+#include "vector/cad/cad_drawing.h"
 #include "vector/segment.h"
 #include "vector/vectorise2.h"
 

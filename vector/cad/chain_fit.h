@@ -19,8 +19,8 @@
 #include <span>
 #include <vector>
 
-#include "vector/cad_drawing.h"
-#include "vector/stroke_graph.h"
+#include "vector/cad/cad_drawing.h"
+#include "vector/cad/stroke_graph.h"
 
 namespace lintra {
 

@@ -2,7 +2,7 @@
 // subclass markers, tables), units and extents, both versions, numbers, and
 // drawings that cannot be written. tests/vector/cad_readers.sh has the
 // files read by ezdxf, LibreCAD and dxf-parser.
-#include "vector/cad_dxf.h"
+#include "vector/cad/cad_dxf.h"
 
 #include <gtest/gtest.h>
 
@@ -16,11 +16,11 @@
 #include <stdexcept>
 
 #include "support/test_files.h"
-#include "tests/vector/cad_test_drawings.h"
-#include "vector/cad_export.h"
-#include "vector/cad_geometry.h"
-#include "vector/cad_number.h"
-#include "vector/cad_svg.h"
+#include "tests/vector/cad/cad_test_drawings.h"
+#include "vector/cad/cad_export.h"
+#include "vector/cad/cad_geometry.h"
+#include "vector/cad/cad_number.h"
+#include "vector/cad/cad_svg.h"
 
 namespace lintra {
 namespace {

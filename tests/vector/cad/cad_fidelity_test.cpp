@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/vector/cad_test_drawings.h"
-#include "vector/cad_export.h"
+#include "tests/vector/cad/cad_test_drawings.h"
+#include "vector/cad/cad_export.h"
 
 namespace lintra {
 namespace {

@@ -1,13 +1,13 @@
-#include "vector/cad_export.h"
+#include "vector/cad/cad_export.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <optional>
 
-#include "vector/cad_geometry.h"
-#include "vector/chain_fit.h"
-#include "vector/stroke_graph.h"
+#include "vector/cad/cad_geometry.h"
+#include "vector/cad/chain_fit.h"
+#include "vector/cad/stroke_graph.h"
 
 namespace lintra {
 

@@ -1,6 +1,6 @@
 // The stroke graph of random polylines, checked against the pixels the
 // segments cover, and of strokes far apart.
-#include "vector/stroke_graph.h"
+#include "vector/cad/stroke_graph.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "vector/cad_drawing.h"
+#include "vector/cad/cad_drawing.h"
 
 namespace lintra {
 

@@ -1,5 +1,5 @@
 // The bulge's arc and the extents the CAD writers report.
-#include "vector/cad_geometry.h"
+#include "vector/cad/cad_geometry.h"
 
 #include <gtest/gtest.h>
 

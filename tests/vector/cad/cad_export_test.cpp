@@ -1,6 +1,6 @@
 // The CAD-ready drawing of synthetic pictures of known geometry, drawn,
 // thinned and traced as the program does, then joined and fitted.
-#include "vector/cad_export.h"
+#include "vector/cad/cad_export.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 
 #include "raster/thin.h"
 #include "support/padded_image.h"
-#include "vector/chain_fit.h"
-#include "vector/stroke_graph.h"
+#include "vector/cad/chain_fit.h"
+#include "vector/cad/stroke_graph.h"
 #include "vector/vectorise2.h"
 
 namespace lintra {

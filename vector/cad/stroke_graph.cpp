@@ -1,4 +1,4 @@
-#include "vector/stroke_graph.h"
+#include "vector/cad/stroke_graph.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "vector/chain_fit.h"
+#include "vector/cad/chain_fit.h"
 
 #include <algorithm>
 #include <cmath>

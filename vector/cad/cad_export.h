@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "vector/cad_drawing.h"
+#include "vector/cad/cad_drawing.h"
 #include "vector/segment.h"
 
 namespace lintra {

@@ -1,4 +1,4 @@
-#include "vector/cad_dxf.h"
+#include "vector/cad/cad_dxf.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "image/atomic_file.h"
-#include "vector/cad_geometry.h"
-#include "vector/cad_number.h"
+#include "vector/cad/cad_geometry.h"
+#include "vector/cad/cad_number.h"
 
 namespace lintra {
 

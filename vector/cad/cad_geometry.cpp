@@ -1,4 +1,4 @@
-#include "vector/cad_geometry.h"
+#include "vector/cad/cad_geometry.h"
 
 #include <algorithm>
 #include <cmath>

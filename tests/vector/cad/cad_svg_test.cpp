@@ -1,7 +1,7 @@
 // The CAD SVG file: sheet size in the unit, the y-up drawing turned upright,
 // and every bulge and arc drawn as an SVG arc that passes where the drawing
 // says (checked by SVG's own endpoint-to-centre conversion).
-#include "vector/cad_svg.h"
+#include "vector/cad/cad_svg.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "tests/vector/cad_test_drawings.h"
-#include "vector/cad_geometry.h"
+#include "tests/vector/cad/cad_test_drawings.h"
+#include "vector/cad/cad_geometry.h"
 
 namespace lintra {
 namespace {

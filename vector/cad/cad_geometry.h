@@ -5,7 +5,7 @@
 
 #include <limits>
 
-#include "vector/cad_drawing.h"
+#include "vector/cad/cad_drawing.h"
 
 namespace lintra::cad {
 
