@@ -8,8 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev qt6-l10n-tools qt6-translations-l10n
   fonts-noto-cjk xvfb xauth x11-apps xdotool imagemagick
-  python3 python3-ezdxf valgrind time
-  librecad nodejs
+  python3 python3-ezdxf python3-numpy python3-scipy python3-pil valgrind time
+  librecad librecad-data nodejs
   clang libclang-rt-14-dev clang-format
   libpng-dev libjpeg62-turbo-dev libtiff-dev libwebp-dev
 )
