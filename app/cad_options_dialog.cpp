@@ -45,10 +45,12 @@ CadOptionsDialog::CadOptionsDialog(const PictureGeometry& picture, const CadExpo
     m_dpi->setValue(settings.options.dpi > 0 ? settings.options.dpi
                                              : (m_fileDpi > 0 ? m_fileDpi : kDefaultCadDpi));
 
-    m_tolerance->setRange(0, 100);
+    // The lowest value, shown as its name, lets the stroke width set it.
+    m_tolerance->setRange(kAutoTolerance, 100);
+    m_tolerance->setSpecialValueText(Tr("自动（按笔画宽度）"));
     m_tolerance->setDecimals(2);
     m_tolerance->setSingleStep(0.25);
-    m_tolerance->setValue(settings.options.tolerance);
+    m_tolerance->setValue(settings.options.tolerance < 0 ? kAutoTolerance : settings.options.tolerance);
     m_fit->setChecked(settings.options.fit);
     m_version->addItem(QStringLiteral("DXF R2000"));
     m_version->addItem(Tr("DXF R12（旧版读者）"));
@@ -98,8 +100,8 @@ CadExportSettings LoadCadSettings(QSettings& settings) {
     ParseUnit(settings.value(QStringLiteral("cad/unit"), QStringLiteral("px")).toString().toStdString(),
               cad.options.unit);
     cad.options.dpi = std::max(0.0, settings.value(QStringLiteral("cad/dpi"), 0.0).toDouble());
-    const double tolerance = settings.value(QStringLiteral("cad/tolerance"), 1.0).toDouble();
-    cad.options.tolerance = tolerance >= 0 && tolerance <= 100 ? tolerance : 1.0;
+    const double tolerance = settings.value(QStringLiteral("cad/tolerance"), kAutoTolerance).toDouble();
+    cad.options.tolerance = tolerance >= 0 && tolerance <= 100 ? tolerance : kAutoTolerance;
     cad.options.fit = settings.value(QStringLiteral("cad/fit"), true).toBool();
     cad.version = settings.value(QStringLiteral("cad/dxfVersion")).toString() == QStringLiteral("r12")
                       ? DxfVersion::R12

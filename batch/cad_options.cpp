@@ -27,7 +27,8 @@ const char* const kCadOptionsHelp =
     "  --dpi N               the scan's resolution for mm and in, instead of the\n"
     "                        file's own (a file without one is taken as 300 dpi)\n"
     "  --tolerance PX        how far the fitted drawing may stray from the strokes,\n"
-    "                        in pixels (default 1; 0 keeps the pixel path)\n"
+    "                        in pixels (default: half the stroke width measured\n"
+    "                        when thinning, 1 to 3; 0 keeps the pixel path)\n"
     "  --fit on|off          lines, arcs and circles (on, the default) or straight\n"
     "                        pieces only\n"
     "  --dxf-version r2000|r12  the CAD drawing's DXF version (default r2000)\n";

@@ -188,9 +188,12 @@ private:
         if (report.noResolution)
             std::fprintf(stderr, "lintra-batch: the picture records no resolution; scaled at %g dpi\n",
                          report.dpi);
-        if (m_verbose)
+        if (m_verbose) {
             std::printf("cad: %zu entities: %zu LINE, %zu ARC, %zu CIRCLE, %zu polylines\n",
                         report.Entities(), report.lines, report.arcs, report.circles, report.polylines);
+            std::printf("cad: stroke width %.1f px%s, fit tolerance %.1f px\n", report.strokeWidth,
+                        m_view.m_strokeWidth > 0 ? "" : " (assumed: not measured)", report.tolerance);
+        }
     }
 
     bool WriteText(const std::string& path, const std::string& text) {

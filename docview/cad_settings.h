@@ -19,6 +19,8 @@ struct CadExportReport {
     std::size_t lines = 0, arcs = 0, circles = 0, polylines = 0;
     bool noResolution = false;  // mm or inches asked for a picture without one
     double dpi = 0;             // the dpi the drawing was scaled by (x), 0 for pixels
+    double strokeWidth = 0;     // the stroke width the fit assumed, in pixels
+    double tolerance = 0;       // the fit tolerance used, in pixels
     std::size_t Entities() const { return lines + arcs + circles + polylines; }
 };
 

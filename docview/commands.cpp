@@ -8,6 +8,7 @@
 #include "raster/cleanup.h"
 #include "raster/contour.h"
 #include "raster/edge.h"
+#include "raster/stroke_width.h"
 #include "raster/thin.h"
 
 namespace lintra {
@@ -34,7 +35,10 @@ void BinariseByIteration(CLintraView&, ImageView image, int) {
     BinariseIterative(image, histogram);
 }
 
-void ThinWithWhiteBorder(CLintraView&, ImageView image, int) {
+// The strokes' width is measured before thinning takes it away; the CAD
+// export scales its fit by it.
+void ThinWithWhiteBorder(CLintraView& view, ImageView image, int) {
+    view.m_strokeWidth = MeasureStrokeWidth(image);
     ThinImage(image, ThreadCount());
     MakeBorderWhite(image);
 }

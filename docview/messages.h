@@ -12,8 +12,10 @@ inline constexpr const char* kMsgPalettorFailed =
 // The status note after a CAD-ready export: the entities written, in all
 // and by type (line, arc, circle, polyline), and the dpi taken for a
 // picture without a resolution.
-inline constexpr const char* kStatusCadEntities = "已写出%1个图元：直线%2，圆弧%3，圆%4，多段线%5";
+inline constexpr const char* kStatusCadEntities =
+    "已写出%1个图元：直线%2，圆弧%3，圆%4，多段线%5；笔画宽%6像素，拟合容差%7像素";
 inline constexpr const char* kStatusCadEntitiesAssumedDpi =
-    "已写出%1个图元：直线%2，圆弧%3，圆%4，多段线%5（图像未记录分辨率，按%6 dpi换算）";
+    "已写出%1个图元：直线%2，圆弧%3，圆%4，多段线%5；笔画宽%6像素，拟合容差%7像素（图像未记录分辨率，按%8 "
+    "dpi换算）";
 
 }  // namespace lintra

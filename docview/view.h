@@ -108,6 +108,7 @@ public:
     std::string m_ncText;                   // numeric-control text of the last Vectorise 2
     CadExportSettings m_cadSettings;        // the CAD export's choices, last used first
     CadExportReport m_cadReport;            // what the last CAD export wrote
+    double m_strokeWidth = 0;               // of the strokes last thinned, in pixels; 0 unmeasured
     bool m_showCadDrawing = false;          // the fitted drawing is drawn over the view
 
 private:

@@ -1,6 +1,7 @@
 // The CAD-ready export and the fitted drawing shown over the picture.
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
@@ -21,10 +22,18 @@ std::uint64_t Mix(std::uint64_t hash, std::uint64_t value) {
     return (hash ^ value) * 0x100000001b3ull;  // FNV-1a, a word at a time
 }
 
+// One decimal, with a point whatever the locale.
+std::string OneDecimal(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1).ptr;
+    return std::string(text, end);
+}
+
 void ShowEntitySummary(UserInterface& ui, const CadExportReport& report) {
     std::vector<std::string> counts{std::to_string(report.Entities()), std::to_string(report.lines),
-                                    std::to_string(report.arcs), std::to_string(report.circles),
-                                    std::to_string(report.polylines)};
+                                    std::to_string(report.arcs),       std::to_string(report.circles),
+                                    std::to_string(report.polylines),  OneDecimal(report.strokeWidth),
+                                    OneDecimal(report.tolerance)};
     if (!report.noResolution) return ui.ShowStatus(kStatusCadEntities, counts);
     counts.push_back(std::to_string(static_cast<int>(std::lround(report.dpi))));
     ui.ShowStatus(kStatusCadEntitiesAssumedDpi, counts);
@@ -58,7 +67,9 @@ void CLintraView::OnExportCad() {
     if (!m_ui.ChooseCadOptions(picture, m_cadSettings)) return;
     std::optional<std::string> path = m_ui.ChooseSaveFile(CadFileDialog());
     if (!path) return;
-    const cad::Drawing drawing = BuildCadDrawing(*m_pSegmentList, picture, m_cadSettings.options);
+    CadOptions options = m_cadSettings.options;
+    options.strokeWidth = m_strokeWidth;
+    const cad::Drawing drawing = BuildCadDrawing(*m_pSegmentList, picture, options);
     try {
         if (IsSvgPath(*path))
             WriteCadSvg(*path, drawing);
@@ -72,7 +83,6 @@ void CLintraView::OnExportCad() {
         m_ui.ShowMessage(std::string("无法写出CAD图纸：") + error.what(), kAppTitle);
         return;
     }
-    const CadOptions& options = m_cadSettings.options;
     const CadScale scale = ScaleFor(options, picture);
     m_cadReport = {
         drawing.lines.size(),
@@ -80,7 +90,9 @@ void CLintraView::OnExportCad() {
         drawing.circles.size(),
         drawing.polylines.size(),
         options.unit != cad::Unit::Pixel && (picture.xPelsPerMeter <= 0 || picture.yPelsPerMeter <= 0),
-        options.unit == cad::Unit::Pixel ? 0.0 : (options.unit == cad::Unit::Inch ? 1.0 : 25.4) / scale.x};
+        options.unit == cad::Unit::Pixel ? 0.0 : (options.unit == cad::Unit::Inch ? 1.0 : 25.4) / scale.x,
+        StrokeWidthOf(options, picture),
+        ToleranceOf(options, picture)};
     ShowEntitySummary(m_ui, m_cadReport);
 }
 
@@ -96,10 +108,13 @@ const cad::Drawing& CLintraView::CadPreview() {
                   (std::uint64_t(std::uint32_t(s.x2)) << 32) | std::uint32_t(s.y2));
     std::uint64_t tolerance = 0;
     std::memcpy(&tolerance, &m_cadSettings.options.tolerance, sizeof tolerance);
-    key = Mix(Mix(Mix(key, m_pSegmentList->size()), tolerance), m_cadSettings.options.fit);
+    std::uint64_t width = 0;
+    std::memcpy(&width, &m_strokeWidth, sizeof width);
+    key = Mix(Mix(Mix(Mix(key, m_pSegmentList->size()), tolerance), m_cadSettings.options.fit), width);
     if (key != m_cadPreviewKey || m_cadPreview.sheetWidth != m_currentImage.GetWidth()) {
         CadOptions pixels = m_cadSettings.options;
         pixels.unit = cad::Unit::Pixel;
+        pixels.strokeWidth = m_strokeWidth;
         PictureGeometry picture = Geometry();
         m_cadPreview = BuildCadDrawing(*m_pSegmentList, picture, pixels);
         m_cadPreviewKey = key;

@@ -94,6 +94,7 @@ void CLintraView::FinishLoad(Dib* display) {
     m_doc.m_bReloadPending = 0;
     m_pSegmentList = &m_doc.m_segmentList;
     m_grid.Reset(m_currentImage.GetWidth(), m_currentImage.GetHeight());
+    m_strokeWidth = 0;
 }
 
 void CLintraView::Load8Bit() {

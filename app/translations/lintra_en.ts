@@ -488,6 +488,10 @@ About</translation>
         <translation>Tolerance (pixels):</translation>
     </message>
     <message>
+        <source>自动（按笔画宽度）</source>
+        <translation>Automatic (from the stroke width)</translation>
+    </message>
+    <message>
         <source>DXF版本：</source>
         <translation>DXF version:</translation>
     </message>
@@ -496,12 +500,12 @@ About</translation>
         <translation>Cancel</translation>
     </message>
     <message>
-        <source>已写出%1个图元：直线%2，圆弧%3，圆%4，多段线%5</source>
-        <translation>%1 entities written: %2 lines, %3 arcs, %4 circles, %5 polylines</translation>
+        <source>已写出%1个图元：直线%2，圆弧%3，圆%4，多段线%5；笔画宽%6像素，拟合容差%7像素</source>
+        <translation>%1 entities written: %2 lines, %3 arcs, %4 circles, %5 polylines; stroke width %6 px, fit tolerance %7 px</translation>
     </message>
     <message>
-        <source>已写出%1个图元：直线%2，圆弧%3，圆%4，多段线%5（图像未记录分辨率，按%6 dpi换算）</source>
-        <translation>%1 entities written: %2 lines, %3 arcs, %4 circles, %5 polylines (the picture records no resolution: taken as %6 dpi)</translation>
+        <source>已写出%1个图元：直线%2，圆弧%3，圆%4，多段线%5；笔画宽%6像素，拟合容差%7像素（图像未记录分辨率，按%8 dpi换算）</source>
+        <translation>%1 entities written: %2 lines, %3 arcs, %4 circles, %5 polylines; stroke width %6 px, fit tolerance %7 px (the picture records no resolution: taken as %8 dpi)</translation>
     </message>
     <message>
         <source>输出CAD图纸(多段线、圆弧)...</source>

@@ -93,7 +93,7 @@ void TestCadOptionsDialog::pixelsNeedNoDpiAndAPictureWithoutResolutionSaysSo() {
     settings.setValue(QStringLiteral("cad/tolerance"), -3);
     const CadExportSettings loaded = LoadCadSettings(settings);
     QCOMPARE(loaded.options.unit, cad::Unit::Pixel);
-    QCOMPARE(loaded.options.tolerance, 1.0);
+    QCOMPARE(loaded.options.tolerance, kAutoTolerance);
 }
 
 QTEST_MAIN(TestCadOptionsDialog)

@@ -7,6 +7,7 @@
 
 #include "vector/cad/cad_geometry.h"
 #include "vector/cad/chain_fit.h"
+#include "vector/cad/junction_fit.h"
 #include "vector/cad/stroke_graph.h"
 
 namespace lintra {
@@ -62,76 +63,6 @@ FittedChain Flattened(const FittedChain& chain, double flatness) {
     return flat;
 }
 
-// The point of the segment a-b nearest to p.
-cad::Point NearestOnSegment(cad::Point p, cad::Point a, cad::Point b) {
-    const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
-    const double t = length2 == 0 ? 0 : std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0);
-    return {a.x + t * dx, a.y + t * dy};
-}
-
-// The point of the stretch a -> b with the given bulge nearest to p: on the
-// arc where p's direction from the centre falls within it, else an end.
-cad::Point NearestOnStretch(cad::Point p, cad::Point a, cad::Point b, double bulge) {
-    if (bulge == 0) return NearestOnSegment(p, a, b);
-    const cad::Arc arc = cad::ArcOfBulge(a, b, bulge);
-    const double angle = std::atan2(p.y - arc.centre.y, p.x - arc.centre.x) * 180 / std::numbers::pi;
-    const double from = std::fmod(angle - arc.startDegrees + 720, 360);
-    if (from <= cad::SweepDegrees(arc)) {
-        const double d = std::hypot(p.x - arc.centre.x, p.y - arc.centre.y);
-        if (d > 0)
-            return {arc.centre.x + (p.x - arc.centre.x) * arc.radius / d,
-                    arc.centre.y + (p.y - arc.centre.y) * arc.radius / d};
-    }
-    return std::hypot(p.x - a.x, p.y - a.y) <= std::hypot(p.x - b.x, p.y - b.y) ? a : b;
-}
-
-// The point of the fitted chain nearest to p.
-cad::Point NearestOn(const FittedChain& chain, cad::Point p) {
-    if (chain.isCircle) {
-        const cad::Circle& c = chain.circle;
-        const double d = std::hypot(p.x - c.centre.x, p.y - c.centre.y);
-        if (d == 0) return {c.centre.x + c.radius, c.centre.y};
-        return {c.centre.x + (p.x - c.centre.x) * c.radius / d,
-                c.centre.y + (p.y - c.centre.y) * c.radius / d};
-    }
-    const std::vector<cad::Vertex>& v = chain.vertices;
-    cad::Point best = p;
-    double bestDistance = -1;
-    const std::size_t n = v.size();
-    for (std::size_t i = 0; i + 1 < n + (chain.closed ? 1 : 0); ++i) {
-        const cad::Point q = NearestOnStretch(p, v[i].at, v[(i + 1) % n].at, v[i].bulge);
-        const double d = std::hypot(p.x - q.x, p.y - q.y);
-        if (bestDistance < 0 || d < bestDistance) best = q, bestDistance = d;
-    }
-    return best;
-}
-
-// Puts the ends of chains that stop at a junction a chain runs through onto
-// that chain as fitted, so that they meet it with no gap: the junction pixel
-// itself may lie off the straightened line by up to the tolerance.
-void MeetAtJunctions(const StrokeGraph& graph, std::vector<FittedChain>& fitted) {
-    // Per node, the point on the first chain through it, if one runs through.
-    std::vector<std::optional<cad::Point>> onThrough;
-    for (std::size_t i = 0; i < graph.chains.size(); ++i)
-        for (const auto& [index, node] : graph.chains[i].through) {
-            if (static_cast<std::size_t>(node) >= onThrough.size()) onThrough.resize(node + 1);
-            if (!onThrough[node]) {
-                const Point p = graph.PointsOf(graph.chains[i])[index];
-                onThrough[node] = NearestOn(fitted[i], {double(p.x), double(p.y)});
-            }
-        }
-    auto meeting = [&](int node) {
-        return node >= 0 && static_cast<std::size_t>(node) < onThrough.size() ? onThrough[node]
-                                                                              : std::nullopt;
-    };
-    for (std::size_t i = 0; i < graph.chains.size(); ++i) {
-        std::vector<cad::Vertex>& v = fitted[i].vertices;
-        if (fitted[i].isCircle || fitted[i].closed || v.size() < 2) continue;
-        if (const auto at = meeting(graph.chains[i].startNode)) v.front().at = *at;
-        if (const auto at = meeting(graph.chains[i].endNode)) v.back().at = *at;
-    }
-}
-
 void Add(cad::Drawing& drawing, const FittedChain& chain, const CadScale& scale) {
     if (chain.isCircle) {
         drawing.circles.push_back({Scaled(chain.circle.centre, scale), chain.circle.radius * scale.x});
@@ -153,6 +84,18 @@ void Add(cad::Drawing& drawing, const FittedChain& chain, const CadScale& scale)
 }
 
 }  // namespace
+
+double StrokeWidthOf(const CadOptions& options, const PictureGeometry& picture) {
+    double dpi = options.dpi;
+    if (dpi <= 0) dpi = picture.xPelsPerMeter > 0 ? picture.xPelsPerMeter * kMetresPerInch : kDefaultCadDpi;
+    const double widest = std::max(2.0, kWidestPenMm / kMillimetresPerInch * dpi);
+    return std::clamp(options.strokeWidth > 0 ? options.strokeWidth : kAssumedStrokeWidth, 1.0, widest);
+}
+
+double ToleranceOf(const CadOptions& options, const PictureGeometry& picture) {
+    if (options.tolerance >= 0) return options.tolerance;
+    return std::clamp(StrokeWidthOf(options, picture) / 2, 1.0, 3.0);
+}
 
 CadScale ScaleFor(const CadOptions& options, const PictureGeometry& picture) {
     CadScale scale;
@@ -181,13 +124,17 @@ cad::Drawing BuildCadDrawing(const SegmentList& segments, const PictureGeometry&
     drawing.sheetHeight = picture.height * scale.y;
     const bool square = std::abs(scale.x - scale.y) <= 1e-9 * std::max(scale.x, scale.y);
     const StrokeGraph graph = BuildStrokeGraph(segments);
+    const double tolerance = ToleranceOf(options, picture);
     std::vector<FittedChain> fitted;
-    fitted.reserve(graph.chains.size());
-    for (const StrokeChain& chain : graph.chains)
-        fitted.push_back(FitChain(graph.PointsOf(chain), chain.closed, options.tolerance, options.fit));
-    if (options.tolerance > 0) MeetAtJunctions(graph, fitted);
+    if (tolerance > 0) {
+        fitted = FitAtJunctions(graph, tolerance, StrokeWidthOf(options, picture), options.fit);
+    } else {
+        fitted.reserve(graph.chains.size());
+        for (const StrokeChain& chain : graph.chains)
+            fitted.push_back(FitChain(graph.PointsOf(chain), chain.closed, 0, options.fit));
+    }
     for (FittedChain& chain : fitted) {
-        if (!square) chain = Flattened(chain, std::max(options.tolerance, 0.05) / 4);
+        if (!square) chain = Flattened(chain, std::max(tolerance, 0.05) / 4);
         Add(drawing, chain, scale);
     }
     return drawing;

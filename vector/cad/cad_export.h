@@ -10,13 +10,6 @@
 
 namespace lintra {
 
-struct CadOptions {
-    cad::Unit unit = cad::Unit::Pixel;
-    double dpi = 0;          // > 0 overrides the picture's own resolution
-    double tolerance = 1.0;  // pixels; 0 keeps the pixel path
-    bool fit = true;         // arcs and circles; off gives straight pieces only
-};
-
 // The picture's size and resolution (pixels per metre, 0 when unknown).
 struct PictureGeometry {
     int width = 0;
@@ -24,6 +17,33 @@ struct PictureGeometry {
     int xPelsPerMeter = 0;
     int yPelsPerMeter = 0;
 };
+
+// A tolerance below 0: the fit tolerance follows the stroke width.
+inline constexpr double kAutoTolerance = -1;
+
+struct CadOptions {
+    cad::Unit unit = cad::Unit::Pixel;
+    double dpi = 0;                     // > 0 overrides the picture's own resolution
+    double tolerance = kAutoTolerance;  // pixels; 0 keeps the pixel path
+    bool fit = true;                    // arcs and circles; off gives straight pieces only
+    double strokeWidth = 0;             // of the ink, in pixels; 0 when not measured
+};
+
+// The stroke width the fit assumes when none was measured, in pixels: a
+// 0.35 mm pen at 300 dpi.
+inline constexpr double kAssumedStrokeWidth = 4;
+// The widest pen a line drawing is drawn with, in millimetres: ink measured
+// wider is filled areas, not strokes, and is taken as this wide.
+inline constexpr double kWidestPenMm = 0.7;
+
+// The stroke width the fit works with, in pixels: the measured one, else
+// the assumed; at least 1 and at most kWidestPenMm at the picture's
+// resolution (or the dpi given, or kDefaultCadDpi), but never below 2.
+double StrokeWidthOf(const CadOptions& options, const PictureGeometry& picture);
+// The tolerance the fit works with, in pixels: the one given, else half the
+// stroke width (the thinned centre line wanders by about that much across a
+// stroke's width), within 1 to 3 pixels.
+double ToleranceOf(const CadOptions& options, const PictureGeometry& picture);
 
 // Drawing units per pixel along x and y, and whether a fallback dpi was used
 // because millimetres or inches were asked for a picture with no resolution.

@@ -6,6 +6,8 @@
 #include <numbers>
 #include <optional>
 
+#include "vector/cad/primitive_fit.h"
+
 namespace lintra {
 
 namespace {
@@ -80,7 +82,7 @@ public:
     Fitter(std::vector<CadPoint> points, double tolerance, bool arcs)
         : m_p(std::move(points)), m_tolerance(tolerance), m_arcs(arcs && tolerance > 0) {}
 
-    std::vector<cad::Vertex> Fit() {
+    std::vector<cad::Vertex> Fit(std::vector<std::size_t>& pointOf) {
         const int last = static_cast<int>(m_p.size()) - 1;
         std::vector<int> ends{0};
         std::vector<double> bulges;
@@ -93,7 +95,7 @@ public:
             std::optional<ArcShape> shape;
             if (m_arcs && arcStart <= last && ArcFits(i, arcStart))
                 arc = Longest(arcStart, [&](int k) { return ArcFits(i, k).has_value(); });
-            if (arc > i && (shape = ArcFits(i, arc))) {
+            if (arc > i && (shape = ArcFits(i, arc)) && !NearlyStraight(*shape, i, line)) {
                 bulges.push_back((shape->counterClockwise ? 1 : -1) * std::tan(shape->sweep / 4));
                 i = arc;
             } else {
@@ -104,8 +106,10 @@ public:
         }
         PlaceCorners(ends, bulges);
         std::vector<cad::Vertex> vertices;
-        for (std::size_t n = 0; n < ends.size(); ++n)
+        for (std::size_t n = 0; n < ends.size(); ++n) {
             vertices.push_back({m_p[ends[n]], n < bulges.size() ? bulges[n] : 0.0});
+            pointOf.push_back(static_cast<std::size_t>(ends[n]));
+        }
         return vertices;
     }
 
@@ -151,6 +155,17 @@ private:
     }
     bool LineFits(int i, int j) const { return LineError(i, j, m_tolerance) <= m_tolerance; }
 
+    // Whether an arc from point i is only a straight piece bent a little to
+    // reach past the point line: so flat that it strays from its chord by
+    // hardly more than the tolerance. The straight piece is taken instead and
+    // what lies beyond it fitted on its own, so that a straight stroke that
+    // runs into a curve stays straight.
+    bool NearlyStraight(const ArcShape& arc, int i, int line) const {
+        if (line <= i + 1) return false;
+        const double sagitta = arc.radius * (1 - std::cos(arc.sweep / 2));
+        return sagitta <= 1.25 * m_tolerance;
+    }
+
     std::optional<ArcShape> ArcFits(int i, int k) const {
         if (k - i < 4) return std::nullopt;
         std::optional<ArcShape> arc = ArcThrough(m_p[i], m_p[(i + k) / 2], m_p[k]);
@@ -191,25 +206,6 @@ private:
     bool m_arcs;
 };
 
-// The least-squares circle through the points (Kasa's algebraic fit).
-std::optional<cad::Circle> FitCircle(const std::vector<CadPoint>& points) {
-    double mx = 0, my = 0;
-    for (const CadPoint& p : points) mx += p.x, my += p.y;
-    mx /= points.size(), my /= points.size();
-    double suu = 0, svv = 0, suv = 0, suuu = 0, svvv = 0, suvv = 0, svuu = 0;
-    for (const CadPoint& p : points) {
-        const double u = p.x - mx, v = p.y - my;
-        suu += u * u, svv += v * v, suv += u * v;
-        suuu += u * u * u, svvv += v * v * v, suvv += u * v * v, svuu += v * u * u;
-    }
-    const double det = suu * svv - suv * suv;
-    if (std::abs(det) < 1e-12) return std::nullopt;
-    const double rx = (suuu + suvv) / 2, ry = (svvv + svuu) / 2;
-    const double uc = (rx * svv - ry * suv) / det, vc = (ry * suu - rx * suv) / det;
-    const double radius = std::sqrt(uc * uc + vc * vc + (suu + svv) / points.size());
-    return cad::Circle{{uc + mx, vc + my}, radius};
-}
-
 // Where a closed chain should start: its sharpest turn, over three pixels
 // either side, so that a corner is a vertex rather than the middle of a piece.
 std::size_t SharpestTurn(const std::vector<CadPoint>& points) {
@@ -242,13 +238,14 @@ FittedChain FitChain(std::span<const Point> chain, bool closed, double tolerance
     fitted.closed = closed && points.size() >= 3;
     if (fitted.closed) {
         if (arcs && tolerance > 0 && points.size() >= 8) {
-            std::optional<cad::Circle> circle = FitCircle(points);
+            std::optional<cad::Circle> circle = cad::FitCircle(points);
             if (circle && circle->radius >= 1.5 &&
                 std::all_of(points.begin(), points.end(), [&](const CadPoint& p) {
                     return std::abs(Distance(p, circle->centre) - circle->radius) <= tolerance;
                 })) {
                 fitted.isCircle = true;
                 fitted.circle = *circle;
+                fitted.points = std::move(points);
                 return fitted;
             }
         }
@@ -257,10 +254,13 @@ FittedChain FitChain(std::span<const Point> chain, bool closed, double tolerance
         points.push_back(points.front());
     }
     if (points.size() == 1) {
+        fitted.points = points;
+        fitted.pointOf = {0};
         fitted.vertices.push_back({points.front(), 0});
         return fitted;
     }
-    fitted.vertices = Fitter(std::move(points), tolerance, arcs).Fit();
+    fitted.points = points;
+    fitted.vertices = Fitter(std::move(points), tolerance, arcs).Fit(fitted.pointOf);
     if (fitted.closed) fitted.vertices.pop_back();  // the closing vertex is the first
     return fitted;
 }

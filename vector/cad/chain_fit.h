@@ -29,6 +29,11 @@ struct FittedChain {
     bool closed = false;
     bool isCircle = false;
     cad::Circle circle;  // when isCircle
+    // The pixel positions fitted (a closed chain from the vertex it starts
+    // on, that position repeated at the end) and, per vertex and then the
+    // closing one, the position it lies on.
+    std::vector<cad::Point> points;
+    std::vector<std::size_t> pointOf;
 };
 
 // The chain of pixel positions (closed: its last joins its first) fitted

@@ -9,6 +9,7 @@
 #include "image/dib.h"
 #include "raster/binarise.h"
 #include "raster/cleanup.h"
+#include "raster/stroke_width.h"
 #include "raster/thin.h"
 #include "support/recording_sink.h"
 #include "support/test_data.h"
@@ -24,22 +25,34 @@ inline const std::vector<std::string> kTracedSamples{
     "page_384x191_8bit_grey_clrused0_netpbm.bmp",         "text_448x172_8bit_grey_v4header_imagemagick.bmp",
     "camera_512x512_8bit_grey_imagemagick.bmp",           "lamp_194x285_8bit_16colours_pillow.bmp"};
 
+// What tracing a sample leaves beside its segments: the black-and-white
+// picture before thinning and after it (before the walk cleared the strokes
+// it traced), a byte a pixel, and the strokes' width measured between.
+struct TraceStages {
+    std::vector<std::uint8_t> ink, thinned;
+    double strokeWidth = 0;
+};
+
+inline void KeepPixels(ImageView image, std::vector<std::uint8_t>& out) {
+    for (int y = 0; y < image.height; ++y) out.insert(out.end(), image.row(y), image.row(y) + image.width);
+}
+
 // A sample as the program traces it: binarised by iteration, thinned with a
-// white border, then walked by Vectorise 2. dib keeps the thinned picture
-// as it was before the walk cleared the strokes it traced into thinned.
-inline SegmentList TraceSample(const std::string& name, Dib& dib,
-                               std::vector<std::uint8_t>* thinned = nullptr) {
+// white border, then walked by Vectorise 2.
+inline SegmentList TraceSample(const std::string& name, Dib& dib, TraceStages* stages = nullptr) {
     RecordingSink sink;
     dib.Read(Sample(name), sink);
     ImageView image = dib.View();
     Histogram histogram{};
     ComputeHistogram(image, histogram);
     BinariseIterative(image, histogram);
+    if (stages) {
+        KeepPixels(image, stages->ink);
+        stages->strokeWidth = MeasureStrokeWidth(image);
+    }
     ThinImage(image);
     MakeBorderWhite(image);
-    if (thinned)
-        for (int y = 0; y < image.height; ++y)
-            thinned->insert(thinned->end(), image.row(y), image.row(y) + image.width);
+    if (stages) KeepPixels(image, stages->thinned);
     SegmentList segments;
     std::string nc;
     TraceStrokes(image, segments, nc);

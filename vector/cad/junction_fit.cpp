@@ -1,0 +1,797 @@
+#include "vector/cad/junction_fit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numbers>
+#include <numeric>
+#include <optional>
+#include <unordered_set>
+
+#include "vector/cad/cad_geometry.h"
+#include "vector/cad/primitive_fit.h"
+
+namespace lintra {
+
+namespace {
+
+using cad::Shape;
+using CadPoint = cad::Point;
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kCornerTurn = 25 * kPi / 180;  // a vertex turning more is a corner
+// Strokes crossing or meeting leave a few junction pixels close together;
+// more than this many is a tangle (rough ink, hatching), not one junction.
+constexpr std::size_t kMostNodesAtAJunction = 4;
+
+double Distance(CadPoint a, CadPoint b) {
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+double Wrap(double angle) {
+    angle = std::fmod(angle, 2 * kPi);
+    return angle < 0 ? angle + 2 * kPi : angle;
+}
+
+CadPoint ToCad(Point p) {
+    return {static_cast<double>(p.x), static_cast<double>(p.y)};
+}
+
+// The junctions: nodes of the graph, those close enough to be one junction
+// gathered into a cluster, each with the radius within which thinning bent
+// its strokes.
+class Junctions {
+public:
+    Junctions(const StrokeGraph& graph, double strokeWidth) : m_width(strokeWidth) {
+        for (const StrokeChain& chain : graph.chains) {
+            const auto points = graph.PointsOf(chain);
+            if (points.empty()) continue;
+            if (chain.startNode >= 0) Note(chain.startNode, points, 0, +1);
+            if (chain.endNode >= 0) Note(chain.endNode, points, points.size() - 1, -1);
+            for (const auto& [index, node] : chain.through) {
+                Note(node, points, index, +1);
+                Note(node, points, index, -1);
+            }
+        }
+        SetRadii();
+        Cluster();
+    }
+
+    std::size_t Count() const { return m_centre.size(); }
+    CadPoint Centre(int node) const { return m_centre[node]; }
+    double Radius(int node) const { return m_radius[node]; }
+    int ClusterOf(int node) const { return node < 0 ? -1 : m_cluster[node]; }
+    const std::vector<int>& Members(int cluster) const { return m_members[cluster]; }
+    std::size_t Clusters() const { return m_members.size(); }
+    CadPoint ClusterCentre(int cluster) const {
+        CadPoint c{0, 0};
+        for (int n : m_members[cluster]) c.x += m_centre[n].x, c.y += m_centre[n].y;
+        return {c.x / m_members[cluster].size(), c.y / m_members[cluster].size()};
+    }
+    double ClusterReach(int cluster) const {
+        double r = 0;
+        for (int n : m_members[cluster]) r = std::max(r, m_radius[n]);
+        return r + m_width;
+    }
+    // Whether the cluster is a tangle of many junctions close together:
+    // ink too rough or too dense to be strokes meeting, left as traced.
+    bool Tangled(int cluster) const { return m_members[cluster].size() > kMostNodesAtAJunction; }
+    // Whether p lies where the strokes of the cluster's junctions bend.
+    bool Near(int cluster, CadPoint p) const {
+        if (Tangled(cluster)) return false;
+        for (int n : m_members[cluster])
+            if (Distance(p, m_centre[n]) < m_radius[n]) return true;
+        return false;
+    }
+
+private:
+    // Records the direction a branch leaves node from points[index], walking
+    // step +1 or -1 along the chain about two stroke widths.
+    void Note(int node, std::span<const Point> points, std::size_t index, int step) {
+        if (static_cast<std::size_t>(node) >= m_centre.size()) {
+            m_centre.resize(node + 1);
+            m_directions.resize(node + 1);
+            m_branches.resize(node + 1, 0);
+        }
+        m_centre[node] = ToCad(points[index]);
+        ++m_branches[node];
+        const long long reach = std::max<long long>(2, std::llround(2 * m_width));
+        const long long to = std::clamp<long long>(static_cast<long long>(index) + step * reach, 0,
+                                                   static_cast<long long>(points.size()) - 1);
+        const CadPoint far = ToCad(points[static_cast<std::size_t>(to)]);
+        const double dx = far.x - m_centre[node].x, dy = far.y - m_centre[node].y, d = std::hypot(dx, dy);
+        if (d > 0) m_directions[node].push_back({dx / d, dy / d});
+    }
+
+    // Strokes meeting at an angle theta merge for about w / (2 sin(theta/2)).
+    void SetRadii() {
+        m_radius.assign(m_centre.size(), m_width);
+        for (std::size_t n = 0; n < m_centre.size(); ++n) {
+            double smallest = kPi;
+            const auto& d = m_directions[n];
+            for (std::size_t i = 0; i < d.size(); ++i)
+                for (std::size_t j = i + 1; j < d.size(); ++j)
+                    smallest = std::min(smallest,
+                                        std::acos(std::clamp(d[i].x * d[j].x + d[i].y * d[j].y, -1.0, 1.0)));
+            const double bent = 0.55 * m_width / std::max(std::sin(smallest / 2), 0.05);
+            m_radius[n] = std::clamp(bent, m_width, 2.5 * m_width);
+        }
+    }
+
+    void Cluster() {
+        std::vector<int> parent(m_centre.size());
+        std::iota(parent.begin(), parent.end(), 0);
+        auto find = [&](int n) {
+            while (parent[n] != n) n = parent[n] = parent[parent[n]];
+            return n;
+        };
+        // Nodes are few beside the pixels; a grid of cells a reach wide would
+        // serve for huge drawings, but sorting by x bounds the pairs tried.
+        std::vector<int> order(m_centre.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [&](int a, int b) { return m_centre[a].x < m_centre[b].x; });
+        const double widest = 3 * m_width;
+        // Only junctions, where three or more branches meet, bend strokes; the
+        // end of a stroke is a node of one branch and is left alone.
+        std::erase_if(order, [&](int n) { return m_branches[n] < 3; });
+        for (std::size_t i = 0; i < order.size(); ++i)
+            for (std::size_t j = i + 1; j < order.size(); ++j) {
+                const int a = order[i], b = order[j];
+                if (m_centre[b].x - m_centre[a].x > widest) break;
+                if (Distance(m_centre[a], m_centre[b]) <= std::max(m_radius[a], m_radius[b]) + m_width / 2)
+                    parent[find(a)] = find(b);
+            }
+        m_cluster.assign(m_centre.size(), -1);
+        for (int n : order) {
+            const int root = find(n);
+            if (m_cluster[root] < 0) {
+                m_cluster[root] = static_cast<int>(m_members.size());
+                m_members.emplace_back();
+            }
+            m_cluster[n] = m_cluster[root];
+            m_members[m_cluster[n]].push_back(n);
+        }
+    }
+
+    double m_width;
+    std::vector<CadPoint> m_centre;
+    std::vector<std::vector<CadPoint>> m_directions;
+    std::vector<int> m_branches;  // per node, the chains leaving it: 1 at a free end
+    std::vector<double> m_radius;
+    std::vector<int> m_cluster;
+    std::vector<std::vector<int>> m_members;
+};
+
+struct Piece {
+    std::size_t from = 0, to = 0;  // its range of the chain's points
+    bool arc = false;
+    bool counterClockwise = true;
+    double bulge = 0;  // as fitted first
+    Shape shape;
+    std::vector<CadPoint> clear;  // its points clear of junctions and corners
+    bool removed = false;
+};
+
+struct Work {
+    FittedChain fit;
+    std::vector<Piece> pieces;
+    std::vector<CadPoint> vertex;  // piece k runs from vertex[k] to vertex[k + 1]
+    std::vector<bool> fixed;       // a vertex placed on a circle found across chains
+    std::vector<int> clusters;     // the junction clusters on the chain
+    int startCluster = -1, endCluster = -1;
+    bool closed = false;
+    bool dropped = false;
+    bool reverted = false;  // refitting strayed from the pixels: the first fit stands
+};
+
+// The circle through the stretch a -> b of the given bulge.
+cad::Circle CircleOfBulge(CadPoint a, CadPoint b, double bulge) {
+    const cad::Arc arc = cad::ArcOfBulge(a, b, bulge);
+    return {arc.centre, arc.radius};
+}
+
+double WorstDistance(const Shape& shape, std::span<const CadPoint> points) {
+    double worst = 0;
+    for (const CadPoint& p : points) worst = std::max(worst, cad::DistanceTo(shape, p));
+    return worst;
+}
+
+// The shape fitted to the points when it fits them within the tolerance.
+std::optional<Shape> Refit(std::span<const CadPoint> points, bool circle, double tolerance) {
+    Shape shape;
+    shape.isCircle = circle;
+    if (circle) {
+        if (points.size() < 5) return std::nullopt;
+        const auto c = cad::FitCircle(points);
+        if (!c || c->radius > 1e5) return std::nullopt;
+        shape.circle = *c;
+    } else {
+        if (points.size() < 2) return std::nullopt;
+        const auto l = cad::FitLine(points);
+        if (!l) return std::nullopt;
+        shape.line = *l;
+    }
+    if (WorstDistance(shape, points) > tolerance) return std::nullopt;
+    return shape;
+}
+
+class JunctionFitter {
+public:
+    JunctionFitter(const StrokeGraph& graph, double tolerance, double strokeWidth, bool arcs)
+        : m_graph(graph),
+          m_tolerance(tolerance),
+          m_width(std::max(strokeWidth, 1.0)),
+          m_arcs(arcs),
+          m_junctions(graph, m_width) {}
+
+    std::vector<FittedChain> Fit() {
+        for (const StrokeChain& chain : m_graph.chains) m_work.push_back(Start(chain));
+        for (Work& w : m_work)
+            if (!w.dropped && !w.fit.isCircle) Refine(w);
+        if (m_arcs) FindCircles();
+        for (int c = 0; c < static_cast<int>(m_junctions.Clusters()); ++c) Meet(c);
+        if (m_ink.empty()) BuildInk();
+        for (Work& w : m_work)
+            if (!w.dropped && !w.pieces.empty() && !Faithful(w)) w.reverted = true;
+        std::vector<FittedChain> out;
+        for (const Work& w : m_work) Emit(w, out);
+        for (const cad::Circle& c : m_circles) {
+            FittedChain chain;
+            chain.isCircle = true;
+            chain.circle = c;
+            out.push_back(std::move(chain));
+        }
+        return out;
+    }
+
+private:
+    Work Start(const StrokeChain& chain) {
+        Work w;
+        std::span<const Point> points = m_graph.PointsOf(chain);
+        // A loop out of a junction and back into it is fitted as a ring, so
+        // that it may be a circle.
+        const bool loop = !chain.closed && points.size() >= 4 && points.front() == points.back();
+        if (loop) points = points.first(points.size() - 1);
+        w.fit = FitChain(points, chain.closed || loop, m_tolerance, m_arcs);
+        w.closed = w.fit.closed;
+        w.startCluster = m_junctions.ClusterOf(chain.startNode);
+        w.endCluster = m_junctions.ClusterOf(chain.endNode);
+        for (int c : {w.startCluster, w.endCluster})
+            if (c >= 0) w.clusters.push_back(c);
+        for (const auto& [index, node] : chain.through) w.clusters.push_back(m_junctions.ClusterOf(node));
+        std::sort(w.clusters.begin(), w.clusters.end());
+        w.clusters.erase(std::unique(w.clusters.begin(), w.clusters.end()), w.clusters.end());
+        // A short loop from a junction back into it is a knot of thinning.
+        if (!w.closed && w.startCluster >= 0 && w.startCluster == w.endCluster &&
+            !m_junctions.Tangled(w.startCluster) && static_cast<double>(w.fit.points.size()) <= 3 * m_width &&
+            std::all_of(w.fit.points.begin(), w.fit.points.end(),
+                        [&](const CadPoint& p) { return Masked(w, p); }))
+            w.dropped = true;
+        return w;
+    }
+
+    bool Masked(const Work& w, CadPoint p) const {
+        return std::any_of(w.clusters.begin(), w.clusters.end(),
+                           [&](int c) { return m_junctions.Near(c, p); });
+    }
+
+    void Refine(Work& w) {
+        const FittedChain& f = w.fit;
+        if (f.vertices.size() < 2) return;
+        const std::size_t count = w.closed ? f.vertices.size() : f.vertices.size() - 1;
+        for (std::size_t k = 0; k <= count; ++k) w.vertex.push_back(f.points[f.pointOf[k]]);
+        for (std::size_t k = 0; k < count; ++k) {
+            Piece piece;
+            piece.from = f.pointOf[k];
+            piece.to = f.pointOf[k + 1];
+            piece.bulge = f.vertices[k].bulge;
+            piece.arc = piece.bulge != 0;
+            piece.counterClockwise = piece.bulge > 0;
+            w.pieces.push_back(std::move(piece));
+        }
+        const std::vector<bool> corner = Corners(w);
+        for (std::size_t k = 0; k < w.pieces.size(); ++k) {
+            Piece& piece = w.pieces[k];
+            const CadPoint a = w.vertex[k], b = w.vertex[k + 1];
+            for (std::size_t i = piece.from; i <= piece.to; ++i) {
+                const CadPoint p = f.points[i];
+                if (Masked(w, p)) continue;
+                if ((corner[k] && Distance(p, a) < m_width) || (corner[k + 1] && Distance(p, b) < m_width))
+                    continue;
+                piece.clear.push_back(p);
+            }
+            piece.shape = FirstShape(piece, a, b);
+            if (auto better = Refit(piece.clear, piece.arc, m_tolerance)) piece.shape = *better;
+        }
+        Merge(w);
+        DropUnclearPieces(w);
+        PlaceVertices(w);
+    }
+
+    // Per vertex, whether it is a corner between two straight pieces.
+    std::vector<bool> Corners(const Work& w) const {
+        std::vector<bool> corner(w.vertex.size(), false);
+        const std::size_t n = w.pieces.size();
+        for (std::size_t k = 0; k + 1 < n + (w.closed ? 1 : 0); ++k) {
+            const Piece &p = w.pieces[k], &q = w.pieces[(k + 1) % n];
+            if (p.arc || q.arc) continue;
+            const CadPoint a = w.vertex[k], m = w.vertex[k + 1], b = w.vertex[k + 2 <= n ? k + 2 : k + 2 - n];
+            const double turn = std::abs(
+                std::remainder(std::atan2(b.y - m.y, b.x - m.x) - std::atan2(m.y - a.y, m.x - a.x), 2 * kPi));
+            if (turn > kCornerTurn) {
+                corner[k + 1] = true;
+                if (w.closed && k + 1 == n) corner[0] = true;
+            }
+        }
+        return corner;
+    }
+
+    static Shape FirstShape(const Piece& piece, CadPoint a, CadPoint b) {
+        Shape shape;
+        shape.isCircle = piece.arc;
+        if (piece.arc)
+            shape.circle = CircleOfBulge(a, b, piece.bulge);
+        else
+            shape.line = cad::LineThrough(a, b);
+        return shape;
+    }
+
+    // Joins neighbouring pieces of the same kind that one shape fits, a
+    // piece with no clear pixel between them included.
+    void Merge(Work& w) {
+        for (std::size_t k = 0; k + 1 < w.pieces.size();) {
+            std::size_t next = k + 1;
+            if (w.pieces[next].clear.empty() && next + 1 < w.pieces.size() &&
+                w.pieces[next + 1].arc == w.pieces[k].arc)
+                ++next;
+            const Piece &p = w.pieces[k], &q = w.pieces[next];
+            if (p.arc != q.arc || (p.arc && p.counterClockwise != q.counterClockwise) || p.clear.empty() ||
+                q.clear.empty()) {
+                ++k;
+                continue;
+            }
+            std::vector<CadPoint> both = p.clear;
+            both.insert(both.end(), q.clear.begin(), q.clear.end());
+            const auto shape = Refit(both, p.arc, m_tolerance);
+            if (!shape) {
+                ++k;
+                continue;
+            }
+            Piece merged = p;
+            merged.to = q.to;
+            merged.clear = std::move(both);
+            merged.shape = *shape;
+            w.pieces[k] = std::move(merged);
+            w.pieces.erase(w.pieces.begin() + k + 1, w.pieces.begin() + next + 1);
+            w.vertex.erase(w.vertex.begin() + k + 1, w.vertex.begin() + next + 1);
+        }
+    }
+
+    // A piece with no pixel clear of a junction is thinning's bend: between
+    // two pieces that cross near it, or at a chain's end beside another
+    // piece, it goes and its neighbours reach across.
+    void DropUnclearPieces(Work& w) {
+        for (std::size_t k = 0; k < w.pieces.size() && w.pieces.size() > 1;) {
+            if (!w.pieces[k].clear.empty()) {
+                ++k;
+                continue;
+            }
+            const bool first = k == 0, last = k + 1 == w.pieces.size();
+            if (!w.closed && (first || last)) {
+                // Only an end in a junction is thinning's bend; a free end is drawn.
+                if ((first && AtJunction(w.startCluster)) || (last && AtJunction(w.endCluster))) {
+                    w.pieces.erase(w.pieces.begin() + k);
+                    w.vertex.erase(w.vertex.begin() + (first ? 0 : k + 1));
+                } else {
+                    ++k;
+                }
+                continue;
+            }
+            const std::size_t n = w.pieces.size();
+            const Piece &before = w.pieces[(k + n - 1) % n], &after = w.pieces[(k + 1) % n];
+            const CadPoint middle{(w.vertex[k].x + w.vertex[k + 1].x) / 2,
+                                  (w.vertex[k].y + w.vertex[k + 1].y) / 2};
+            if (!before.clear.empty() && !after.clear.empty() &&
+                CrossingNear(before.shape, after.shape, middle, Reach())) {
+                w.pieces.erase(w.pieces.begin() + k);
+                w.vertex.erase(w.vertex.begin() + k + 1);
+                continue;
+            }
+            ++k;
+        }
+        if (w.closed) w.vertex.back() = w.vertex.front();
+    }
+
+    double Reach() const { return 3 * std::max(m_width, m_tolerance); }
+    bool AtJunction(int cluster) const { return cluster >= 0 && !m_junctions.Tangled(cluster); }
+
+    // Where two shapes cross nearest to `near`, within reach of it.
+    static std::optional<CadPoint> CrossingNear(const Shape& a, const Shape& b, CadPoint near, double reach) {
+        std::optional<CadPoint> best;
+        for (const CadPoint& p : cad::Crossings(a, b))
+            if (Distance(p, near) <= reach && (!best || Distance(p, near) < Distance(*best, near))) best = p;
+        return best;
+    }
+
+    // Each vertex between two pieces where their shapes cross, or between
+    // them when they do not cross near it; open ends on their own shape.
+    void PlaceVertices(Work& w) {
+        const std::size_t n = w.pieces.size();
+        w.fixed.assign(w.vertex.size(), false);
+        if (n == 0) return;
+        for (std::size_t k = 0; k <= n; ++k) {
+            const bool end = !w.closed && (k == 0 || k == n);
+            if (w.closed && k == n) {
+                w.vertex[n] = w.vertex[0];
+                break;
+            }
+            const CadPoint raw = w.vertex[k];
+            if (end) {
+                w.vertex[k] = cad::Nearest(w.pieces[k == 0 ? 0 : n - 1].shape, raw);
+                continue;
+            }
+            const Shape& before = w.pieces[(k + n - 1) % n].shape;
+            const Shape& after = w.pieces[k % n].shape;
+            if (const auto at = CrossingNear(before, after, raw, Reach())) {
+                w.vertex[k] = *at;
+            } else {
+                const CadPoint p = cad::Nearest(before, raw), q = cad::Nearest(after, raw);
+                w.vertex[k] = {(p.x + q.x) / 2, (p.y + q.y) / 2};
+            }
+        }
+        if (w.closed) w.vertex[n] = w.vertex[0];
+    }
+
+    // The angle of p about the centre.
+    static double AngleAbout(const cad::Circle& c, CadPoint p) {
+        return std::atan2(p.y - c.centre.y, p.x - c.centre.x);
+    }
+
+    // Arcs of one circle become that circle when ink covers it all round.
+    void FindCircles() {
+        struct ArcRef {
+            std::size_t work, piece;
+            double sweep;
+        };
+        std::vector<ArcRef> arcs;
+        for (std::size_t i = 0; i < m_work.size(); ++i)
+            for (std::size_t k = 0; k < m_work[i].pieces.size(); ++k) {
+                const Piece& p = m_work[i].pieces[k];
+                if (!p.arc || p.clear.size() < 5 || p.shape.circle.radius < 1.5) continue;
+                arcs.push_back({i, k, SweepOf(m_work[i], k)});
+            }
+        std::stable_sort(arcs.begin(), arcs.end(),
+                         [](const ArcRef& a, const ArcRef& b) { return a.sweep > b.sweep; });
+        if (arcs.empty()) return;
+        BuildInk();
+        std::vector<bool> used(arcs.size(), false);
+        for (std::size_t g = 0; g < arcs.size(); ++g) {
+            if (used[g] || m_work[arcs[g].work].pieces[arcs[g].piece].removed) continue;
+            const cad::Circle seed = m_work[arcs[g].work].pieces[arcs[g].piece].shape.circle;
+            const double close = std::max(m_tolerance, 0.05 * seed.radius);
+            std::vector<std::size_t> members;
+            std::vector<CadPoint> points;
+            for (std::size_t a = 0; a < arcs.size(); ++a) {
+                const Piece& p = m_work[arcs[a].work].pieces[arcs[a].piece];
+                if (used[a] || p.removed) continue;
+                if (Distance(p.shape.circle.centre, seed.centre) > close ||
+                    std::abs(p.shape.circle.radius - seed.radius) > close)
+                    continue;
+                members.push_back(a);
+                points.insert(points.end(), p.clear.begin(), p.clear.end());
+            }
+            const auto circle = cad::FitCircle(points);
+            if (!circle || WorstDistance(Shape{true, {}, *circle}, points) > m_tolerance ||
+                !InkAllRound(*circle))
+                continue;
+            for (std::size_t a : members) used[a] = true;
+            TakeCircle(*circle);
+        }
+    }
+
+    double SweepOf(const Work& w, std::size_t k) const {
+        const Piece& p = w.pieces[k];
+        const double a0 = AngleAbout(p.shape.circle, w.vertex[k]),
+                     a1 = AngleAbout(p.shape.circle, w.vertex[k + 1]);
+        return p.counterClockwise ? Wrap(a1 - a0) : Wrap(a0 - a1);
+    }
+
+    // Every pixel of every chain, to ask whether ink lies somewhere.
+    void BuildInk() {
+        for (const Point& p : m_graph.points) m_ink.insert(Key(p.x, p.y));
+    }
+    static std::uint64_t Key(long long x, long long y) {
+        return (static_cast<std::uint64_t>(x + (1ll << 31)) << 32) |
+               static_cast<std::uint64_t>(y + (1ll << 31));
+    }
+    bool InkNear(CadPoint p, double reach) const {
+        const int r = static_cast<int>(std::ceil(reach));
+        const long long cx = std::llround(p.x), cy = std::llround(p.y);
+        for (long long y = cy - r; y <= cy + r; ++y)
+            for (long long x = cx - r; x <= cx + r; ++x)
+                if ((x - p.x) * (x - p.x) + (y - p.y) * (y - p.y) <= reach * reach && m_ink.count(Key(x, y)))
+                    return true;
+        return false;
+    }
+    // Whether the skeleton runs all round the circle: at a crossing it bends
+    // away by up to half a stroke width.
+    bool InkAllRound(const cad::Circle& c) const {
+        const int samples = std::max(24, static_cast<int>(std::ceil(2 * kPi * c.radius)));
+        const double reach = std::max(m_tolerance, m_width / 2) + 1;
+        int missing = 0;
+        for (int i = 0; i < samples; ++i) {
+            const double angle = 2 * kPi * i / samples;
+            if (!InkNear({c.centre.x + c.radius * std::cos(angle), c.centre.y + c.radius * std::sin(angle)},
+                         reach))
+                ++missing;
+        }
+        return missing <= samples / 50;
+    }
+
+    // Removes every piece lying on the circle and keeps the circle; the
+    // pieces left beside a removed one end where they cross it.
+    void TakeCircle(const cad::Circle& circle) {
+        const Shape onCircle{true, {}, circle};
+        const double near = std::max(m_tolerance, m_width / 2);
+        for (Work& w : m_work) {
+            bool any = false;
+            for (std::size_t k = 0; k < w.pieces.size(); ++k) {
+                Piece& p = w.pieces[k];
+                if (p.removed) continue;
+                bool on = true;
+                for (double t : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+                    const CadPoint q = PointOf(w, k, t);
+                    on = on && cad::DistanceTo(onCircle, q) <= near;
+                }
+                if (on) p.removed = any = true;
+            }
+            if (!any) continue;
+            const std::size_t n = w.pieces.size();
+            for (std::size_t k = 0; k < n; ++k) {
+                if (w.pieces[k].removed) continue;
+                const bool before = (k > 0 || w.closed) && w.pieces[(k + n - 1) % n].removed;
+                const bool after = (k + 1 < n || w.closed) && w.pieces[(k + 1) % n].removed;
+                for (std::size_t v : {before ? k : n + 1, after ? k + 1 : n + 1}) {
+                    if (v > n) continue;
+                    if (const auto at = CrossingNear(w.pieces[k].shape, onCircle, w.vertex[v], Reach())) {
+                        w.vertex[v] = *at;
+                        w.fixed[v] = true;
+                        if (w.closed && (v == 0 || v == n))
+                            w.vertex[0] = w.vertex[n] = *at, w.fixed[0] = w.fixed[n] = true;
+                    }
+                }
+            }
+        }
+        m_circles.push_back(circle);
+    }
+
+    // The point a share t along piece k of the chain.
+    CadPoint PointOf(const Work& w, std::size_t k, double t) const {
+        const Piece& p = w.pieces[k];
+        const CadPoint a = w.vertex[k], b = w.vertex[k + 1];
+        if (!p.arc) return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+        const cad::Circle& c = p.shape.circle;
+        const double a0 = AngleAbout(c, a), sweep = SweepOf(w, k);
+        const double angle = a0 + (p.counterClockwise ? 1 : -1) * t * sweep;
+        return {c.centre.x + c.radius * std::cos(angle), c.centre.y + c.radius * std::sin(angle)};
+    }
+
+    // The chains ending at a junction reach where their shapes meet: on a
+    // chain running through it, else at the point nearest every end's line.
+    void Meet(int cluster) {
+        struct End {
+            Work* w;
+            bool atStart;
+        };
+        std::vector<End> ends;
+        std::vector<Shape> through;
+        if (m_junctions.Tangled(cluster)) return;
+        const CadPoint centre = m_junctions.ClusterCentre(cluster);
+        const double reach = m_junctions.ClusterReach(cluster);
+        for (Work& w : m_work) {
+            if (w.dropped || w.pieces.empty()) continue;
+            if (!w.closed && w.startCluster == cluster && !w.pieces.front().removed && !w.fixed.front())
+                ends.push_back({&w, true});
+            if (!w.closed && w.endCluster == cluster && !w.pieces.back().removed && !w.fixed.back())
+                ends.push_back({&w, false});
+            if (std::find(w.clusters.begin(), w.clusters.end(), cluster) == w.clusters.end()) continue;
+            // Pieces running through the junction, not ending in it.
+            for (std::size_t k = 0; k < w.pieces.size(); ++k) {
+                const Piece& p = w.pieces[k];
+                if (p.removed) continue;
+                const bool endsHere = !w.closed && ((k == 0 && w.startCluster == cluster) ||
+                                                    (k + 1 == w.pieces.size() && w.endCluster == cluster));
+                if (endsHere && w.pieces.size() == 1) continue;
+                if (endsHere) continue;
+                if (DistanceToPiece(w, k, centre) <= reach) through.push_back(p.shape);
+            }
+        }
+        for (const cad::Circle& c : m_circles)
+            if (std::abs(Distance(c.centre, centre) - c.radius) <= reach) through.push_back({true, {}, c});
+        if (ends.empty()) return;
+        auto vertexOf = [](const End& e) -> CadPoint& {
+            return e.atStart ? e.w->vertex.front() : e.w->vertex.back();
+        };
+        auto shapeOf = [](const End& e) -> const Shape& {
+            return e.atStart ? e.w->pieces.front().shape : e.w->pieces.back().shape;
+        };
+        if (!through.empty()) {
+            for (const End& e : ends) {
+                std::optional<CadPoint> best;
+                for (const Shape& s : through)
+                    if (const auto at = CrossingNear(shapeOf(e), s, centre, reach))
+                        if (!best || Distance(*at, centre) < Distance(*best, centre)) best = at;
+                Move(vertexOf(e), best ? *best : cad::Nearest(shapeOf(e), centre), reach);
+            }
+            return;
+        }
+        // No chain runs through: the ends meet at one point, the crossing of
+        // their shapes nearest the centre for two, the point nearest all
+        // their lines for more.
+        std::optional<CadPoint> meet;
+        if (ends.size() == 2) {
+            meet = CrossingNear(shapeOf(ends[0]), shapeOf(ends[1]), centre, reach);
+        } else if (ends.size() > 2) {
+            meet = NearestToAll(
+                ends.size(), [&](std::size_t i) { return shapeOf(ends[i]); }, centre);
+            if (meet && Distance(*meet, centre) > reach) meet.reset();
+        }
+        for (const End& e : ends) {
+            const Shape& s = shapeOf(e);
+            if (meet && cad::DistanceTo(s, *meet) <= m_tolerance)
+                Move(vertexOf(e), *meet, reach);
+            else
+                Move(vertexOf(e), cad::Nearest(s, meet ? *meet : centre), reach);
+        }
+    }
+
+    // Moves an end to `to` unless that is further than reach from it.
+    static void Move(CadPoint& end, CadPoint to, double reach) {
+        if (Distance(end, to) <= reach) end = to;
+    }
+
+    // Whether the chain as refitted still follows its pixels: each pixel
+    // clear of a junction lies near a piece kept or a circle found, and each
+    // piece runs along ink or inside a junction.
+    bool Faithful(const Work& w) const {
+        const double slack = 1.5 * m_tolerance + 0.5;
+        for (const CadPoint& p : w.fit.points) {
+            if (Masked(w, p)) continue;
+            double nearest = std::numeric_limits<double>::infinity();
+            for (std::size_t k = 0; k < w.pieces.size(); ++k)
+                if (!w.pieces[k].removed) nearest = std::min(nearest, DistanceToPiece(w, k, p));
+            for (const cad::Circle& c : m_circles)
+                nearest = std::min(nearest, std::abs(Distance(p, c.centre) - c.radius));
+            if (nearest > slack) return false;
+        }
+        for (std::size_t k = 0; k < w.pieces.size(); ++k) {
+            if (w.pieces[k].removed) continue;
+            const double length = Distance(w.vertex[k], w.vertex[k + 1]) +
+                                  (w.pieces[k].arc ? SweepOf(w, k) * w.pieces[k].shape.circle.radius : 0);
+            const int samples = std::max(2, static_cast<int>(std::ceil(length)));
+            for (int i = 0; i <= samples; ++i) {
+                const CadPoint q = PointOf(w, k, static_cast<double>(i) / samples);
+                if (!InkNear(q, slack) && !Masked(w, q)) return false;
+            }
+        }
+        return true;
+    }
+
+    // The point whose squared distances to the shapes' lines (tangents of
+    // circles at their point nearest the centre) sum least.
+    template <typename ShapeAt>
+    static std::optional<CadPoint> NearestToAll(std::size_t count, ShapeAt shapeAt, CadPoint centre) {
+        double a = 0, b = 0, c = 0, rx = 0, ry = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const Shape& s = shapeAt(i);
+            cad::StraightLine l = s.line;
+            if (s.isCircle) {
+                const CadPoint p = cad::Nearest(s, centre);
+                const double dx = p.x - s.circle.centre.x, dy = p.y - s.circle.centre.y,
+                             d = std::hypot(dx, dy);
+                if (d == 0) continue;
+                l = {p, {-dy / d, dx / d}};
+            }
+            // (I - u u^T) summed, and times the point on the line.
+            const double xx = 1 - l.along.x * l.along.x, yy = 1 - l.along.y * l.along.y,
+                         xy = -l.along.x * l.along.y;
+            a += xx, b += xy, c += yy;
+            rx += xx * l.at.x + xy * l.at.y, ry += xy * l.at.x + yy * l.at.y;
+        }
+        const double det = a * c - b * b;
+        if (std::abs(det) < 1e-6) return std::nullopt;
+        return CadPoint{(c * rx - b * ry) / det, (a * ry - b * rx) / det};
+    }
+
+    // The distance from p to piece k between its vertices.
+    double DistanceToPiece(const Work& w, std::size_t k, CadPoint p) const {
+        const Piece& piece = w.pieces[k];
+        const CadPoint a = w.vertex[k], b = w.vertex[k + 1];
+        const double ends = std::min(Distance(p, a), Distance(p, b));
+        if (piece.arc) {
+            const cad::Circle& c = piece.shape.circle;
+            const double start = AngleAbout(c, a), angle = AngleAbout(c, p);
+            const double along = piece.counterClockwise ? Wrap(angle - start) : Wrap(start - angle);
+            return along <= SweepOf(w, k) ? std::abs(Distance(p, c.centre) - c.radius) : ends;
+        }
+        const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
+        if (length2 == 0) return ends;
+        const double t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2;
+        if (t <= 0 || t >= 1) return ends;
+        return std::abs((p.x - a.x) * dy - (p.y - a.y) * dx) / std::sqrt(length2);
+    }
+
+    // The chain's pieces left, each unbroken run of them one fitted chain.
+    void Emit(const Work& w, std::vector<FittedChain>& out) const {
+        if (w.dropped) return;
+        if (w.fit.isCircle || w.pieces.empty() || w.reverted) {
+            out.push_back(w.fit);
+            return;
+        }
+        const std::size_t n = w.pieces.size();
+        const bool whole =
+            std::none_of(w.pieces.begin(), w.pieces.end(), [](const Piece& p) { return p.removed; });
+        if (whole && w.closed) {
+            FittedChain chain;
+            chain.closed = true;
+            for (std::size_t k = 0; k < n; ++k)
+                if (Distance(w.vertex[k], w.vertex[k + 1]) > 1e-9)
+                    chain.vertices.push_back({w.vertex[k], BulgeOf(w, k)});
+            if (chain.vertices.size() >= 2) out.push_back(std::move(chain));
+            return;
+        }
+        // Runs start after a removed piece (or at the start of an open chain).
+        std::size_t first = 0;
+        if (w.closed)
+            while (!w.pieces[first].removed) ++first;
+        for (std::size_t step = 0; step < n;) {
+            const std::size_t k = (first + step) % n;
+            if (w.pieces[k].removed) {
+                ++step;
+                continue;
+            }
+            FittedChain chain;
+            std::size_t last = k;
+            while (step < n && !w.pieces[(first + step) % n].removed) {
+                last = (first + step) % n;
+                // A piece whose ends came together draws nothing.
+                if (Distance(w.vertex[last], w.vertex[last + 1]) > 1e-9)
+                    chain.vertices.push_back({w.vertex[last], BulgeOf(w, last)});
+                ++step;
+            }
+            chain.vertices.push_back({w.vertex[last + 1], 0});
+            if (chain.vertices.size() >= 2) out.push_back(std::move(chain));
+        }
+    }
+
+    // The bulge of piece k between its vertices as placed: its first
+    // bulge's turn, over the sweep between them about its circle.
+    double BulgeOf(const Work& w, std::size_t k) const {
+        const Piece& p = w.pieces[k];
+        if (!p.arc) return 0;
+        const double sweep = SweepOf(w, k);
+        const double first = 4 * std::atan(std::abs(p.bulge));
+        // Ends moved around the circle past each other keep the first turn.
+        if (sweep < 1e-6 || std::abs(sweep - first) > kPi / 2) return p.bulge;
+        return (p.counterClockwise ? 1 : -1) * std::tan(sweep / 4);
+    }
+
+    const StrokeGraph& m_graph;
+    double m_tolerance;
+    double m_width;
+    bool m_arcs;
+    Junctions m_junctions;
+    std::vector<Work> m_work;
+    std::vector<cad::Circle> m_circles;
+    std::unordered_set<std::uint64_t> m_ink;
+};
+
+}  // namespace
+
+std::vector<FittedChain> FitAtJunctions(const StrokeGraph& graph, double tolerance, double strokeWidth,
+                                        bool arcs) {
+    return JunctionFitter(graph, tolerance, strokeWidth, arcs).Fit();
+}
+
+}  // namespace lintra
