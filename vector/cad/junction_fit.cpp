@@ -131,7 +131,7 @@ private:
         std::vector<int> order(m_centre.size());
         std::iota(order.begin(), order.end(), 0);
         std::sort(order.begin(), order.end(), [&](int a, int b) { return m_centre[a].x < m_centre[b].x; });
-        const double widest = 3 * m_width;
+        const double widest = 5 * m_width;
         // Only junctions, where three or more branches meet, bend strokes; the
         // end of a stroke is a node of one branch and is left alone.
         std::erase_if(order, [&](int n) { return m_branches[n] < 3; });
@@ -139,7 +139,7 @@ private:
             for (std::size_t j = i + 1; j < order.size(); ++j) {
                 const int a = order[i], b = order[j];
                 if (m_centre[b].x - m_centre[a].x > widest) break;
-                if (Distance(m_centre[a], m_centre[b]) <= std::max(m_radius[a], m_radius[b]) + m_width / 2)
+                if (Distance(m_centre[a], m_centre[b]) <= m_radius[a] + m_radius[b])
                     parent[find(a)] = find(b);
             }
         m_cluster.assign(m_centre.size(), -1);
@@ -178,11 +178,25 @@ struct Work {
     std::vector<Piece> pieces;
     std::vector<CadPoint> vertex;  // piece k runs from vertex[k] to vertex[k + 1]
     std::vector<bool> fixed;       // a vertex placed on a circle found across chains
+    std::vector<bool> tangent;     // a vertex where a line runs into an arc as its tangent
     std::vector<int> clusters;     // the junction clusters on the chain
     int startCluster = -1, endCluster = -1;
     bool closed = false;
     bool dropped = false;
-    bool reverted = false;  // refitting strayed from the pixels: the first fit stands
+    bool reverted = false;               // refitting strayed from the pixels: the first fits stand
+    std::vector<FittedChain> firstFits;  // the chain's, or the chains' joined into it
+
+    // The same chain walked the other way.
+    void Reverse() {
+        std::reverse(fit.points.begin(), fit.points.end());
+        std::reverse(pieces.begin(), pieces.end());
+        std::reverse(vertex.begin(), vertex.end());
+        for (Piece& p : pieces) {
+            p.counterClockwise = !p.counterClockwise;
+            p.bulge = -p.bulge;
+        }
+        std::swap(startCluster, endCluster);
+    }
 };
 
 // The circle through the stretch a -> b of the given bulge.
@@ -229,6 +243,12 @@ public:
         for (const StrokeChain& chain : m_graph.chains) m_work.push_back(Start(chain));
         for (Work& w : m_work)
             if (!w.dropped && !w.fit.isCircle) Refine(w);
+        for (int c = 0; c < static_cast<int>(m_junctions.Clusters()); ++c) JoinAcross(c);
+        for (Work& w : m_work)
+            if (!w.dropped && !w.pieces.empty()) {
+                FindTangents(w);
+                PlaceVertices(w);
+            }
         if (m_arcs) FindCircles();
         for (int c = 0; c < static_cast<int>(m_junctions.Clusters()); ++c) Meet(c);
         if (m_ink.empty()) BuildInk();
@@ -254,6 +274,7 @@ private:
         const bool loop = !chain.closed && points.size() >= 4 && points.front() == points.back();
         if (loop) points = points.first(points.size() - 1);
         w.fit = FitChain(points, chain.closed || loop, m_tolerance, m_arcs);
+        w.firstFits = {w.fit};
         w.closed = w.fit.closed;
         w.startCluster = m_junctions.ClusterOf(chain.startNode);
         w.endCluster = m_junctions.ClusterOf(chain.endNode);
@@ -306,7 +327,133 @@ private:
         }
         Merge(w);
         DropUnclearPieces(w);
-        PlaceVertices(w);
+    }
+
+    // Chains that end at one junction and carry on each other's line or
+    // circle across it (strokes crossing at an X leave four ends and a short
+    // bridge between two junction pixels) become one chain, best fit first.
+    void JoinAcross(int cluster) {
+        if (m_junctions.Tangled(cluster)) return;
+        struct EndRef {
+            std::size_t work;
+            bool atStart;
+        };
+        std::vector<EndRef> ends;
+        for (std::size_t i = 0; i < m_work.size(); ++i) {
+            const Work& w = m_work[i];
+            if (w.dropped || w.closed || w.pieces.empty()) continue;
+            if (w.startCluster == cluster) ends.push_back({i, true});
+            if (w.endCluster == cluster) ends.push_back({i, false});
+        }
+        struct Pair {
+            double error;
+            std::size_t a, b;
+        };
+        std::vector<Pair> pairs;
+        for (std::size_t a = 0; a < ends.size(); ++a)
+            for (std::size_t b = a + 1; b < ends.size(); ++b) {
+                // A chain's own two ends close it, when it has two pieces to join.
+                if (ends[a].work == ends[b].work && m_work[ends[a].work].pieces.size() < 3) continue;
+                if (const auto error =
+                        JoinError(ends[a].work, ends[a].atStart, ends[b].work, ends[b].atStart))
+                    pairs.push_back({*error, a, b});
+            }
+        std::stable_sort(pairs.begin(), pairs.end(),
+                         [](const Pair& l, const Pair& r) { return l.error < r.error; });
+        std::vector<bool> used(ends.size(), false);
+        for (const Pair& p : pairs) {
+            if (used[p.a] || used[p.b]) continue;
+            used[p.a] = used[p.b] = true;
+            if (ends[p.a].work == ends[p.b].work)
+                Close(m_work[ends[p.a].work]);
+            else
+                Join(ends[p.a].work, ends[p.a].atStart, ends[p.b].work, ends[p.b].atStart);
+        }
+    }
+
+    // The worst distance of the two end pieces' clear pixels from the one
+    // shape fitted to them all, when both are straight and run on in line,
+    // or both are arcs turning the same way, and it is within the tolerance.
+    std::optional<double> JoinError(std::size_t a, bool aStart, std::size_t b, bool bStart) const {
+        const Work &u = m_work[a], &v = m_work[b];
+        const Piece& p = aStart ? u.pieces.front() : u.pieces.back();
+        const Piece& q = bStart ? v.pieces.front() : v.pieces.back();
+        if (p.arc != q.arc || p.clear.size() < 2 || q.clear.size() < 2) return std::nullopt;
+        // Directions leaving the junction along each piece.
+        const CadPoint pa = aStart ? u.vertex.front() : u.vertex.back();
+        const CadPoint pb = aStart ? u.vertex[1] : u.vertex[u.vertex.size() - 2];
+        const CadPoint qa = bStart ? v.vertex.front() : v.vertex.back();
+        const CadPoint qb = bStart ? v.vertex[1] : v.vertex[v.vertex.size() - 2];
+        if (p.arc) {
+            // Walked from u into v, both must turn the same way.
+            const bool pTurn = aStart ? !p.counterClockwise : p.counterClockwise;
+            const bool qTurn = bStart ? q.counterClockwise : !q.counterClockwise;
+            if (pTurn != qTurn) return std::nullopt;
+        } else {
+            const double ux = pb.x - pa.x, uy = pb.y - pa.y, vx = qb.x - qa.x, vy = qb.y - qa.y;
+            const double lengths = std::hypot(ux, uy) * std::hypot(vx, vy);
+            if (lengths == 0 || (ux * vx + uy * vy) / lengths > -std::cos(6 * kPi / 180)) return std::nullopt;
+        }
+        std::vector<CadPoint> both = p.clear;
+        both.insert(both.end(), q.clear.begin(), q.clear.end());
+        const auto shape = Refit(both, p.arc, m_tolerance);
+        if (!shape) return std::nullopt;
+        return WorstDistance(*shape, both);
+    }
+
+    // The chain closed through the junction both its ends lie at: its last
+    // piece and its first become one, which it ends with.
+    void Close(Work& w) {
+        Piece merged = w.pieces.back();
+        const Piece& first = w.pieces.front();
+        merged.clear.insert(merged.clear.end(), first.clear.begin(), first.clear.end());
+        merged.shape = *Refit(merged.clear, merged.arc, m_tolerance);
+        if (merged.arc) merged.bulge = JoinedBulge(merged, first);
+        std::vector<Piece> pieces(w.pieces.begin() + 1, w.pieces.end() - 1);
+        pieces.push_back(std::move(merged));
+        std::vector<CadPoint> vertex(w.vertex.begin() + 1, w.vertex.end() - 1);
+        vertex.push_back(vertex.front());
+        w.pieces = std::move(pieces);
+        w.vertex = std::move(vertex);
+        w.closed = true;
+        w.startCluster = w.endCluster = -1;
+    }
+
+    // The first bulge of two arcs' pieces turned as one.
+    static double JoinedBulge(const Piece& p, const Piece& q) {
+        const double turn = std::min(std::atan(std::abs(p.bulge)) + std::atan(std::abs(q.bulge)), 0.49 * kPi);
+        return (p.counterClockwise ? 1 : -1) * std::tan(turn);
+    }
+
+    // Chain b's pieces carried on after chain a's through the junction, as
+    // a chain of its own; a and b are no more.
+    void Join(std::size_t a, bool aStart, std::size_t b, bool bStart) {
+        Work u = m_work[a], v = m_work[b];
+        if (aStart) u.Reverse();   // u now ends at the junction
+        if (!bStart) v.Reverse();  // v now starts there
+        Work w;
+        w.fit.points = u.fit.points;
+        w.fit.points.insert(w.fit.points.end(), v.fit.points.begin(), v.fit.points.end());
+        w.firstFits = u.firstFits;
+        w.firstFits.insert(w.firstFits.end(), v.firstFits.begin(), v.firstFits.end());
+        w.clusters = u.clusters;
+        w.clusters.insert(w.clusters.end(), v.clusters.begin(), v.clusters.end());
+        std::sort(w.clusters.begin(), w.clusters.end());
+        w.clusters.erase(std::unique(w.clusters.begin(), w.clusters.end()), w.clusters.end());
+        w.startCluster = u.startCluster;
+        w.endCluster = v.endCluster;
+        Piece merged = u.pieces.back();
+        const Piece& next = v.pieces.front();
+        merged.clear.insert(merged.clear.end(), next.clear.begin(), next.clear.end());
+        merged.shape = *Refit(merged.clear, merged.arc, m_tolerance);
+        if (merged.arc) merged.bulge = JoinedBulge(merged, next);
+        w.pieces.assign(u.pieces.begin(), u.pieces.end() - 1);
+        w.pieces.push_back(std::move(merged));
+        w.pieces.insert(w.pieces.end(), v.pieces.begin() + 1, v.pieces.end());
+        w.vertex.assign(u.vertex.begin(), u.vertex.end() - 1);
+        w.vertex.insert(w.vertex.end(), v.vertex.begin() + 1, v.vertex.end());
+        m_work[a].dropped = m_work[b].dropped = true;
+        m_work.push_back(std::move(w));
     }
 
     // Per vertex, whether it is a corner between two straight pieces.
@@ -416,6 +563,52 @@ private:
 
     // Each vertex between two pieces where their shapes cross, or between
     // them when they do not cross near it; open ends on their own shape.
+    // Where a line touches a circle: between the foot of the perpendicular
+    // from the centre and its point on the circle.
+    static CadPoint TangentPoint(const Shape& a, const Shape& b) {
+        const Shape& line = a.isCircle ? b : a;
+        const Shape& circle = a.isCircle ? a : b;
+        const CadPoint foot = cad::Nearest(line, circle.circle.centre);
+        const CadPoint on = cad::Nearest(circle, foot);
+        return {(foot.x + on.x) / 2, (foot.y + on.y) / 2};
+    }
+
+    // A straight piece beside an arc whose circle it touches runs into the
+    // arc at the tangent point, not where the first fit let the line end:
+    // near a tangent point a line and a large arc stay within the tolerance
+    // of each other for a long way, and the first fit gives that stretch to
+    // the line. The pixels of both are shared out again at the tangent
+    // point and both refitted.
+    void FindTangents(Work& w) {
+        const std::size_t n = w.pieces.size();
+        w.tangent.assign(w.vertex.size(), false);
+        for (std::size_t k = 0; k + 1 < n + (w.closed ? 1 : 0); ++k) {
+            Piece &p = w.pieces[k], &q = w.pieces[(k + 1) % n];
+            if (p.arc == q.arc || p.clear.size() < 2 || q.clear.size() < 5) continue;
+            Piece& line = p.arc ? q : p;
+            Piece& arc = p.arc ? p : q;
+            if (std::abs(cad::DistanceTo(line.shape, arc.shape.circle.centre) - arc.shape.circle.radius) >
+                m_tolerance)
+                continue;
+            // Along the line, from its far end towards the arc.
+            const CadPoint far = p.arc ? w.vertex[k + 2 <= n ? k + 2 : k + 2 - n] : w.vertex[k];
+            const CadPoint foot = cad::Nearest(line.shape, arc.shape.circle.centre);
+            const double ux = foot.x - far.x, uy = foot.y - far.y, reach = std::hypot(ux, uy);
+            if (reach == 0) continue;
+            std::vector<CadPoint> onLine, onArc;
+            for (const Piece* piece : {&p, &q})
+                for (const CadPoint& c : piece->clear)
+                    (((c.x - far.x) * ux + (c.y - far.y) * uy) / reach < reach ? onLine : onArc).push_back(c);
+            const auto lineShape = Refit(onLine, false, m_tolerance);
+            const auto arcShape = Refit(onArc, true, m_tolerance);
+            if (!lineShape || !arcShape) continue;
+            line.shape = *lineShape, line.clear = std::move(onLine);
+            arc.shape = *arcShape, arc.clear = std::move(onArc);
+            w.tangent[k + 1] = true;
+            if (w.closed && k + 1 == n) w.tangent[0] = true;
+        }
+    }
+
     void PlaceVertices(Work& w) {
         const std::size_t n = w.pieces.size();
         w.fixed.assign(w.vertex.size(), false);
@@ -427,6 +620,10 @@ private:
                 break;
             }
             const CadPoint raw = w.vertex[k];
+            if (w.tangent[k]) {
+                w.vertex[k] = TangentPoint(w.pieces[(k + n - 1) % n].shape, w.pieces[k % n].shape);
+                continue;
+            }
             if (end) {
                 w.vertex[k] = cad::Nearest(w.pieces[k == 0 ? 0 : n - 1].shape, raw);
                 continue;
@@ -622,7 +819,17 @@ private:
                 for (const Shape& s : through)
                     if (const auto at = CrossingNear(shapeOf(e), s, centre, reach))
                         if (!best || Distance(*at, centre) < Distance(*best, centre)) best = at;
-                Move(vertexOf(e), best ? *best : cad::Nearest(shapeOf(e), centre), reach);
+                if (best) {
+                    Move(vertexOf(e), *best, reach);
+                    continue;
+                }
+                // A stroke that leaves another as its tangent shares its ink
+                // for a long way: it ends at the tangent point.
+                if (const auto at = TangentNear(shapeOf(e), through, centre, reach)) {
+                    vertexOf(e) = *at;
+                    continue;
+                }
+                Move(vertexOf(e), cad::Nearest(shapeOf(e), centre), reach);
             }
             return;
         }
@@ -646,6 +853,24 @@ private:
         }
     }
 
+    // The tangent point of the shape with one of the others, a line with a
+    // circle, that lies nearest the centre and no further than the strokes
+    // stay within a stroke width of each other beside it (sqrt(8 r w)).
+    std::optional<CadPoint> TangentNear(const Shape& shape, const std::vector<Shape>& others, CadPoint centre,
+                                        double reach) const {
+        std::optional<CadPoint> best;
+        for (const Shape& other : others) {
+            if (shape.isCircle == other.isCircle) continue;
+            const cad::Circle& circle = shape.isCircle ? shape.circle : other.circle;
+            const Shape& line = shape.isCircle ? other : shape;
+            if (std::abs(cad::DistanceTo(line, circle.centre) - circle.radius) > m_tolerance) continue;
+            const CadPoint at = TangentPoint(shape, other);
+            if (Distance(at, centre) > reach + std::sqrt(8 * circle.radius * m_width)) continue;
+            if (!best || Distance(at, centre) < Distance(*best, centre)) best = at;
+        }
+        return best;
+    }
+
     // Moves an end to `to` unless that is further than reach from it.
     static void Move(CadPoint& end, CadPoint to, double reach) {
         if (Distance(end, to) <= reach) end = to;
@@ -653,7 +878,8 @@ private:
 
     // Whether the chain as refitted still follows its pixels: each pixel
     // clear of a junction lies near a piece kept or a circle found, and each
-    // piece runs along ink or inside a junction.
+    // piece runs along the thinned ink (which thinning shortens at a free
+    // end by half a stroke width) or inside a junction.
     bool Faithful(const Work& w) const {
         const double slack = 1.5 * m_tolerance + 0.5;
         for (const CadPoint& p : w.fit.points) {
@@ -672,7 +898,7 @@ private:
             const int samples = std::max(2, static_cast<int>(std::ceil(length)));
             for (int i = 0; i <= samples; ++i) {
                 const CadPoint q = PointOf(w, k, static_cast<double>(i) / samples);
-                if (!InkNear(q, slack) && !Masked(w, q)) return false;
+                if (!InkNear(q, slack + m_width / 2) && !Masked(w, q)) return false;
             }
         }
         return true;
@@ -725,7 +951,11 @@ private:
     // The chain's pieces left, each unbroken run of them one fitted chain.
     void Emit(const Work& w, std::vector<FittedChain>& out) const {
         if (w.dropped) return;
-        if (w.fit.isCircle || w.pieces.empty() || w.reverted) {
+        if (w.reverted) {
+            out.insert(out.end(), w.firstFits.begin(), w.firstFits.end());
+            return;
+        }
+        if (w.fit.isCircle || w.pieces.empty()) {
             out.push_back(w.fit);
             return;
         }
