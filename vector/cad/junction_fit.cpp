@@ -280,7 +280,8 @@ private:
         w.endCluster = m_junctions.ClusterOf(chain.endNode);
         for (int c : {w.startCluster, w.endCluster})
             if (c >= 0) w.clusters.push_back(c);
-        for (const auto& [index, node] : chain.through) w.clusters.push_back(m_junctions.ClusterOf(node));
+        for (const auto& [index, node] : chain.through)
+            if (m_junctions.ClusterOf(node) >= 0) w.clusters.push_back(m_junctions.ClusterOf(node));
         std::sort(w.clusters.begin(), w.clusters.end());
         w.clusters.erase(std::unique(w.clusters.begin(), w.clusters.end()), w.clusters.end());
         // A short loop from a junction back into it is a knot of thinning.
@@ -362,7 +363,10 @@ private:
                          [](const Pair& l, const Pair& r) { return l.error < r.error; });
         std::vector<bool> used(ends.size(), false);
         for (const Pair& p : pairs) {
-            if (used[p.a] || used[p.b]) continue;
+            // A chain joined at one end is no more: its other end, also here,
+            // belongs to the chain it became.
+            if (used[p.a] || used[p.b] || m_work[ends[p.a].work].dropped || m_work[ends[p.b].work].dropped)
+                continue;
             used[p.a] = used[p.b] = true;
             if (ends[p.a].work == ends[p.b].work)
                 Close(m_work[ends[p.a].work]);
@@ -452,7 +456,11 @@ private:
         w.pieces.insert(w.pieces.end(), v.pieces.begin() + 1, v.pieces.end());
         w.vertex.assign(u.vertex.begin(), u.vertex.end() - 1);
         w.vertex.insert(w.vertex.end(), v.vertex.begin() + 1, v.vertex.end());
-        m_work[a].dropped = m_work[b].dropped = true;
+        for (std::size_t gone : {a, b}) {
+            m_work[gone].dropped = true;
+            m_work[gone].pieces.clear();
+            m_work[gone].vertex.clear();
+        }
         m_work.push_back(std::move(w));
     }
 
@@ -509,6 +517,8 @@ private:
             merged.to = q.to;
             merged.clear = std::move(both);
             merged.shape = *shape;
+            for (std::size_t m = k + 1; m <= next && merged.arc; ++m)
+                merged.bulge = JoinedBulge(merged, w.pieces[m]);
             w.pieces[k] = std::move(merged);
             w.pieces.erase(w.pieces.begin() + k + 1, w.pieces.begin() + next + 1);
             w.vertex.erase(w.vertex.begin() + k + 1, w.vertex.begin() + next + 1);
@@ -653,7 +663,7 @@ private:
         };
         std::vector<ArcRef> arcs;
         for (std::size_t i = 0; i < m_work.size(); ++i)
-            for (std::size_t k = 0; k < m_work[i].pieces.size(); ++k) {
+            for (std::size_t k = 0; k < m_work[i].pieces.size() && !m_work[i].dropped; ++k) {
                 const Piece& p = m_work[i].pieces[k];
                 if (!p.arc || p.clear.size() < 5 || p.shape.circle.radius < 1.5) continue;
                 arcs.push_back({i, k, SweepOf(m_work[i], k)});
@@ -732,6 +742,7 @@ private:
         const Shape onCircle{true, {}, circle};
         const double near = std::max(m_tolerance, m_width / 2);
         for (Work& w : m_work) {
+            if (w.dropped) continue;
             bool any = false;
             for (std::size_t k = 0; k < w.pieces.size(); ++k) {
                 Piece& p = w.pieces[k];
@@ -765,12 +776,13 @@ private:
 
     // The point a share t along piece k of the chain.
     CadPoint PointOf(const Work& w, std::size_t k, double t) const {
-        const Piece& p = w.pieces[k];
         const CadPoint a = w.vertex[k], b = w.vertex[k + 1];
-        if (!p.arc) return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
-        const cad::Circle& c = p.shape.circle;
-        const double a0 = AngleAbout(c, a), sweep = SweepOf(w, k);
-        const double angle = a0 + (p.counterClockwise ? 1 : -1) * t * sweep;
+        const double bulge = BulgeOf(w, k);
+        if (bulge == 0 || Distance(a, b) == 0) return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+        // On the arc as it is written: through the piece's vertices with its bulge.
+        const cad::Arc arc = cad::ArcOfBulge(a, b, bulge);
+        const cad::Circle c{arc.centre, arc.radius};
+        const double angle = AngleAbout(c, a) + (bulge > 0 ? 1 : -1) * t * 4 * std::atan(std::abs(bulge));
         return {c.centre.x + c.radius * std::cos(angle), c.centre.y + c.radius * std::sin(angle)};
     }
 
@@ -893,8 +905,13 @@ private:
         }
         for (std::size_t k = 0; k < w.pieces.size(); ++k) {
             if (w.pieces[k].removed) continue;
-            const double length = Distance(w.vertex[k], w.vertex[k + 1]) +
-                                  (w.pieces[k].arc ? SweepOf(w, k) * w.pieces[k].shape.circle.radius : 0);
+            const double bulge = BulgeOf(w, k), chord = Distance(w.vertex[k], w.vertex[k + 1]);
+            const double length = bulge == 0 || chord == 0
+                                      ? chord
+                                      : cad::ArcOfBulge(w.vertex[k], w.vertex[k + 1], bulge).radius * 4 *
+                                            std::atan(std::abs(bulge));
+            // A piece longer than the chain's pixels could draw strays.
+            if (length > 4 * static_cast<double>(w.fit.points.size()) + 8 * m_width) return false;
             const int samples = std::max(2, static_cast<int>(std::ceil(length)));
             for (int i = 0; i <= samples; ++i) {
                 const CadPoint q = PointOf(w, k, static_cast<double>(i) / samples);
@@ -935,11 +952,14 @@ private:
         const Piece& piece = w.pieces[k];
         const CadPoint a = w.vertex[k], b = w.vertex[k + 1];
         const double ends = std::min(Distance(p, a), Distance(p, b));
-        if (piece.arc) {
-            const cad::Circle& c = piece.shape.circle;
+        const double bulge = piece.arc ? BulgeOf(w, k) : 0.0;
+        if (bulge != 0 && Distance(a, b) > 0) {
+            const cad::Arc arc = cad::ArcOfBulge(a, b, bulge);
+            const cad::Circle c{arc.centre, arc.radius};
             const double start = AngleAbout(c, a), angle = AngleAbout(c, p);
-            const double along = piece.counterClockwise ? Wrap(angle - start) : Wrap(start - angle);
-            return along <= SweepOf(w, k) ? std::abs(Distance(p, c.centre) - c.radius) : ends;
+            const double along = bulge > 0 ? Wrap(angle - start) : Wrap(start - angle);
+            return along <= 4 * std::atan(std::abs(bulge)) ? std::abs(Distance(p, c.centre) - c.radius)
+                                                           : ends;
         }
         const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
         if (length2 == 0) return ends;
