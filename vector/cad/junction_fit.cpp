@@ -293,6 +293,15 @@ private:
         return w;
     }
 
+    // Whether p lies within the pen's cap at a free end of the chain, where
+    // thinning often leaves a hook.
+    bool NearFreeEnd(const Work& w, CadPoint p) const {
+        if (w.closed || w.fit.points.empty()) return false;
+        const double cap = 0.75 * m_width;
+        return (w.startCluster < 0 && Distance(p, w.fit.points.front()) < cap) ||
+               (w.endCluster < 0 && Distance(p, w.fit.points.back()) < cap);
+    }
+
     bool Masked(const Work& w, CadPoint p) const {
         return std::any_of(w.clusters.begin(), w.clusters.end(),
                            [&](int c) { return m_junctions.Near(c, p); });
@@ -318,7 +327,7 @@ private:
             const CadPoint a = w.vertex[k], b = w.vertex[k + 1];
             for (std::size_t i = piece.from; i <= piece.to; ++i) {
                 const CadPoint p = f.points[i];
-                if (Masked(w, p)) continue;
+                if (Masked(w, p) || NearFreeEnd(w, p)) continue;
                 if ((corner[k] && Distance(p, a) < m_width) || (corner[k + 1] && Distance(p, b) < m_width))
                     continue;
                 piece.clear.push_back(p);
@@ -536,10 +545,18 @@ private:
             }
             const bool first = k == 0, last = k + 1 == w.pieces.size();
             if (!w.closed && (first || last)) {
-                // Only an end in a junction is thinning's bend; a free end is drawn.
-                if ((first && AtJunction(w.startCluster)) || (last && AtJunction(w.endCluster))) {
+                // An end in a junction is thinning's bend, and so is a hook
+                // no longer than a stroke width at a free end; the piece
+                // beside it reaches to the end (a free end keeps its place).
+                const bool junction =
+                    (first && AtJunction(w.startCluster)) || (last && AtJunction(w.endCluster));
+                const bool hook = Distance(w.vertex[k], w.vertex[k + 1]) <= m_width;
+                if (junction) {
                     w.pieces.erase(w.pieces.begin() + k);
                     w.vertex.erase(w.vertex.begin() + (first ? 0 : k + 1));
+                } else if (hook) {
+                    w.pieces.erase(w.pieces.begin() + k);
+                    w.vertex.erase(w.vertex.begin() + (first ? 1 : k));
                 } else {
                     ++k;
                 }
@@ -607,8 +624,11 @@ private:
             if (reach == 0) continue;
             std::vector<CadPoint> onLine, onArc;
             for (const Piece* piece : {&p, &q})
-                for (const CadPoint& c : piece->clear)
-                    (((c.x - far.x) * ux + (c.y - far.y) * uy) / reach < reach ? onLine : onArc).push_back(c);
+                for (const CadPoint& c : piece->clear) {
+                    const bool before = ((c.x - far.x) * ux + (c.y - far.y) * uy) / reach < reach;
+                    (before && cad::DistanceTo(line.shape, c) <= 2 * m_tolerance ? onLine : onArc)
+                        .push_back(c);
+                }
             const auto lineShape = Refit(onLine, false, m_tolerance);
             const auto arcShape = Refit(onArc, true, m_tolerance);
             if (!lineShape || !arcShape) continue;
