@@ -12,9 +12,9 @@ namespace {
 constexpr std::uint8_t kInkBelow = 128;
 // Rows measured: enough for a steady median, few enough that a large page
 // costs a small share of the thinning that follows.
-constexpr int kRowsMeasured = 600;
+constexpr int kRowsMeasured = 400;
 // Runs longer than this are filled areas, not strokes; they count as this.
-constexpr int kLongestRun = 256;
+constexpr int kLongestRun = 64;
 
 bool Ink(ImageView image, int x, int y) {
     return image.contains(x, y) && image.at(x, y) < kInkBelow;

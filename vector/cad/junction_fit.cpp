@@ -7,7 +7,6 @@
 #include <numbers>
 #include <numeric>
 #include <optional>
-#include <unordered_set>
 
 #include "vector/cad/cad_geometry.h"
 #include "vector/cad/primitive_fit.h"
@@ -25,8 +24,9 @@ constexpr double kCornerTurn = 25 * kPi / 180;  // a vertex turning more is a co
 // more than this many is a tangle (rough ink, hatching), not one junction.
 constexpr std::size_t kMostNodesAtAJunction = 4;
 
+// Pixel coordinates are far from overflow: the plain square root serves.
 double Distance(CadPoint a, CadPoint b) {
-    return std::hypot(a.x - b.x, a.y - b.y);
+    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y));
 }
 
 double Wrap(double angle) {
@@ -180,6 +180,7 @@ struct Work {
     std::vector<bool> fixed;       // a vertex placed on a circle found across chains
     std::vector<bool> tangent;     // a vertex where a line runs into an arc as its tangent
     std::vector<int> clusters;     // the junction clusters on the chain
+    cad::Box box;                  // its vertices and pixels, once they are placed
     int startCluster = -1, endCluster = -1;
     bool closed = false;
     bool dropped = false;
@@ -241,6 +242,8 @@ public:
 
     std::vector<FittedChain> Fit() {
         for (const StrokeChain& chain : m_graph.chains) m_work.push_back(Start(chain));
+        m_atCluster.resize(m_junctions.Clusters());
+        for (std::size_t i = 0; i < m_work.size(); ++i) Index(i);
         for (Work& w : m_work)
             if (!w.dropped && !w.fit.isCircle) Refine(w);
         for (int c = 0; c < static_cast<int>(m_junctions.Clusters()); ++c) JoinAcross(c);
@@ -248,10 +251,12 @@ public:
             if (!w.dropped && !w.pieces.empty()) {
                 FindTangents(w);
                 PlaceVertices(w);
+                for (const CadPoint& p : w.vertex) w.box.Add(p);
+                for (const CadPoint& p : w.fit.points) w.box.Add(p);
             }
         if (m_arcs) FindCircles();
         for (int c = 0; c < static_cast<int>(m_junctions.Clusters()); ++c) Meet(c);
-        if (m_ink.empty()) BuildInk();
+        BuildInk();
         for (Work& w : m_work)
             if (!w.dropped && !w.pieces.empty() && !Faithful(w)) w.reverted = true;
         std::vector<FittedChain> out;
@@ -291,6 +296,12 @@ private:
                         [&](const CadPoint& p) { return Masked(w, p); }))
             w.dropped = true;
         return w;
+    }
+
+    // Notes work i under each junction cluster on it, so that the work at a
+    // junction is found without looking through every chain.
+    void Index(std::size_t i) {
+        for (int c : m_work[i].clusters) m_atCluster[c].push_back(i);
     }
 
     // Whether p lies within the pen's cap at a free end of the chain, where
@@ -349,7 +360,7 @@ private:
             bool atStart;
         };
         std::vector<EndRef> ends;
-        for (std::size_t i = 0; i < m_work.size(); ++i) {
+        for (std::size_t i : m_atCluster[cluster]) {
             const Work& w = m_work[i];
             if (w.dropped || w.closed || w.pieces.empty()) continue;
             if (w.startCluster == cluster) ends.push_back({i, true});
@@ -471,6 +482,7 @@ private:
             m_work[gone].vertex.clear();
         }
         m_work.push_back(std::move(w));
+        Index(m_work.size() - 1);
     }
 
     // Per vertex, whether it is a corner between two straight pieces.
@@ -692,22 +704,37 @@ private:
                          [](const ArcRef& a, const ArcRef& b) { return a.sweep > b.sweep; });
         if (arcs.empty()) return;
         BuildInk();
+        auto circleOf = [&](std::size_t a) -> const cad::Circle& {
+            return m_work[arcs[a].work].pieces[arcs[a].piece].shape.circle;
+        };
+        // The arcs by their centres' x, to find those about one centre.
+        std::vector<std::size_t> byX(arcs.size());
+        std::iota(byX.begin(), byX.end(), 0);
+        std::sort(byX.begin(), byX.end(),
+                  [&](std::size_t a, std::size_t b) { return circleOf(a).centre.x < circleOf(b).centre.x; });
         std::vector<bool> used(arcs.size(), false);
         for (std::size_t g = 0; g < arcs.size(); ++g) {
             if (used[g] || m_work[arcs[g].work].pieces[arcs[g].piece].removed) continue;
-            const cad::Circle seed = m_work[arcs[g].work].pieces[arcs[g].piece].shape.circle;
+            const cad::Circle seed = circleOf(g);
             const double close = std::max(m_tolerance, 0.05 * seed.radius);
             std::vector<std::size_t> members;
             std::vector<CadPoint> points;
-            for (std::size_t a = 0; a < arcs.size(); ++a) {
+            double sweep = 0;
+            auto from = std::lower_bound(byX.begin(), byX.end(), seed.centre.x - close,
+                                         [&](std::size_t a, double x) { return circleOf(a).centre.x < x; });
+            for (auto it = from; it != byX.end() && circleOf(*it).centre.x <= seed.centre.x + close; ++it) {
+                const std::size_t a = *it;
                 const Piece& p = m_work[arcs[a].work].pieces[arcs[a].piece];
                 if (used[a] || p.removed) continue;
                 if (Distance(p.shape.circle.centre, seed.centre) > close ||
                     std::abs(p.shape.circle.radius - seed.radius) > close)
                     continue;
                 members.push_back(a);
+                sweep += arcs[a].sweep;
                 points.insert(points.end(), p.clear.begin(), p.clear.end());
             }
+            // Arcs covering less than half the circle are arcs, whatever ink is near.
+            if (sweep < kPi) continue;
             const auto circle = cad::FitCircle(points);
             if (!circle || WorstDistance(Shape{true, {}, *circle}, points) > m_tolerance ||
                 !InkAllRound(*circle))
@@ -725,20 +752,38 @@ private:
     }
 
     // Every pixel of every chain, to ask whether ink lies somewhere.
+    // A bit per pixel of the chains' extent: strokes cover a few percent of
+    // a page, and a bit each keeps the whole page within a megabyte at 300 dpi.
     void BuildInk() {
-        for (const Point& p : m_graph.points) m_ink.insert(Key(p.x, p.y));
+        if (m_inkBuilt) return;
+        m_inkBuilt = true;
+        if (m_graph.points.empty()) return;
+        long long minX = m_graph.points[0].x, maxX = minX, minY = m_graph.points[0].y, maxY = minY;
+        for (const Point& p : m_graph.points) {
+            minX = std::min<long long>(minX, p.x), maxX = std::max<long long>(maxX, p.x);
+            minY = std::min<long long>(minY, p.y), maxY = std::max<long long>(maxY, p.y);
+        }
+        m_inkLeft = minX, m_inkBottom = minY;
+        m_inkWidth = maxX - minX + 1, m_inkHeight = maxY - minY + 1;
+        m_ink.assign(static_cast<std::size_t>((m_inkWidth * m_inkHeight + 63) / 64), 0);
+        for (const Point& p : m_graph.points) {
+            const std::size_t bit = static_cast<std::size_t>((p.y - minY) * m_inkWidth + (p.x - minX));
+            m_ink[bit / 64] |= std::uint64_t{1} << (bit % 64);
+        }
     }
-    static std::uint64_t Key(long long x, long long y) {
-        return (static_cast<std::uint64_t>(x + (1ll << 31)) << 32) |
-               static_cast<std::uint64_t>(y + (1ll << 31));
+    bool Ink(long long x, long long y) const {
+        x -= m_inkLeft, y -= m_inkBottom;
+        if (x < 0 || y < 0 || x >= m_inkWidth || y >= m_inkHeight) return false;
+        const std::size_t bit = static_cast<std::size_t>(y * m_inkWidth + x);
+        return (m_ink[bit / 64] >> (bit % 64)) & 1u;
     }
     bool InkNear(CadPoint p, double reach) const {
         const int r = static_cast<int>(std::ceil(reach));
         const long long cx = std::llround(p.x), cy = std::llround(p.y);
+        if (Ink(cx, cy)) return true;  // most often, on a stroke
         for (long long y = cy - r; y <= cy + r; ++y)
             for (long long x = cx - r; x <= cx + r; ++x)
-                if ((x - p.x) * (x - p.x) + (y - p.y) * (y - p.y) <= reach * reach && m_ink.count(Key(x, y)))
-                    return true;
+                if ((x - p.x) * (x - p.x) + (y - p.y) * (y - p.y) <= reach * reach && Ink(x, y)) return true;
         return false;
     }
     // Whether the skeleton runs all round the circle: at a crossing it bends
@@ -750,10 +795,11 @@ private:
         for (int i = 0; i < samples; ++i) {
             const double angle = 2 * kPi * i / samples;
             if (!InkNear({c.centre.x + c.radius * std::cos(angle), c.centre.y + c.radius * std::sin(angle)},
-                         reach))
-                ++missing;
+                         reach) &&
+                ++missing > samples / 50)
+                return false;
         }
-        return missing <= samples / 50;
+        return true;
     }
 
     // Removes every piece lying on the circle and keeps the circle; the
@@ -762,7 +808,7 @@ private:
         const Shape onCircle{true, {}, circle};
         const double near = std::max(m_tolerance, m_width / 2);
         for (Work& w : m_work) {
-            if (w.dropped) continue;
+            if (w.dropped || w.pieces.empty() || !Touches(w, circle, near)) continue;
             bool any = false;
             for (std::size_t k = 0; k < w.pieces.size(); ++k) {
                 Piece& p = w.pieces[k];
@@ -794,6 +840,15 @@ private:
         m_circles.push_back(circle);
     }
 
+    // Whether the chain's box comes near the circle's: chains far off need
+    // no closer look.
+    static bool Touches(const Work& w, const cad::Circle& c, double near) {
+        const double r = c.radius + near;
+        const cad::Box& box = w.box;
+        return !(box.max.x < c.centre.x - r || box.min.x > c.centre.x + r || box.max.y < c.centre.y - r ||
+                 box.min.y > c.centre.y + r);
+    }
+
     // The point a share t along piece k of the chain.
     CadPoint PointOf(const Work& w, std::size_t k, double t) const {
         const CadPoint a = w.vertex[k], b = w.vertex[k + 1];
@@ -818,7 +873,8 @@ private:
         if (m_junctions.Tangled(cluster)) return;
         const CadPoint centre = m_junctions.ClusterCentre(cluster);
         const double reach = m_junctions.ClusterReach(cluster);
-        for (Work& w : m_work) {
+        for (std::size_t i : m_atCluster[cluster]) {
+            Work& w = m_work[i];
             if (w.dropped || w.pieces.empty()) continue;
             if (!w.closed && w.startCluster == cluster && !w.pieces.front().removed && !w.fixed.front())
                 ends.push_back({&w, true});
@@ -914,14 +970,24 @@ private:
     // end by half a stroke width) or inside a junction.
     bool Faithful(const Work& w) const {
         const double slack = 1.5 * m_tolerance + 0.5;
+        // The pixels run along the pieces in order: the piece that held the
+        // last pixel, or the next, nearly always holds this one.
+        std::size_t last = 0;
+        auto near = [&](std::size_t k, CadPoint p) {
+            return k < w.pieces.size() && !w.pieces[k].removed && DistanceToPiece(w, k, p) <= slack;
+        };
         for (const CadPoint& p : w.fit.points) {
+            if (near(last, p) || near(last + 1, p)) {
+                last += !near(last, p);
+                continue;
+            }
             if (Masked(w, p)) continue;
-            double nearest = std::numeric_limits<double>::infinity();
-            for (std::size_t k = 0; k < w.pieces.size(); ++k)
-                if (!w.pieces[k].removed) nearest = std::min(nearest, DistanceToPiece(w, k, p));
-            for (const cad::Circle& c : m_circles)
-                nearest = std::min(nearest, std::abs(Distance(p, c.centre) - c.radius));
-            if (nearest > slack) return false;
+            bool found = false;
+            for (std::size_t k = 0; k < w.pieces.size() && !found; ++k)
+                if (near(k, p)) found = true, last = k;
+            for (std::size_t c = 0; c < m_circles.size() && !found; ++c)
+                found = std::abs(Distance(p, m_circles[c].centre) - m_circles[c].radius) <= slack;
+            if (!found) return false;
         }
         for (std::size_t k = 0; k < w.pieces.size(); ++k) {
             if (w.pieces[k].removed) continue;
@@ -1053,8 +1119,11 @@ private:
     bool m_arcs;
     Junctions m_junctions;
     std::vector<Work> m_work;
+    std::vector<std::vector<std::size_t>> m_atCluster;  // per junction cluster, the work on it
     std::vector<cad::Circle> m_circles;
-    std::unordered_set<std::uint64_t> m_ink;
+    std::vector<std::uint64_t> m_ink;  // the chains' pixels, a bit each, from (m_inkLeft, m_inkBottom)
+    long long m_inkLeft = 0, m_inkBottom = 0, m_inkWidth = 0, m_inkHeight = 0;
+    bool m_inkBuilt = false;
 };
 
 }  // namespace
