@@ -21,7 +21,9 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 
 // File header, 40-byte info header, colours colour-table entries, then rows.
 void WriteBmp(const std::string& path, int width, int height, int bitCount, int stride,
-              const std::vector<std::uint8_t>& rows, int colours) {
+              const std::vector<std::uint8_t>& rows, int colours, int dpi) {
+    // Pixels per metre, rounded: 11811 at 300 dpi.
+    const auto perMetre = static_cast<std::uint32_t>(dpi / 0.0254 + 0.5);
     const std::uint32_t offset = 14 + 40 + 4u * static_cast<std::uint32_t>(colours);
     const std::uint32_t imageSize = static_cast<std::uint32_t>(stride) * static_cast<std::uint32_t>(height);
     std::vector<std::uint8_t> head;
@@ -36,8 +38,8 @@ void WriteBmp(const std::string& path, int width, int height, int bitCount, int 
     Put16(head, static_cast<std::uint32_t>(bitCount));
     Put32(head, 0);  // uncompressed
     Put32(head, imageSize);
-    Put32(head, 11811);  // 300 dpi in pixels per metre
-    Put32(head, 11811);
+    Put32(head, perMetre);
+    Put32(head, perMetre);
     Put32(head, static_cast<std::uint32_t>(colours));
     Put32(head, 0);
     for (int i = 0; i < colours; ++i) Put32(head, static_cast<std::uint32_t>(i) * 0x010101u);
@@ -50,12 +52,12 @@ void WriteBmp(const std::string& path, int width, int height, int bitCount, int 
 
 }  // namespace
 
-void WriteGreyBmp(const std::string& path, const PageImage& page) {
-    WriteBmp(path, page.width, page.height, 8, page.stride, page.pixels, 256);
+void WriteGreyBmp(const std::string& path, const PageImage& page, int dpi) {
+    WriteBmp(path, page.width, page.height, 8, page.stride, page.pixels, 256, dpi);
 }
 
-void WriteColourBmp(const std::string& path, const ColourImage& page) {
-    WriteBmp(path, page.width, page.height, 24, page.stride, page.pixels, 0);
+void WriteColourBmp(const std::string& path, const ColourImage& page, int dpi) {
+    WriteBmp(path, page.width, page.height, 24, page.stride, page.pixels, 0, dpi);
 }
 
 }  // namespace lintra::bench

@@ -10,8 +10,9 @@
 
 namespace lintra::bench {
 
-// Throws std::runtime_error naming path when the file cannot be written.
-void WriteGreyBmp(const std::string& path, const PageImage& page);
-void WriteColourBmp(const std::string& path, const ColourImage& page);
+// The header records the page's resolution, dpi dots per inch. Throws
+// std::runtime_error naming path when the file cannot be written.
+void WriteGreyBmp(const std::string& path, const PageImage& page, int dpi = 300);
+void WriteColourBmp(const std::string& path, const ColourImage& page, int dpi = 300);
 
 }  // namespace lintra::bench

@@ -70,9 +70,10 @@ int RunMakePage(int argc, const char* const* argv) {
     const PageImage page = MakeScannedPage(static_cast<int>(width), static_cast<int>(height),
                                            static_cast<std::uint32_t>(seed), static_cast<int>(dpi));
     try {
-        if (!greyPath.empty()) WriteGreyBmp(greyPath, page);
+        if (!greyPath.empty()) WriteGreyBmp(greyPath, page, static_cast<int>(dpi));
         if (!colourPath.empty())
-            WriteColourBmp(colourPath, MakeColourScan(page, static_cast<std::uint32_t>(seed)));
+            WriteColourBmp(colourPath, MakeColourScan(page, static_cast<std::uint32_t>(seed)),
+                           static_cast<int>(dpi));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "lintra-make-page: %s\n", error.what());
         return 1;

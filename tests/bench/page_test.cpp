@@ -228,6 +228,20 @@ TEST(MakePageTool, WritesTheRequestedFiles) {
     const PageImage page = MakeScannedPage(10, 7, 9);
     ASSERT_EQ(rows.size(), 7u);
     for (int y = 0; y < 7; ++y) EXPECT_EQ(rows[y], Row(page, y, 1));
+    // The header records the resolution asked for, so a page exported in
+    // millimetres comes out at its size.
+    for (const auto& [dpi, perMetre] :
+         {std::pair{"150", 5906}, {"300", 11811}, {"600", 23622}, {"1200", 47244}}) {
+        ASSERT_EQ(RunTool({"--dpi", dpi, "--size", "10x7", "--grey", folder / "g.bmp", "--colour",
+                           folder / "c.bmp"}),
+                  0);
+        for (const char* name : {"g.bmp", "c.bmp"}) {
+            Dib written;
+            ReadRows(folder / name, std::string(name) == "g.bmp" ? 1 : 3, written);
+            EXPECT_EQ(written.GetBitmapInfo()->bmiHeader.biXPelsPerMeter, perMetre) << dpi << " " << name;
+            EXPECT_EQ(written.GetBitmapInfo()->bmiHeader.biYPelsPerMeter, perMetre) << dpi << " " << name;
+        }
+    }
 }
 
 TEST(MakePageTool, UsageErrorsExitTwoAndWriteNothing) {
