@@ -184,8 +184,13 @@ struct Work {
     int startCluster = -1, endCluster = -1;
     bool closed = false;
     bool dropped = false;
-    bool reverted = false;               // refitting strayed from the pixels: the first fits stand
-    std::vector<FittedChain> firstFits;  // the chain's, or the chains' joined into it
+    bool reverted = false;  // refitting strayed from the pixels: the first fits stand
+    // The first fits of the chains joined into it; none for a chain not
+    // joined, whose first fit is fit itself.
+    std::vector<FittedChain> firstFits;
+
+    // What stands for the work when its refit strays: its first fits.
+    std::vector<FittedChain> FirstFits() const { return firstFits.empty() ? std::vector{fit} : firstFits; }
 
     // The same chain walked the other way.
     void Reverse() {
@@ -279,7 +284,6 @@ private:
         const bool loop = !chain.closed && points.size() >= 4 && points.front() == points.back();
         if (loop) points = points.first(points.size() - 1);
         w.fit = FitChain(points, chain.closed || loop, m_tolerance, m_arcs);
-        w.firstFits = {w.fit};
         w.closed = w.fit.closed;
         w.startCluster = m_junctions.ClusterOf(chain.startNode);
         w.endCluster = m_junctions.ClusterOf(chain.endNode);
@@ -452,14 +456,16 @@ private:
     // Chain b's pieces carried on after chain a's through the junction, as
     // a chain of its own; a and b are no more.
     void Join(std::size_t a, bool aStart, std::size_t b, bool bStart) {
-        Work u = m_work[a], v = m_work[b];
+        std::vector<FittedChain> firsts = m_work[a].FirstFits(), more = m_work[b].FirstFits();
+        firsts.insert(firsts.end(), std::make_move_iterator(more.begin()),
+                      std::make_move_iterator(more.end()));
+        Work u = std::move(m_work[a]), v = std::move(m_work[b]);
         if (aStart) u.Reverse();   // u now ends at the junction
         if (!bStart) v.Reverse();  // v now starts there
         Work w;
         w.fit.points = u.fit.points;
         w.fit.points.insert(w.fit.points.end(), v.fit.points.begin(), v.fit.points.end());
-        w.firstFits = u.firstFits;
-        w.firstFits.insert(w.firstFits.end(), v.firstFits.begin(), v.firstFits.end());
+        w.firstFits = std::move(firsts);
         w.clusters = u.clusters;
         w.clusters.insert(w.clusters.end(), v.clusters.begin(), v.clusters.end());
         std::sort(w.clusters.begin(), w.clusters.end());
@@ -998,7 +1004,8 @@ private:
                                             std::atan(std::abs(bulge));
             // A piece longer than the chain's pixels could draw strays.
             if (length > 4 * static_cast<double>(w.fit.points.size()) + 8 * m_width) return false;
-            const int samples = std::max(2, static_cast<int>(std::ceil(length)));
+            // Every other pixel along it: the ink is looked for further than that.
+            const int samples = std::max(2, static_cast<int>(std::ceil(length / 2)));
             for (int i = 0; i <= samples; ++i) {
                 const CadPoint q = PointOf(w, k, static_cast<double>(i) / samples);
                 if (!InkNear(q, slack + m_width / 2) && !Masked(w, q)) return false;
@@ -1058,7 +1065,8 @@ private:
     void Emit(const Work& w, std::vector<FittedChain>& out) const {
         if (w.dropped) return;
         if (w.reverted) {
-            out.insert(out.end(), w.firstFits.begin(), w.firstFits.end());
+            const std::vector<FittedChain> firsts = w.FirstFits();
+            out.insert(out.end(), firsts.begin(), firsts.end());
             return;
         }
         if (w.fit.isCircle || w.pieces.empty()) {
