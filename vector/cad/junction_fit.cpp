@@ -58,9 +58,6 @@ public:
         Cluster();
     }
 
-    std::size_t Count() const { return m_centre.size(); }
-    CadPoint Centre(int node) const { return m_centre[node]; }
-    double Radius(int node) const { return m_radius[node]; }
     int ClusterOf(int node) const { return node < 0 ? -1 : m_cluster[node]; }
     const std::vector<int>& Members(int cluster) const { return m_members[cluster]; }
     std::size_t Clusters() const { return m_members.size(); }
@@ -893,7 +890,6 @@ private:
                 if (p.removed) continue;
                 const bool endsHere = !w.closed && ((k == 0 && w.startCluster == cluster) ||
                                                     (k + 1 == w.pieces.size() && w.endCluster == cluster));
-                if (endsHere && w.pieces.size() == 1) continue;
                 if (endsHere) continue;
                 if (DistanceToPiece(w, k, centre) <= reach) through.push_back(p.shape);
             }
