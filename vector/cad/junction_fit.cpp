@@ -8,6 +8,7 @@
 #include <numeric>
 #include <optional>
 
+#include "image/parallel_rows.h"
 #include "vector/cad/cad_geometry.h"
 #include "vector/cad/primitive_fit.h"
 
@@ -23,6 +24,15 @@ constexpr double kCornerTurn = 25 * kPi / 180;  // a vertex turning more is a co
 // Strokes crossing or meeting leave a few junction pixels close together;
 // more than this many is a tangle (rough ink, hatching), not one junction.
 constexpr std::size_t kMostNodesAtAJunction = 4;
+
+// Calls f(i) for every i below n, shared among the worker threads; f may
+// change item i alone, so the result is the same however they are shared.
+template <typename F>
+void ForEachItem(std::size_t n, const F& f) {
+    ParallelRows(static_cast<int>(n), 16, [&f](int begin, int end) {
+        for (int i = begin; i < end; ++i) f(static_cast<std::size_t>(i));
+    });
+}
 
 // Pixel coordinates are far from overflow: the plain square root serves.
 double Distance(CadPoint a, CadPoint b) {
@@ -243,24 +253,31 @@ public:
           m_junctions(graph, m_width) {}
 
     std::vector<FittedChain> Fit() {
-        for (const StrokeChain& chain : m_graph.chains) m_work.push_back(Start(chain));
+        // The work on one chain at a time runs on the worker threads; the
+        // work across chains at the junctions and on circles in turn.
+        m_work.resize(m_graph.chains.size());
+        ForEachItem(m_work.size(), [this](std::size_t i) {
+            m_work[i] = Start(m_graph.chains[i]);
+            if (!m_work[i].dropped && !m_work[i].fit.isCircle) Refine(m_work[i]);
+        });
         m_atCluster.resize(m_junctions.Clusters());
         for (std::size_t i = 0; i < m_work.size(); ++i) Index(i);
-        for (Work& w : m_work)
-            if (!w.dropped && !w.fit.isCircle) Refine(w);
         for (int c = 0; c < static_cast<int>(m_junctions.Clusters()); ++c) JoinAcross(c);
-        for (Work& w : m_work)
-            if (!w.dropped && !w.pieces.empty()) {
-                FindTangents(w);
-                PlaceVertices(w);
-                for (const CadPoint& p : w.vertex) w.box.Add(p);
-                for (const CadPoint& p : w.fit.points) w.box.Add(p);
-            }
+        ForEachItem(m_work.size(), [this](std::size_t i) {
+            Work& w = m_work[i];
+            if (w.dropped || w.pieces.empty()) return;
+            FindTangents(w);
+            PlaceVertices(w);
+            for (const CadPoint& p : w.vertex) w.box.Add(p);
+            for (const CadPoint& p : w.fit.points) w.box.Add(p);
+        });
         if (m_arcs) FindCircles();
         for (int c = 0; c < static_cast<int>(m_junctions.Clusters()); ++c) Meet(c);
         BuildInk();
-        for (Work& w : m_work)
+        ForEachItem(m_work.size(), [this](std::size_t i) {
+            Work& w = m_work[i];
             if (!w.dropped && !w.pieces.empty() && !Faithful(w)) w.reverted = true;
+        });
         std::vector<FittedChain> out;
         for (const Work& w : m_work) Emit(w, out);
         for (const cad::Circle& c : m_circles) {
@@ -460,23 +477,25 @@ private:
         if (aStart) u.Reverse();   // u now ends at the junction
         if (!bStart) v.Reverse();  // v now starts there
         Work w;
-        w.fit.points = u.fit.points;
+        w.fit.points = std::move(u.fit.points);
         w.fit.points.insert(w.fit.points.end(), v.fit.points.begin(), v.fit.points.end());
         w.firstFits = std::move(firsts);
-        w.clusters = u.clusters;
+        w.clusters = std::move(u.clusters);
         w.clusters.insert(w.clusters.end(), v.clusters.begin(), v.clusters.end());
         std::sort(w.clusters.begin(), w.clusters.end());
         w.clusters.erase(std::unique(w.clusters.begin(), w.clusters.end()), w.clusters.end());
         w.startCluster = u.startCluster;
         w.endCluster = v.endCluster;
-        Piece merged = u.pieces.back();
+        Piece merged = std::move(u.pieces.back());
         const Piece& next = v.pieces.front();
         merged.clear.insert(merged.clear.end(), next.clear.begin(), next.clear.end());
         merged.shape = *Refit(merged.clear, merged.arc, m_tolerance);
         if (merged.arc) merged.bulge = JoinedBulge(merged, next);
-        w.pieces.assign(u.pieces.begin(), u.pieces.end() - 1);
+        u.pieces.pop_back();
+        w.pieces = std::move(u.pieces);
         w.pieces.push_back(std::move(merged));
-        w.pieces.insert(w.pieces.end(), v.pieces.begin() + 1, v.pieces.end());
+        w.pieces.insert(w.pieces.end(), std::make_move_iterator(v.pieces.begin() + 1),
+                        std::make_move_iterator(v.pieces.end()));
         w.vertex.assign(u.vertex.begin(), u.vertex.end() - 1);
         w.vertex.insert(w.vertex.end(), v.vertex.begin() + 1, v.vertex.end());
         for (std::size_t gone : {a, b}) {
@@ -852,17 +871,53 @@ private:
                  box.min.y > c.centre.y + r);
     }
 
-    // The point a share t along piece k of the chain.
-    CadPoint PointOf(const Work& w, std::size_t k, double t) const {
-        const CadPoint a = w.vertex[k], b = w.vertex[k + 1];
-        const double bulge = BulgeOf(w, k);
-        if (bulge == 0 || Distance(a, b) == 0) return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
-        // On the arc as it is written: through the piece's vertices with its bulge.
-        const cad::Arc arc = cad::ArcOfBulge(a, b, bulge);
-        const cad::Circle c{arc.centre, arc.radius};
-        const double angle = AngleAbout(c, a) + (bulge > 0 ? 1 : -1) * t * 4 * std::atan(std::abs(bulge));
-        return {c.centre.x + c.radius * std::cos(angle), c.centre.y + c.radius * std::sin(angle)};
+    // Piece k as it is written, through its vertices with its bulge, with
+    // what placing points on it and measuring to it needs worked out once.
+    struct Curve {
+        CadPoint a, b;
+        double bulge = 0;
+        bool arc = false;  // an arc of non-zero chord
+        cad::Circle circle;
+        double start = 0;  // the angle of a about the centre
+        double turn = 0;   // the arc's turn over 4: atan(|bulge|)
+
+        // The point a share t along the piece.
+        CadPoint At(double t) const {
+            if (!arc) return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+            const double angle = start + (bulge > 0 ? 1 : -1) * t * 4 * turn;
+            return {circle.centre.x + circle.radius * std::cos(angle),
+                    circle.centre.y + circle.radius * std::sin(angle)};
+        }
+        // The distance from p to the piece, or to its nearer end where p
+        // lies beyond it.
+        double DistanceTo(CadPoint p) const {
+            const double ends = std::min(Distance(p, a), Distance(p, b));
+            if (arc) {
+                const double angle = AngleAbout(circle, p);
+                const double along = bulge > 0 ? Wrap(angle - start) : Wrap(start - angle);
+                return along <= 4 * turn ? std::abs(Distance(p, circle.centre) - circle.radius) : ends;
+            }
+            const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
+            if (length2 == 0) return ends;
+            const double t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2;
+            if (t <= 0 || t >= 1) return ends;
+            return std::abs((p.x - a.x) * dy - (p.y - a.y) * dx) / std::sqrt(length2);
+        }
+    };
+    Curve CurveOf(const Work& w, std::size_t k) const {
+        Curve c;
+        c.a = w.vertex[k], c.b = w.vertex[k + 1];
+        c.bulge = BulgeOf(w, k);
+        c.arc = c.bulge != 0 && Distance(c.a, c.b) > 0;
+        if (c.arc) {
+            const cad::Arc arc = cad::ArcOfBulge(c.a, c.b, c.bulge);
+            c.circle = {arc.centre, arc.radius};
+            c.start = AngleAbout(c.circle, c.a);
+            c.turn = std::atan(std::abs(c.bulge));
+        }
+        return c;
     }
+    CadPoint PointOf(const Work& w, std::size_t k, double t) const { return CurveOf(w, k).At(t); }
 
     // The chains ending at a junction reach where their shapes meet: on a
     // chain running through it, else at the point nearest every end's line.
@@ -974,13 +1029,17 @@ private:
         const double slack = 1.5 * m_tolerance + 0.5;
         // The pixels run along the pieces in order: the piece that held the
         // last pixel, or the next, nearly always holds this one.
+        std::vector<Curve> curves(w.pieces.size());
+        for (std::size_t k = 0; k < w.pieces.size(); ++k)
+            if (!w.pieces[k].removed) curves[k] = CurveOf(w, k);
         std::size_t last = 0;
         auto near = [&](std::size_t k, CadPoint p) {
-            return k < w.pieces.size() && !w.pieces[k].removed && DistanceToPiece(w, k, p) <= slack;
+            return k < w.pieces.size() && !w.pieces[k].removed && curves[k].DistanceTo(p) <= slack;
         };
         for (const CadPoint& p : w.fit.points) {
-            if (near(last, p) || near(last + 1, p)) {
-                last += !near(last, p);
+            if (near(last, p)) continue;
+            if (near(last + 1, p)) {
+                ++last;
                 continue;
             }
             if (Masked(w, p)) continue;
@@ -993,7 +1052,7 @@ private:
         }
         for (std::size_t k = 0; k < w.pieces.size(); ++k) {
             if (w.pieces[k].removed) continue;
-            const double bulge = BulgeOf(w, k), chord = Distance(w.vertex[k], w.vertex[k + 1]);
+            const double bulge = curves[k].bulge, chord = Distance(w.vertex[k], w.vertex[k + 1]);
             const double length = bulge == 0 || chord == 0
                                       ? chord
                                       : cad::ArcOfBulge(w.vertex[k], w.vertex[k + 1], bulge).radius * 4 *
@@ -1003,7 +1062,7 @@ private:
             // Every other pixel along it: the ink is looked for further than that.
             const int samples = std::max(2, static_cast<int>(std::ceil(length / 2)));
             for (int i = 0; i <= samples; ++i) {
-                const CadPoint q = PointOf(w, k, static_cast<double>(i) / samples);
+                const CadPoint q = curves[k].At(static_cast<double>(i) / samples);
                 if (!InkNear(q, slack + m_width / 2) && !Masked(w, q)) return false;
             }
         }
@@ -1037,25 +1096,7 @@ private:
     }
 
     // The distance from p to piece k between its vertices.
-    double DistanceToPiece(const Work& w, std::size_t k, CadPoint p) const {
-        const Piece& piece = w.pieces[k];
-        const CadPoint a = w.vertex[k], b = w.vertex[k + 1];
-        const double ends = std::min(Distance(p, a), Distance(p, b));
-        const double bulge = piece.arc ? BulgeOf(w, k) : 0.0;
-        if (bulge != 0 && Distance(a, b) > 0) {
-            const cad::Arc arc = cad::ArcOfBulge(a, b, bulge);
-            const cad::Circle c{arc.centre, arc.radius};
-            const double start = AngleAbout(c, a), angle = AngleAbout(c, p);
-            const double along = bulge > 0 ? Wrap(angle - start) : Wrap(start - angle);
-            return along <= 4 * std::atan(std::abs(bulge)) ? std::abs(Distance(p, c.centre) - c.radius)
-                                                           : ends;
-        }
-        const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
-        if (length2 == 0) return ends;
-        const double t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2;
-        if (t <= 0 || t >= 1) return ends;
-        return std::abs((p.x - a.x) * dy - (p.y - a.y) * dx) / std::sqrt(length2);
-    }
+    double DistanceToPiece(const Work& w, std::size_t k, CadPoint p) const { return CurveOf(w, k).DistanceTo(p); }
 
     // The chain's pieces left, each unbroken run of them one fitted chain.
     void Emit(const Work& w, std::vector<FittedChain>& out) const {
