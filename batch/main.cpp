@@ -24,7 +24,7 @@
 #include "batch/progress.h"
 #include "batch/read_options_arg.h"
 #include "batch/steps.h"
-#include "batch/svg.h"
+#include "vector/segments/svg.h"
 #include "batch/threads_option.h"
 #include "docview/commands.h"
 #include "docview/converter.h"

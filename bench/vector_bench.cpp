@@ -15,10 +15,10 @@
 
 #include "bench/bench_page.h"
 #include "image/dib.h"
-#include "tests/vector/vectorise_oracle.h"
+#include "tests/vector/vectorise/vectorise_oracle.h"
 #include "vector/cad/cad_export.h"
-#include "vector/vectorise1.h"
-#include "vector/vectorise2.h"
+#include "vector/vectorise/vectorise1.h"
+#include "vector/vectorise/vectorise2.h"
 
 namespace lintra::bench {
 namespace {

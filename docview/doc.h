@@ -9,7 +9,7 @@
 
 #include "docview/user_interface.h"
 #include "image/dib.h"
-#include "vector/segment.h"
+#include "vector/segments/segment.h"
 
 namespace lintra {
 

@@ -18,8 +18,8 @@
 #include "image/canvas.h"
 #include "image/dib.h"
 #include "raster/blobs.h"
-#include "vector/segment.h"
-#include "vector/vectorise1.h"
+#include "vector/segments/segment.h"
+#include "vector/vectorise/vectorise1.h"
 
 namespace lintra {
 

@@ -1,7 +1,7 @@
 // The vectorisation commands and the DXF export.
 #include "docview/view.h"
-#include "vector/dxf.h"
-#include "vector/vectorise2.h"
+#include "vector/segments/dxf.h"
+#include "vector/vectorise/vectorise2.h"
 
 namespace lintra {
 

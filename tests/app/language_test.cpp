@@ -21,7 +21,7 @@
 #include "docview/messages.h"
 #include "image/bmp_messages.h"
 #include "raster/contour.h"
-#include "vector/contour_peeler.h"
+#include "vector/vectorise/contour_peeler.h"
 
 using namespace lintra;
 

@@ -13,7 +13,7 @@
 #include "support/fake_platform.h"
 #include "support/test_data.h"
 #include "support/test_files.h"
-#include "vector/dxf.h"
+#include "vector/segments/dxf.h"
 
 namespace lintra::test {
 namespace {

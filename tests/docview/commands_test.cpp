@@ -19,7 +19,7 @@
 #include "raster/thin.h"
 #include "vector/cad/cad_dxf.h"
 #include "vector/cad/cad_export.h"
-#include "vector/dxf.h"
+#include "vector/segments/dxf.h"
 #include "view_fixture.h"
 
 namespace lintra::test {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "vector/cad/cad_drawing.h"
-#include "vector/segment.h"
+#include "vector/segments/segment.h"
 
 namespace lintra {
 

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "vector/segment.h"
+#include "vector/segments/segment.h"
 
 namespace lintra {
 

@@ -15,7 +15,7 @@
 #include "raster/thin.h"
 #include "support/padded_image.h"
 #include "vector/cad/cad_export.h"
-#include "vector/vectorise2.h"
+#include "vector/vectorise/vectorise2.h"
 
 namespace lintra {
 namespace {

@@ -1,6 +1,6 @@
 // The CAD DXF file: the structure strict readers check (handles, owners,
 // subclass markers, tables), units and extents, both versions, numbers, and
-// drawings that cannot be written. tests/vector/cad_readers.sh has the
+// drawings that cannot be written. tests/vector/cad/cad_readers.sh has the
 // files read by ezdxf, LibreCAD and dxf-parser.
 #include "vector/cad/cad_dxf.h"
 
@@ -287,7 +287,7 @@ std::string ExpectedCounts(const cad::Drawing& d, DxfVersion version) {
 
 // Not a check: writes the sample drawings as DXF (with the counts a reader
 // should find) and SVG into the folder named by LINTRA_CAD_SAMPLES_DIR, for
-// tests/vector/cad_readers.sh.
+// tests/vector/cad/cad_readers.sh.
 TEST(CadReaderFiles, WriteSamples) {
     const char* dir = std::getenv("LINTRA_CAD_SAMPLES_DIR");
     if (!dir) GTEST_SKIP() << "LINTRA_CAD_SAMPLES_DIR is not set";

@@ -12,7 +12,7 @@
 #include "support/padded_image.h"
 #include "vector/cad/chain_fit.h"
 #include "vector/cad/stroke_graph.h"
-#include "vector/vectorise2.h"
+#include "vector/vectorise/vectorise2.h"
 
 namespace lintra {
 namespace {

@@ -1,5 +1,5 @@
 // Small CAD drawings of known geometry for the file writers' tests and for
-// the files the external readers check (tests/vector/cad_readers.sh).
+// the files the external readers check (tests/vector/cad/cad_readers.sh).
 #pragma once
 
 #include <random>
@@ -14,8 +14,8 @@
 #include "support/recording_sink.h"
 #include "support/test_data.h"
 #include "vector/cad/cad_drawing.h"
-#include "vector/segment.h"
-#include "vector/vectorise2.h"
+#include "vector/segments/segment.h"
+#include "vector/vectorise/vectorise2.h"
 
 namespace lintra::test {
 

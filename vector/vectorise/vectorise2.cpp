@@ -1,4 +1,4 @@
-#include "vector/vectorise2.h"
+#include "vector/vectorise/vectorise2.h"
 
 #include <charconv>
 #include <cstddef>

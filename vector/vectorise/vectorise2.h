@@ -7,7 +7,7 @@
 #include <string>
 
 #include "image/image_view.h"
-#include "vector/segment.h"
+#include "vector/segments/segment.h"
 
 namespace lintra {
 

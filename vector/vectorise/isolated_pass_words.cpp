@@ -2,7 +2,7 @@
 // the same bytes as IsolatedPassRow in isolated_pass.cpp.
 #include <cstring>
 
-#include "vector/isolated_pass_rows.h"
+#include "vector/vectorise/isolated_pass_rows.h"
 
 namespace lintra::vector_detail {
 

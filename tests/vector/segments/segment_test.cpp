@@ -1,5 +1,5 @@
 // The segment record and the document's list of them.
-#include "vector/segment.h"
+#include "vector/segments/segment.h"
 
 #include <gtest/gtest.h>
 

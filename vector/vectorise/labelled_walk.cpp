@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "vector/contour_peeler.h"
+#include "vector/vectorise/contour_peeler.h"
 
 namespace lintra {
 

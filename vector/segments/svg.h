@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "vector/segment.h"
+#include "vector/segments/segment.h"
 
 namespace lintra {
 

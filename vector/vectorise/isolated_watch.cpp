@@ -1,10 +1,10 @@
-#include "vector/isolated_watch.h"
+#include "vector/vectorise/isolated_watch.h"
 
 #include <algorithm>
 #include <functional>
 #include <limits>
 
-#include "vector/vectorise1.h"
+#include "vector/vectorise/vectorise1.h"
 
 namespace lintra {
 

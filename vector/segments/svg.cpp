@@ -1,4 +1,4 @@
-#include "batch/svg.h"
+#include "vector/segments/svg.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "vector/vectorise1.h"
+#include "vector/vectorise/vectorise1.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,7 +7,7 @@
 
 #include "raster/cleanup.h"
 #include "raster/contour.h"
-#include "vector/contour_peeler.h"
+#include "vector/vectorise/contour_peeler.h"
 
 namespace lintra {
 

@@ -1,4 +1,4 @@
-#include "tests/vector/vectorise_oracle.h"
+#include "tests/vector/vectorise/vectorise_oracle.h"
 
 #include <cstdio>
 #include <cstring>

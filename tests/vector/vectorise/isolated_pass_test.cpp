@@ -1,13 +1,13 @@
 // The eight-at-a-time isolated-point pass against the sequential one, and
 // its word kernel against its row rule.
-#include "vector/isolated_pass.h"
+#include "vector/vectorise/isolated_pass.h"
 
 #include <gtest/gtest.h>
 
 #include "raster/cleanup.h"
 #include "support/row_compare.h"
-#include "tests/vector/vector_test_image.h"
-#include "vector/isolated_pass_rows.h"
+#include "tests/vector/vectorise/vector_test_image.h"
+#include "vector/vectorise/isolated_pass_rows.h"
 
 namespace lintra {
 namespace {

@@ -1,6 +1,6 @@
 // The DXF text and file: the fixed layout byte for byte, and the entities
 // read back by a separate small reader.
-#include "vector/dxf.h"
+#include "vector/segments/dxf.h"
 
 #include <gtest/gtest.h>
 

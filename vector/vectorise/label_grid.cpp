@@ -1,4 +1,4 @@
-#include "vector/label_grid.h"
+#include "vector/vectorise/label_grid.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "vector/contour_peeler.h"
+#include "vector/vectorise/contour_peeler.h"
 
 #include <algorithm>
 #include <limits>
 #include <memory>
 
-#include "vector/isolated_pass.h"
+#include "vector/vectorise/isolated_pass.h"
 
 namespace lintra {
 

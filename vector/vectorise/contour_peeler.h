@@ -25,9 +25,9 @@
 #include "image/image_view.h"
 #include "image/message_sink.h"
 #include "raster/contour.h"
-#include "vector/isolated_watch.h"
-#include "vector/segment.h"
-#include "vector/vectorise1.h"
+#include "vector/vectorise/isolated_watch.h"
+#include "vector/segments/segment.h"
+#include "vector/vectorise/vectorise1.h"
 
 namespace lintra {
 

@@ -1,15 +1,15 @@
 // Vectorise 2: the step choice, the worked strokes with their
 // numeric-control text, grey values, sizes beyond 16 bits, and comparison
 // with the plain transcription on random pictures.
-#include "vector/vectorise2.h"
+#include "vector/vectorise/vectorise2.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "tests/vector/vector_test_image.h"
-#include "tests/vector/vectorise_oracle.h"
+#include "tests/vector/vectorise/vector_test_image.h"
+#include "tests/vector/vectorise/vectorise_oracle.h"
 
 namespace lintra {
 namespace {

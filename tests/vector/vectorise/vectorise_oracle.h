@@ -11,7 +11,7 @@
 
 #include "image/image_view.h"
 #include "image/message_sink.h"
-#include "vector/segment.h"
+#include "vector/segments/segment.h"
 
 namespace lintra::oracle {
 

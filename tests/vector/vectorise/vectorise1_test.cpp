@@ -1,7 +1,7 @@
 // Vectorise 1: the worked shapes, what the command leaves behind, the
 // grey-value pictures on which the peeling would never end, the peel-one
 // command, and comparison with the plain transcription on random pictures.
-#include "vector/vectorise1.h"
+#include "vector/vectorise/vectorise1.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "image/dib.h"
-#include "tests/vector/vector_test_image.h"
-#include "tests/vector/vectorise_oracle.h"
-#include "vector/contour_peeler.h"
+#include "tests/vector/vectorise/vector_test_image.h"
+#include "tests/vector/vectorise/vectorise_oracle.h"
+#include "vector/vectorise/contour_peeler.h"
 
 namespace lintra {
 namespace {

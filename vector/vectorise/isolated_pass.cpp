@@ -1,6 +1,6 @@
-#include "vector/isolated_pass.h"
+#include "vector/vectorise/isolated_pass.h"
 
-#include "vector/isolated_pass_rows.h"
+#include "vector/vectorise/isolated_pass_rows.h"
 
 namespace lintra {
 

@@ -1,4 +1,4 @@
-#include "vector/dxf.h"
+#include "vector/segments/dxf.h"
 
 #include <charconv>
 #include <cstring>

@@ -9,8 +9,8 @@
 
 #include "image/image_view.h"
 #include "image/message_sink.h"
-#include "vector/label_grid.h"
-#include "vector/segment.h"
+#include "vector/vectorise/label_grid.h"
+#include "vector/segments/segment.h"
 
 namespace lintra {
 
