@@ -1,0 +1,98 @@
+#include "docview/presets.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "docview/commands.h"
+#include "raster/binarise_adaptive.h"
+
+namespace lintra {
+namespace {
+
+using enum Scaling;
+
+// Specks below a fifth of a stroke's square (3 pixels at the nominal
+// width), spurs below three quarters of its width: what the menu items
+// remove at 300 dpi.
+constexpr PresetValue kLightSpecks[] = {{0.2, Area, 2}};
+constexpr PresetValue kShortSpurs[] = {{0.75, Width, 1}};
+// A poor scan's grain and dust: specks below one stroke's square.
+constexpr PresetValue kScanSpecks[] = {{1.0, Area, 4}};
+constexpr PresetValue kScanSpurs[] = {{1.0, Width, 2}};
+// The window follows the width as AdaptiveWindowFor has it.
+constexpr PresetValue kAdaptive[] = {{12, Width, 15}, {kAdaptiveSensitivity}};
+
+constexpr PresetStep kDrawing[] = {
+    {"binarise-iterative", {}},
+    {"remove-small-blobs", kLightSpecks},
+    {"thin", {}},
+    {"remove-short-branches", kShortSpurs},
+    {"vectorise-1", {}},
+};
+constexpr PresetStep kScan[] = {
+    {"binarise-adaptive", kAdaptive},
+    {"remove-small-blobs", kScanSpecks},
+    {"thin", {}},
+    {"remove-short-branches", kScanSpurs},
+    {"vectorise-1", {}},
+};
+// The outline of each filled shape, one pixel wide, followed like a centre line.
+constexpr PresetStep kOutline[] = {
+    {"binarise-iterative", {}}, {"remove-small-blobs", kScanSpecks}, {"contour-2", {}}, {"thin", {}},
+    {"vectorise-1", {}},
+};
+
+constexpr Preset kPresets[] = {
+    {"drawing", "centre lines of a clean line drawing", kDrawing},
+    {"scan", "centre lines of a poor scan or a photo of paper: local black and white, stronger clean-up",
+     kScan},
+    {"outline", "outlines of filled shapes (logos, silhouettes)", kOutline},
+};
+
+int Resolve(const PresetValue& value, double w) {
+    const double scaled = value.scaling == Fixed   ? value.factor
+                          : value.scaling == Width ? value.factor * w
+                                                   : value.factor * w * w;
+    return std::max(value.least, static_cast<int>(std::lround(scaled)));
+}
+
+}  // namespace
+
+std::span<const Preset> Presets() {
+    return kPresets;
+}
+
+const Preset* FindPreset(std::string_view name) {
+    auto it = std::ranges::find(kPresets, name, &Preset::name);
+    return it == std::end(kPresets) ? nullptr : &*it;
+}
+
+std::string PresetNames() {
+    std::string names;
+    for (const Preset& preset : kPresets) names += (names.empty() ? "" : ", ") + std::string(preset.name);
+    return names;
+}
+
+std::vector<ResolvedStep> ResolveSteps(const Preset& preset, double strokeWidth) {
+    const double w = strokeWidth > 0 ? strokeWidth : kNominalStrokeWidth;
+    std::vector<ResolvedStep> steps;
+    for (const PresetStep& step : preset.steps) {
+        ResolvedStep resolved{FindCommand(step.command), {}};
+        for (const PresetValue& value : step.values) resolved.values.push_back(Resolve(value, w));
+        steps.push_back(std::move(resolved));
+    }
+    return steps;
+}
+
+std::string StepsText(std::span<const ResolvedStep> steps) {
+    std::string text;
+    for (const ResolvedStep& step : steps) {
+        if (!text.empty()) text += ' ';
+        text += step.command->name;
+        for (std::size_t i = 0; i < step.values.size(); ++i)
+            text += (i == 0 ? "=" : ",") + std::to_string(step.values[i]);
+    }
+    return text;
+}
+
+}  // namespace lintra
