@@ -67,6 +67,12 @@ std::string IdentifiersOf(CommandKind kind) {
     return list;
 }
 
+std::string Format(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
 // The commands a step may give values: "remove-small-blobs=area, ...".
 std::string ValuedCommands() {
     std::string list;
@@ -108,7 +114,8 @@ void PrintHelp() {
         "  --verbose             print each step with its time in milliseconds, and\n"
         "                        the entities a cad= step wrote, by type\n"
         "  --jobs N              run N inputs at once (default: the number of cores)\n"
-        "  --preset NAME         the steps a trace step runs: %s (default %s)\n"
+        "  --preset NAME         the steps a trace step runs: %s (default:\n"
+        "                        %s, or scan for a page one threshold does not suit)\n"
         "  --list-presets        the presets' steps, as they can be typed as steps\n"
         "%s%s"
         "  --help                this text\n%s\n"
@@ -153,7 +160,7 @@ int UsageError(const std::string& error) {
 
 class Runner {
 public:
-    Runner(const ReadOptions& read, const CadExportSettings& cad, const Preset& preset, bool verbose)
+    Runner(const ReadOptions& read, const CadExportSettings& cad, const Preset* preset, bool verbose)
         : m_doc(m_ui), m_view(m_doc, m_ui, m_converter), m_preset(preset), m_verbose(verbose) {
         m_doc.m_readOptions.maxPixels = read.maxPixels;
         m_doc.m_readOptions.page = read.page;
@@ -220,14 +227,21 @@ private:
         for (int position : step.values) dialog->ReportFull(position);
     }
 
-    // The chosen preset rather than the menu item's default; with --verbose,
-    // the width measured and the steps that ran, which typed as steps
-    // repeat the run.
+    // The preset given, else the one the picture calls for; with --verbose,
+    // the preset, the width measured and the steps that ran, which typed as
+    // steps repeat the run.
     void Trace() {
-        TraceReport report = RunPreset(m_view, m_preset);
+        if (!m_view.HasImage()) return;
+        double inkRatio = 1;
+        const Preset& preset = m_preset ? *m_preset : ChoosePreset(m_view.m_originalImage.View(), &inkRatio);
+        TraceReport report = RunPreset(m_view, preset);
         if (m_verbose && report.ran) {
-            std::printf("trace: preset %s, stroke width %.1f px%s\n", std::string(m_preset.name).c_str(),
-                        report.strokeWidth, report.strokeWidth > 0 ? "" : " (no ink: nominal sizes)");
+            std::string why = m_preset ? ""
+                                       : " (one threshold for the page leaves " + Format(inkRatio) +
+                                             " times the ink of a local one)";
+            std::printf("trace: preset %s%s, stroke width %.1f px%s\n", std::string(preset.name).c_str(),
+                        why.c_str(), report.strokeWidth,
+                        report.strokeWidth > 0 ? "" : " (no ink: nominal sizes)");
             std::printf("trace: steps %s\n", StepsText(report.steps).c_str());
         }
     }
@@ -261,13 +275,13 @@ private:
     ChildProcessConverter m_converter;
     CLintraDoc m_doc;
     CLintraView m_view;
-    const Preset& m_preset;
+    const Preset* m_preset;  // null: chosen for each picture
     bool m_verbose;
 };
 
 // Runs steps in order on a view of its own; 1 when one failed.
 int RunSteps(const std::vector<Step>& steps, const ReadOptions& read, const CadExportSettings& cad,
-             const Preset& preset, bool verbose) {
+             const Preset* preset, bool verbose) {
     Runner runner(read, cad, preset, verbose);
     for (const Step& step : steps) {
         auto start = std::chrono::steady_clock::now();
@@ -284,7 +298,7 @@ int RunSteps(const std::vector<Step>& steps, const ReadOptions& read, const CadE
 
 // The many-files form: every input through the same steps, jobs at a time.
 int RunInputs(const std::vector<std::string>& inputs, const std::vector<std::vector<Step>>& steps, int jobs,
-              const ReadOptions& read, const CadExportSettings& cad, const Preset& preset, bool verbose) {
+              const ReadOptions& read, const CadExportSettings& cad, const Preset* preset, bool verbose) {
     BatchProgress progress(inputs, stderr, stdout, isatty(STDERR_FILENO) == 1);
     std::size_t failed = RunInChildProcesses(
         inputs.size(), jobs, [&](std::size_t i) { return RunSteps(steps[i], read, cad, preset, verbose); },
@@ -310,7 +324,7 @@ std::optional<int> ParseJobs(const std::string& text) {
 
 int main(int argc, char** argv) {
     bool verbose = false;
-    const Preset* preset = FindPreset(kDefaultPreset);
+    const Preset* preset = nullptr;  // chosen for each picture
     CadExportSettings cad;
     ReadOptions readOptions;
     int jobs = ThreadCount();  // the cores this process may run on
@@ -378,7 +392,7 @@ int main(int argc, char** argv) {
         if (!lists) return UsageError(error);
         // Set before the children are made, which inherit it.
         SetThreadCount(ThreadsPerRun(threads, ThreadCount(), jobs, inputs.size(), true));
-        return RunInputs(inputs, *lists, jobs, readOptions, cad, *preset, verbose);
+        return RunInputs(inputs, *lists, jobs, readOptions, cad, preset, verbose);
     }
     Step input;
     input.kind = Step::kOpen;
@@ -387,5 +401,5 @@ int main(int argc, char** argv) {
     input.text = positional[0];
     steps.insert(steps.begin(), input);
     SetThreadCount(ThreadsPerRun(threads, ThreadCount(), jobs, 1, false));
-    return RunSteps(steps, readOptions, cad, *preset, verbose);
+    return RunSteps(steps, readOptions, cad, preset, verbose);
 }

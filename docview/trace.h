@@ -27,6 +27,14 @@ struct TraceReport {
 // 0 when it leaves no black. image is unchanged.
 double PresetStrokeWidth(CLintraView& view, const Preset& preset, ImageView image);
 
+// The preset for a picture nobody chose one for: `scan` when one threshold
+// for the whole page does not suit it, else the default `drawing`. One
+// threshold does not suit a page when the iterative one leaves under half or
+// over twice the ink Sauvola's local threshold does (paper darkening to a
+// corner turns black, faint ink turns white); on clean and scan-like pages
+// the two agree within about 15%. inkRatio receives that share.
+const Preset& ChoosePreset(ImageView picture, double* inkRatio = nullptr);
+
 // Restores the picture as loaded, works the preset's values out for the
 // settings' stroke width (else the one PresetStrokeWidth measures), then
 // runs the steps through the view one after another as choosing them would.
