@@ -11,11 +11,12 @@ namespace {
 
 using enum Scaling;
 
-// Specks below a fifth of a stroke's square (3 pixels at the nominal
-// width), spurs below three quarters of its width: what the menu items
-// remove at 300 dpi.
-constexpr PresetValue kLightSpecks[] = {{0.2, Area, 2}};
-constexpr PresetValue kShortSpurs[] = {{0.75, Width, 1}};
+// What the menu items remove at 300 dpi (specks below 3 pixels, spurs of 3
+// passes) for strokes 4 to 5 pixels wide, the range a 0.35 mm pen measures
+// in; more for wider strokes. Larger factors would prune the ends of lines
+// drawn with that pen whenever its width measures 5.
+constexpr PresetValue kLightSpecks[] = {{0.13, Area, 3}};
+constexpr PresetValue kShortSpurs[] = {{0.65, Width, 1}};
 // A poor scan's grain and dust: specks below one stroke's square.
 constexpr PresetValue kScanSpecks[] = {{1.0, Area, 4}};
 constexpr PresetValue kScanSpurs[] = {{1.0, Width, 2}};

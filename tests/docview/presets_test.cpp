@@ -36,8 +36,10 @@ TEST(Presets, StepsAreCommandsWithValuesTheyTakeAtAnyWidth) {
     for (const Case& c : {
              Case{"drawing", 0,
                   "binarise-iterative remove-small-blobs=3 thin remove-short-branches=3 vectorise-1"},
+             Case{"drawing", 5,
+                  "binarise-iterative remove-small-blobs=3 thin remove-short-branches=3 vectorise-1"},
              Case{"drawing", 8,
-                  "binarise-iterative remove-small-blobs=13 thin remove-short-branches=6 vectorise-1"},
+                  "binarise-iterative remove-small-blobs=8 thin remove-short-branches=5 vectorise-1"},
              Case{"scan", 4,
                   "binarise-adaptive=48,66 remove-small-blobs=16 thin remove-short-branches=4 vectorise-1"},
              Case{"scan", 2,
