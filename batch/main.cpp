@@ -73,15 +73,19 @@ std::string Format(double value) {
     return text;
 }
 
-// The commands a step may give values: "remove-small-blobs=area, ...".
+// The commands a step may give values, one a line:
+// "remove-small-blobs=area (0 to 1000000)".
 std::string ValuedCommands() {
     std::string list;
     for (const Command& command : CommandTable()) {
         if (command.values.empty()) continue;
-        if (!list.empty()) list += ", ";
-        list += std::string(command.name) + "=";
-        for (std::size_t i = 0; i < command.values.size(); ++i)
-            list += (i == 0 ? "" : ",") + std::string(command.values[i].name);
+        std::string names, ranges;
+        for (std::size_t i = 0; i < command.values.size(); ++i) {
+            const CommandValue& value = command.values[i];
+            names += (i == 0 ? "" : ",") + std::string(value.name);
+            ranges += (i == 0 ? "" : ", ") + std::to_string(value.min) + " to " + std::to_string(value.max);
+        }
+        list += "                         " + std::string(command.name) + "=" + names + " (" + ranges + ")\n";
     }
     return list;
 }
@@ -111,18 +115,20 @@ void PrintHelp() {
         "terminal, otherwise a line per file), each failed input with its reason, and a\n"
         "summary; a failed input does not stop the others.\n\n"
         "Options:\n"
-        "  --verbose             print each step with its time in milliseconds, and\n"
-        "                        the entities a cad= step wrote, by type\n"
+        "  --verbose             print each step with its time in milliseconds, the\n"
+        "                        entities a cad= step wrote, by type, and the preset,\n"
+        "                        stroke width and steps a trace step ran\n"
         "  --jobs N              run N inputs at once (default: the number of cores)\n"
-        "  --preset NAME         the steps a trace step runs: %s (default:\n"
-        "                        %s, or scan for a page one threshold does not suit)\n"
+        "  --preset NAME         the steps trace runs: %s\n"
+        "                        (default: %s, or scan for a page one threshold\n"
+        "                        does not suit)\n"
         "  --list-presets        the presets' steps, as they can be typed as steps\n"
         "%s%s"
         "  --help                this text\n%s\n"
         "Steps:\n"
         "  ID or NAME           a command of the table below\n"
-        "  NAME=V1[,V2]         a command that takes values (%s), run\n"
-        "                       with them in place of its menu item's\n"
+        "  NAME=V1[,V2]         a command that takes values, run with them in place of\n"
+        "                       its menu item's fixed one:\n%s"
         "  trace                the whole job from the picture as loaded: the --preset\n"
         "                       steps, sizes scaled by the measured stroke width\n"
         "  ID=V1,V2,...         a parameter command (%s, or its\n"
