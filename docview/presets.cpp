@@ -37,9 +37,13 @@ constexpr PresetStep kScan[] = {
     {"remove-short-branches", kScanSpurs},
     {"vectorise-1", {}},
 };
-// The outline of each filled shape, one pixel wide, followed like a centre line.
+// The outline of each filled shape, one pixel wide, followed like a centre
+// line. The width measured is the shapes' thickness (up to 64 pixels), so
+// specks go below an area of that many pixels, not its square: a logo's
+// small lettering stays.
+constexpr PresetValue kOutlineSpecks[] = {{1.0, Width, 3}};
 constexpr PresetStep kOutline[] = {
-    {"binarise-iterative", {}}, {"remove-small-blobs", kScanSpecks}, {"contour-2", {}}, {"thin", {}},
+    {"binarise-iterative", {}}, {"remove-small-blobs", kOutlineSpecks}, {"contour-2", {}}, {"thin", {}},
     {"vectorise-1", {}},
 };
 
