@@ -13,18 +13,29 @@ namespace lintra {
 
 namespace {
 
-// An 8-bit copy of image with rows of its width.
-struct Copy {
-    std::vector<std::uint8_t> pixels;
-    ImageView view;
-    explicit Copy(ImageView image)
-        : pixels(static_cast<std::size_t>(image.width) * image.height),
-          view{pixels.data(), image.width, image.height, image.width, 8} {
-        for (int y = 0; y < image.height; ++y) std::memcpy(view.row(y), image.row(y), image.width);
+// An 8-bit copy of a picture with rows of its width, to try an operation on.
+class Trial {
+public:
+    explicit Trial(ImageView image)
+        : m_image(image),
+          m_pixels(static_cast<std::size_t>(image.width) * image.height),
+          m_view{m_pixels.data(), image.width, image.height, image.width, 8} {
+        Reset();
     }
-    std::size_t Black() const {
-        return static_cast<std::size_t>(std::count(pixels.begin(), pixels.end(), 0));
+    Trial(const Trial&) = delete;
+    Trial& operator=(const Trial&) = delete;
+
+    // The picture's pixels again.
+    void Reset() {
+        for (int y = 0; y < m_image.height; ++y) std::memcpy(m_view.row(y), m_image.row(y), m_image.width);
     }
+    ImageView View() const { return m_view; }
+    double Black() const { return static_cast<double>(std::count(m_pixels.begin(), m_pixels.end(), 0)); }
+
+private:
+    ImageView m_image;
+    std::vector<std::uint8_t> m_pixels;
+    ImageView m_view;
 };
 
 constexpr double kInkRatioSuited = 2;
@@ -35,13 +46,14 @@ const Preset& ChoosePreset(ImageView picture, double* inkRatio) {
     const Preset& drawing = *FindPreset(kDefaultPreset);
     if (inkRatio != nullptr) *inkRatio = 1;
     if (picture.empty() || picture.bitCount != 8) return drawing;
-    Copy global(picture), local(picture);
+    Trial trial(picture);
     Histogram histogram{};
-    ComputeHistogram(global.view, histogram);
-    BinariseIterative(global.view, histogram);
-    BinariseAdaptive(local.view, AdaptiveWindowFor(0), kAdaptiveSensitivity);
-    const double globalInk = static_cast<double>(global.Black()),
-                 localInk = static_cast<double>(local.Black());
+    ComputeHistogram(trial.View(), histogram);
+    BinariseIterative(trial.View(), histogram);
+    const double globalInk = trial.Black();
+    trial.Reset();
+    BinariseAdaptive(trial.View(), AdaptiveWindowFor(0), kAdaptiveSensitivity);
+    const double localInk = trial.Black();
     if (localInk == 0) return drawing;
     const double ratio = globalInk / localInk;
     if (inkRatio != nullptr) *inkRatio = ratio;
@@ -50,8 +62,8 @@ const Preset& ChoosePreset(ImageView picture, double* inkRatio) {
 
 double PresetStrokeWidth(CLintraView& view, const Preset& preset, ImageView image) {
     if (image.empty() || image.bitCount != 8) return 0;
-    Copy copy(image);
-    const ImageView trial = copy.view;
+    Trial copy(image);
+    const ImageView trial = copy.View();
     if (!preset.steps.empty()) {
         const ResolvedStep first = ResolveSteps(preset, kNominalStrokeWidth).front();
         if (first.command != nullptr && first.command->kind == CommandKind::Processing) {
