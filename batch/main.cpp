@@ -29,6 +29,8 @@
 #include "docview/commands.h"
 #include "docview/converter.h"
 #include "docview/doc.h"
+#include "docview/presets.h"
+#include "docview/trace.h"
 #include "docview/view.h"
 #include "image/atomic_file.h"
 #include "image/parallel_rows.h"
@@ -40,7 +42,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: lintra-batch [OPTIONS] INPUT [STEP ...]\n"
     "       lintra-batch [OPTIONS] [--jobs N] INPUT ... -- STEP ...\n"
-    "       lintra-batch --help\n";
+    "       lintra-batch --list-presets | --help\n";
 
 // The title of the menu holding id, without its mnemonic: two items of
 // different menus share the label "参数调整1".
@@ -65,6 +67,41 @@ std::string IdentifiersOf(CommandKind kind) {
     return list;
 }
 
+std::string Format(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+// The commands a step may give values, one a line:
+// "remove-small-blobs=area (0 to 1000000)".
+std::string ValuedCommands() {
+    std::string list;
+    for (const Command& command : CommandTable()) {
+        if (command.values.empty()) continue;
+        std::string names, ranges;
+        for (std::size_t i = 0; i < command.values.size(); ++i) {
+            const CommandValue& value = command.values[i];
+            names += (i == 0 ? "" : ",") + std::string(value.name);
+            ranges += (i == 0 ? "" : ", ") + std::to_string(value.min) + " to " + std::to_string(value.max);
+        }
+        list += "                         " + std::string(command.name) + "=" + names + " (" + ranges + ")\n";
+    }
+    return list;
+}
+
+// Each preset's steps for the nominal stroke width, as a step list.
+void PrintPresets() {
+    for (const Preset& preset : Presets()) {
+        std::printf("%s: %s\n", std::string(preset.name).c_str(), std::string(preset.purpose).c_str());
+        std::printf("  %s\n", StepsText(ResolveSteps(preset, kNominalStrokeWidth)).c_str());
+    }
+    std::printf(
+        "\nValues are worked out for strokes %g px wide; trace scales the sizes by the\n"
+        "width it measures, and --verbose prints the steps it ran.\n",
+        kNominalStrokeWidth);
+}
+
 void PrintHelp() {
     std::printf("%s", kUsage);
     std::printf(
@@ -78,13 +115,22 @@ void PrintHelp() {
         "terminal, otherwise a line per file), each failed input with its reason, and a\n"
         "summary; a failed input does not stop the others.\n\n"
         "Options:\n"
-        "  --verbose             print each step with its time in milliseconds, and\n"
-        "                        the entities a cad= step wrote, by type\n"
+        "  --verbose             print each step with its time in milliseconds, the\n"
+        "                        entities a cad= step wrote, by type, and the preset,\n"
+        "                        stroke width and steps a trace step ran\n"
         "  --jobs N              run N inputs at once (default: the number of cores)\n"
+        "  --preset NAME         the steps trace runs: %s\n"
+        "                        (default: %s, or scan for a page one threshold\n"
+        "                        does not suit)\n"
+        "  --list-presets        the presets' steps, as they can be typed as steps\n"
         "%s%s"
         "  --help                this text\n%s\n"
         "Steps:\n"
         "  ID or NAME           a command of the table below\n"
+        "  NAME=V1[,V2]         a command that takes values, run with them in place of\n"
+        "                       its menu item's fixed one:\n%s"
+        "  trace                the whole job from the picture as loaded: the --preset\n"
+        "                       steps, sizes scaled by the measured stroke width\n"
         "  ID=V1,V2,...         a parameter command (%s, or its\n"
         "  NAME=V1,V2,...       name): open its dialog, then release the trackbar at each\n"
         "                       position in turn (0 to 255)\n"
@@ -98,8 +144,9 @@ void PrintHelp() {
         "Exit status: 0 every step ran; 1 a file could not be opened, loaded, read or\n"
         "written (the run stops there; with --, any input failed); 2 a usage error.\n\n"
         "Commands:\n",
-        kThreadsHelp, kCadOptionsHelp, ReadOptionsHelp().c_str(),
-        IdentifiersOf(CommandKind::Parameter).c_str(), IdentifiersOf(CommandKind::Export).c_str());
+        PresetNames().c_str(), std::string(kDefaultPreset).c_str(), kThreadsHelp, kCadOptionsHelp,
+        ReadOptionsHelp().c_str(), ValuedCommands().c_str(), IdentifiersOf(CommandKind::Parameter).c_str(),
+        IdentifiersOf(CommandKind::Export).c_str());
     for (const Command& command : CommandTable()) {
         if (command.name.empty()) continue;
         std::string label(command.menuLabel);
@@ -119,8 +166,8 @@ int UsageError(const std::string& error) {
 
 class Runner {
 public:
-    Runner(const ReadOptions& read, const CadExportSettings& cad, bool verbose)
-        : m_doc(m_ui), m_view(m_doc, m_ui, m_converter), m_verbose(verbose) {
+    Runner(const ReadOptions& read, const CadExportSettings& cad, const Preset* preset, bool verbose)
+        : m_doc(m_ui), m_view(m_doc, m_ui, m_converter), m_preset(preset), m_verbose(verbose) {
         m_doc.m_readOptions.maxPixels = read.maxPixels;
         m_doc.m_readOptions.page = read.page;
         m_ui.cadSettings = cad;
@@ -133,7 +180,12 @@ public:
         bool ok = true;
         switch (step.kind) {
             case Step::kCommand:
-                m_view.OnCommand(step.id);
+                if (step.id == cmd::kTrace)
+                    Trace();
+                else if (!step.values.empty())
+                    m_view.OnCommand(step.id, step.values);
+                else
+                    m_view.OnCommand(step.id);
                 break;
             case Step::kParam:
                 RunParam(step);
@@ -181,6 +233,25 @@ private:
         for (int position : step.values) dialog->ReportFull(position);
     }
 
+    // The preset given, else the one the picture calls for; with --verbose,
+    // the preset, the width measured and the steps that ran, which typed as
+    // steps repeat the run.
+    void Trace() {
+        if (!m_view.HasImage()) return;
+        double inkRatio = 1;
+        const Preset& preset = m_preset ? *m_preset : ChoosePreset(m_view.m_originalImage.View(), &inkRatio);
+        TraceReport report = RunPreset(m_view, preset);
+        if (m_verbose && report.ran) {
+            std::string why = m_preset ? ""
+                                       : " (one threshold for the page leaves " + Format(inkRatio) +
+                                             " times the ink of a local one)";
+            std::printf("trace: preset %s%s, stroke width %.1f px%s\n", std::string(preset.name).c_str(),
+                        why.c_str(), report.strokeWidth,
+                        report.strokeWidth > 0 ? "" : " (no ink: nominal sizes)");
+            std::printf("trace: steps %s\n", StepsText(report.steps).c_str());
+        }
+    }
+
     // What the CAD export wrote: the resolution it assumed always, the
     // entities by type with --verbose.
     void ReportCad() {
@@ -210,13 +281,14 @@ private:
     ChildProcessConverter m_converter;
     CLintraDoc m_doc;
     CLintraView m_view;
+    const Preset* m_preset;  // null: chosen for each picture
     bool m_verbose;
 };
 
 // Runs steps in order on a view of its own; 1 when one failed.
 int RunSteps(const std::vector<Step>& steps, const ReadOptions& read, const CadExportSettings& cad,
-             bool verbose) {
-    Runner runner(read, cad, verbose);
+             const Preset* preset, bool verbose) {
+    Runner runner(read, cad, preset, verbose);
     for (const Step& step : steps) {
         auto start = std::chrono::steady_clock::now();
         bool ok = runner.Run(step);
@@ -232,10 +304,11 @@ int RunSteps(const std::vector<Step>& steps, const ReadOptions& read, const CadE
 
 // The many-files form: every input through the same steps, jobs at a time.
 int RunInputs(const std::vector<std::string>& inputs, const std::vector<std::vector<Step>>& steps, int jobs,
-              const ReadOptions& read, const CadExportSettings& cad, bool verbose) {
+              const ReadOptions& read, const CadExportSettings& cad, const Preset* preset, bool verbose) {
     BatchProgress progress(inputs, stderr, stdout, isatty(STDERR_FILENO) == 1);
     std::size_t failed = RunInChildProcesses(
-        inputs.size(), jobs, [&](std::size_t i) { return RunSteps(steps[i], read, cad, verbose); }, progress);
+        inputs.size(), jobs, [&](std::size_t i) { return RunSteps(steps[i], read, cad, preset, verbose); },
+        progress);
     progress.Summary();
     return failed == 0 ? 0 : 1;
 }
@@ -257,6 +330,7 @@ std::optional<int> ParseJobs(const std::string& text) {
 
 int main(int argc, char** argv) {
     bool verbose = false;
+    const Preset* preset = nullptr;  // chosen for each picture
     CadExportSettings cad;
     ReadOptions readOptions;
     int jobs = ThreadCount();  // the cores this process may run on
@@ -269,9 +343,18 @@ int main(int argc, char** argv) {
             PrintHelp();
             return 0;
         }
+        if (arg == "--list-presets") {
+            PrintPresets();
+            return 0;
+        }
         std::string optionError;
         if (arg == "--verbose" || arg == "-v") {
             verbose = true;
+        } else if (arg == "--preset" || arg.starts_with("--preset=")) {
+            std::string name = arg.size() > 8 ? arg.substr(9) : i + 1 < argc ? argv[++i] : "";
+            preset = FindPreset(name);
+            if (preset == nullptr)
+                return UsageError("unknown preset \"" + name + "\" (the presets: " + PresetNames() + ")");
         } else if (positional.empty() && ParseReadOption(argc, argv, i, readOptions, optionError)) {
             if (!optionError.empty()) return UsageError(optionError);
         } else if (positional.empty() && ParseThreadsOption(argc, argv, i, threads, optionError)) {
@@ -315,7 +398,7 @@ int main(int argc, char** argv) {
         if (!lists) return UsageError(error);
         // Set before the children are made, which inherit it.
         SetThreadCount(ThreadsPerRun(threads, ThreadCount(), jobs, inputs.size(), true));
-        return RunInputs(inputs, *lists, jobs, readOptions, cad, verbose);
+        return RunInputs(inputs, *lists, jobs, readOptions, cad, preset, verbose);
     }
     Step input;
     input.kind = Step::kOpen;
@@ -324,5 +407,5 @@ int main(int argc, char** argv) {
     input.text = positional[0];
     steps.insert(steps.begin(), input);
     SetThreadCount(ThreadsPerRun(threads, ThreadCount(), jobs, 1, false));
-    return RunSteps(steps, readOptions, cad, verbose);
+    return RunSteps(steps, readOptions, cad, preset, verbose);
 }

@@ -14,6 +14,19 @@ std::optional<int> ParseInt(std::string_view text) {
     return value;
 }
 
+// "V1,V2,...": whole numbers, at least one.
+std::optional<std::vector<int>> ParseList(std::string_view text) {
+    std::vector<int> values;
+    while (true) {
+        std::string_view::size_type comma = text.find(',');
+        std::optional<int> value = ParseInt(text.substr(0, comma));
+        if (!value) return std::nullopt;
+        values.push_back(*value);
+        if (comma == std::string_view::npos) return values;
+        text.remove_prefix(comma + 1);
+    }
+}
+
 // A command of the table by identifier or by name; only the commands the
 // view runs are steps.
 const Command* Resolve(std::string_view key) {
@@ -59,18 +72,24 @@ std::optional<Step> ParseStep(const std::string& argument, std::string& error) {
             step.kind = Step::kWrite;
         } else if (command->kind == CommandKind::Parameter) {
             step.kind = Step::kParam;
-            std::string_view rest = value;
-            while (true) {
-                std::string_view::size_type comma = rest.find(',');
-                std::optional<int> position = ParseInt(rest.substr(0, comma));
-                if (!position || *position < 0 || *position > 255) {
-                    error = "trackbar positions are whole numbers from 0 to 255: " + argument;
-                    return std::nullopt;
-                }
-                step.values.push_back(*position);
-                if (comma == std::string_view::npos) break;
-                rest.remove_prefix(comma + 1);
+            std::optional<std::vector<int>> positions = ParseList(value);
+            for (int position : positions.value_or(std::vector<int>{}))
+                if (position < 0 || position > 255) positions.reset();
+            if (!positions) {
+                error = "trackbar positions are whole numbers from 0 to 255: " + argument;
+                return std::nullopt;
             }
+            step.values = *positions;
+            return step;
+        } else if (command->kind == CommandKind::Processing && !command->values.empty()) {
+            std::optional<std::vector<int>> values = ParseList(value);
+            std::string why;
+            if (!values || !ValuesFit(*command, *values, why)) {
+                error =
+                    (values ? why : std::string(command->name) + " takes whole numbers") + ": " + argument;
+                return std::nullopt;
+            }
+            step.values = *values;
             return step;
         } else {
             error = "this step takes no value: " + argument;

@@ -22,7 +22,7 @@ struct Step {
     Kind kind = kCommand;
     int id = 0;               // the command (kCommand, kParam, kOpen, kWrite)
     std::string path;         // kOpen, kWrite, kNc, kSvg
-    std::vector<int> values;  // kParam: trackbar positions, 0 to 255
+    std::vector<int> values;  // kParam: trackbar positions, 0 to 255; kCommand: its values, if any
     std::string text;         // the argument as given
 };
 

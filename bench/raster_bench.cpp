@@ -12,6 +12,7 @@
 #include "bench/fresh_copy.h"
 #include "image/parallel_rows.h"
 #include "raster/binarise.h"
+#include "raster/binarise_adaptive.h"
 #include "raster/cleanup.h"
 #include "raster/edge.h"
 #include "raster/thin.h"
@@ -84,6 +85,9 @@ LINTRA_BENCH_ON(GreyPage, BinariseIterative, {
     ComputeHistogram(image, histogram);
     BinariseIterative(image, histogram);
 });
+// A small and a large window: the running sums make the time the same.
+LINTRA_BENCH_ON(GreyPage, BinariseAdaptive15, BinariseAdaptive(image, 15, kAdaptiveSensitivity));
+LINTRA_BENCH_ON(GreyPage, BinariseAdaptive255, BinariseAdaptive(image, 255, kAdaptiveSensitivity));
 LINTRA_BENCH_ON(BinarisedPage, InvertBlackWhite, InvertBlackWhite(image));
 LINTRA_BENCH_ON(BinarisedPage, RemoveBlackWhitePoints, RemoveBlackWhitePoints(image));
 LINTRA_BENCH_ON(BinarisedPage, RemoveIsolatedPoints, RemoveIsolatedPoints(image, 8));

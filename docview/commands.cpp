@@ -5,6 +5,7 @@
 #include "docview/view.h"
 #include "image/parallel_rows.h"
 #include "raster/binarise.h"
+#include "raster/binarise_adaptive.h"
 #include "raster/cleanup.h"
 #include "raster/contour.h"
 #include "raster/edge.h"
@@ -20,16 +21,16 @@ using enum CommandKind;
 // The operations of the rows, where the library's own function does not
 // take (view, image, argument) as it stands.
 template <void (*Operation)(ImageView)>
-void Plain(CLintraView&, ImageView image, int) {
+void Plain(CLintraView&, ImageView image, std::span<const int>) {
     Operation(image);
 }
 
 template <void (*Operation)(ImageView, int)>
-void WithArgument(CLintraView&, ImageView image, int argument) {
-    Operation(image, argument);
+void WithArgument(CLintraView&, ImageView image, std::span<const int> arguments) {
+    Operation(image, arguments[0]);
 }
 
-void BinariseByIteration(CLintraView&, ImageView image, int) {
+void BinariseByIteration(CLintraView&, ImageView image, std::span<const int>) {
     Histogram histogram{};
     ComputeHistogram(image, histogram);
     BinariseIterative(image, histogram);
@@ -37,26 +38,41 @@ void BinariseByIteration(CLintraView&, ImageView image, int) {
 
 // The strokes' width is measured before thinning takes it away; the CAD
 // export scales its fit by it.
-void ThinWithWhiteBorder(CLintraView& view, ImageView image, int) {
+void ThinWithWhiteBorder(CLintraView& view, ImageView image, std::span<const int>) {
     view.m_strokeWidth = MeasureStrokeWidth(image);
     ThinImage(image, ThreadCount());
     MakeBorderWhite(image);
 }
 
-void Contour2WithWhiteBorder(CLintraView&, ImageView image, int) {
+void Contour2WithWhiteBorder(CLintraView&, ImageView image, std::span<const int>) {
     ExtractContour2(image);
     MakeBorderWhite(image);
 }
 
 // The base image receives what the trace leaves of the outermost contour.
-void OutermostContour(CLintraView& view, ImageView image, int) {
+void OutermostContour(CLintraView& view, ImageView image, std::span<const int>) {
     TraceOuterContour(image, view.BaseImage().View(), view.Messages());
 }
 
 // The labelling state lives in the view between runs.
-void SmallBlobs(CLintraView& view, ImageView image, int minimumArea) {
-    RemoveSmallBlackBlobs(view.m_blobState, image, minimumArea);
+void SmallBlobs(CLintraView& view, ImageView image, std::span<const int> minimumArea) {
+    RemoveSmallBlackBlobs(view.m_blobState, image, minimumArea[0]);
 }
+
+// A window of 0 (the menu's) follows the picture's stroke width; a missing
+// sensitivity is the default.
+void BinariseLocally(CLintraView&, ImageView image, std::span<const int> arguments) {
+    const int sensitivity = arguments.size() > 1 ? arguments[1] : kAdaptiveSensitivity;
+    const int window = arguments[0] > 0 ? arguments[0] : AdaptiveWindowOf(image, sensitivity);
+    BinariseAdaptive(image, window, sensitivity);
+}
+
+constexpr CommandValue kThresholdValue[] = {{"threshold", 0, 255}};
+constexpr CommandValue kPassesValue[] = {{"passes", 0, 255}};
+constexpr CommandValue kAreaValue[] = {{"area", 0, 1'000'000}};
+constexpr CommandValue kNeighboursValue[] = {{"neighbours", 0, 8}};
+constexpr CommandValue kAdaptiveValues[] = {
+    {"window", 0, kAdaptiveWindowMax}, {"sensitivity", kAdaptiveSensitivityMin, kAdaptiveSensitivityMax}};
 
 constexpr bool kImage = true;     // needs a loaded image
 constexpr bool kAnyTime = false;  // runs with or without one
@@ -64,23 +80,25 @@ constexpr bool kAnyTime = false;  // runs with or without one
 // A command the view runs through its handler.
 constexpr Command ViewCommand(CommandKind kind, int id, std::string_view name, std::string_view label,
                               bool needsImage, ViewHandler handler, std::string_view prompt = {}) {
-    return {id, kind, name, label, needsImage, handler, nullptr, 0, prompt};
+    return {id, kind, name, label, needsImage, handler, nullptr, 0, prompt, {}};
 }
 // A processing command: the operation on the current image with its fixed
 // argument, by the common pattern (previous copy, operation, show, redraw).
+// A step may give it values instead of the fixed argument.
 constexpr Command ProcessingCommand(int id, std::string_view name, std::string_view label,
-                                    ImageOperation operation, int argument = 0) {
-    return {id, CommandKind::Processing, name, label, kImage, nullptr, operation, argument, {}};
+                                    ImageOperation operation, int argument = 0,
+                                    std::span<const CommandValue> values = {}) {
+    return {id, CommandKind::Processing, name, label, kImage, nullptr, operation, argument, {}, values};
 }
 // A parameter command: opens a trackbar dialog; the operation is re-applied
 // to the base image at each reported position.
 constexpr Command ParameterCommand(int id, std::string_view name, std::string_view label,
                                    ImageOperation operation) {
-    return {id, CommandKind::Parameter, name, label, kImage, nullptr, operation, 0, {}};
+    return {id, CommandKind::Parameter, name, label, kImage, nullptr, operation, 0, {}, {}};
 }
 // A command the front end runs itself.
 constexpr Command FrontEndCommand(CommandKind kind, int id, std::string_view label, std::string_view prompt) {
-    return {id, kind, {}, label, kAnyTime, nullptr, nullptr, 0, prompt};
+    return {id, kind, {}, label, kAnyTime, nullptr, nullptr, 0, prompt, {}};
 }
 
 constexpr Command kCommands[] = {
@@ -97,10 +115,12 @@ constexpr Command kCommands[] = {
     ProcessingCommand(kEdgeGradient, "edge-gradient", "初步处理6", Plain<EdgeGradient>),
 
     ProcessingCommand(kBinariseGradient, "binarise-gradient", "图像黑白化1", WithArgument<BinariseGradient>,
-                      param::kMenuThreshold),
+                      param::kMenuThreshold, kThresholdValue),
     ProcessingCommand(kBinariseThreshold, "binarise-threshold", "图像黑白化2",
-                      WithArgument<BinariseThreshold>, param::kMenuThreshold),
+                      WithArgument<BinariseThreshold>, param::kMenuThreshold, kThresholdValue),
     ProcessingCommand(kBinariseIterative, "binarise-iterative", "图像黑白化3", BinariseByIteration),
+    ProcessingCommand(kBinariseAdaptive, "binarise-adaptive", "图像黑白化4(自适应)", BinariseLocally,
+                      param::kMenuAdaptiveWindow, kAdaptiveValues),
     ParameterCommand(kParamBinariseGradient, "param-binarise-gradient", "参数调整1",
                      WithArgument<BinariseGradient>),
     ParameterCommand(kParamBinariseThreshold, "param-binarise-threshold", "参数调整2",
@@ -114,19 +134,21 @@ constexpr Command kCommands[] = {
     ProcessingCommand(kContour2, "contour-2", "提取轮廓2", Contour2WithWhiteBorder),
     ProcessingCommand(kOutermostContour, "outermost-contour", "提取最外面轮廓", OutermostContour),
     ProcessingCommand(kRemoveShortBranches, "remove-short-branches", "去掉短枝",
-                      WithArgument<RemoveShortBranches>, param::kMenuShortBranchPasses),
+                      WithArgument<RemoveShortBranches>, param::kMenuShortBranchPasses, kPassesValue),
     ParameterCommand(kParamShortBranches, "param-short-branches", "参数调整1",
                      WithArgument<RemoveShortBranches>),
-    ProcessingCommand(kRemoveSmallBlobs, "remove-small-blobs", "去除小黑团", SmallBlobs,
-                      param::kMenuBlobArea),
+    ProcessingCommand(kRemoveSmallBlobs, "remove-small-blobs", "去除小黑团", SmallBlobs, param::kMenuBlobArea,
+                      kAreaValue),
     ParameterCommand(kParamSmallBlobs, "param-small-blobs", "参数调整2", SmallBlobs),
     ProcessingCommand(kRemoveIsolatedPoints, "remove-isolated-points", "消除孤立点",
-                      WithArgument<RemoveIsolatedPoints>, param::kMenuIsolatedNeighbours),
+                      WithArgument<RemoveIsolatedPoints>, param::kMenuIsolatedNeighbours, kNeighboursValue),
     ProcessingCommand(kWhiteBorder, "white-border", "使边框为白", Plain<MakeBorderWhite>),
 
     ViewCommand(Vectorisation, kVectorise1, "vectorise-1", "矢量化1", kImage, &CLintraView::OnVectorise1),
     ViewCommand(Vectorisation, kPeelContour, "peel-contour", "", kImage, &CLintraView::OnPeelContour),
     ViewCommand(Vectorisation, kVectorise2, "vectorise-2", "矢量化2", kImage, &CLintraView::OnVectorise2),
+    ViewCommand(Vectorisation, kTrace, "trace", "一键矢量化...", kImage, &CLintraView::OnTrace,
+                "按预设从原图一步得到矢量图\n一键矢量化"),
     ViewCommand(Export, kExportDxf, "dxf", "输出CAD格式文件(.dxf)", kImage, &CLintraView::OnExportDxf),
     ViewCommand(Export, kExportCad, "cad", "输出CAD图纸(多段线、圆弧)...", kImage, &CLintraView::OnExportCad,
                 "输出可编辑的CAD图纸：多段线、直线、圆弧和圆\nCAD图纸"),
@@ -164,7 +186,7 @@ constexpr int kStep1Menu[] = {kEdgeSobel,  kEdgeRoberts,      kEdgePrewitt,
                               kEdgeKirsch, kEdgeGaussLaplace, kEdgeGradient};
 constexpr int kStep2Menu[] = {kMenuSeparator, kBinariseGradient,  kParamBinariseGradient,
                               kMenuSeparator, kBinariseThreshold, kParamBinariseThreshold,
-                              kMenuSeparator, kBinariseIterative};
+                              kMenuSeparator, kBinariseIterative, kBinariseAdaptive};
 constexpr int kStep3Menu[] = {kInvert,
                               kRemoveBlackWhitePoints,
                               kThin,
@@ -180,7 +202,7 @@ constexpr int kStep3Menu[] = {kInvert,
                               kMenuSeparator,
                               kRemoveIsolatedPoints,
                               kWhiteBorder};
-constexpr int kStep4Menu[] = {kVectorise1, kVectorise2, kExportDxf, kExportCad};
+constexpr int kStep4Menu[] = {kVectorise1, kVectorise2, kTrace, kExportDxf, kExportCad};
 constexpr int kHelpMenu[] = {kAppAbout};
 
 constexpr MenuDefinition kMenus[] = {
@@ -215,6 +237,24 @@ const Command* FindCommand(std::string_view name) {
     if (name.empty()) return nullptr;
     auto it = std::ranges::find(kCommands, name, &Command::name);
     return it == std::end(kCommands) ? nullptr : &*it;
+}
+
+bool ValuesFit(const Command& command, std::span<const int> values, std::string& error) {
+    bool fit = !values.empty() && values.size() <= command.values.size();
+    for (std::size_t i = 0; fit && i < values.size(); ++i)
+        fit = values[i] >= command.values[i].min && values[i] <= command.values[i].max;
+    if (fit) return true;
+    if (command.values.empty()) {
+        error = std::string(command.name) + " takes no value";
+        return false;
+    }
+    error = std::string(command.name) + " takes";
+    for (std::size_t i = 0; i < command.values.size(); ++i) {
+        const CommandValue& value = command.values[i];
+        error += (i == 0 ? " " : ", then ") + std::string(value.name) + " (" + std::to_string(value.min) +
+                 " to " + std::to_string(value.max) + ")";
+    }
+    return false;
 }
 
 std::span<const MenuDefinition> MainMenu() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "image/image_view.h"
@@ -68,6 +69,8 @@ inline constexpr int kExportDxf = 32809;
 inline constexpr int kPeelContour = 32811;
 inline constexpr int kExportCad = 32812;
 inline constexpr int kShowCadDrawing = 32813;
+inline constexpr int kBinariseAdaptive = 32814;
+inline constexpr int kTrace = 32815;
 }  // namespace cmd
 
 // Fixed arguments of the menu commands, and the trackbar range.
@@ -76,6 +79,7 @@ inline constexpr int kMenuThreshold = 30;
 inline constexpr int kMenuShortBranchPasses = 3;
 inline constexpr int kMenuBlobArea = 3;
 inline constexpr int kMenuIsolatedNeighbours = 8;
+inline constexpr int kMenuAdaptiveWindow = 0;  // the window follows the stroke width
 inline constexpr int kTrackbarMin = 0;
 inline constexpr int kTrackbarMax = 255;
 }  // namespace param
@@ -83,22 +87,33 @@ inline constexpr int kTrackbarMax = 255;
 enum class CommandKind { File, Edit, View, Processing, Parameter, Vectorisation, Export, Help };
 
 // What a processing command does to the current image with its fixed
-// argument; for a parameter command, what is re-applied to the base image at
-// each position the trackbar reports.
-using ImageOperation = void (*)(CLintraView& view, ImageView image, int argument);
+// argument (or the values a step gives it instead); for a parameter command,
+// what is re-applied to the base image at each position the trackbar
+// reports. arguments holds at least one value.
+using ImageOperation = void (*)(CLintraView& view, ImageView image, std::span<const int> arguments);
+
+// A value a step may give a processing command in place of its fixed
+// argument ("remove-small-blobs=12"): its name, as --help prints it, and
+// its range.
+struct CommandValue {
+    std::string_view name;
+    int min;
+    int max;
+};
 // What any other command of the view runs.
 using ViewHandler = void (CLintraView::*)();
 
 struct Command {
     int id;
     CommandKind kind;
-    std::string_view name;       // lintra-batch step name; empty when it has none
-    std::string_view menuLabel;  // label of its menu item, "打开...\tCtrl+O(&O)"; empty when none
-    bool needsImage;             // does nothing until an image has been loaded
-    ViewHandler handler;         // run by the view; null for the two kinds below
-    ImageOperation operation;    // processing and parameter commands
-    int argument;                // a processing command's fixed argument
-    std::string_view prompt;     // "status-bar prompt\ntool tip"; empty when none
+    std::string_view name;                 // lintra-batch step name; empty when it has none
+    std::string_view menuLabel;            // label of its menu item, "打开...\tCtrl+O(&O)"; empty when none
+    bool needsImage;                       // does nothing until an image has been loaded
+    ViewHandler handler;                   // run by the view; null for the two kinds below
+    ImageOperation operation;              // processing and parameter commands
+    int argument;                          // a processing command's fixed argument
+    std::string_view prompt;               // "status-bar prompt\ntool tip"; empty when none
+    std::span<const CommandValue> values;  // what a step may give a processing command; empty: nothing
 
     // False for the commands the front end runs itself (Exit, About,
     // printing, the toolbar and status-bar switches, the keys with no handler).
@@ -109,6 +124,9 @@ std::span<const Command> CommandTable();
 // The row of id or of a lintra-batch name; null when there is none.
 const Command* FindCommand(int id);
 const Command* FindCommand(std::string_view name);
+// True when values suit command: one to values.size() of them, each in its
+// range. Sets error to what the command takes when they do not.
+bool ValuesFit(const Command& command, std::span<const int> values, std::string& error);
 
 // The menu bar: each menu's title and its command identifiers, 0 for a
 // separator. Labels come from the rows.

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "docview/commands.h"
@@ -42,6 +43,10 @@ public:
     // end runs itself. A command that needs an image does nothing (and
     // returns true) while there is none.
     bool OnCommand(int id);
+    // Runs processing command id with values in place of its fixed
+    // argument, as a step "NAME=V1,V2" gives them. False, with nothing
+    // done, for any other command or values ValuesFit refuses.
+    bool OnCommand(int id, std::span<const int> values);
     // A position from a parameter dialog: ReapplyWithParam(position).
     void OnParamChanged(int position);
     // Loads the document's pending image into the five images; nothing
@@ -83,6 +88,7 @@ public:
     void OnExportDxf();
     void OnExportCad();
     void OnShowCadDrawing();
+    void OnTrace();
 
     // The picture's size and resolution, as the CAD export scales by them.
     PictureGeometry Geometry() const;
@@ -119,7 +125,7 @@ private:
     void FinishLoad(Dib* display);
     void FailLoad(const char* message);
     // The common pattern of a processing command.
-    void RunProcessing(const Command& command);
+    void RunProcessing(const Command& command, std::span<const int> arguments);
     // A parameter command: the previous copy, a new dialog, and the
     // operation its positions re-apply.
     void OpenParamDialog(const Command& command);

@@ -23,7 +23,7 @@ void CLintraView::ReapplyWithParam(int value) {
         Dib::CopyPixels(BaseImage(), m_currentImage);
     else
         Dib::CopyPixels(m_currentImage, BaseImage());
-    if (m_paramOp != nullptr) m_paramOp(*this, m_currentImage.View(), value);
+    if (m_paramOp != nullptr) m_paramOp(*this, m_currentImage.View(), std::span<const int>(&value, 1));
     m_saveBase = false;
     m_pDisplayImage = &m_currentImage;
     Redraw();

@@ -10,7 +10,7 @@ bool CLintraView::OnCommand(int id) {
     if (command->needsImage && !HasImage()) return true;
     switch (command->kind) {
         case CommandKind::Processing:
-            RunProcessing(*command);
+            RunProcessing(*command, std::span<const int>(&command->argument, 1));
             break;
         case CommandKind::Parameter:
             OpenParamDialog(*command);
@@ -22,9 +22,18 @@ bool CLintraView::OnCommand(int id) {
     return true;
 }
 
-void CLintraView::RunProcessing(const Command& command) {
+bool CLintraView::OnCommand(int id, std::span<const int> values) {
+    const Command* command = FindCommand(id);
+    std::string error;
+    if (command == nullptr || command->kind != CommandKind::Processing || !ValuesFit(*command, values, error))
+        return false;
+    if (HasImage()) RunProcessing(*command, values);
+    return true;
+}
+
+void CLintraView::RunProcessing(const Command& command, std::span<const int> arguments) {
     Dib::CopyPixels(m_previousImage, m_currentImage);
-    command.operation(*this, m_currentImage.View(), command.argument);
+    command.operation(*this, m_currentImage.View(), arguments);
     m_pDisplayImage = &m_currentImage;
     Redraw();
 }

@@ -527,5 +527,19 @@ CAD drawing</translation>
         <translation>Show or hide the fitted CAD drawing over the picture
 Toggle CAD drawing</translation>
     </message>
+    <message>
+        <source>图像黑白化4(自适应)</source>
+        <translation>Black and White 4 (adaptive)</translation>
+    </message>
+    <message>
+        <source>一键矢量化...</source>
+        <translation>Trace...</translation>
+    </message>
+    <message>
+        <source>按预设从原图一步得到矢量图
+一键矢量化</source>
+        <translation>Trace the picture as loaded into a vector drawing by a preset
+Trace</translation>
+    </message>
 </context>
 </TS>

@@ -13,6 +13,7 @@
 #include "docview/doc.h"
 #include "docview/view.h"
 #include "raster/binarise.h"
+#include "raster/binarise_adaptive.h"
 #include "raster/cleanup.h"
 #include "raster/contour.h"
 #include "raster/edge.h"
@@ -122,6 +123,10 @@ TEST_F(CommandTest, EveryProcessingCommandRunsItsOperationWithItsFixedArguments)
              ComputeHistogram(v, histogram);
              BinariseIterative(v, histogram);
          }},
+        {cmd::kBinariseAdaptive,
+         [](ImageView v) {
+             BinariseAdaptive(v, AdaptiveWindowOf(v, kAdaptiveSensitivity), kAdaptiveSensitivity);
+         }},
         {cmd::kInvert, [](ImageView v) { InvertBlackWhite(v); }},
         {cmd::kRemoveBlackWhitePoints, [](ImageView v) { RemoveBlackWhitePoints(v); }},
         {cmd::kThin,
@@ -160,6 +165,32 @@ TEST_F(CommandTest, EveryProcessingCommandRunsItsOperationWithItsFixedArguments)
         ++checked;
     }
     EXPECT_EQ(checked, static_cast<int>(expected.size()));
+
+    // The values a step gives replace the fixed argument; values a command
+    // does not take leave everything as it was.
+    struct Valued {
+        int id;
+        std::vector<int> values;
+        std::function<void(ImageView)> run;  // null: refused
+    };
+    for (const Valued& c : {
+             Valued{cmd::kRemoveSmallBlobs, {12}, [&](ImageView v) { RemoveSmallBlackBlobs(state, v, 12); }},
+             Valued{cmd::kBinariseThreshold, {100}, [](ImageView v) { BinariseThreshold(v, 100); }},
+             Valued{cmd::kBinariseAdaptive, {31, 80}, [](ImageView v) { BinariseAdaptive(v, 31, 80); }},
+             Valued{cmd::kBinariseAdaptive, {31}, [](ImageView v) { BinariseAdaptive(v, 31, 66); }},
+             Valued{cmd::kBinariseAdaptive, {31, 100}, nullptr},
+             Valued{cmd::kBinariseAdaptive, {}, nullptr},
+             Valued{cmd::kThin, {1}, nullptr},
+             Valued{cmd::kParamSmallBlobs, {12}, nullptr},
+         }) {
+        SCOPED_TRACE(FindCommand(c.id)->name);
+        view.OnCommand(cmd::kRestoreOriginal);
+        view.OnCommand(cmd::kInvert);
+        Dib::CopyPixels(expectedImage, view.m_currentImage);
+        EXPECT_EQ(view.OnCommand(c.id, c.values), c.run != nullptr);
+        if (c.run) c.run(expectedImage.View());
+        EXPECT_EQ(Pixels(view.m_currentImage), Pixels(expectedImage));
+    }
 
     // The outermost contour traces into the base image as its second image.
     view.OnCommand(cmd::kRestoreOriginal);

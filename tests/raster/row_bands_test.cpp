@@ -11,6 +11,7 @@
 #include "image/dib.h"
 #include "image/parallel_rows.h"
 #include "raster/binarise.h"
+#include "raster/binarise_adaptive.h"
 #include "raster/blobs.h"
 #include "raster/cleanup.h"
 #include "raster/edge.h"
@@ -68,6 +69,8 @@ const std::vector<Named>& Operations() {
          }},
         {"BinariseGradient", [](ImageView i, auto&) { BinariseGradient(i, 30); }},
         {"BinariseThreshold", [](ImageView i, auto&) { BinariseThreshold(i, 128); }},
+        {"BinariseAdaptive 15", [](ImageView i, auto&) { BinariseAdaptive(i, 15, 66); }},
+        {"BinariseAdaptive 101", [](ImageView i, auto&) { BinariseAdaptive(i, 101, 80); }},
         {"ComputeHistogram and BinariseIterative",
          [](ImageView i, auto& extra) {
              Histogram histogram;
