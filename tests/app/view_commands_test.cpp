@@ -413,12 +413,10 @@ void TestViewCommands::paramDialogAppliesTheReleasedPosition() {
     CGaiBian* dialog = m_app->ParamDialogs().last();
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->ValueEdit()->text(), QStringLiteral("0"));
-    for (int target : {100, 30, 100}) {
-        // Dragged by the thumb; the release reports where it stopped.
-        const int p = test::DragThumbTowards(dialog->Slider(), target);
+    // Every report starts again from the picture as it was: p > threshold is white.
+    auto check = [&](int p) {
         QCOMPARE(dialog->ValueEdit()->text(), QString::number(p));
         QCoreApplication::processEvents();
-        // Every release starts again from the picture as it was: p > threshold is white.
         QImage shown = Shown(m_app->ViewWidget(), grey.size());
         int wrong = 0;
         for (int y = 0; y < grey.height(); ++y)
@@ -427,7 +425,23 @@ void TestViewCommands::paramDialogAppliesTheReleasedPosition() {
                 wrong += shown.pixel(x, y) != expected ? 1 : 0;
             }
         QCOMPARE(wrong, 0);
-    }
+    };
+    // Dragged by the thumb; the release reports where it stopped.
+    for (int target : {100, 30, 115}) check(test::DragThumbTowards(dialog->Slider(), target));
+    // A key applies the position it moved the thumb to: End all black, Home
+    // only the black pixels black.
+    dialog->Slider()->setFocus();
+    QTest::keyClick(dialog->Slider(), Qt::Key_End);
+    check(255);
+    QTest::keyClick(dialog->Slider(), Qt::Key_Home);
+    check(0);
+    // A number typed into the box and confirmed with Enter.
+    dialog->ValueEdit()->setFocus();
+    QTest::keyClick(dialog->ValueEdit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(dialog->ValueEdit(), QStringLiteral("128"));
+    QTest::keyClick(dialog->ValueEdit(), Qt::Key_Return);
+    check(128);
+    QVERIFY(dialog->isVisible());
     // Restore previous brings back the picture from before the dialog.
     frame.ActionFor(cmd::kRestorePrevious)->trigger();
     QCoreApplication::processEvents();
