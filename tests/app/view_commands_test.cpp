@@ -3,6 +3,10 @@
 // handler, the parameter dialogs driving the view, saving and printing.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +15,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
@@ -18,8 +23,10 @@
 #include <QTest>
 #include <QUrl>
 #include <cmath>
+#include <cstring>
 
 #include "app/busy_notice.h"
+#include "app/cad_options_dialog.h"
 #include "app/lintra_app.h"
 #include "app/main_frame.h"
 #include "app/param_dialog.h"
@@ -74,6 +81,7 @@ private slots:
     void paramDialogAppliesTheReleasedPosition();
     void newestDialogChoosesTheOperation();
     void saveWritesTheDisplayedImage();
+    void cadSaveDialogFilterDecidesTheFormat();
     void refusedFileLeavesTitleAndReportsIt();
     void pixelBudgetSettingRefusesLargerPictures();
     void fileGoneBeforeTheLoadIsReportedOnce();
@@ -491,6 +499,57 @@ void TestViewCommands::saveWritesTheDisplayedImage() {
     m_app->Frame().ActionFor(cmd::kFileSave)->trigger();
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages.first().contains(QStringLiteral("out.bmp")), qPrintable(m_messages.first()));
+}
+
+void TestViewCommands::cadSaveDialogFilterDecidesTheFormat() {
+    Open(kHorse);
+    CMainFrame& frame = m_app->Frame();
+    for (int id : {cmd::kBinariseIterative, cmd::kThin, cmd::kVectorise1}) frame.ActionFor(id)->trigger();
+    QCoreApplication::processEvents();
+    // The filter chosen in the save dialog (steps down its list), the name
+    // typed, and the file that is written, in which format.
+    const struct {
+        int filterSteps;
+        const char* typed;
+        const char* written;
+        bool svg;
+    } cases[] = {
+        // Each name starts with its own letter, so no completion list opens.
+        {0, "a1", "a1.dxf", false},       {1, "b2", "b2.svg", true},        {1, "c3.svg", "c3.svg", true},
+        {1, "d4.dxf", "d4.svg", true},    {1, "e5.v2", "e5.v2.svg", true},  {0, "f6.SVG", "f6.dxf", false},
+        {2, "g7.svg", "g7.svg", true},    {2, "h8", "h8.dxf", false},
+    };
+    // The dialogs open in the test's folder, as after opening a file there.
+    m_app->Ui().PresetOpenFile(m_dir.filePath(QStringLiteral("settings.ini")));
+    QVERIFY(m_app->Ui().ChooseOpenFile({}).has_value());
+    for (const auto& c : cases) {
+        const QString typed = m_dir.filePath(QLatin1String(c.typed));
+        // OK in the options dialog; in the save dialog the type chosen from
+        // the keyboard, the name typed and Enter.
+        auto answer = test::AnswerModals([&](QWidget* modal) {
+            if (qobject_cast<CadOptionsDialog*>(modal)) {
+                QTest::mouseClick(modal->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                                  Qt::LeftButton);
+                return;
+            }
+            auto* types = modal->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            auto* name = modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(types != nullptr && name != nullptr);
+            types->setFocus();
+            for (int i = 0; i < c.filterSteps; ++i) QTest::keyClick(types, Qt::Key_Down);
+            name->setFocus();
+            QTest::keyClicks(name, QLatin1String(c.typed));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        frame.ActionFor(cmd::kExportCad)->trigger();
+        QFile file(m_dir.filePath(QLatin1String(c.written)));
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(QDir(m_dir.path()).entryList(QDir::Files).join(u' ')));
+        const QByteArray text = file.readAll();
+        QVERIFY2(text.contains("<svg") == c.svg, c.written);
+        QVERIFY2(text.startsWith("0\r\nSECTION") == !c.svg, c.written);
+        QVERIFY2(!QFileInfo::exists(typed) || typed == file.fileName(), c.typed);
+    }
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
 }
 
 void TestViewCommands::refusedFileLeavesTitleAndReportsIt() {
