@@ -74,6 +74,7 @@ private slots:
     void largePictureOpensFittedAndScrollsAtFullSize();
     void zoomPaintsEachPixelAsABlock();
     void zoomFollowsTheWheelAndStaysInRange();
+    void largePageZoomsOutToFitAndKeepsThinLines();
     void middleButtonAndSpacePan();
     void droppedFileOpens();
     void everyProcessingItemReachesItsHandler();
@@ -264,6 +265,86 @@ void TestViewCommands::zoomFollowsTheWheelAndStaysInRange() {
     QCoreApplication::processEvents();
     QVERIFY(area.horizontalScrollBar()->isVisible());
     QCOMPARE(widget.size().width(), 400 * 16 + 10);
+}
+
+void TestViewCommands::largePageZoomsOutToFitAndKeepsThinLines() {
+    // An A4 page at 600 dpi, white, with one-pixel black lines across and down.
+    const QSize page(4960, 7016);
+    const QList<int> across{1001, 3003, 5005, 7000}, down{7, 1501, 2503, 4950};
+    QImage drawing(page, QImage::Format_Indexed8);
+    QList<QRgb> grey(256);
+    for (int i = 0; i < 256; ++i) grey[i] = qRgb(i, i, i);
+    drawing.setColorTable(grey);
+    drawing.fill(255);
+    for (int y : across) std::memset(drawing.scanLine(y), 0, static_cast<std::size_t>(page.width()));
+    for (int y = 0; y < page.height(); ++y)
+        for (int x : down) drawing.scanLine(y)[x] = 0;
+    const QString path = m_dir.filePath(QStringLiteral("a4_600dpi.bmp"));
+    QVERIFY(drawing.save(path, "BMP"));
+
+    m_app->Frame().resize(800, 600);
+    QCoreApplication::processEvents();
+    Open(path);
+    LintraViewWidget& widget = m_app->ViewWidget();
+    QScrollArea& area = m_app->ScrollArea();
+    // Opened whole, below 12.5%, without scroll bars; Ctrl+- goes no lower
+    // than that, Ctrl++ and Ctrl+F come back to it.
+    const double fit = widget.Zoom();
+    QVERIFY2(fit < 0.125 && fit > 0.05, qPrintable(QString::number(fit)));
+    QVERIFY(!area.verticalScrollBar()->isVisible() && !area.horizontalScrollBar()->isVisible());
+    m_app->Frame().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_app->Frame()));
+    for (int i = 0; i < 3; ++i) QTest::keyClick(&m_app->Frame(), Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(widget.Zoom(), fit);
+    QTest::keyClick(&m_app->Frame(), Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(widget.Zoom(), 0.125);
+    QTest::keyClick(&m_app->Frame(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(widget.Zoom(), fit);
+    QCoreApplication::processEvents();
+
+    // Every line is drawn unbroken: each screen row (column) across the
+    // picture has a dark pixel where the line passes, within a pixel.
+    auto brokenLines = [&](const QImage& shown, double zoom) {
+        QStringList broken;
+        const int right = 5 + static_cast<int>(page.width() * zoom) - 1;
+        const int bottom = 5 + static_cast<int>(page.height() * zoom) - 1;
+        auto dark = [&](int x, int y) { return qGray(shown.pixel(x, y)) < 128; };
+        for (int y : across) {
+            const int row = 5 + static_cast<int>(y * zoom);
+            for (int x = 5; x < right; ++x)
+                if (!dark(x, row - 1) && !dark(x, row) && !dark(x, row + 1)) {
+                    broken << QStringLiteral("row %1 at %2").arg(y).arg(x);
+                    break;
+                }
+        }
+        for (int x : down) {
+            const int column = 5 + static_cast<int>(x * zoom);
+            for (int y = 5; y < bottom; ++y)
+                if (!dark(column - 1, y) && !dark(column, y) && !dark(column + 1, y)) {
+                    broken << QStringLiteral("column %1 at %2").arg(x).arg(y);
+                    break;
+                }
+        }
+        return broken.join(QStringLiteral(", "));
+    };
+    QCOMPARE(brokenLines(widget.grab().toImage(), fit), QString());
+    widget.SetZoom(0.125);
+    QCoreApplication::processEvents();
+    QCOMPARE(brokenLines(widget.grab().toImage(), 0.125), QString());
+
+    // Painting again reuses the reduced picture; a command that changes the
+    // picture has it built again.
+    const int builds = widget.Reduced().Builds();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 10; ++i) widget.repaint();
+    qInfo("10 paints of a 600-dpi A4 page at 12.5%%: %lld ms", static_cast<long long>(timer.elapsed()));
+    QCOMPARE(widget.Reduced().Builds(), builds);
+    m_app->Frame().ActionFor(cmd::kInvert)->trigger();
+    QCoreApplication::processEvents();
+    const QImage inverted = widget.grab().toImage();
+    QCOMPARE(widget.Reduced().Builds(), builds + 1);
+    QCOMPARE(qGray(inverted.pixel(5 + 10, 5 + 10)), 0);
 }
 
 void TestViewCommands::middleButtonAndSpacePan() {
