@@ -52,9 +52,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
                                   std::tuple{"邮箱", 70, "mailLabel"}})
         labelsRight = qMax(labelsRight, text(Tr(label), 77, y, 20, name)->geometry().right());
     const int valueLeft = qMax(du.X(98), labelsRight + 1 + du.X(3));
-    for (auto [value, y, name] : {std::tuple{"Lintra 项目组", 52, "author"},
-                                  std::tuple{"见随程序附带的 README.md", 61, "home"},
-                                  std::tuple{"未提供", 70, "mail"}}) {
+    for (auto [value, y, name] :
+         {std::tuple{"Lintra 项目组", 52, "author"}, std::tuple{"见随程序附带的 README.md", 61, "home"},
+          std::tuple{"未提供", 70, "mail"}}) {
         QWidget* label = text(Tr(value), 98, y, 100, name);
         label->move(valueLeft, label->y());
     }

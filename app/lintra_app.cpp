@@ -85,7 +85,9 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
         // Only a successful Open names the document after its file.
         if (m_opening) {
             m_openedPath = true;
-            m_recent->Add(title);
+            // The file's path, not the title: a page of a multi-page file
+            // is titled with its page, which names no file to open again.
+            m_recent->Add(QString::fromStdString(m_doc->m_strFilePath));
             m_frame->SetRecentFiles(m_recent->Paths());
         }
     };

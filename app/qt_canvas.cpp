@@ -42,9 +42,11 @@ const QImage& ReducedImageCache::Get(const std::uint8_t* pixels, int width, int 
     image.setColorTable(colours);
     // Reduced bottom row first, then written into the image upside down.
     std::vector<std::uint8_t> rows(static_cast<std::size_t>(size.width()) * size.height());
-    ReduceDarkest(pixels, width, height, stride, palette, rows.data(), size.width(), size.height(), size.width());
+    ReduceDarkest(pixels, width, height, stride, palette, rows.data(), size.width(), size.height(),
+                  size.width());
     for (int row = 0; row < size.height(); ++row)
-        std::memcpy(image.scanLine(row), rows.data() + static_cast<std::size_t>(size.height() - 1 - row) * size.width(),
+        std::memcpy(image.scanLine(row),
+                    rows.data() + static_cast<std::size_t>(size.height() - 1 - row) * size.width(),
                     static_cast<std::size_t>(size.width()));
     m_image = std::move(image);
     m_pixels = pixels;
@@ -63,8 +65,9 @@ void QPainterCanvas::DrawIndexedImage(int left, int top, const std::uint8_t* pix
     if (m_reduced != nullptr && pixels != nullptr && width > 0 && height > 0 && stride >= width &&
         transform.type() <= QTransform::TxScale && (transform.m11() < 1 || transform.m22() < 1)) {
         // As many pixels as the picture covers on the device, at most its own.
-        const QSize size(std::clamp(static_cast<int>(std::ceil(width * std::abs(transform.m11()))), 1, width),
-                         std::clamp(static_cast<int>(std::ceil(height * std::abs(transform.m22()))), 1, height));
+        const QSize size(
+            std::clamp(static_cast<int>(std::ceil(width * std::abs(transform.m11()))), 1, width),
+            std::clamp(static_cast<int>(std::ceil(height * std::abs(transform.m22()))), 1, height));
         const QImage& reduced = m_reduced->Get(pixels, width, height, stride, palette, size);
         if (!reduced.isNull()) {
             m_painter.drawImage(QRectF(left, top, width, height), reduced);

@@ -16,8 +16,8 @@ class ReducedImageCache {
 public:
     // The picture reduced to size by ReduceDarkest, as an upright Indexed8
     // image; built again only when something it was built from changed.
-    const QImage& Get(const std::uint8_t* pixels, int width, int height, int stride, const Palette256& palette,
-                      QSize size);
+    const QImage& Get(const std::uint8_t* pixels, int width, int height, int stride,
+                      const Palette256& palette, QSize size);
     // The pixels may have changed in place: the next Get builds again.
     void Invalidate() { m_valid = false; }
     // How many times Get has built the reduced image (for the tests).

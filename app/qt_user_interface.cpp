@@ -116,7 +116,8 @@ void QtUserInterface::ShowMessage(const std::string& text, const std::string& ca
 std::optional<std::string> QtUserInterface::ChooseFile(const FileDialogRequest& request, bool save) {
     // Several formats to save in: the chosen one decides the extension.
     const bool formats = save && request.filters.size() > 1;
-    FormatSaveDialog dialog(m_window, save ? Tr("另存为") : Tr("打开"), formats ? request : FileDialogRequest{});
+    FormatSaveDialog dialog(m_window, save ? Tr("另存为") : Tr("打开"),
+                            formats ? request : FileDialogRequest{});
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);

@@ -50,8 +50,8 @@ struct ComposedPattern {
 const std::vector<ComposedPattern>& ComposedPatterns() {
     static const std::vector<ComposedPattern> patterns = [] {
         std::vector<ComposedPattern> list;
-        for (const char* source : {kMsgOverPixelBudget, kMsgDamagedImage, kMsgUnsupportedImage, kMsgNoSuchPage,
-                                   kMsgCadWriteFailed, kFilterFormatImages, kTitleWithPage}) {
+        for (const char* source : {kMsgOverPixelBudget, kMsgDamagedImage, kMsgUnsupportedImage,
+                                   kMsgNoSuchPage, kMsgCadWriteFailed, kFilterFormatImages, kTitleWithPage}) {
             const QString text = QString::fromUtf8(source);
             static const QRegularExpression placeholder(QStringLiteral("%[1-9]"));
             QString expression = QStringLiteral("^");
@@ -63,7 +63,8 @@ const std::vector<ComposedPattern>& ComposedPatterns() {
                 from = next.capturedEnd();
             }
             expression += QRegularExpression::escape(text.mid(from)) + u'$';
-            list.push_back({source, QRegularExpression(expression, QRegularExpression::DotMatchesEverythingOption)});
+            list.push_back(
+                {source, QRegularExpression(expression, QRegularExpression::DotMatchesEverythingOption)});
         }
         return list;
     }();

@@ -61,5 +61,4 @@ public:
     virtual void ShowStatus(const std::string& pattern, const std::vector<std::string>& args) = 0;
 };
 
-
 }  // namespace lintra

@@ -39,7 +39,8 @@ void CLintraView::OnDraw(Canvas& canvas) {
     } else {
         DrawDib(canvas, *m_pDisplayImage);
     }
-    if (m_showCadDrawing && m_pSegmentList != nullptr && !m_pSegmentList->empty() && SegmentsFromThisPicture())
+    if (m_showCadDrawing && m_pSegmentList != nullptr && !m_pSegmentList->empty() &&
+        SegmentsFromThisPicture())
         DrawCadPreview(canvas, CadPreview(), m_pDisplayImage->GetHeight());
 }
 

@@ -143,7 +143,7 @@ private:
     std::uint64_t m_segmentsPicture = 0;  // the picture the segment list was traced from
     std::uint64_t m_dpiTypedFor = 0;      // the picture the CAD options' typed dpi belongs to
     double m_typedDpi = 0;                // that dpi
-    bool m_basePending = false;  // m_baseImage is still to be copied from m_originalImage
+    bool m_basePending = false;           // m_baseImage is still to be copied from m_originalImage
 
     CLintraDoc& m_doc;
     UserInterface& m_ui;

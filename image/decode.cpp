@@ -11,8 +11,8 @@ namespace lintra {
 void CheckPixelBudget(std::uint64_t width, std::uint64_t height, const ReadOptions& options) {
     // Both come from 32-bit fields: the product cannot wrap.
     if (width * height <= options.maxPixels) return;
-    throw ImageRefused(FillPlaceholders(
-        kMsgOverPixelBudget, {std::to_string(width), std::to_string(height), std::to_string(options.maxPixels)}));
+    throw ImageRefused(FillPlaceholders(kMsgOverPixelBudget, {std::to_string(width), std::to_string(height),
+                                                              std::to_string(options.maxPixels)}));
 }
 
 void Decode(ImageFormat format, std::span<const std::uint8_t> bytes, const ReadOptions& options, Dib& out) {

@@ -2,38 +2,38 @@
 // it: its menus and dialogs and Qt's own dialogs speak it. CTest runs this
 // twice, under LANG=en_US.UTF-8 and under LANG=zh_CN.UTF-8, and says in
 // LINTRA_EXPECT_LANG which language that locale must give.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QDoubleSpinBox>
-#include <QLabel>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include "app/about_dialog.h"
 #include "app/cad_options_dialog.h"
 #include "app/lintra_app.h"
 #include "app/main_frame.h"
-#include "app/user_input.h"
-#include "app/view_widget.h"
-#include "docview/doc.h"
-#include "docview/view.h"
 #include "app/param_dialog.h"
 #include "app/qt_user_interface.h"
+#include "app/recent_files.h"
 #include "app/translations.h"
+#include "app/user_input.h"
+#include "app/view_widget.h"
 #include "docview/commands.h"
+#include "docview/doc.h"
 #include "docview/messages.h"
+#include "docview/view.h"
 #include "image/bmp_messages.h"
 #include "raster/contour.h"
 #include "vector/contour_peeler.h"
@@ -131,13 +131,31 @@ void TestLanguage::everyTextHasItsTranslation() {
         check(command.prompt);
     }
     for (const MenuDefinition& menu : MainMenu()) check(menu.title);
-    for (const char* message :
-         {kMsgNoInfoHeader, kMsgOldInfoHeader, kMsgBadDimensions, kMsgTooLarge, kMsgBadColourCount,
-          kMsgNoColourTable, kMsgNoPixels, kMsgCompression, kMsgBadRle, kMsgNoMemory, kMsgUnsupportedDepth,
-          kMsgPalettorFailed, kIsolatedPointMessage, kEmptyContourMessage, kStatusCadEntities,
-          kStatusCadEntitiesAssumedDpi, kMsgVectorsFromOtherPicture, kMsgNothingToExport, kMsgCadWriteFailed,
-          kMsgOverPixelBudget, kMsgDamagedImage, kMsgUnsupportedImage, kMsgNoSuchPage, kFilterFormatImages,
-          kTitleWithPage})
+    for (const char* message : {kMsgNoInfoHeader,
+                                kMsgOldInfoHeader,
+                                kMsgBadDimensions,
+                                kMsgTooLarge,
+                                kMsgBadColourCount,
+                                kMsgNoColourTable,
+                                kMsgNoPixels,
+                                kMsgCompression,
+                                kMsgBadRle,
+                                kMsgNoMemory,
+                                kMsgUnsupportedDepth,
+                                kMsgPalettorFailed,
+                                kIsolatedPointMessage,
+                                kEmptyContourMessage,
+                                kStatusCadEntities,
+                                kStatusCadEntitiesAssumedDpi,
+                                kMsgVectorsFromOtherPicture,
+                                kMsgNothingToExport,
+                                kMsgCadWriteFailed,
+                                kMsgOverPixelBudget,
+                                kMsgDamagedImage,
+                                kMsgUnsupportedImage,
+                                kMsgNoSuchPage,
+                                kFilterFormatImages,
+                                kTitleWithPage})
         check(message);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(" | "))));
     // The reader's English message and "OVER" stay as they are in both.
@@ -189,11 +207,13 @@ void TestLanguage::englishLeavesNoChineseText() {
     see(QStringLiteral("parameter dialog"), ShownTexts(&param));
     CAboutDlg about(nullptr);
     see(QStringLiteral("about box"), ShownTexts(&about));
-    for (const PictureGeometry& picture : {PictureGeometry{600, 400, 11811, 11811}, PictureGeometry{600, 400, 0, 0}}) {
+    for (const PictureGeometry& picture :
+         {PictureGeometry{600, 400, 11811, 11811}, PictureGeometry{600, 400, 0, 0}}) {
         CadOptionsDialog cad(picture, CadExportSettings{}, nullptr);
         see(QStringLiteral("CAD options"), ShownTexts(&cad));
     }
-    for (const FileDialogRequest& request : {OpenFileDialog(), BmpFileDialog(), DxfFileDialog(), CadFileDialog()})
+    for (const FileDialogRequest& request :
+         {OpenFileDialog(), BmpFileDialog(), DxfFileDialog(), CadFileDialog()})
         see(QStringLiteral("file filters"), ToQtNameFilters(request.filters));
 
     // The about box's labels stand clear of their values.
@@ -202,7 +222,8 @@ void TestLanguage::englishLeavesNoChineseText() {
         const QRect labelRect = about.findChild<QLabel*>(QLatin1String(label))->geometry();
         const QRect valueRect = about.findChild<QLabel*>(QLatin1String(value))->geometry();
         QVERIFY2(!labelRect.intersects(valueRect), label);
-        QVERIFY2(labelRect.width() >= about.findChild<QLabel*>(QLatin1String(label))->sizeHint().width(), label);
+        QVERIFY2(labelRect.width() >= about.findChild<QLabel*>(QLatin1String(label))->sizeHint().width(),
+                 label);
     }
 
     // The load errors the readers compose, the program's own messages, and
@@ -221,11 +242,15 @@ void TestLanguage::englishLeavesNoChineseText() {
     app.OpenFile(formats + QStringLiteral("crawfish_459x477_multipage.tif"));
     app.ViewWidget().Refresh();
     see(QStringLiteral("title"), {app.Frame().windowTitle()});
+    QVERIFY(app.Frame().windowTitle().contains(QStringLiteral("page 2 of 2")));
+    // The recent list keeps the file, which opens again, not the page's title.
+    QCOMPARE(app.Recent().Paths().value(0), formats + QStringLiteral("crawfish_459x477_multipage.tif"));
     app.OpenFile(formats + QStringLiteral("no_such_file.png"));
     // The CAD export: nothing traced yet, then a drawing, then another picture.
     QAction* exportCad = app.Frame().ActionFor(cmd::kExportCad);
     exportCad->trigger();
-    for (int id : {cmd::kBinariseIterative, cmd::kThin, cmd::kVectorise1}) app.Frame().ActionFor(id)->trigger();
+    for (int id : {cmd::kBinariseIterative, cmd::kThin, cmd::kVectorise1})
+        app.Frame().ActionFor(id)->trigger();
     QCoreApplication::processEvents();
     // OK in the options dialog, the file named in advance.
     auto answer = test::AnswerModals([](QWidget* modal) {

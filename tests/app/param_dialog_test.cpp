@@ -149,10 +149,10 @@ void TestParamDialog::keyReportsThePositionItMovedTo() {
         int position;
         bool sends;
     } keys[] = {
-        {Qt::Key_End, 255, true},     {Qt::Key_Home, 0, true},     {Qt::Key_Right, 1, true},
-        {Qt::Key_Right, 2, true},     {Qt::Key_Up, 3, true},       {Qt::Key_Left, 2, true},
-        {Qt::Key_Down, 1, true},      {Qt::Key_PageUp, 1, false},  {Qt::Key_PageDown, 1, false},
-        {Qt::Key_Home, 0, true},      {Qt::Key_Home, 0, false},    {Qt::Key_Left, 0, false},
+        {Qt::Key_End, 255, true}, {Qt::Key_Home, 0, true},    {Qt::Key_Right, 1, true},
+        {Qt::Key_Right, 2, true}, {Qt::Key_Up, 3, true},      {Qt::Key_Left, 2, true},
+        {Qt::Key_Down, 1, true},  {Qt::Key_PageUp, 1, false}, {Qt::Key_PageDown, 1, false},
+        {Qt::Key_Home, 0, true},  {Qt::Key_Home, 0, false},   {Qt::Key_Left, 0, false},
     };
     for (const auto& step : keys) {
         const qsizetype before = recorder.sent.size();
@@ -178,9 +178,9 @@ void TestParamDialog::typedNumberAppliesOnEnter() {
         QList<int> sent;
     } cases[] = {
         {QStringLiteral("99"), 99, {99}},
-        {QStringLiteral("99"), 99, {99}},        // the same number again: nothing new
-        {QStringLiteral("300"), 99, {99}},       // out of range: the box goes back
-        {QString(), 99, {99}},                   // nothing typed
+        {QStringLiteral("99"), 99, {99}},   // the same number again: nothing new
+        {QStringLiteral("300"), 99, {99}},  // out of range: the box goes back
+        {QString(), 99, {99}},              // nothing typed
         {QStringLiteral("0"), 0, {99, 0}},
         {QStringLiteral("255"), 255, {99, 0, 255}},
     };

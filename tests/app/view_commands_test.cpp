@@ -3,12 +3,14 @@
 // handler, the parameter dialogs driving the view, saving and printing.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
-#include <QFileDialog>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -83,6 +85,7 @@ private slots:
     void newestDialogChoosesTheOperation();
     void saveWritesTheDisplayedImage();
     void cadSaveDialogFilterDecidesTheFormat();
+    void cadOptionsStartFromEachPicturesResolution();
     void refusedFileLeavesTitleAndReportsIt();
     void pixelBudgetSettingRefusesLargerPictures();
     void fileGoneBeforeTheLoadIsReportedOnce();
@@ -340,9 +343,12 @@ void TestViewCommands::largePageZoomsOutToFitAndKeepsThinLines() {
     for (int i = 0; i < 10; ++i) widget.repaint();
     qInfo("10 paints of a 600-dpi A4 page at 12.5%%: %lld ms", static_cast<long long>(timer.elapsed()));
     QCOMPARE(widget.Reduced().Builds(), builds);
+    timer.restart();
     m_app->Frame().ActionFor(cmd::kInvert)->trigger();
     QCoreApplication::processEvents();
     const QImage inverted = widget.grab().toImage();
+    qInfo("Invert, its refresh and the paints after it, reduction included: %lld ms",
+          static_cast<long long>(timer.elapsed()));
     QCOMPARE(widget.Reduced().Builds(), builds + 1);
     QCOMPARE(qGray(inverted.pixel(5 + 10, 5 + 10)), 0);
 }
@@ -596,9 +602,9 @@ void TestViewCommands::cadSaveDialogFilterDecidesTheFormat() {
         bool svg;
     } cases[] = {
         // Each name starts with its own letter, so no completion list opens.
-        {0, "a1", "a1.dxf", false},       {1, "b2", "b2.svg", true},        {1, "c3.svg", "c3.svg", true},
-        {1, "d4.dxf", "d4.svg", true},    {1, "e5.v2", "e5.v2.svg", true},  {0, "f6.SVG", "f6.dxf", false},
-        {2, "g7.svg", "g7.svg", true},    {2, "h8", "h8.dxf", false},
+        {0, "a1", "a1.dxf", false},    {1, "b2", "b2.svg", true},       {1, "c3.svg", "c3.svg", true},
+        {1, "d4.dxf", "d4.svg", true}, {1, "e5.v2", "e5.v2.svg", true}, {0, "f6.SVG", "f6.dxf", false},
+        {2, "g7.svg", "g7.svg", true}, {2, "h8", "h8.dxf", false},
     };
     // The dialogs open in the test's folder, as after opening a file there.
     m_app->Ui().PresetOpenFile(m_dir.filePath(QStringLiteral("settings.ini")));
@@ -624,12 +630,74 @@ void TestViewCommands::cadSaveDialogFilterDecidesTheFormat() {
         });
         frame.ActionFor(cmd::kExportCad)->trigger();
         QFile file(m_dir.filePath(QLatin1String(c.written)));
-        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(QDir(m_dir.path()).entryList(QDir::Files).join(u' ')));
+        QVERIFY2(file.open(QIODevice::ReadOnly),
+                 qPrintable(QDir(m_dir.path()).entryList(QDir::Files).join(u' ')));
         const QByteArray text = file.readAll();
         QVERIFY2(text.contains("<svg") == c.svg, c.written);
         QVERIFY2(text.startsWith("0\r\nSECTION") == !c.svg, c.written);
         QVERIFY2(!QFileInfo::exists(typed) || typed == file.fileName(), c.typed);
     }
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
+}
+
+void TestViewCommands::cadOptionsStartFromEachPicturesResolution() {
+    // Two traced pictures: a 600-dpi page and a 74-dpi one.
+    QImage grey = QImage(kHorse).convertToFormat(QImage::Format_Indexed8);
+    QVERIFY(!grey.isNull());
+    const QString fine = m_dir.filePath(QStringLiteral("fine.bmp")),
+                  coarse = m_dir.filePath(QStringLiteral("coarse.bmp"));
+    grey.setDotsPerMeterX(23622), grey.setDotsPerMeterY(23622);
+    QVERIFY(grey.save(fine, "BMP"));
+    grey.setDotsPerMeterX(2913), grey.setDotsPerMeterY(2913);
+    QVERIFY(grey.save(coarse, "BMP"));
+    CMainFrame& frame = m_app->Frame();
+    // Each export in millimetres: what the dialog offered, and a dpi typed
+    // over the picture's own when asked.
+    struct Offered {
+        bool own;
+        double dpi;
+    };
+    auto exportCad = [&](const QString& picture, double typeDpi) {
+        if (!picture.isEmpty()) {
+            Open(picture);
+            for (int id : {cmd::kBinariseIterative, cmd::kThin, cmd::kVectorise1})
+                frame.ActionFor(id)->trigger();
+            QCoreApplication::processEvents();
+        }
+        Offered offered{};
+        auto answer = test::AnswerModals([&](QWidget* modal) {
+            auto* dialog = qobject_cast<CadOptionsDialog*>(modal);
+            QVERIFY(dialog != nullptr);
+            dialog->UnitBox()->setFocus();
+            while (dialog->UnitBox()->currentData().toString() != QStringLiteral("mm"))
+                QTest::keyClick(dialog->UnitBox(), Qt::Key_Down);
+            offered = {dialog->OwnDpiBox()->isChecked(), dialog->DpiBox()->value()};
+            if (typeDpi > 0) {
+                if (dialog->OwnDpiBox()->isChecked())
+                    QTest::mouseClick(dialog->OwnDpiBox(), Qt::LeftButton, {},
+                                      QPoint(5, dialog->OwnDpiBox()->height() / 2));
+                dialog->DpiBox()->setFocus();
+                QTest::keyClick(dialog->DpiBox(), Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(dialog->DpiBox(), QString::number(typeDpi));
+            }
+            QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                              Qt::LeftButton);
+        });
+        m_app->Ui().PresetSaveFile(m_dir.filePath(QStringLiteral("out.dxf")));
+        frame.ActionFor(cmd::kExportCad)->trigger();
+        return offered;
+    };
+    Offered offered = exportCad(fine, 500);
+    QVERIFY(offered.own);
+    QCOMPARE(m_app->View().m_cadReport.dpi, 500.0);
+    // The same picture again: the typed dpi holds.
+    offered = exportCad(QString(), 0);
+    QVERIFY(!offered.own);
+    QCOMPARE(offered.dpi, 500.0);
+    // The next picture starts from its own 74 dpi and is exported at it.
+    offered = exportCad(coarse, 0);
+    QVERIFY(offered.own);
+    QCOMPARE(std::round(m_app->View().m_cadReport.dpi), 74.0);
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
 }
 

@@ -124,9 +124,9 @@ TEST_F(DrawTest, SegmentsAreFlippedOntoTheBitmapsPixelGrid) {
 }
 
 // The reduction written plainly: each output pixel's block scanned on its own.
-std::vector<std::uint8_t> ReduceDarkestReference(const std::vector<std::uint8_t>& pixels, int width, int height,
-                                                 int stride, const Palette256& palette, int outWidth,
-                                                 int outHeight) {
+std::vector<std::uint8_t> ReduceDarkestReference(const std::vector<std::uint8_t>& pixels, int width,
+                                                 int height, int stride, const Palette256& palette,
+                                                 int outWidth, int outHeight) {
     auto luma = [&](std::uint8_t i) {
         return 299 * palette[i].red + 587 * palette[i].green + 114 * palette[i].blue;
     };
@@ -164,16 +164,18 @@ TEST(ReduceDarkestTest, MatchesThePlainLoopAndKeepsOnePixelStrokes) {
         std::vector<std::uint8_t> pixels(static_cast<std::size_t>(stride) * height, 255);
         for (auto& p : pixels)
             if (random() % 7 == 0) p = static_cast<std::uint8_t>(random());
-        const int strokeRow = static_cast<int>(random() % height), strokeColumn = static_cast<int>(random() % width);
+        const int strokeRow = static_cast<int>(random() % height),
+                  strokeColumn = static_cast<int>(random() % width);
         for (int x = 0; x < width; ++x) pixels[static_cast<std::size_t>(strokeRow) * stride + x] = 0;
         for (int y = 0; y < height; ++y) pixels[static_cast<std::size_t>(y) * stride + strokeColumn] = 0;
 
         std::vector<std::uint8_t> out(static_cast<std::size_t>(outWidth + 3) * outHeight, 77);
-        ReduceDarkest(pixels.data(), width, height, stride, palette, out.data(), outWidth, outHeight, outWidth + 3);
+        ReduceDarkest(pixels.data(), width, height, stride, palette, out.data(), outWidth, outHeight,
+                      outWidth + 3);
         const auto expected =
             ReduceDarkestReference(pixels, width, height, stride, palette, outWidth, outHeight);
         SCOPED_TRACE(::testing::Message() << "trial " << trial << ": " << width << "x" << height << " to "
-                                        << outWidth << "x" << outHeight);
+                                          << outWidth << "x" << outHeight);
         for (int y = 0; y < outHeight; ++y)
             for (int x = 0; x < outWidth; ++x)
                 ASSERT_EQ(out[static_cast<std::size_t>(y) * (outWidth + 3) + x],
@@ -189,7 +191,8 @@ TEST(ReduceDarkestTest, MatchesThePlainLoopAndKeepsOnePixelStrokes) {
                 while ((b + 1) * size / outSize <= at) ++b;
                 return b;
             };
-            const int row = blockOf(strokeRow, height, outHeight), column = blockOf(strokeColumn, width, outWidth);
+            const int row = blockOf(strokeRow, height, outHeight),
+                      column = blockOf(strokeColumn, width, outWidth);
             for (int x = 0; x < outWidth; ++x)
                 EXPECT_EQ(out[static_cast<std::size_t>(row) * (outWidth + 3) + x], 0);
             for (int y = 0; y < outHeight; ++y)
