@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <tuple>
 
 #include "app/app_title.h"
 #include "app/dialog_units.h"
@@ -44,12 +45,19 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     picture->setPixmap(AboutPicture());
     place(picture, QRect(du.X(35), du.Y(52), AboutPicture().width(), AboutPicture().height()));
 
-    text(Tr("作者"), 77, 52, 20, "authorLabel");
-    text(Tr("主页"), 77, 61, 20, "homeLabel");
-    text(Tr("邮箱"), 77, 70, 20, "mailLabel");
-    text(Tr("Lintra 项目组"), 98, 52, 100, "author");
-    text(Tr("见随程序附带的 README.md"), 98, 61, 100, "home");
-    text(Tr("未提供"), 98, 70, 100, "mail");
+    // The values start where the template puts them, or after the widest
+    // label when a translation makes the labels longer than their slots.
+    int labelsRight = 0;
+    for (auto [label, y, name] : {std::tuple{"作者", 52, "authorLabel"}, std::tuple{"主页", 61, "homeLabel"},
+                                  std::tuple{"邮箱", 70, "mailLabel"}})
+        labelsRight = qMax(labelsRight, text(Tr(label), 77, y, 20, name)->geometry().right());
+    const int valueLeft = qMax(du.X(98), labelsRight + 1 + du.X(3));
+    for (auto [value, y, name] :
+         {std::tuple{"Lintra 项目组", 52, "author"}, std::tuple{"见随程序附带的 README.md", 61, "home"},
+          std::tuple{"未提供", 70, "mail"}}) {
+        QWidget* label = text(Tr(value), 98, y, 100, name);
+        label->move(valueLeft, label->y());
+    }
 
     auto* ok = new QPushButton(Tr("确定"), this);
     ok->setObjectName(QStringLiteral("okButton"));

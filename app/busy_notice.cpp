@@ -22,8 +22,9 @@ void BusyNotice::Run(int key, const QString& what, qint64 pixels, const std::fun
     pixels = std::max<qint64>(pixels, 1);
     const double perPixel = m_secondsPerPixel.value(key, kFirstRunSecondsPerPixel);
     const bool notice = m_bar != nullptr && perPixel * static_cast<double>(pixels) > kNoticeSeconds;
+    const QString noticeText = Tr("正在运行：%1…").arg(what);
     if (notice) {
-        m_bar->showMessage(Tr("正在运行：%1…").arg(what));
+        m_bar->showMessage(noticeText);
         // Painted now: the event loop does not turn until the command ends.
         m_bar->repaint();
     }
@@ -33,12 +34,14 @@ void BusyNotice::Run(int key, const QString& what, qint64 pixels, const std::fun
         qint64 pixels;
         qint64 start;
         bool notice;
+        const QString& text;
         ~Finish() {
             const double seconds = static_cast<double>(self.m_clockMs() - start) / 1000.0;
             self.m_secondsPerPixel.insert(key, seconds / static_cast<double>(pixels));
-            if (notice) self.m_bar->clearMessage();
+            // A note the work left in the bar (what an export wrote) stays.
+            if (notice && self.m_bar->currentMessage() == text) self.m_bar->clearMessage();
         }
-    } finish{*this, key, pixels, m_clockMs(), notice};
+    } finish{*this, key, pixels, m_clockMs(), notice, noticeText};
     work();
 }
 

@@ -85,20 +85,30 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
         // Only a successful Open names the document after its file.
         if (m_opening) {
             m_openedPath = true;
-            m_recent->Add(title);
+            // The file's path, not the title: a page of a multi-page file
+            // is titled with its page, which names no file to open again.
+            m_recent->Add(QString::fromStdString(m_doc->m_strFilePath));
             m_frame->SetRecentFiles(m_recent->Paths());
         }
     };
     m_ui->onOpenParamDialog = [this](std::function<void(int)> report) { OpenParamDialog(std::move(report)); };
     m_ui->onChooseCadOptions = [this](const PictureGeometry& picture, CadExportSettings& settings) {
-        CadOptionsDialog dialog(picture, LoadCadSettings(m_settings), m_frame);
+        // The view says where the dialog starts: a picture's own resolution
+        // is not overridden by a dpi typed for another picture.
+        CadOptionsDialog dialog(picture, settings, m_frame);
         if (dialog.exec() != QDialog::Accepted) return false;
         settings = dialog.Settings();
-        SaveCadSettings(m_settings, settings);
+        // A dpi typed over a picture's own resolution is that picture's only;
+        // the one kept for pictures without a resolution stays.
+        CadExportSettings kept = settings;
+        if (picture.xPelsPerMeter > 0 && picture.yPelsPerMeter > 0)
+            kept.options.dpi = LoadCadSettings(m_settings).options.dpi;
+        SaveCadSettings(m_settings, kept);
         return true;
     };
     m_ui->onStatus = [this](const QString& text) { m_frame->statusBar()->showMessage(text); };
     m_view->m_cadSettings = LoadCadSettings(m_settings);
+    m_view->m_checkCadSource = true;
     AddFrontEndCommands();
     // An unattended run (a screenshot for the documentation or a test)
     // cannot wait for someone to close a message box: say it on stderr.

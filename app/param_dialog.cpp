@@ -1,6 +1,7 @@
 #include "app/param_dialog.h"
 
 #include <QApplication>
+#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,6 +64,11 @@ void TrackBar::mouseReleaseEvent(QMouseEvent* event) {
     emit captureReleased();
 }
 
+void TrackBar::keyPressEvent(QKeyEvent* event) {
+    QSlider::keyPressEvent(event);
+    emit keyHandled();
+}
+
 void TrackBar::wheelEvent(QWheelEvent* event) {
     event->accept();
     // A horizontal wheel counts when there is no vertical turn, as in QSlider.
@@ -110,9 +116,9 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("value"));
     m_edit->setGeometry(du.Rect(103, 0, 27, 12).adjusted(0, 0, 6, 2));
-    // Typing changes nothing: no handler reads the box; it shows the last
-    // position sent.
-    m_edit->setReadOnly(true);
+    // A number typed here is applied by Enter; the box otherwise shows the
+    // last position sent.
+    m_edit->setValidator(new QIntValidator(param::kTrackbarMin, param::kTrackbarMax, m_edit));
 
     m_ok = new QPushButton(Tr("确定"), this);
     m_ok->setObjectName(QStringLiteral("okButton"));
@@ -128,47 +134,43 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
 
     connect(m_slider, &TrackBar::captureReleased, this, &CGaiBian::ReportFull);
     connect(m_slider, &TrackBar::wheelMoved, this, &CGaiBian::ReportFull);
-    // Every key press reaches the check before the focused control: the
-    // controls and the dialog itself.
-    for (QWidget* child :
-         {static_cast<QWidget*>(m_slider), static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_ok)})
-        child->installEventFilter(this);
-    installEventFilter(this);
+    // After the trackbar has handled the key, so the move it made is sent.
+    // A key pressed while the thumb is held leaves the report to the release.
+    connect(m_slider, &TrackBar::keyHandled, this, [this] {
+        if (!m_slider->isSliderDown()) ReportFull();
+    });
+    // Enter in the box applies the number rather than pressing OK.
+    m_edit->installEventFilter(this);
 }
 
 int CGaiBian::LastPosition() const {
     return m_reporter.m_lastPos;
 }
 
-bool CGaiBian::IsOwnKeyEvent() const {
-    QWidget* focus = QApplication::focusWidget();
-    return focus == nullptr || focus == this || !isAncestorOf(focus);
-}
-
 bool CGaiBian::eventFilter(QObject* watched, QEvent* event) {
-    // Qt passes a key a control ignores on to the dialog; that is still the
-    // control's key press, already checked when the control got it.
-    if (event->type() == QEvent::KeyPress && (watched != this || IsOwnKeyEvent())) ReportFull();
+    if (watched == m_edit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ApplyTyped();
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 
-void CGaiBian::keyPressEvent(QKeyEvent* event) {
-    if (IsOwnKeyEvent()) ReportShort();
-    QDialog::keyPressEvent(event);
-}
-
-void CGaiBian::keyReleaseEvent(QKeyEvent* event) {
-    if (IsOwnKeyEvent()) ReportShort();
-    QDialog::keyReleaseEvent(event);
+void CGaiBian::ApplyTyped() {
+    bool ok = false;
+    const int typed = m_edit->text().trimmed().toInt(&ok);
+    if (ok && typed >= param::kTrackbarMin && typed <= param::kTrackbarMax) {
+        m_slider->setValue(typed);
+        ReportFull();
+    }
+    m_edit->setText(QString::fromStdString(m_reporter.m_strValue));
 }
 
 void CGaiBian::ReportFull() {
     if (m_reporter.ReportFull(m_slider->value()))
         m_edit->setText(QString::fromStdString(m_reporter.m_strValue));
-}
-
-void CGaiBian::ReportShort() {
-    m_reporter.ReportShort(m_slider->value());
 }
 
 }  // namespace lintra

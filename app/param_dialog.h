@@ -1,11 +1,11 @@
 // CGaiBian: the modeless parameter dialog, a 0 to 255 trackbar that sends
 // its position to the view whenever it differs from the one last sent:
 // when the mouse lets go of the trackbar (a drag of the thumb reports once,
-// on release), on each notch of the wheel (one step, reported at once), and
-// on every key press in the dialog before the focused control handles the
-// key (so a key reports the position the earlier keys reached). Page Up,
-// Page Down and clicks in the channel move nothing; the edit box only shows
-// the last position sent.
+// on release), on each notch of the wheel (one step, reported at once), on
+// each key press that moves the thumb (the position it moved to, once per
+// press), and when a number typed into the edit box is confirmed with Enter.
+// Page Up, Page Down and clicks in the channel move nothing; the edit box
+// shows the last position sent.
 #pragma once
 
 #include <QDialog>
@@ -22,7 +22,7 @@ namespace lintra {
 // The trackbar: a QSlider whose thumb the left button drags, whose channel
 // ignores clicks, whose wheel moves one step a notch, and that says when
 // the mouse button is released over it after its own handling, like a
-// released-capture notification.
+// released-capture notification, and when a key press has been handled.
 class TrackBar : public QSlider {
     Q_OBJECT
 public:
@@ -35,11 +35,14 @@ signals:
     void captureReleased();
     // The wheel moved the thumb (after the move).
     void wheelMoved();
+    // A key press has been handled (the thumb moved or not).
+    void keyHandled();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int m_wheelRemainder = 0;  // eighths of a degree short of a whole notch
@@ -59,18 +62,14 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     // Sends the trackbar position if it differs from the last one sent and
     // shows it in the edit box.
     void ReportFull();
-    // Sends it without touching the edit box.
-    void ReportShort();
-    // True for a key event sent to the dialog window itself (no control of
-    // the dialog has the focus), false for one a control passed on.
-    bool IsOwnKeyEvent() const;
+    // Enter in the edit box: a number from 0 to 255 moves the thumb there
+    // and is sent; anything else puts the last position back in the box.
+    void ApplyTyped();
 
     ParamReporter m_reporter;
     TrackBar* m_slider = nullptr;

@@ -19,6 +19,12 @@ namespace lintra {
 // file names are case-sensitive and scans come as .bmp and .BMP.
 QStringList ToQtNameFilters(const std::vector<FileFilter>& filters);
 
+// path with the extension of filters[chosen] ("*.svg"): kept when it has
+// it, put in place of another filter's extension, otherwise added. Any
+// other chosen filter (none, "all files", one without a single extension)
+// leaves path as it is.
+QString WithFilterExtension(const QString& path, const std::vector<FileFilter>& filters, int chosen);
+
 class QtUserInterface : public UserInterface {
 public:
     QtUserInterface() = default;

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QString>
 #include <optional>
+#include <string>
 #include <string_view>
 
 class QLocale;
@@ -23,6 +24,13 @@ enum class Language { Chinese, English };
 
 // The one context of the program's catalogue.
 inline constexpr const char* kTranslationContext = "Lintra";
+
+// A text the core composed from one of its patterns (a message naming a
+// size or a file, a filter naming a format, a title naming a page) in the
+// current language: the pattern is translated and the same values filled
+// in. A text with a translation of its own, or matching no pattern, goes
+// through Tr as it is.
+QString TrComposed(const std::string& text);
 
 // A source text of the program in the current language.
 inline QString Tr(const char* text) {

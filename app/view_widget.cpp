@@ -76,6 +76,9 @@ void LintraViewWidget::Refresh() {
     else
         m_view.LoadPendingImage();
     m_loadStalled = m_doc.m_bReloadPending != 0;
+    // Every change of the picture comes through here (a command asks for a
+    // refresh); the reduced copy is built again at the next paint.
+    m_reduced.Invalidate();
     if (loading && !m_loadStalled && !ContentSize().isEmpty()) {
         // A new picture: 100% when it fits, else as large as fits.
         QScrollArea* area = ScrollArea();
@@ -105,8 +108,13 @@ QSize LintraViewWidget::ZoomedSize() const {
             static_cast<int>(std::ceil(picture.height() * m_zoom)) + 2 * kMargin};
 }
 
+double LintraViewWidget::MinZoom() const {
+    const double fit = FitZoom();
+    return fit > 0 ? std::min(kMinZoom, fit) : kMinZoom;
+}
+
 void LintraViewWidget::SetZoom(double zoom, QPoint anchor) {
-    zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    zoom = std::clamp(zoom, MinZoom(), kMaxZoom);
     QScrollArea* area = ScrollArea();
     const double old = m_zoom;
     m_zoom = zoom;
@@ -141,17 +149,24 @@ void LintraViewWidget::ZoomOut(QPoint anchor) {
     SetZoom(std::exp2(std::ceil(std::log2(m_zoom) - 1e-9) - 1), anchor);
 }
 
-void LintraViewWidget::FitToWindow() {
+double LintraViewWidget::FitZoom() const {
     const QSize content = ContentSize();
-    if (content.isEmpty()) return;
+    if (content.isEmpty()) return 0;
     QScrollArea* area = ScrollArea();
     const QSize room = (area ? area->maximumViewportSize() : size()) - QSize(2 * kMargin, 2 * kMargin);
     const QSize picture = content - QSize(2 * kMargin, 2 * kMargin);
-    if (room.width() <= 0 || room.height() <= 0) return;
-    // Rounded down to a thousandth, so the fitted picture never needs a scroll bar.
+    if (room.width() <= 0 || room.height() <= 0) return 0;
     const double fit = std::min(static_cast<double>(room.width()) / picture.width(),
                                 static_cast<double>(room.height()) / picture.height());
-    SetZoom(std::floor(fit * 1000) / 1000);
+    // Rounded down to a thousandth, so the fitted picture never needs a
+    // scroll bar; a picture too large for even that keeps the exact fit.
+    const double rounded = std::floor(fit * 1000) / 1000;
+    return rounded > 0 ? rounded : fit;
+}
+
+void LintraViewWidget::FitToWindow() {
+    const double fit = FitZoom();
+    if (fit > 0) SetZoom(fit);
 }
 
 void LintraViewWidget::paintEvent(QPaintEvent*) {
@@ -168,7 +183,7 @@ void LintraViewWidget::paintEvent(QPaintEvent*) {
         painter.translate(kMargin * (1 - m_zoom), kMargin * (1 - m_zoom));
         painter.scale(m_zoom, m_zoom);
     }
-    QPainterCanvas canvas(painter);
+    QPainterCanvas canvas(painter, &m_reduced);
     try {
         m_view.OnDraw(canvas);
     } catch (...) {

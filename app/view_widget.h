@@ -3,18 +3,23 @@
 // painting, from a queued refresh, never inside the paint event, so that a
 // message box it shows cannot open while the widget is being painted.
 //
-// The picture can be zoomed (Ctrl++, Ctrl+-, Ctrl with the wheel, from
-// 12.5% to 1600% by doubling; Ctrl+0 for 100%; Ctrl+F to fit the window)
-// and panned with the middle button or with the left button while space is
-// held. At 100% it paints exactly as the drawing pass does, one screen
-// pixel per picture pixel at (5, 5); at any zoom the picture keeps that
-// corner and the vector overlay is scaled with it. A newly opened picture
-// larger than the window opens fitted to it.
+// The picture can be zoomed (Ctrl++, Ctrl+-, Ctrl with the wheel, by
+// doubling, from 1600% down to 12.5% or to the zoom that fits the window
+// if that is smaller; Ctrl+0 for 100%; Ctrl+F to fit the window) and panned
+// with the middle button or with the left button while space is held. At
+// 100% it paints exactly as the drawing pass does, one screen pixel per
+// picture pixel at (5, 5); at any zoom the picture keeps that corner and
+// the vector overlay is scaled with it. Below 100% each screen pixel shows
+// the darkest picture pixel it covers, from a reduced copy kept until the
+// picture changes. A newly opened picture larger than the window opens
+// fitted to it.
 #pragma once
 
 #include <QPoint>
 #include <QWidget>
 #include <functional>
+
+#include "app/qt_canvas.h"
 
 class QScrollArea;
 
@@ -54,7 +59,10 @@ public:
 
     // The zoom factor, 1 for 100%.
     double Zoom() const { return m_zoom; }
-    // Sets the zoom, clamped to 12.5%..1600%, keeping the picture point
+    // The smallest zoom: 12.5%, or less when only less fits the picture in
+    // the window.
+    double MinZoom() const;
+    // Sets the zoom, clamped to MinZoom()..1600%, keeping the picture point
     // under anchor (widget coordinates; the viewport's centre when null)
     // where it is on the screen.
     void SetZoom(double zoom, QPoint anchor = QPoint());
@@ -63,6 +71,8 @@ public:
     void ZoomOut(QPoint anchor = QPoint());
     // The largest zoom at which the whole picture shows in the window.
     void FitToWindow();
+    // The reduced copy the zoomed-out view paints from.
+    const ReducedImageCache& Reduced() const { return m_reduced; }
 
 signals:
     void contextMenuRequested(const QPoint& globalPos);
@@ -83,6 +93,8 @@ private:
     QSize ZoomedSize() const;
     void AddZoomShortcuts();
     void UpdatePanCursor();
+    // The zoom FitToWindow sets; 0 when nothing is shown or there is no room.
+    double FitZoom() const;
 
     CLintraDoc& m_doc;
     CLintraView& m_view;
@@ -94,6 +106,7 @@ private:
     bool m_spaceHeld = false;
     bool m_panning = false;
     QPoint m_panLast;  // global position of the last pan step
+    ReducedImageCache m_reduced;
 };
 
 }  // namespace lintra

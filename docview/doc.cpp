@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "docview/messages.h"
 #include "image/decode.h"
 #include "image/image_format.h"
 
@@ -16,13 +17,14 @@ FileDialogRequest OpenFileDialog() {
     FileFilter all{"所有支持的图像", {}};
     std::vector<FileFilter> each;
     for (const FormatInfo& format : SupportedFormats()) {
-        FileFilter one{std::string(format.name) + "图像(", {}};
+        FileFilter one{"", {}};
+        std::string patterns;
         for (const std::string& suffix : format.suffixes) {
-            one.description += (one.patterns.empty() ? "*." : " *.") + suffix;
+            patterns += (one.patterns.empty() ? "*." : " *.") + suffix;
             one.patterns.push_back("*." + suffix);
             all.patterns.push_back("*." + suffix);
         }
-        one.description += ")";
+        one.description = FillPlaceholders(kFilterFormatImages, {std::string(format.name), patterns});
         if (format.format != ImageFormat::Bmp) each.push_back(one);
     }
     std::vector<FileFilter> filters{all};
@@ -34,17 +36,18 @@ FileDialogRequest OpenFileDialog() {
 
 namespace {
 
-// " - 第1页，共3页" after the path of a multi-page file, nothing otherwise.
-std::string PageTitle(const std::string& path, int page) {
+// The title of path: the path itself, or for a multi-page file the path
+// with the page ("... - 第1页，共3页").
+std::string TitleOf(const std::string& path, int page) {
     std::ifstream in(path, std::ios::binary);
     char head[kSignatureBytes] = {};
     in.read(head, sizeof head);
     auto bytes =
         std::span(reinterpret_cast<const std::uint8_t*>(head), static_cast<std::size_t>(in.gcount()));
-    if (DetectFormat(bytes) != ImageFormat::Tiff) return {};
+    if (DetectFormat(bytes) != ImageFormat::Tiff) return path;
     int pages = TiffPageCount(path);
-    if (pages < 2) return {};
-    return " - 第" + std::to_string(page) + "页，共" + std::to_string(pages) + "页";
+    if (pages < 2) return path;
+    return FillPlaceholders(kTitleWithPage, {path, std::to_string(page), std::to_string(pages)});
 }
 
 }  // namespace
@@ -67,7 +70,7 @@ bool CLintraDoc::OpenPath(const std::string& path) {
     if (m_dib.m_bValid != 1) return false;
     m_bImageOpen = 1;
     m_bReloadPending = 1;
-    m_ui.SetDocumentTitle(m_strFilePath + PageTitle(m_strFilePath, m_readOptions.page));
+    m_ui.SetDocumentTitle(TitleOf(m_strFilePath, m_readOptions.page));
     m_ui.InvalidateView();
     return true;
 }

@@ -9,6 +9,20 @@ inline constexpr const char* kMsgUnsupportedDepth = "打开失败,程序只支�
 inline constexpr const char* kMsgPalettorFailed =
     "打开失败,运行Palettor.exe失败,请检查是否有Palettor.exe文件!";
 
+// The CAD export and the fitted drawing refuse a segment list traced from
+// a picture other than the one open: it would be presented as this one's.
+inline constexpr const char* kMsgVectorsFromOtherPicture = "矢量数据来自另一幅图像,请先矢量化";
+// The CAD export of the desktop program with no segments to fit.
+inline constexpr const char* kMsgNothingToExport = "没有可输出的矢量数据,请先矢量化";
+
+// A drawing the DXF or SVG writer refuses; %1 is the writer's reason.
+inline constexpr const char* kMsgCadWriteFailed = "无法写出CAD图纸：%1";
+
+// The Open dialog's filter of one format: its name, its patterns.
+inline constexpr const char* kFilterFormatImages = "%1图像(%2)";
+// The title of a page of a multi-page file: the path, the page, the count.
+inline constexpr const char* kTitleWithPage = "%1 - 第%2页，共%3页";
+
 // The status note after a CAD-ready export: the entities written, in all
 // and by type (line, arc, circle, polyline), and the dpi taken for a
 // picture without a resolution.

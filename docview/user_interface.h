@@ -61,8 +61,4 @@ public:
     virtual void ShowStatus(const std::string& pattern, const std::vector<std::string>& args) = 0;
 };
 
-// pattern with each %n (n from 1 to 9) replaced by args[n - 1]; a %n beyond
-// args stays as it is.
-std::string FillPlaceholders(const std::string& pattern, const std::vector<std::string>& args);
-
 }  // namespace lintra

@@ -17,6 +17,11 @@ Dib& CLintraView::BaseImage() {
     return m_baseImage;
 }
 
+bool CLintraView::SegmentsFromThisPicture() const {
+    if (m_pSegmentList == nullptr || m_pSegmentList->empty()) return true;
+    return m_segmentsPicture == m_pictureSerial;
+}
+
 bool CLintraView::HasImage() const {
     return m_doc.m_bImageOpen == 1 && m_doc.m_bReloadPending == 0 && m_pSegmentList != nullptr &&
            m_pDisplayImage != nullptr && !m_currentImage.IsEmpty() && m_currentImage.GetBitCount() == 8;
@@ -34,7 +39,8 @@ void CLintraView::OnDraw(Canvas& canvas) {
     } else {
         DrawDib(canvas, *m_pDisplayImage);
     }
-    if (m_showCadDrawing && m_pSegmentList != nullptr && !m_pSegmentList->empty())
+    if (m_showCadDrawing && m_pSegmentList != nullptr && !m_pSegmentList->empty() &&
+        SegmentsFromThisPicture())
         DrawCadPreview(canvas, CadPreview(), m_pDisplayImage->GetHeight());
 }
 

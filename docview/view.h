@@ -116,6 +116,14 @@ public:
     CadExportReport m_cadReport;            // what the last CAD export wrote
     double m_strokeWidth = 0;               // of the strokes last thinned, in pixels; 0 unmeasured
     bool m_showCadDrawing = false;          // the fitted drawing is drawn over the view
+    // The desktop program's CAD export refuses an empty list instead of
+    // writing an empty drawing, and a list traced from another picture;
+    // lintra-batch leaves it false and writes whatever the list holds.
+    bool m_checkCadSource = false;
+
+    // True when the segment list was traced from the picture open now (an
+    // empty list never traced counts as this picture's).
+    bool SegmentsFromThisPicture() const;
 
 private:
     void Load8Bit();
@@ -132,8 +140,16 @@ private:
     Vectorise1Context Vectorise1Parts();
     void Redraw();
 
+    // Which picture the list was traced from, counted by loads; 0 before
+    // any tracing. The list itself carries over an Open.
+    void MarkSegmentsTraced() { m_segmentsPicture = m_pictureSerial; }
+
     Dib m_baseImage;
-    bool m_basePending = false;  // m_baseImage is still to be copied from m_originalImage
+    std::uint64_t m_pictureSerial = 0;    // one more for every picture loaded
+    std::uint64_t m_segmentsPicture = 0;  // the picture the segment list was traced from
+    std::uint64_t m_dpiTypedFor = 0;      // the picture the CAD options' typed dpi belongs to
+    double m_typedDpi = 0;                // that dpi
+    bool m_basePending = false;           // m_baseImage is still to be copied from m_originalImage
 
     CLintraDoc& m_doc;
     UserInterface& m_ui;

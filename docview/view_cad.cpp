@@ -62,25 +62,49 @@ PictureGeometry CLintraView::Geometry() const {
     return picture;
 }
 
+namespace {
+
+bool HasOwnResolution(const PictureGeometry& picture) {
+    return picture.xPelsPerMeter > 0 && picture.yPelsPerMeter > 0;
+}
+
+}  // namespace
+
 void CLintraView::OnExportCad() {
+    if (m_checkCadSource && m_pSegmentList->empty()) return m_ui.ShowMessage(kMsgNothingToExport, kAppTitle);
+    if (m_checkCadSource && !SegmentsFromThisPicture())
+        return m_ui.ShowMessage(kMsgVectorsFromOtherPicture, kAppTitle);
     const PictureGeometry picture = Geometry();
-    if (!m_ui.ChooseCadOptions(picture, m_cadSettings)) return;
+    // A picture that records its resolution starts from it each time; a dpi
+    // typed over it holds for that picture only, so the next picture is
+    // never scaled by the last one's resolution unseen.
+    CadExportSettings chosen = m_cadSettings;
+    if (HasOwnResolution(picture)) chosen.options.dpi = m_dpiTypedFor == m_pictureSerial ? m_typedDpi : 0;
+    if (!m_ui.ChooseCadOptions(picture, chosen)) return;
+    const double fallbackDpi = m_cadSettings.options.dpi;
+    m_cadSettings = chosen;
+    if (HasOwnResolution(picture)) {
+        m_dpiTypedFor = chosen.options.dpi > 0 ? m_pictureSerial : 0;
+        m_typedDpi = chosen.options.dpi;
+        // The dpi kept for pictures without a resolution stays as it was.
+        m_cadSettings.options.dpi = fallbackDpi;
+    }
     std::optional<std::string> path = m_ui.ChooseSaveFile(CadFileDialog());
     if (!path) return;
-    CadOptions options = m_cadSettings.options;
+    CadOptions options = chosen.options;
     options.strokeWidth = m_strokeWidth;
     const cad::Drawing drawing = BuildCadDrawing(*m_pSegmentList, picture, options);
     try {
         if (IsSvgPath(*path))
             WriteCadSvg(*path, drawing);
         else
-            WriteCadDxf(*path, drawing, m_cadSettings.version);
+            WriteCadDxf(*path, drawing, chosen.version);
     } catch (const FileError& error) {
         m_ui.ReportFileError(error);
         return;
     } catch (const std::invalid_argument& error) {
         // A drawing no reader would accept is refused before the file is touched.
-        m_ui.ShowMessage(std::string("无法写出CAD图纸：") + error.what(), kAppTitle);
+        m_ui.ShowMessage(FillPlaceholders(kMsgCadWriteFailed, {error.what()}), kAppTitle);
         return;
     }
     const CadScale scale = ScaleFor(options, picture);
@@ -97,6 +121,9 @@ void CLintraView::OnExportCad() {
 }
 
 void CLintraView::OnShowCadDrawing() {
+    // Another picture's drawing is not laid over this one.
+    if (!m_showCadDrawing && !SegmentsFromThisPicture())
+        return m_ui.ShowMessage(kMsgVectorsFromOtherPicture, kAppTitle);
     m_showCadDrawing = !m_showCadDrawing;
     Redraw();
 }

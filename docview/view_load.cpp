@@ -95,6 +95,7 @@ void CLintraView::FinishLoad(Dib* display) {
     m_pSegmentList = &m_doc.m_segmentList;
     m_grid.Reset(m_currentImage.GetWidth(), m_currentImage.GetHeight());
     m_strokeWidth = 0;
+    ++m_pictureSerial;
 }
 
 void CLintraView::Load8Bit() {

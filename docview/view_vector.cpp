@@ -17,18 +17,21 @@ Vectorise1Context CLintraView::Vectorise1Parts() {
 
 void CLintraView::OnVectorise1() {
     Vectorise1(Vectorise1Parts());
+    MarkSegmentsTraced();
     m_bVectorMode = 1;
     Redraw();
 }
 
 void CLintraView::OnPeelContour() {
     PeelContour(Vectorise1Parts());
+    MarkSegmentsTraced();
     m_pDisplayImage = &m_workImage;
     Redraw();
 }
 
 void CLintraView::OnVectorise2() {
     m_pSegmentList->clear();
+    MarkSegmentsTraced();
     // The view takes no input while the walk runs, whatever ends it.
     struct Busy {
         UserInterface& ui;

@@ -26,4 +26,14 @@ inline constexpr const char* kMsgCompression = "打开失败,不支持这种压�
 inline constexpr const char* kMsgBadRle = "打开失败,位图的RLE8压缩数据已损坏!";
 inline constexpr const char* kMsgNoMemory = "打开失败,内存不足!";
 
+// Patterns of the readers' composed refusals, filled by FillPlaceholders.
+// A picture over the pixel budget: width, height, the budget.
+inline constexpr const char* kMsgOverPixelBudget = "打开失败,图像有%1 x %2个像素,超过了%3个像素的上限!";
+// A damaged or cut-off file: the format's name, the decoder's reason.
+inline constexpr const char* kMsgDamagedImage = "打开失败,%1文件已损坏或不完整: %2";
+// A variant of a format the reader does not take: the format, the reason.
+inline constexpr const char* kMsgUnsupportedImage = "打开失败,不支持这种%1图像: %2";
+// A TIFF page beyond the file's last: the page count, the page asked for.
+inline constexpr const char* kMsgNoSuchPage = "打开失败,TIFF文件只有%1页,没有第%2页!";
+
 }  // namespace lintra

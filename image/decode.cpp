@@ -4,14 +4,15 @@
 #include <new>
 
 #include "image/bmp_messages.h"
+#include "image/message_sink.h"
 
 namespace lintra {
 
 void CheckPixelBudget(std::uint64_t width, std::uint64_t height, const ReadOptions& options) {
     // Both come from 32-bit fields: the product cannot wrap.
     if (width * height <= options.maxPixels) return;
-    throw ImageRefused("打开失败,图像有" + std::to_string(width) + " x " + std::to_string(height) +
-                       "个像素,超过了" + std::to_string(options.maxPixels) + "个像素的上限!");
+    throw ImageRefused(FillPlaceholders(kMsgOverPixelBudget, {std::to_string(width), std::to_string(height),
+                                                              std::to_string(options.maxPixels)}));
 }
 
 void Decode(ImageFormat format, std::span<const std::uint8_t> bytes, const ReadOptions& options, Dib& out) {
@@ -51,11 +52,11 @@ void SetGreyTable(Dib& out) {
 }
 
 std::string DamagedMessage(ImageFormat format, const std::string& reason) {
-    return std::string("打开失败,") + FormatName(format) + "文件已损坏或不完整: " + reason;
+    return FillPlaceholders(kMsgDamagedImage, {FormatName(format), reason});
 }
 
 std::string UnsupportedMessage(ImageFormat format, const std::string& reason) {
-    return std::string("打开失败,不支持这种") + FormatName(format) + "图像: " + reason;
+    return FillPlaceholders(kMsgUnsupportedImage, {FormatName(format), reason});
 }
 
 }  // namespace lintra

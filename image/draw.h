@@ -22,6 +22,17 @@ Palette256 CreateDibPalette(const Dib& dib);
 // An empty Dib or one of another depth paints nothing.
 void DrawDib(Canvas& canvas, const Dib& dib);
 
+// Reduces an 8-bit indexed picture (height rows of stride bytes, the bottom
+// row first) to outWidth x outHeight pixels, rows in the same order, for a
+// view that shows it smaller than one screen pixel per picture pixel. Each
+// output pixel covers the block of picture pixels [x * width / outWidth,
+// (x + 1) * width / outWidth) across, likewise down, and takes the index of
+// its darkest pixel by palette's luminance (the first of equal ones), so
+// one-pixel dark strokes stay whole at any reduction. Requires 1 <= outWidth
+// <= width, 1 <= outHeight <= height and outStride >= outWidth.
+void ReduceDarkest(const std::uint8_t* pixels, int width, int height, int stride, const Palette256& palette,
+                   std::uint8_t* out, int outWidth, int outHeight, int outStride);
+
 // Draws every record of segments, in list order, from (x1 + 5, H - y1 + 4)
 // to (x2 + 5, H - y2 + 4) with the dark red pen, H being imageHeight: image
 // row y = 0 lands on the device row where DrawDib shows it. Works on any

@@ -10,7 +10,9 @@
 #include <cstring>
 #include <memory>
 
+#include "image/bmp_messages.h"
 #include "image/decode.h"
+#include "image/message_sink.h"
 
 namespace lintra {
 
@@ -162,8 +164,8 @@ void DecodeTiff(std::span<const std::uint8_t> bytes, const ReadOptions& options,
         tdir_t pages = TIFFNumberOfDirectories(tiff.get());
         if (options.page > static_cast<int>(pages) ||
             !TIFFSetDirectory(tiff.get(), static_cast<tdir_t>(options.page - 1)))
-            throw ImageRefused("打开失败,TIFF文件只有" + std::to_string(pages) + "页,没有第" +
-                               std::to_string(options.page) + "页!");
+            throw ImageRefused(
+                FillPlaceholders(kMsgNoSuchPage, {std::to_string(pages), std::to_string(options.page)}));
     }
 
     std::uint32_t width = 0, height = 0;

@@ -541,5 +541,53 @@ Toggle CAD drawing</translation>
         <translation>Trace the picture as loaded into a vector drawing by a preset
 Trace</translation>
     </message>
+    <message>
+        <source>矢量数据来自另一幅图像,请先矢量化</source>
+        <translation>The vector data comes from another picture; vectorise this one first</translation>
+    </message>
+    <message>
+        <source>没有可输出的矢量数据,请先矢量化</source>
+        <translation>There is no vector data to export; vectorise the picture first</translation>
+    </message>
+    <message>
+        <source>无法写出CAD图纸：%1</source>
+        <translation>Cannot write the CAD drawing: %1</translation>
+    </message>
+    <message>
+        <source>%1图像(%2)</source>
+        <translation>%1 pictures (%2)</translation>
+    </message>
+    <message>
+        <source>%1 - 第%2页，共%3页</source>
+        <translation>%1 - page %2 of %3</translation>
+    </message>
+    <message>
+        <source>所有支持的图像</source>
+        <translation>All supported pictures</translation>
+    </message>
+    <message>
+        <source>AutoCAD图纸(*.dxf)</source>
+        <translation>AutoCAD drawing (*.dxf)</translation>
+    </message>
+    <message>
+        <source>SVG图形(*.svg)</source>
+        <translation>SVG graphics (*.svg)</translation>
+    </message>
+    <message>
+        <source>打开失败,图像有%1 x %2个像素,超过了%3个像素的上限!</source>
+        <translation>Open failed: the picture has %1 x %2 pixels, more than the limit of %3 pixels!</translation>
+    </message>
+    <message>
+        <source>打开失败,%1文件已损坏或不完整: %2</source>
+        <translation>Open failed: the %1 file is damaged or incomplete: %2</translation>
+    </message>
+    <message>
+        <source>打开失败,不支持这种%1图像: %2</source>
+        <translation>Open failed: this kind of %1 picture is not supported: %2</translation>
+    </message>
+    <message>
+        <source>打开失败,TIFF文件只有%1页,没有第%2页!</source>
+        <translation>Open failed: the TIFF file has only %1 pages, there is no page %2!</translation>
+    </message>
 </context>
 </TS>

@@ -2,23 +2,38 @@
 // it: its menus and dialogs and Qt's own dialogs speak it. CTest runs this
 // twice, under LANG=en_US.UTF-8 and under LANG=zh_CN.UTF-8, and says in
 // LINTRA_EXPECT_LANG which language that locale must give.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "app/about_dialog.h"
+#include "app/cad_options_dialog.h"
+#include "app/lintra_app.h"
 #include "app/main_frame.h"
 #include "app/param_dialog.h"
 #include "app/qt_user_interface.h"
+#include "app/recent_files.h"
 #include "app/translations.h"
+#include "app/user_input.h"
+#include "app/view_widget.h"
 #include "docview/commands.h"
+#include "docview/doc.h"
 #include "docview/messages.h"
+#include "docview/view.h"
 #include "image/bmp_messages.h"
 #include "raster/contour.h"
 #include "vector/vectorise/contour_peeler.h"
@@ -33,6 +48,7 @@ private slots:
     void menusAndDialogsSpeakIt();
     void openDialogSpeaksIt();
     void everyTextHasItsTranslation();
+    void englishLeavesNoChineseText();
     void unknownLanguageOptionIsRefused();
 
 private:
@@ -115,15 +131,149 @@ void TestLanguage::everyTextHasItsTranslation() {
         check(command.prompt);
     }
     for (const MenuDefinition& menu : MainMenu()) check(menu.title);
-    for (const char* message :
-         {kMsgNoInfoHeader, kMsgOldInfoHeader, kMsgBadDimensions, kMsgTooLarge, kMsgBadColourCount,
-          kMsgNoColourTable, kMsgNoPixels, kMsgCompression, kMsgBadRle, kMsgNoMemory, kMsgUnsupportedDepth,
-          kMsgPalettorFailed, kIsolatedPointMessage, kEmptyContourMessage, kStatusCadEntities,
-          kStatusCadEntitiesAssumedDpi})
+    for (const char* message : {kMsgNoInfoHeader,
+                                kMsgOldInfoHeader,
+                                kMsgBadDimensions,
+                                kMsgTooLarge,
+                                kMsgBadColourCount,
+                                kMsgNoColourTable,
+                                kMsgNoPixels,
+                                kMsgCompression,
+                                kMsgBadRle,
+                                kMsgNoMemory,
+                                kMsgUnsupportedDepth,
+                                kMsgPalettorFailed,
+                                kIsolatedPointMessage,
+                                kEmptyContourMessage,
+                                kStatusCadEntities,
+                                kStatusCadEntitiesAssumedDpi,
+                                kMsgVectorsFromOtherPicture,
+                                kMsgNothingToExport,
+                                kMsgCadWriteFailed,
+                                kMsgOverPixelBudget,
+                                kMsgDamagedImage,
+                                kMsgUnsupportedImage,
+                                kMsgNoSuchPage,
+                                kFilterFormatImages,
+                                kTitleWithPage})
         check(message);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(" | "))));
     // The reader's English message and "OVER" stay as they are in both.
     QCOMPARE(Tr(kMsgNotBitmap), QString::fromUtf8(kMsgNotBitmap));
+}
+
+namespace {
+
+bool HasHan(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() >= 0x3400 && c.unicode() <= 0x9FFF) return true;
+    return false;
+}
+
+// Every text a widget and its children show: titles, labels, buttons, list
+// entries, the spin boxes' special texts, actions and their tips.
+QStringList ShownTexts(QWidget* widget) {
+    QStringList texts{widget->windowTitle()};
+    for (QLabel* label : widget->findChildren<QLabel*>()) texts << label->text();
+    for (QAbstractButton* button : widget->findChildren<QAbstractButton*>()) texts << button->text();
+    for (QComboBox* box : widget->findChildren<QComboBox*>())
+        for (int i = 0; i < box->count(); ++i) texts << box->itemText(i);
+    for (QDoubleSpinBox* box : widget->findChildren<QDoubleSpinBox*>()) texts << box->specialValueText();
+    for (QAction* action : widget->findChildren<QAction*>())
+        texts << action->text() << action->statusTip() << action->toolTip();
+    return texts;
+}
+
+}  // namespace
+
+void TestLanguage::englishLeavesNoChineseText() {
+    if (m_language != Language::English) QSKIP("the Chinese texts are the sources");
+    QStringList seen;  // "where: text"
+    auto see = [&](const QString& where, const QStringList& texts) {
+        for (const QString& text : texts) seen << where + QStringLiteral(": ") + text;
+    };
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    CLintraApp app(settings);
+    StartOptions options;
+    options.programDirectory = QStringLiteral(LINTRA_BIN_DIR);
+    QVERIFY(app.InitInstance(options));
+    QStringList messages;
+    app.Ui().onMessage = [&](const QString& text, const QString&) { messages << text; };
+
+    // The main window with its menus, toolbar and status tips, and the dialogs.
+    see(QStringLiteral("frame"), ShownTexts(&app.Frame()));
+    CGaiBian param(nullptr, nullptr);
+    see(QStringLiteral("parameter dialog"), ShownTexts(&param));
+    CAboutDlg about(nullptr);
+    see(QStringLiteral("about box"), ShownTexts(&about));
+    for (const PictureGeometry& picture :
+         {PictureGeometry{600, 400, 11811, 11811}, PictureGeometry{600, 400, 0, 0}}) {
+        CadOptionsDialog cad(picture, CadExportSettings{}, nullptr);
+        see(QStringLiteral("CAD options"), ShownTexts(&cad));
+    }
+    for (const FileDialogRequest& request :
+         {OpenFileDialog(), BmpFileDialog(), DxfFileDialog(), CadFileDialog()})
+        see(QStringLiteral("file filters"), ToQtNameFilters(request.filters));
+
+    // The about box's labels stand clear of their values.
+    for (auto [label, value] : {std::pair{"authorLabel", "author"}, std::pair{"homeLabel", "home"},
+                                std::pair{"mailLabel", "mail"}}) {
+        const QRect labelRect = about.findChild<QLabel*>(QLatin1String(label))->geometry();
+        const QRect valueRect = about.findChild<QLabel*>(QLatin1String(value))->geometry();
+        QVERIFY2(!labelRect.intersects(valueRect), label);
+        QVERIFY2(labelRect.width() >= about.findChild<QLabel*>(QLatin1String(label))->sizeHint().width(),
+                 label);
+    }
+
+    // The load errors the readers compose, the program's own messages, and
+    // a multi-page file's title.
+    const QString formats = QStringLiteral(LINTRA_TEST_DATA_DIR "/formats/");
+    for (const char* file : {"crawfish_459x477_truncated.png", "crawfish_459x477_truncated.jpg",
+                             "crawfish_459x477_badcrc.png", "not_an_image.png"})
+        app.OpenFile(formats + QLatin1String(file));
+    const std::uint64_t budget = app.Doc().m_readOptions.maxPixels;
+    app.Doc().m_readOptions.maxPixels = 100000;
+    app.OpenFile(formats + QStringLiteral("crawfish_459x477_grey.png"));
+    app.Doc().m_readOptions.maxPixels = budget;
+    app.Doc().m_readOptions.page = 9;
+    app.OpenFile(formats + QStringLiteral("crawfish_459x477_multipage.tif"));
+    app.Doc().m_readOptions.page = 2;
+    app.OpenFile(formats + QStringLiteral("crawfish_459x477_multipage.tif"));
+    app.ViewWidget().Refresh();
+    see(QStringLiteral("title"), {app.Frame().windowTitle()});
+    QVERIFY(app.Frame().windowTitle().contains(QStringLiteral("page 2 of 2")));
+    // The recent list keeps the file, which opens again, not the page's title.
+    QCOMPARE(app.Recent().Paths().value(0), formats + QStringLiteral("crawfish_459x477_multipage.tif"));
+    app.OpenFile(formats + QStringLiteral("no_such_file.png"));
+    // The CAD export: nothing traced yet, then a drawing, then another picture.
+    QAction* exportCad = app.Frame().ActionFor(cmd::kExportCad);
+    exportCad->trigger();
+    for (int id : {cmd::kBinariseIterative, cmd::kThin, cmd::kVectorise1})
+        app.Frame().ActionFor(id)->trigger();
+    QCoreApplication::processEvents();
+    // OK in the options dialog, the file named in advance.
+    auto answer = test::AnswerModals([](QWidget* modal) {
+        if (QAbstractButton* ok = modal->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok))
+            QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    app.Ui().PresetSaveFile(dir.filePath(QStringLiteral("drawing.dxf")));
+    exportCad->trigger();
+    QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("drawing.dxf"))));
+    see(QStringLiteral("status"), {app.Frame().statusBar()->currentMessage()});
+    QVERIFY(!app.Frame().statusBar()->currentMessage().isEmpty());
+    app.OpenFile(formats + QStringLiteral("lamp_194x285_grey.png"));
+    app.ViewWidget().Refresh();
+    exportCad->trigger();
+    app.Frame().ActionFor(cmd::kShowCadDrawing)->trigger();
+    see(QStringLiteral("message"), messages);
+    // Each kind of message was met: budget, damage, refusal, page, stale vectors, nothing to export.
+    QVERIFY2(messages.size() >= 9, qPrintable(messages.join(u'\n')));
+
+    QStringList chinese;
+    for (const QString& text : seen)
+        if (HasHan(text)) chinese << text;
+    QVERIFY2(chinese.isEmpty(), qPrintable(chinese.join(u'\n')));
 }
 
 void TestLanguage::unknownLanguageOptionIsRefused() {

@@ -20,9 +20,8 @@ private slots:
     void dragReportsOnceOnRelease();
     void channelClicksAndPageKeysMoveNothing();
     void wheelStepsAndReportsAtOnce();
-    void keyDownReportsTheEarlierPosition();
-    void dialogKeyReleaseUsesTheShortForm();
-    void typingIntoTheBoxChangesNothing();
+    void keyReportsThePositionItMovedTo();
+    void typedNumberAppliesOnEnter();
 };
 
 namespace {
@@ -134,59 +133,73 @@ void TestParamDialog::wheelStepsAndReportsAtOnce() {
     QCOMPARE(recorder.sent, (QList<int>{1, 2, 1, 2, 1, 0}));
 }
 
-void TestParamDialog::keyDownReportsTheEarlierPosition() {
+void TestParamDialog::keyReportsThePositionItMovedTo() {
     Recorder recorder;
     CGaiBian dialog(recorder.Send(), nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    dialog.Slider()->setFocus();
-    // The first Right: the check sees 0, already reported; then the thumb moves to 1.
-    QTest::keyClick(dialog.Slider(), Qt::Key_Right);
-    QCOMPARE(dialog.Slider()->value(), 1);
-    QVERIFY(recorder.sent.isEmpty());
-    // The second reports 1, the position the first one reached.
-    QTest::keyClick(dialog.Slider(), Qt::Key_Right);
-    QCOMPARE(dialog.Slider()->value(), 2);
-    QCOMPARE(recorder.sent, QList<int>{1});
-    QCOMPARE(dialog.ValueEdit()->text(), QStringLiteral("1"));
-    // End moves to 255 and reports 2; the next release reports 255.
-    QTest::keyClick(dialog.Slider(), Qt::Key_End);
-    QCOMPARE(recorder.sent, (QList<int>{1, 2}));
-    QTest::mouseClick(dialog.Slider(), Qt::LeftButton, {}, dialog.Slider()->ThumbRect().center());
-    QCOMPARE(recorder.sent, (QList<int>{1, 2, 255}));
-    QCOMPARE(dialog.ValueEdit()->text(), QStringLiteral("255"));
+    TrackBar* bar = dialog.Slider();
+    const int dragged = DragThumbTowards(bar, 115);
+    QCOMPARE(recorder.sent, QList<int>{dragged});
+    bar->setFocus();
+    // Each key press sends where it moved the thumb, once; keys that move
+    // nothing send nothing.
+    const struct {
+        Qt::Key key;
+        int position;
+        bool sends;
+    } keys[] = {
+        {Qt::Key_End, 255, true}, {Qt::Key_Home, 0, true},    {Qt::Key_Right, 1, true},
+        {Qt::Key_Right, 2, true}, {Qt::Key_Up, 3, true},      {Qt::Key_Left, 2, true},
+        {Qt::Key_Down, 1, true},  {Qt::Key_PageUp, 1, false}, {Qt::Key_PageDown, 1, false},
+        {Qt::Key_Home, 0, true},  {Qt::Key_Home, 0, false},   {Qt::Key_Left, 0, false},
+    };
+    for (const auto& step : keys) {
+        const qsizetype before = recorder.sent.size();
+        QTest::keyClick(bar, step.key);
+        const QString what = QStringLiteral("key %1").arg(step.key, 0, 16);
+        QVERIFY2(bar->value() == step.position, qPrintable(what));
+        QVERIFY2(recorder.sent.size() == before + (step.sends ? 1 : 0), qPrintable(what));
+        QVERIFY2(recorder.sent.last() == step.position, qPrintable(what));
+        QVERIFY2(dialog.ValueEdit()->text() == QString::number(step.position), qPrintable(what));
+    }
+    QCOMPARE(dialog.LastPosition(), 0);
 }
 
-void TestParamDialog::dialogKeyReleaseUsesTheShortForm() {
+void TestParamDialog::typedNumberAppliesOnEnter() {
     Recorder recorder;
     CGaiBian dialog(recorder.Send(), nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    dialog.Slider()->setFocus();
-    // Two Rights reach 2 and report 1.
-    QTest::keyClick(dialog.Slider(), Qt::Key_Right);
-    QTest::keyClick(dialog.Slider(), Qt::Key_Right);
-    QCOMPARE(recorder.sent, QList<int>{1});
-    // A key released on the dialog window itself (no control has the
-    // focus): the position goes out, the edit box keeps its text.
-    QApplication::focusWidget()->clearFocus();
-    QTest::keyRelease(&dialog, Qt::Key_Shift);
-    QCOMPARE(recorder.sent, (QList<int>{1, 2}));
-    QCOMPARE(dialog.ValueEdit()->text(), QStringLiteral("1"));
-    QCOMPARE(dialog.LastPosition(), 2);
-}
-
-void TestParamDialog::typingIntoTheBoxChangesNothing() {
-    Recorder recorder;
-    CGaiBian dialog(recorder.Send(), nullptr);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // What is typed, then what the thumb, the box and the sends show after Enter.
+    const struct {
+        QString typed;
+        int position;
+        QList<int> sent;
+    } cases[] = {
+        {QStringLiteral("99"), 99, {99}},
+        {QStringLiteral("99"), 99, {99}},   // the same number again: nothing new
+        {QStringLiteral("300"), 99, {99}},  // out of range: the box goes back
+        {QString(), 99, {99}},              // nothing typed
+        {QStringLiteral("0"), 0, {99, 0}},
+        {QStringLiteral("255"), 255, {99, 0, 255}},
+    };
     dialog.ValueEdit()->setFocus();
-    QTest::keyClicks(dialog.ValueEdit(), QStringLiteral("99"));
-    QTest::keyClick(dialog.ValueEdit(), Qt::Key_Return);
-    QCOMPARE(dialog.Slider()->value(), 0);
-    QCOMPARE(dialog.ValueEdit()->text(), QStringLiteral("0"));
-    QVERIFY(recorder.sent.isEmpty());
+    for (const auto& c : cases) {
+        QTest::keyClick(dialog.ValueEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(dialog.ValueEdit(), Qt::Key_Backspace);
+        QTest::keyClicks(dialog.ValueEdit(), c.typed);
+        QTest::keyClick(dialog.ValueEdit(), Qt::Key_Return);
+        QVERIFY2(dialog.Slider()->value() == c.position, qPrintable(c.typed));
+        QVERIFY2(dialog.ValueEdit()->text() == QString::number(c.position), qPrintable(c.typed));
+        QVERIFY2(recorder.sent == c.sent, qPrintable(c.typed));
+        // Enter applied the number; it did not press OK.
+        QVERIFY(dialog.isVisible());
+    }
+    // Typing alone sends nothing until Enter.
+    QTest::keyClick(dialog.ValueEdit(), Qt::Key_Backspace);
+    QTest::keyClicks(dialog.ValueEdit(), QStringLiteral("4"));
+    QCOMPARE(recorder.sent.size(), 3);
 }
 
 QTEST_MAIN(TestParamDialog)

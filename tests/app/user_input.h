@@ -1,10 +1,15 @@
 // Real pointer input for the desktop program's tests: the trackbar's thumb
-// dragged as a user drags it, and wheel events as a mouse sends them.
+// dragged as a user drags it, wheel events as a mouse sends them, and modal
+// dialogs answered as a user answers them.
 #pragma once
 
 #include <QApplication>
+#include <QPointer>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
+#include <functional>
+#include <memory>
 
 #include "app/param_dialog.h"
 
@@ -37,6 +42,30 @@ inline bool SendWheel(QWidget* widget, int delta, Qt::KeyboardModifiers modifier
                       modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &event);
     return event.isAccepted();
+}
+
+// While the returned timer lives, each modal dialog that opens is handed
+// to answer once, from the event loop the dialog runs; answer works it with
+// real input (keys, clicks) and closes it. One still open after five
+// seconds is closed, so a test whose answer went astray fails rather than
+// waits for ever.
+inline std::unique_ptr<QTimer> AnswerModals(std::function<void(QWidget*)> answer) {
+    auto timer = std::make_unique<QTimer>();
+    auto handled = std::make_shared<QPointer<QWidget>>();
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(timer.get(), &QTimer::timeout, [answer = std::move(answer), handled, ticks] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible()) return;
+        if (modal == handled->data()) {
+            if (++*ticks > 250) modal->close();
+            return;
+        }
+        *handled = modal;
+        *ticks = 0;
+        answer(modal);
+    });
+    timer->start(20);
+    return timer;
 }
 
 }  // namespace lintra::test

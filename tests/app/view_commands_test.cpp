@@ -3,14 +3,21 @@
 // handler, the parameter dialogs driving the view, saving and printing.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
@@ -18,8 +25,10 @@
 #include <QTest>
 #include <QUrl>
 #include <cmath>
+#include <cstring>
 
 #include "app/busy_notice.h"
+#include "app/cad_options_dialog.h"
 #include "app/lintra_app.h"
 #include "app/main_frame.h"
 #include "app/param_dialog.h"
@@ -67,6 +76,7 @@ private slots:
     void largePictureOpensFittedAndScrollsAtFullSize();
     void zoomPaintsEachPixelAsABlock();
     void zoomFollowsTheWheelAndStaysInRange();
+    void largePageZoomsOutToFitAndKeepsThinLines();
     void middleButtonAndSpacePan();
     void droppedFileOpens();
     void everyProcessingItemReachesItsHandler();
@@ -74,6 +84,8 @@ private slots:
     void paramDialogAppliesTheReleasedPosition();
     void newestDialogChoosesTheOperation();
     void saveWritesTheDisplayedImage();
+    void cadSaveDialogFilterDecidesTheFormat();
+    void cadOptionsStartFromEachPicturesResolution();
     void refusedFileLeavesTitleAndReportsIt();
     void pixelBudgetSettingRefusesLargerPictures();
     void fileGoneBeforeTheLoadIsReportedOnce();
@@ -258,6 +270,89 @@ void TestViewCommands::zoomFollowsTheWheelAndStaysInRange() {
     QCOMPARE(widget.size().width(), 400 * 16 + 10);
 }
 
+void TestViewCommands::largePageZoomsOutToFitAndKeepsThinLines() {
+    // An A4 page at 600 dpi, white, with one-pixel black lines across and down.
+    const QSize page(4960, 7016);
+    const QList<int> across{1001, 3003, 5005, 7000}, down{7, 1501, 2503, 4950};
+    QImage drawing(page, QImage::Format_Indexed8);
+    QList<QRgb> grey(256);
+    for (int i = 0; i < 256; ++i) grey[i] = qRgb(i, i, i);
+    drawing.setColorTable(grey);
+    drawing.fill(255);
+    for (int y : across) std::memset(drawing.scanLine(y), 0, static_cast<std::size_t>(page.width()));
+    for (int y = 0; y < page.height(); ++y)
+        for (int x : down) drawing.scanLine(y)[x] = 0;
+    const QString path = m_dir.filePath(QStringLiteral("a4_600dpi.bmp"));
+    QVERIFY(drawing.save(path, "BMP"));
+
+    m_app->Frame().resize(800, 600);
+    QCoreApplication::processEvents();
+    Open(path);
+    LintraViewWidget& widget = m_app->ViewWidget();
+    QScrollArea& area = m_app->ScrollArea();
+    // Opened whole, below 12.5%, without scroll bars; Ctrl+- goes no lower
+    // than that, Ctrl++ and Ctrl+F come back to it.
+    const double fit = widget.Zoom();
+    QVERIFY2(fit < 0.125 && fit > 0.05, qPrintable(QString::number(fit)));
+    QVERIFY(!area.verticalScrollBar()->isVisible() && !area.horizontalScrollBar()->isVisible());
+    m_app->Frame().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_app->Frame()));
+    for (int i = 0; i < 3; ++i) QTest::keyClick(&m_app->Frame(), Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(widget.Zoom(), fit);
+    QTest::keyClick(&m_app->Frame(), Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(widget.Zoom(), 0.125);
+    QTest::keyClick(&m_app->Frame(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(widget.Zoom(), fit);
+    QCoreApplication::processEvents();
+
+    // Every line is drawn unbroken: each screen row (column) across the
+    // picture has a dark pixel where the line passes, within a pixel.
+    auto brokenLines = [&](const QImage& shown, double zoom) {
+        QStringList broken;
+        const int right = 5 + static_cast<int>(page.width() * zoom) - 1;
+        const int bottom = 5 + static_cast<int>(page.height() * zoom) - 1;
+        auto dark = [&](int x, int y) { return qGray(shown.pixel(x, y)) < 128; };
+        for (int y : across) {
+            const int row = 5 + static_cast<int>(y * zoom);
+            for (int x = 5; x < right; ++x)
+                if (!dark(x, row - 1) && !dark(x, row) && !dark(x, row + 1)) {
+                    broken << QStringLiteral("row %1 at %2").arg(y).arg(x);
+                    break;
+                }
+        }
+        for (int x : down) {
+            const int column = 5 + static_cast<int>(x * zoom);
+            for (int y = 5; y < bottom; ++y)
+                if (!dark(column - 1, y) && !dark(column, y) && !dark(column + 1, y)) {
+                    broken << QStringLiteral("column %1 at %2").arg(x).arg(y);
+                    break;
+                }
+        }
+        return broken.join(QStringLiteral(", "));
+    };
+    QCOMPARE(brokenLines(widget.grab().toImage(), fit), QString());
+    widget.SetZoom(0.125);
+    QCoreApplication::processEvents();
+    QCOMPARE(brokenLines(widget.grab().toImage(), 0.125), QString());
+
+    // Painting again reuses the reduced picture; a command that changes the
+    // picture has it built again.
+    const int builds = widget.Reduced().Builds();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 10; ++i) widget.repaint();
+    qInfo("10 paints of a 600-dpi A4 page at 12.5%%: %lld ms", static_cast<long long>(timer.elapsed()));
+    QCOMPARE(widget.Reduced().Builds(), builds);
+    timer.restart();
+    m_app->Frame().ActionFor(cmd::kInvert)->trigger();
+    QCoreApplication::processEvents();
+    const QImage inverted = widget.grab().toImage();
+    qInfo("Invert, its refresh and the paints after it, reduction included: %lld ms",
+          static_cast<long long>(timer.elapsed()));
+    QCOMPARE(widget.Reduced().Builds(), builds + 1);
+    QCOMPARE(qGray(inverted.pixel(5 + 10, 5 + 10)), 0);
+}
+
 void TestViewCommands::middleButtonAndSpacePan() {
     Open(kHorse);
     LintraViewWidget& widget = m_app->ViewWidget();
@@ -413,12 +508,10 @@ void TestViewCommands::paramDialogAppliesTheReleasedPosition() {
     CGaiBian* dialog = m_app->ParamDialogs().last();
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->ValueEdit()->text(), QStringLiteral("0"));
-    for (int target : {100, 30, 100}) {
-        // Dragged by the thumb; the release reports where it stopped.
-        const int p = test::DragThumbTowards(dialog->Slider(), target);
+    // Every report starts again from the picture as it was: p > threshold is white.
+    auto check = [&](int p) {
         QCOMPARE(dialog->ValueEdit()->text(), QString::number(p));
         QCoreApplication::processEvents();
-        // Every release starts again from the picture as it was: p > threshold is white.
         QImage shown = Shown(m_app->ViewWidget(), grey.size());
         int wrong = 0;
         for (int y = 0; y < grey.height(); ++y)
@@ -427,7 +520,23 @@ void TestViewCommands::paramDialogAppliesTheReleasedPosition() {
                 wrong += shown.pixel(x, y) != expected ? 1 : 0;
             }
         QCOMPARE(wrong, 0);
-    }
+    };
+    // Dragged by the thumb; the release reports where it stopped.
+    for (int target : {100, 30, 115}) check(test::DragThumbTowards(dialog->Slider(), target));
+    // A key applies the position it moved the thumb to: End all black, Home
+    // only the black pixels black.
+    dialog->Slider()->setFocus();
+    QTest::keyClick(dialog->Slider(), Qt::Key_End);
+    check(255);
+    QTest::keyClick(dialog->Slider(), Qt::Key_Home);
+    check(0);
+    // A number typed into the box and confirmed with Enter.
+    dialog->ValueEdit()->setFocus();
+    QTest::keyClick(dialog->ValueEdit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(dialog->ValueEdit(), QStringLiteral("128"));
+    QTest::keyClick(dialog->ValueEdit(), Qt::Key_Return);
+    check(128);
+    QVERIFY(dialog->isVisible());
     // Restore previous brings back the picture from before the dialog.
     frame.ActionFor(cmd::kRestorePrevious)->trigger();
     QCoreApplication::processEvents();
@@ -477,6 +586,119 @@ void TestViewCommands::saveWritesTheDisplayedImage() {
     m_app->Frame().ActionFor(cmd::kFileSave)->trigger();
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages.first().contains(QStringLiteral("out.bmp")), qPrintable(m_messages.first()));
+}
+
+void TestViewCommands::cadSaveDialogFilterDecidesTheFormat() {
+    Open(kHorse);
+    CMainFrame& frame = m_app->Frame();
+    for (int id : {cmd::kBinariseIterative, cmd::kThin, cmd::kVectorise1}) frame.ActionFor(id)->trigger();
+    QCoreApplication::processEvents();
+    // The filter chosen in the save dialog (steps down its list), the name
+    // typed, and the file that is written, in which format.
+    const struct {
+        int filterSteps;
+        const char* typed;
+        const char* written;
+        bool svg;
+    } cases[] = {
+        // Each name starts with its own letter, so no completion list opens.
+        {0, "a1", "a1.dxf", false},    {1, "b2", "b2.svg", true},       {1, "c3.svg", "c3.svg", true},
+        {1, "d4.dxf", "d4.svg", true}, {1, "e5.v2", "e5.v2.svg", true}, {0, "f6.SVG", "f6.dxf", false},
+        {2, "g7.svg", "g7.svg", true}, {2, "h8", "h8.dxf", false},
+    };
+    // The dialogs open in the test's folder, as after opening a file there.
+    m_app->Ui().PresetOpenFile(m_dir.filePath(QStringLiteral("settings.ini")));
+    QVERIFY(m_app->Ui().ChooseOpenFile({}).has_value());
+    for (const auto& c : cases) {
+        const QString typed = m_dir.filePath(QLatin1String(c.typed));
+        // OK in the options dialog; in the save dialog the type chosen from
+        // the keyboard, the name typed and Enter.
+        auto answer = test::AnswerModals([&](QWidget* modal) {
+            if (qobject_cast<CadOptionsDialog*>(modal)) {
+                QTest::mouseClick(modal->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                                  Qt::LeftButton);
+                return;
+            }
+            auto* types = modal->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            auto* name = modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(types != nullptr && name != nullptr);
+            types->setFocus();
+            for (int i = 0; i < c.filterSteps; ++i) QTest::keyClick(types, Qt::Key_Down);
+            name->setFocus();
+            QTest::keyClicks(name, QLatin1String(c.typed));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        frame.ActionFor(cmd::kExportCad)->trigger();
+        QFile file(m_dir.filePath(QLatin1String(c.written)));
+        QVERIFY2(file.open(QIODevice::ReadOnly),
+                 qPrintable(QDir(m_dir.path()).entryList(QDir::Files).join(u' ')));
+        const QByteArray text = file.readAll();
+        QVERIFY2(text.contains("<svg") == c.svg, c.written);
+        QVERIFY2(text.startsWith("0\r\nSECTION") == !c.svg, c.written);
+        QVERIFY2(!QFileInfo::exists(typed) || typed == file.fileName(), c.typed);
+    }
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
+}
+
+void TestViewCommands::cadOptionsStartFromEachPicturesResolution() {
+    // Two traced pictures: a 600-dpi page and a 74-dpi one.
+    QImage grey = QImage(kHorse).convertToFormat(QImage::Format_Indexed8);
+    QVERIFY(!grey.isNull());
+    const QString fine = m_dir.filePath(QStringLiteral("fine.bmp")),
+                  coarse = m_dir.filePath(QStringLiteral("coarse.bmp"));
+    grey.setDotsPerMeterX(23622), grey.setDotsPerMeterY(23622);
+    QVERIFY(grey.save(fine, "BMP"));
+    grey.setDotsPerMeterX(2913), grey.setDotsPerMeterY(2913);
+    QVERIFY(grey.save(coarse, "BMP"));
+    CMainFrame& frame = m_app->Frame();
+    // Each export in millimetres: what the dialog offered, and a dpi typed
+    // over the picture's own when asked.
+    struct Offered {
+        bool own;
+        double dpi;
+    };
+    auto exportCad = [&](const QString& picture, double typeDpi) {
+        if (!picture.isEmpty()) {
+            Open(picture);
+            for (int id : {cmd::kBinariseIterative, cmd::kThin, cmd::kVectorise1})
+                frame.ActionFor(id)->trigger();
+            QCoreApplication::processEvents();
+        }
+        Offered offered{};
+        auto answer = test::AnswerModals([&](QWidget* modal) {
+            auto* dialog = qobject_cast<CadOptionsDialog*>(modal);
+            QVERIFY(dialog != nullptr);
+            dialog->UnitBox()->setFocus();
+            while (dialog->UnitBox()->currentData().toString() != QStringLiteral("mm"))
+                QTest::keyClick(dialog->UnitBox(), Qt::Key_Down);
+            offered = {dialog->OwnDpiBox()->isChecked(), dialog->DpiBox()->value()};
+            if (typeDpi > 0) {
+                if (dialog->OwnDpiBox()->isChecked())
+                    QTest::mouseClick(dialog->OwnDpiBox(), Qt::LeftButton, {},
+                                      QPoint(5, dialog->OwnDpiBox()->height() / 2));
+                dialog->DpiBox()->setFocus();
+                QTest::keyClick(dialog->DpiBox(), Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(dialog->DpiBox(), QString::number(typeDpi));
+            }
+            QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                              Qt::LeftButton);
+        });
+        m_app->Ui().PresetSaveFile(m_dir.filePath(QStringLiteral("out.dxf")));
+        frame.ActionFor(cmd::kExportCad)->trigger();
+        return offered;
+    };
+    Offered offered = exportCad(fine, 500);
+    QVERIFY(offered.own);
+    QCOMPARE(m_app->View().m_cadReport.dpi, 500.0);
+    // The same picture again: the typed dpi holds.
+    offered = exportCad(QString(), 0);
+    QVERIFY(!offered.own);
+    QCOMPARE(offered.dpi, 500.0);
+    // The next picture starts from its own 74 dpi and is exported at it.
+    offered = exportCad(coarse, 0);
+    QVERIFY(offered.own);
+    QCOMPARE(std::round(m_app->View().m_cadReport.dpi), 74.0);
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
 }
 
 void TestViewCommands::refusedFileLeavesTitleAndReportsIt() {

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "docview/doc.h"
+#include "docview/messages.h"
 #include "docview/view.h"
 #include "raster/binarise.h"
 #include "raster/binarise_adaptive.h"
@@ -394,6 +395,102 @@ TEST_F(CommandTest, ExportCadAsksForItsOptionsThenWritesDxfOrSvgAndShowsWhatItWr
     EXPECT_GT(cadLines(), 0);
     view.OnCommand(cmd::kShowCadDrawing);
     EXPECT_EQ(cadLines(), 0);
+}
+
+TEST_F(CommandTest, CadExportAndOverlayRefuseAnEmptyListAndAnotherPicturesDrawing) {
+    view.m_checkCadSource = true;  // as the desktop program runs it
+    platform.cadAnswer = CadExportSettings{};
+    auto exportTo = [&](const std::string& name) {
+        platform.answers = {temp / name};
+        view.OnCommand(cmd::kExportCad);
+        platform.answers.clear();  // a refused export asks for no file
+        return std::filesystem::exists(temp / name);
+    };
+    OpenSquare();
+    // Nothing traced yet: said so, no dialog, no file.
+    EXPECT_FALSE(exportTo("empty.dxf"));
+    EXPECT_EQ(platform.messages, std::vector<std::string>{kMsgNothingToExport});
+    EXPECT_TRUE(platform.cadAsked.empty());
+
+    view.OnCommand(cmd::kVectorise1);
+    EXPECT_TRUE(exportTo("square.dxf"));
+    // Another picture: the list carries over, and the plain DXF still
+    // writes it, but the CAD export and the overlay do not present it as
+    // this picture's.
+    WriteGreyBmp(temp / "other.bmp", 12, 8, Square);
+    Open(temp / "other.bmp");
+    platform.messages.clear();
+    EXPECT_EQ(doc.m_segmentList, kSquareSegments);
+    EXPECT_FALSE(exportTo("other.dxf"));
+    view.OnCommand(cmd::kShowCadDrawing);
+    EXPECT_EQ(platform.messages, std::vector<std::string>(2, kMsgVectorsFromOtherPicture));
+    EXPECT_FALSE(view.m_showCadDrawing);
+    platform.answers.push_back(temp / "plain.dxf");
+    view.OnCommand(cmd::kExportDxf);
+    EXPECT_EQ(ReadAll(temp / "plain.dxf"), DxfText(kSquareSegments, 12, 8));
+
+    // An overlay switched on before the Open is not drawn over the next picture.
+    Open(temp / "square.bmp");
+    view.OnCommand(cmd::kVectorise1);
+    view.OnCommand(cmd::kShowCadDrawing);
+    auto cadLines = [&] {
+        int n = 0;
+        for (const auto& line : Draw().lines) n += line.pen.blue == 255;
+        return n;
+    };
+    EXPECT_GT(cadLines(), 0);
+    Open(temp / "other.bmp");
+    EXPECT_EQ(cadLines(), 0);
+    // Traced again here: its own drawing is exported and shown.
+    view.OnCommand(cmd::kVectorise1);
+    EXPECT_GT(cadLines(), 0);
+
+    // lintra-batch writes the list it has, empty or carried over.
+    view.m_checkCadSource = false;
+    doc.m_segmentList.clear();
+    EXPECT_TRUE(exportTo("batch_empty.dxf"));
+}
+
+TEST_F(CommandTest, CadOptionsStartFromEachPicturesOwnResolution) {
+    CadExportSettings typed;
+    typed.options.unit = cad::Unit::Millimetre;
+    typed.options.dpi = 150;  // typed earlier, for a picture without a resolution
+    view.m_cadSettings = typed;
+    auto exportWith = [&](double dpi) {
+        CadExportSettings answer = typed;
+        answer.options.dpi = dpi;
+        platform.cadAnswer = answer;
+        platform.answers.push_back(temp / "out.dxf");
+        view.OnCommand(cmd::kExportCad);
+        return platform.cadAsked.back().options.dpi;
+    };
+    const int kPpm600 = 23622;  // 600 dpi
+    WriteGreyBmp(temp / "fine.bmp", 10, 10, Square, kPpm600);
+    WriteGreyBmp(temp / "bare.bmp", 10, 10, Square, 0);
+    struct Step {
+        const char* file;   // opened first when set
+        double answer;      // the dpi the user leaves in the dialog (0: the picture's own)
+        double asked;       // the dpi the dialog started from
+        double exportedAt;  // the dpi the drawing was scaled by
+    };
+    const Step steps[] = {
+        {"fine.bmp", 0, 0, 600},      // its own resolution, not the 150 typed before
+        {nullptr, 300, 0, 300},       // typed over it ...
+        {nullptr, 300, 300, 300},     // ... holds for this picture
+        {"square.bmp", 0, 0, 72},     // the next picture (72 dpi) starts from its own again
+        {"bare.bmp", 150, 150, 150},  // no resolution: the dpi kept for such pictures
+        {"fine.bmp", 0, 0, 600},      // reopened: its own again
+    };
+    WriteGreyBmp(temp / "square.bmp", 10, 10, Square);
+    for (const Step& step : steps) {
+        if (step.file != nullptr) {
+            Open(temp / step.file);
+            view.OnCommand(cmd::kVectorise1);
+        }
+        EXPECT_EQ(exportWith(step.answer), step.asked) << (step.file ? step.file : "again");
+        EXPECT_NEAR(view.m_cadReport.dpi, step.exportedAt, 0.1) << (step.file ? step.file : "again");
+    }
+    EXPECT_EQ(view.m_cadSettings.options.dpi, 150);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <list>
+#include <random>
+#include <vector>
 
 #include "bmp_test_support.h"
 
@@ -119,6 +121,84 @@ TEST_F(DrawTest, SegmentsAreFlippedOntoTheBitmapsPixelGrid) {
     DrawSegments(empty, std::vector<Record>{}, 100);
     EXPECT_TRUE(empty.lines.empty());
     EXPECT_TRUE(empty.images.empty());
+}
+
+// The reduction written plainly: each output pixel's block scanned on its own.
+std::vector<std::uint8_t> ReduceDarkestReference(const std::vector<std::uint8_t>& pixels, int width,
+                                                 int height, int stride, const Palette256& palette,
+                                                 int outWidth, int outHeight) {
+    auto luma = [&](std::uint8_t i) {
+        return 299 * palette[i].red + 587 * palette[i].green + 114 * palette[i].blue;
+    };
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(outWidth) * outHeight);
+    for (int y = 0; y < outHeight; ++y)
+        for (int x = 0; x < outWidth; ++x) {
+            const int y0 = y * height / outHeight, y1 = (y + 1) * height / outHeight;
+            const int x0 = x * width / outWidth, x1 = (x + 1) * width / outWidth;
+            std::uint8_t best = pixels[static_cast<std::size_t>(y0) * stride + x0];
+            for (int row = y0; row < y1; ++row)
+                for (int col = x0; col < x1; ++col) {
+                    const std::uint8_t p = pixels[static_cast<std::size_t>(row) * stride + col];
+                    if (luma(p) < luma(best)) best = p;
+                }
+            out[static_cast<std::size_t>(y) * outWidth + x] = best;
+        }
+    return out;
+}
+
+TEST(ReduceDarkestTest, MatchesThePlainLoopAndKeepsOnePixelStrokes) {
+    std::mt19937 random(25);
+    for (int trial = 0; trial < 60; ++trial) {
+        const int width = 1 + static_cast<int>(random() % 97), height = 1 + static_cast<int>(random() % 83);
+        const int stride = (width + 3) / 4 * 4;
+        const int outWidth = 1 + static_cast<int>(random() % width);
+        const int outHeight = 1 + static_cast<int>(random() % height);
+        // A grey table on even trials, a random colour table on odd ones.
+        Palette256 palette{};
+        for (int i = 0; i < 256; ++i) {
+            const auto r = static_cast<std::uint8_t>(trial % 2 ? random() : i);
+            palette[i] = {r, static_cast<std::uint8_t>(trial % 2 ? random() : i),
+                          static_cast<std::uint8_t>(trial % 2 ? random() : i), 0};
+        }
+        // Mostly white with sparse dark pixels and one-pixel strokes, as on a thinned page.
+        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(stride) * height, 255);
+        for (auto& p : pixels)
+            if (random() % 7 == 0) p = static_cast<std::uint8_t>(random());
+        const int strokeRow = static_cast<int>(random() % height),
+                  strokeColumn = static_cast<int>(random() % width);
+        for (int x = 0; x < width; ++x) pixels[static_cast<std::size_t>(strokeRow) * stride + x] = 0;
+        for (int y = 0; y < height; ++y) pixels[static_cast<std::size_t>(y) * stride + strokeColumn] = 0;
+
+        std::vector<std::uint8_t> out(static_cast<std::size_t>(outWidth + 3) * outHeight, 77);
+        ReduceDarkest(pixels.data(), width, height, stride, palette, out.data(), outWidth, outHeight,
+                      outWidth + 3);
+        const auto expected =
+            ReduceDarkestReference(pixels, width, height, stride, palette, outWidth, outHeight);
+        SCOPED_TRACE(::testing::Message() << "trial " << trial << ": " << width << "x" << height << " to "
+                                          << outWidth << "x" << outHeight);
+        for (int y = 0; y < outHeight; ++y)
+            for (int x = 0; x < outWidth; ++x)
+                ASSERT_EQ(out[static_cast<std::size_t>(y) * (outWidth + 3) + x],
+                          expected[static_cast<std::size_t>(y) * outWidth + x])
+                    << "at " << x << ", " << y;
+        // The padding of each output row is left alone.
+        EXPECT_EQ(out[static_cast<std::size_t>(outWidth)], 77);
+        if (trial % 2 == 0) {
+            // With grey levels the strokes come through whole: a black row and column.
+            // The output row and column whose blocks hold the stroke.
+            auto blockOf = [](int at, int size, int outSize) {
+                int b = 0;
+                while ((b + 1) * size / outSize <= at) ++b;
+                return b;
+            };
+            const int row = blockOf(strokeRow, height, outHeight),
+                      column = blockOf(strokeColumn, width, outWidth);
+            for (int x = 0; x < outWidth; ++x)
+                EXPECT_EQ(out[static_cast<std::size_t>(row) * (outWidth + 3) + x], 0);
+            for (int y = 0; y < outHeight; ++y)
+                EXPECT_EQ(out[static_cast<std::size_t>(y) * (outWidth + 3) + column], 0);
+        }
+    }
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ public:
     int converterRuns = 0;
     std::vector<std::unique_ptr<ParamReporter>> dialogs;
     std::optional<CadExportSettings> cadAnswer;  // the CAD options chosen; none = Cancel
+    std::vector<CadExportSettings> cadAsked;     // what each options dialog started from
     std::vector<std::string> statusTexts;
 
     void ShowMessage(const std::string& text, const std::string&) override { messages.push_back(text); }
@@ -59,6 +60,7 @@ public:
     }
     void ReportFileError(const FileError& error) override { fileErrors.push_back(error.path()); }
     bool ChooseCadOptions(const PictureGeometry&, CadExportSettings& settings) override {
+        cadAsked.push_back(settings);
         if (!cadAnswer) return false;
         settings = *cadAnswer;
         return true;

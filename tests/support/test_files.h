@@ -43,9 +43,11 @@ private:
 };
 
 // Writes an 8-bit bottom-up BMP with an identity grey table; pixel(x, y)
-// gives the value with y = 0 the bottom row.
+// gives the value with y = 0 the bottom row. The header records
+// pelsPerMeter both ways (2835 is 72 dpi, 0 no resolution).
 inline void WriteGreyBmp(const std::string& path, int width, int height,
-                         const std::function<std::uint8_t(int, int)>& pixel) {
+                         const std::function<std::uint8_t(int, int)>& pixel,
+                         std::uint32_t pelsPerMeter = 2835) {
     int stride = (width + 3) / 4 * 4;
     std::uint32_t offset = 14 + 40 + 1024;
     std::uint32_t size = offset + static_cast<std::uint32_t>(stride * height);
@@ -56,7 +58,8 @@ inline void WriteGreyBmp(const std::string& path, int width, int height,
     };
     put16(0x4D42), put32(size), put32(0), put32(offset);
     put32(40), put32(width), put32(height), put16(1), put16(8), put32(0);
-    put32(static_cast<std::uint32_t>(stride * height)), put32(2835), put32(2835), put32(256), put32(0);
+    put32(static_cast<std::uint32_t>(stride * height)), put32(pelsPerMeter), put32(pelsPerMeter), put32(256),
+        put32(0);
     for (int i = 0; i < 256; ++i)
         bytes.insert(bytes.end(), {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0});
     for (int y = 0; y < height; ++y) {

@@ -1,4 +1,4 @@
-#include "docview/user_interface.h"
+#include "image/message_sink.h"
 
 namespace lintra {
 
