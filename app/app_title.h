@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "image/message_sink.h"
+#include "base/message_sink.h"
 
 namespace lintra {
 

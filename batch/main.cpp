@@ -32,8 +32,8 @@
 #include "docview/presets.h"
 #include "docview/trace.h"
 #include "docview/view.h"
-#include "image/atomic_file.h"
-#include "image/parallel_rows.h"
+#include "base/atomic_file.h"
+#include "base/parallel_rows.h"
 
 using namespace lintra;
 

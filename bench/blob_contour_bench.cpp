@@ -9,7 +9,7 @@
 
 #include "bench/bench_page.h"
 #include "bench/fresh_copy.h"
-#include "image/message_sink.h"
+#include "base/message_sink.h"
 #include "raster/blobs.h"
 #include "raster/contour.h"
 

@@ -10,7 +10,7 @@
 
 #include "bench/bench_page.h"
 #include "bench/fresh_copy.h"
-#include "image/parallel_rows.h"
+#include "base/parallel_rows.h"
 #include "raster/binarise.h"
 #include "raster/binarise_adaptive.h"
 #include "raster/cleanup.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "docview/view.h"
-#include "image/parallel_rows.h"
+#include "base/parallel_rows.h"
 #include "raster/binarise.h"
 #include "raster/binarise_adaptive.h"
 #include "raster/cleanup.h"

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "docview/cad_settings.h"
-#include "image/file_error.h"
-#include "image/message_sink.h"
+#include "base/file_error.h"
+#include "base/message_sink.h"
 
 namespace lintra {
 

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "image/bmp_messages.h"
-#include "image/message_sink.h"
+#include "base/message_sink.h"
 
 namespace lintra {
 

@@ -6,9 +6,9 @@
 #include <new>
 #include <utility>
 
-#include "image/atomic_file.h"
+#include "base/atomic_file.h"
 #include "image/colour_table.h"
-#include "image/parallel_rows.h"
+#include "base/parallel_rows.h"
 
 namespace lintra {
 

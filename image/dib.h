@@ -14,10 +14,10 @@
 #include <memory>
 #include <string>
 
-#include "image/atomic_file.h"
+#include "base/atomic_file.h"
 #include "image/bmp_format.h"
 #include "image/image_view.h"
-#include "image/message_sink.h"
+#include "base/message_sink.h"
 #include "image/read_options.h"
 
 namespace lintra {

@@ -12,8 +12,8 @@
 #include "image/colour_table.h"
 #include "image/decode.h"
 #include "image/dib.h"
-#include "image/file_error.h"
-#include "image/input_file.h"
+#include "base/file_error.h"
+#include "base/input_file.h"
 #include "image/rle8.h"
 
 namespace lintra {

@@ -12,7 +12,7 @@
 
 #include "image/bmp_messages.h"
 #include "image/decode.h"
-#include "image/message_sink.h"
+#include "base/message_sink.h"
 
 namespace lintra {
 

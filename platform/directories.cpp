@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "image/file_error.h"
+#include "base/file_error.h"
 
 namespace lintra {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "image/image_view.h"
-#include "image/message_sink.h"
+#include "base/message_sink.h"
 
 namespace lintra {
 

@@ -3,7 +3,7 @@
 // independent, so they go in bands to the worker threads.
 #include <cstring>
 
-#include "image/parallel_rows.h"
+#include "base/parallel_rows.h"
 #include "raster/raster_private.h"
 #include "raster/row_kernels.h"
 

@@ -29,7 +29,7 @@ void SwapBlackAndWhite(ImageView image);
 // mean of the two class means until it repeats; 127 when a class is empty.
 int IterativeThreshold(const Histogram& histogram);
 
-// Row bands for the worker threads (image/parallel_rows.h). An operation
+// Row bands for the worker threads (base/parallel_rows.h). An operation
 // that writes in place first saves, on the calling thread, the input rows
 // each band reads beyond its own, then runs the bands at once; so the bands
 // are fixed before any runs, whatever grouping the workers then make.

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "image/parallel_rows.h"
+#include "base/parallel_rows.h"
 #include "raster/raster_private.h"
 #include "raster/row_ring.h"
 

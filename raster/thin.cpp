@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "image/parallel_rows.h"
+#include "base/parallel_rows.h"
 #include "raster/raster_private.h"
 #include "raster/thin_planes.h"
 #include "raster/thin_wavefront.h"

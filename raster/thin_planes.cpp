@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "image/parallel_rows.h"
+#include "base/parallel_rows.h"
 #include "raster/row_kernels.h"
 
 namespace lintra::raster_detail {

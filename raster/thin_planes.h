@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "image/image_view.h"
-#include "image/large_block.h"
+#include "base/large_block.h"
 
 namespace lintra::raster_detail {
 

@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "image/parallel_rows.h"
+#include "base/parallel_rows.h"
 
 namespace lintra::raster_detail {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "image/bmp_format.h"
-#include "image/message_sink.h"
+#include "base/message_sink.h"
 #include "support/recording_sink.h"
 #include "support/test_files.h"
 

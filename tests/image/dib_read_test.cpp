@@ -10,8 +10,8 @@
 #include "image/bmp_messages.h"
 #include "image/depth.h"
 #include "image/dib.h"
-#include "image/file_error.h"
-#include "image/parallel_rows.h"
+#include "base/file_error.h"
+#include "base/parallel_rows.h"
 
 namespace lintra {
 namespace {

@@ -8,7 +8,7 @@
 #include <csignal>
 
 #include "bmp_test_support.h"
-#include "image/file_error.h"
+#include "base/file_error.h"
 
 namespace lintra {
 namespace {

@@ -8,7 +8,7 @@
 #include "bmp_test_support.h"
 #include "image/depth.h"
 #include "image/dib.h"
-#include "image/file_error.h"
+#include "base/file_error.h"
 #include "support/csv.h"
 #include "support/test_data.h"
 

@@ -7,7 +7,7 @@
 
 #include <fstream>
 
-#include "image/file_error.h"
+#include "base/file_error.h"
 #include "platform/directories.h"
 #include "support/test_files.h"
 

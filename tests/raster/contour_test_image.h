@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "image/image_view.h"
-#include "image/message_sink.h"
+#include "base/message_sink.h"
 #include "support/padded_image.h"
 #include "support/recording_sink.h"
 

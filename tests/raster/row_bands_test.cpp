@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "image/dib.h"
-#include "image/parallel_rows.h"
+#include "base/parallel_rows.h"
 #include "raster/binarise.h"
 #include "raster/binarise_adaptive.h"
 #include "raster/blobs.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "image/dib.h"
-#include "image/parallel_rows.h"
+#include "base/parallel_rows.h"
 #include "raster/binarise.h"
 #include "raster/thin.h"
 #include "tests/raster/raster_oracle.h"

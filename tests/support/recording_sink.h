@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "image/message_sink.h"
+#include "base/message_sink.h"
 
 namespace lintra::test {
 

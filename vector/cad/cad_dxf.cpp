@@ -1,6 +1,6 @@
 #include "vector/cad/cad_dxf.h"
 
-#include "image/atomic_file.h"
+#include "base/atomic_file.h"
 #include "vector/cad/cad_geometry.h"
 #include "vector/cad/dxf_writer.h"
 

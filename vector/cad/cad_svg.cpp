@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "image/atomic_file.h"
+#include "base/atomic_file.h"
 #include "vector/cad/cad_export.h"
 #include "vector/cad/cad_geometry.h"
 #include "vector/cad/cad_number.h"

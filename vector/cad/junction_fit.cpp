@@ -8,7 +8,7 @@
 #include <numeric>
 #include <optional>
 
-#include "image/parallel_rows.h"
+#include "base/parallel_rows.h"
 #include "vector/cad/cad_geometry.h"
 #include "vector/cad/primitive_fit.h"
 

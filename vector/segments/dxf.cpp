@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "image/atomic_file.h"
+#include "base/atomic_file.h"
 
 namespace lintra {
 

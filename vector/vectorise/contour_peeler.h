@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "image/image_view.h"
-#include "image/message_sink.h"
+#include "base/message_sink.h"
 #include "raster/contour.h"
 #include "vector/vectorise/isolated_watch.h"
 #include "vector/segments/segment.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "image/image_view.h"
-#include "image/message_sink.h"
+#include "base/message_sink.h"
 #include "vector/vectorise/label_grid.h"
 #include "vector/segments/segment.h"
 

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <random>
 
-#include "image/file_error.h"
+#include "base/file_error.h"
 
 namespace lintra {
 namespace {

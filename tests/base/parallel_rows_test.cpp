@@ -1,7 +1,7 @@
 // Row bands on the worker threads: every row (and every byte of pieces) is
 // visited once whatever the thread count, bands run at once, exceptions come
 // back to the caller, and a call from inside a band still covers its rows.
-#include "image/parallel_rows.h"
+#include "base/parallel_rows.h"
 
 #include <gtest/gtest.h>
 #include <sched.h>

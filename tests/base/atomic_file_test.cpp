@@ -1,7 +1,7 @@
 // Whole-file writes onto what is not a plain file: a pipe is written as it
 // is and never left waiting for a reader, a link keeps pointing where it
 // did and its target gets the bytes.
-#include "image/atomic_file.h"
+#include "base/atomic_file.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,8 +13,8 @@
 #include <cstring>
 #include <thread>
 
-#include "bmp_test_support.h"
-#include "image/file_error.h"
+#include "image/bmp_test_support.h"
+#include "base/file_error.h"
 
 namespace lintra::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "image/message_sink.h"
+#include "base/message_sink.h"
 
 namespace lintra {
 

@@ -1,4 +1,4 @@
-#include "image/atomic_file.h"
+#include "base/atomic_file.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "image/file_error.h"
+#include "base/file_error.h"
 
 namespace lintra {
 

@@ -1,4 +1,4 @@
-#include "image/parallel_rows.h"
+#include "base/parallel_rows.h"
 
 #include <sched.h>
 #include <unistd.h>

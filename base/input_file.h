@@ -12,8 +12,8 @@
 #include <cstring>
 #include <string>
 
-#include "image/file_error.h"
-#include "image/parallel_rows.h"
+#include "base/file_error.h"
+#include "base/parallel_rows.h"
 
 namespace lintra {
 
