@@ -1,14 +1,13 @@
-// Uninitialised blocks for whole images and their working copies. A block of
-// 2 MB or more is aligned to 2 MB and advised to use huge pages where the
-// system offers them: the first touch of every 4 KB page costs a fault, and
-// on a virtual machine the faults of one A4 page (2100 of them) can take
-// longer than the operation that fills it.
+// Uninitialised blocks for whole images and their working copies, those of
+// 2 MB or more on huge pages (base/huge_pages.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdlib>
 #include <memory>
 #include <new>
+
+#include "base/huge_pages.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -26,16 +25,10 @@ using LargeBlock = std::unique_ptr<T[], LargeBlockFree>;
 // count elements, uninitialised; nullptr when the memory cannot be had.
 template <typename T>
 LargeBlock<T> TryAllocateLarge(std::size_t count) {
-    constexpr std::size_t kHuge = std::size_t{2} << 20;
-    if (count > (std::size_t(-1) - kHuge) / sizeof(T)) return nullptr;
-    std::size_t bytes = count * sizeof(T);
-    if (bytes < kHuge) return LargeBlock<T>(static_cast<T*>(std::malloc(bytes == 0 ? 1 : bytes)));
-    bytes = (bytes + kHuge - 1) / kHuge * kHuge;  // aligned_alloc wants a multiple
-    void* p = std::aligned_alloc(kHuge, bytes);
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (p != nullptr) madvise(p, bytes, MADV_HUGEPAGE);  // only advice: failure changes nothing
-#endif
-    return LargeBlock<T>(static_cast<T*>(p));
+    if (count > (std::size_t(-1) - kHugePage) / sizeof(T)) return nullptr;
+    const std::size_t bytes = count * sizeof(T);
+    if (bytes < kHugePage) return LargeBlock<T>(static_cast<T*>(std::malloc(bytes == 0 ? 1 : bytes)));
+    return LargeBlock<T>(static_cast<T*>(AllocateHugeAligned(bytes)));
 }
 
 // As TryAllocateLarge, throwing std::bad_alloc when the memory cannot be had.
@@ -73,16 +66,13 @@ using ZeroedLargeBlock = std::unique_ptr<T[], ZeroedLargeBlockFree>;
 // count zeroed elements; throws std::bad_alloc when the memory cannot be had.
 template <typename T>
 ZeroedLargeBlock<T> AllocateZeroedLarge(std::size_t count) {
-    constexpr std::size_t kHuge = std::size_t{2} << 20;
-    if (count > (std::size_t(-1) - kHuge) / sizeof(T)) throw std::bad_alloc();
+    if (count > (std::size_t(-1) - kHugePage) / sizeof(T)) throw std::bad_alloc();
     const std::size_t bytes = count * sizeof(T);
 #if defined(__linux__)
-    if (bytes >= kHuge) {
+    if (bytes >= kHugePage) {
         void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (p == MAP_FAILED) throw std::bad_alloc();
-#if defined(MADV_HUGEPAGE)
-        madvise(p, bytes, MADV_HUGEPAGE);
-#endif
+        AdviseHugePages(p, bytes);
         return ZeroedLargeBlock<T>(static_cast<T*>(p), ZeroedLargeBlockFree(bytes, true));
     }
 #endif

@@ -26,7 +26,7 @@
 #endif
 
 #if !defined(LINTRA_KEEP_STANDARD_NEW) && defined(__linux__)
-#include <sys/mman.h>
+#include "base/huge_pages.h"
 
 #if defined(LINTRA_JOB_HEAP)
 #include <malloc.h>
@@ -38,7 +38,7 @@
 
 namespace {
 
-constexpr std::size_t kHuge = std::size_t{2} << 20;
+using lintra::kHugePage;
 
 #if defined(LINTRA_JOB_HEAP)
 // malloc's policy, set before the first block is handed out. The heap grows
@@ -51,7 +51,7 @@ constexpr std::size_t kHuge = std::size_t{2} << 20;
 // that grows through that size, and would grow the heap in 128 KB steps that
 // huge pages cannot follow (see AdviseHeapGrowth).
 void SetMallocPolicy() noexcept {
-    mallopt(M_MMAP_THRESHOLD, static_cast<int>(kHuge));
+    mallopt(M_MMAP_THRESHOLD, static_cast<int>(kHugePage));
     mallopt(M_TOP_PAD, 16 << 20);
     mallopt(M_TRIM_THRESHOLD, 32 << 20);
 }
@@ -73,7 +73,7 @@ void AdviseHeapGrowth() noexcept {
     // advised again as it grows back.
     if (seen == 0 || top < seen) return;
     const std::uintptr_t from = seen & ~std::uintptr_t{4095};
-    madvise(reinterpret_cast<void*>(from), top - from, MADV_HUGEPAGE);  // only advice
+    lintra::AdviseHugePages(reinterpret_cast<void*>(from), top - from);
 }
 
 #else
@@ -85,18 +85,12 @@ void AdviseHeapGrowth() noexcept {}
 void* Allocate(std::size_t bytes) noexcept {
     static const bool policySet = (SetMallocPolicy(), true);
     (void)policySet;
-    if (bytes < kHuge) {
+    if (bytes < kHugePage) {
         void* p = std::malloc(bytes == 0 ? 1 : bytes);
         AdviseHeapGrowth();
         return p;
     }
-    if (bytes > static_cast<std::size_t>(-1) - kHuge) return nullptr;
-    const std::size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;  // aligned_alloc wants a multiple
-    void* p = std::aligned_alloc(kHuge, rounded);
-#if defined(MADV_HUGEPAGE)
-    if (p != nullptr) madvise(p, rounded, MADV_HUGEPAGE);  // only advice: a refusal changes nothing
-#endif
-    return p;
+    return lintra::AllocateHugeAligned(bytes);
 }
 
 void* AllocateOrThrow(std::size_t bytes) {

@@ -1,0 +1,28 @@
+#include "base/huge_pages.h"
+
+#include <cstdlib>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace lintra {
+
+void AdviseHugePages(void* p, std::size_t bytes) noexcept {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (p != nullptr) madvise(p, bytes, MADV_HUGEPAGE);
+#else
+    (void)p, (void)bytes;
+#endif
+}
+
+void* AllocateHugeAligned(std::size_t bytes) noexcept {
+    if (bytes > static_cast<std::size_t>(-1) - kHugePage) return nullptr;
+    const std::size_t rounded =
+        (bytes + kHugePage - 1) / kHugePage * kHugePage;  // aligned_alloc wants a multiple
+    void* p = std::aligned_alloc(kHugePage, rounded);
+    AdviseHugePages(p, rounded);
+    return p;
+}
+
+}  // namespace lintra
