@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "image/image_format.h"
+#include "formats/image_format.h"
 
 namespace lintra {
 

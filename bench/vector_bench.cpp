@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/bench_page.h"
+#include "formats/read_picture.h"
 #include "image/dib.h"
 #include "tests/vector/vectorise/vectorise_oracle.h"
 #include "vector/cad/cad_export.h"
@@ -115,7 +116,7 @@ const PageImage& GreyDots() {
     static const PageImage page = [] {
         QuietSink sink;
         Dib dib;
-        dib.Read(LINTRA_TEST_DATA_DIR "/fuzz/vectorise1_unbinarised_128x128.bmp", sink);
+        ReadPicture(dib, LINTRA_TEST_DATA_DIR "/fuzz/vectorise1_unbinarised_128x128.bmp", sink);
         const ImageView view = dib.View();
         PageImage picture{view.width, view.height, view.stride, {}};
         picture.pixels.assign(view.pixels, view.pixels + view.byteSize());

@@ -3,8 +3,9 @@
 #include <fstream>
 
 #include "docview/messages.h"
-#include "image/decode.h"
-#include "image/image_format.h"
+#include "formats/decode.h"
+#include "formats/image_format.h"
+#include "formats/read_picture.h"
 
 namespace lintra {
 
@@ -62,7 +63,7 @@ void CLintraDoc::OnFileOpen() {
 bool CLintraDoc::OpenPath(const std::string& path) {
     m_strFilePath = path;
     try {
-        m_dib.Read(m_strFilePath, m_ui, m_readOptions);
+        ReadPicture(m_dib, m_strFilePath, m_ui, m_readOptions);
     } catch (const FileError& error) {
         m_ui.ReportFileError(error);
         return false;

@@ -5,6 +5,7 @@
 
 #include "docview/messages.h"
 #include "docview/view.h"
+#include "formats/read_picture.h"
 #include "image/bmp_messages.h"
 #include "platform/directories.h"
 
@@ -68,7 +69,7 @@ bool CLintraView::ReadViewImages(const std::string& path, const char* otherDepth
     }
     // One read (a decode, for the formats beside BMP), then copies: all five
     // hold the same picture.
-    m_currentImage.Read(path, m_ui, options);
+    ReadPicture(m_currentImage, path, m_ui, options);
     if (m_currentImage.m_bValid != 1) {
         FailLoad(nullptr);
         return false;

@@ -8,6 +8,7 @@
 
 #include "docview/doc.h"
 #include "docview/view.h"
+#include "formats/read_picture.h"
 #include "fuzz/fuzz_platform.h"
 #include "fuzz/scratch_folder.h"
 #include "image/bmp_format.h"
@@ -63,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     view.OnCommand(cmd::kFileSave);
     if (platform.fileErrors != 0) std::abort();
     Dib back;
-    back.Read(platform.saveAnswer, platform);
+    ReadPicture(back, platform.saveAnswer, platform);
     if (back.m_bValid != 1) std::abort();
     RequireSameImage(*view.m_pDisplayImage, back);
     return 0;

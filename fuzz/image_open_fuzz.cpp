@@ -11,6 +11,7 @@
 
 #include "docview/doc.h"
 #include "docview/view.h"
+#include "formats/read_picture.h"
 #include "fuzz/fuzz_platform.h"
 #include "fuzz/scratch_folder.h"
 #include "image/dib.h"
@@ -44,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     view.OnCommand(cmd::kFileSave);
     if (platform.fileErrors != 0) std::abort();
     Dib back;
-    back.Read(platform.saveAnswer, platform);
+    ReadPicture(back, platform.saveAnswer, platform);
     const Dib& shown = *view.m_pDisplayImage;
     if (back.m_bValid != 1 || back.m_nBlockSize != shown.m_nBlockSize ||
         std::memcmp(back.m_pBlock, shown.m_pBlock, shown.m_nBlockSize) != 0) {

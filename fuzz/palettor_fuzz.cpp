@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "formats/read_picture.h"
 #include "fuzz/fuzz_platform.h"
 #include "fuzz/scratch_folder.h"
 #include "image/dib.h"
@@ -73,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QuietSink sink;
     Dib result;
     try {
-        result.Read(destination, sink);
+        ReadPicture(result, destination, sink);
     } catch (const FileError&) {
         Fail("a conversion succeeded without a readable result");
     }

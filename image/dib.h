@@ -1,9 +1,10 @@
 // Dib: one BMP file held in memory, the 14-byte file header plus one owned
 // block with the info header, the colour table and the pixel rows.
 //
-// Read accepts what Lintra can work on safely and refuses, with a message
-// box (texts in image/bmp_messages.h) and the Dib left exactly as it was,
-// anything that would make it read or write outside the file's bytes. RLE8
+// Reading (formats/read_picture.h) accepts what Lintra can work on safely
+// and refuses, with a message box (texts in image/bmp_messages.h) and the
+// Dib left exactly as it was, anything that would make it read or write
+// outside the file's bytes. RLE8
 // files are decoded into plain rows and top-down files turned bottom-up, so
 // every Dib holds uncompressed rows, bottom row first. Write stores the Dib
 // unchanged through a temporary file renamed over the destination, so a
@@ -15,9 +16,9 @@
 #include <string>
 
 #include "base/atomic_file.h"
+#include "base/message_sink.h"
 #include "image/bmp_format.h"
 #include "image/image_view.h"
-#include "base/message_sink.h"
 #include "image/read_options.h"
 
 namespace lintra {
@@ -31,15 +32,6 @@ public:
     Dib(const Dib&) = delete;
     Dib& operator=(const Dib&) = delete;
 
-    // Loads the picture file at path: a BMP file, or a PNG, JPEG, TIFF,
-    // WebP or PNM file (told apart by their first bytes, never by the name)
-    // decoded into the BMP that holds the same pixels. m_bValid tells the
-    // outcome: 1 after a successful read, 0 after a refusal (a damaged or
-    // unsupported file, a picture beyond options.maxPixels, a missing page),
-    // which has been shown through sink and leaves the block and all
-    // pointers as they were. Throws FileError when the file cannot be opened
-    // or read.
-    void Read(const std::string& path, MessageSink& sink, const ReadOptions& options = {});
     // Stores the file header and the block unchanged at path.
     // Throws FileError when the file cannot be created, written or renamed;
     // the earlier file at path is then intact. Flush::No leaves the bytes to
@@ -94,11 +86,12 @@ public:
     std::uint32_t m_nStride = 0;
     std::string m_szPath;
 
-private:
     // Reads the BMP file into this (empty) Dib; returns the refusal text, or
     // nullptr on success. Throws ImageRefused beyond the pixel budget.
+    // formats/read_picture.h reads a file of any format, BMP included.
     const char* ReadBmp(InputFile& file, const ReadOptions& options);
 
+private:
     std::unique_ptr<std::uint8_t[]> m_block;  // owns what m_pBlock points at
 };
 

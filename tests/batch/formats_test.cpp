@@ -4,6 +4,7 @@
 // the budget and page options; the formats in the help.
 #include <gtest/gtest.h>
 
+#include "formats/read_picture.h"
 #include "image/dib.h"
 #include "run.h"
 #include "support/csv.h"
@@ -39,7 +40,7 @@ TEST(BatchFormatsTest, ExactFilesGiveTheResultsOfTheBmpOfTheirPixels) {
         std::string reference = dir / "reference.bmp";
         RecordingSink sink;
         Dib dib;
-        dib.Read(input, sink);
+        ReadPicture(dib, input, sink);
         ASSERT_EQ(dib.m_bValid, 1);
         dib.Write(reference);
         EXPECT_TRUE(Pipeline(input, dir, "file") == Pipeline(reference, dir, "bmp"));

@@ -16,6 +16,7 @@
 #include "bench/bench_page.h"
 #include "bench/page_bmp.h"
 #include "bench/page_tool.h"
+#include "formats/read_picture.h"
 #include "image/dib.h"
 #include "raster/binarise.h"
 
@@ -47,7 +48,7 @@ private:
 // Reads path through Lintra's own reader; the rows of width bytes each.
 std::vector<std::vector<std::uint8_t>> ReadRows(const std::string& path, int bytesPerPixel, Dib& dib) {
     CountingSink sink;
-    dib.Read(path, sink);
+    ReadPicture(dib, path, sink);
     EXPECT_EQ(dib.m_bValid, 1);
     EXPECT_TRUE(sink.messages.empty());
     std::vector<std::vector<std::uint8_t>> rows;

@@ -13,6 +13,7 @@
 #include "docview/doc.h"
 #include "docview/messages.h"
 #include "docview/view.h"
+#include "formats/read_picture.h"
 #include "raster/binarise.h"
 #include "raster/binarise_adaptive.h"
 #include "raster/cleanup.h"
@@ -149,7 +150,7 @@ TEST_F(CommandTest, EveryProcessingCommandRunsItsOperationWithItsFixedArguments)
     const std::string path = Sample("camera_512x512_8bit_grey_imagemagick.bmp");
     Open(path);
     Dib expectedImage;
-    expectedImage.Read(path, platform);
+    ReadPicture(expectedImage, path, platform);
     // The outermost contour is checked with its second image below.
     int checked = 0;
     for (const Command& command : CommandTable()) {
@@ -198,7 +199,7 @@ TEST_F(CommandTest, EveryProcessingCommandRunsItsOperationWithItsFixedArguments)
     view.OnCommand(cmd::kBinariseIterative);
     Dib::CopyPixels(expectedImage, view.m_currentImage);
     Dib expectedBase;
-    expectedBase.Read(path, platform);
+    ReadPicture(expectedBase, path, platform);
     Dib::CopyPixels(expectedBase, view.BaseImage());
     view.OnCommand(cmd::kOutermostContour);
     TraceOuterContour(expectedImage.View(), expectedBase.View(), platform);
@@ -315,7 +316,7 @@ TEST_F(CommandTest, SaveWritesTheDisplayedImage) {
     EXPECT_EQ(platform.saveDialogs[0].filters, (std::vector<FileFilter>{{"位图文件(*.BMP)", {"*.BMP"}}}));
     EXPECT_TRUE(platform.saveDialogs[0].confirmOverwrite);
     Dib saved;
-    saved.Read(temp / "out.bmp", platform);
+    ReadPicture(saved, temp / "out.bmp", platform);
     EXPECT_EQ(Pixels(saved), Pixels(view.m_currentImage));
 
     // Vector mode saves the bitmap that would be shown.

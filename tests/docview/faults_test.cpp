@@ -12,6 +12,7 @@
 #include "docview/messages.h"
 #include "docview/view.h"
 #include "fault_folders.h"
+#include "formats/read_picture.h"
 #include "image/bmp_messages.h"
 #include "view_fixture.h"
 
@@ -198,7 +199,7 @@ TEST_F(FaultTest, SaveThroughALinkReplacesTheFileItNames) {
     EXPECT_TRUE(platform.reports.empty());
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.bmp"));
     Dib saved;
-    saved.Read(folder / "real/picture.bmp", platform);
+    ReadPicture(saved, folder / "real/picture.bmp", platform);
     EXPECT_EQ(Pixels(saved), Pixels(view.m_currentImage));
     EXPECT_EQ(Entries(folder / "real"), std::vector<std::string>{"picture.bmp"});
 }

@@ -14,6 +14,7 @@
 #include "docview/doc.h"
 #include "docview/messages.h"
 #include "docview/view.h"
+#include "formats/read_picture.h"
 #include "view_fixture.h"
 
 namespace lintra::test {
@@ -112,7 +113,7 @@ TEST_F(LoadTest, TwentyFourBitFileGoesThroughPalettorAndLeavesNoTemporaryFile) {
     // at most the four low bits of each channel.
     std::vector<std::uint8_t> pixels = Pixels(view.m_currentImage);
     Dib grey;
-    grey.Read(Sample("horse_400x328_8bit_grey_pillow.bmp"), platform);
+    ReadPicture(grey, Sample("horse_400x328_8bit_grey_pillow.bmp"), platform);
     std::vector<std::uint8_t> reference = Pixels(grey);
     ASSERT_EQ(pixels.size(), reference.size());
     int far = 0;

@@ -12,6 +12,7 @@
 #include "bmp_test_support.h"
 #include "docview/doc.h"
 #include "docview/view.h"
+#include "formats/read_picture.h"
 #include "image/bmp_messages.h"
 #include "image/dib.h"
 #include "support/fake_platform.h"
@@ -118,7 +119,7 @@ TEST_P(AllocationBoundTest, ReaderRefusesBeforeAllocating) {
     WriteBytes(path, PromiseFile(GetParam()));
     Dib dib;
     g_largestRequest = 0;
-    dib.Read(path, sink);
+    ReadPicture(dib, path, sink);
     EXPECT_LT(g_largestRequest, kSmallRequest);
     EXPECT_EQ(dib.m_bValid, 0);
     ASSERT_EQ(sink.messages.size(), 1u);
@@ -170,7 +171,7 @@ TEST(AllocationBoundFormatsTest, PromisesBeyondTheBudgetCostNoMemory) {
         RecordingSink sink;
         Dib dib;
         g_largestRequest = 0;
-        dib.Read(path, sink);
+        ReadPicture(dib, path, sink);
         EXPECT_LT(g_largestRequest, kSmallRequest) << path;
         EXPECT_EQ(sink.Texts(),
                   std::vector<std::string>{"打开失败,图像有" + size + "个像素,超过了300000000个像素的上限!"})
@@ -186,7 +187,7 @@ TEST(AllocationCounterTest, SeesTheBlockOfAnHonestFile) {
     WriteBytes(path, BmpBuilder::Indexed8(1200, 1000, 256, [](int x, int y) { return x ^ y; }).Build());
     Dib dib;
     g_largestRequest = 0;
-    dib.Read(path, sink);
+    ReadPicture(dib, path, sink);
     ASSERT_EQ(dib.m_bValid, 1);
     EXPECT_GE(g_largestRequest, 1200u * 1000u);
 }

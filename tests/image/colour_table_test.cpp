@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "bmp_test_support.h"
+#include "formats/read_picture.h"
 #include "image/dib.h"
 #include "support/test_data.h"
 
@@ -46,8 +47,8 @@ TEST(ColourTableTest, PaletteAndOutOfOrderGreyFilesBecomeTheGreyLevelsTheyShow) 
         SCOPED_TRACE(name);
         test::RecordingSink sink;
         Dib asRead, greyed;
-        asRead.Read(Sample(name), sink);
-        greyed.Read(Sample(name), sink, kGrey);
+        ReadPicture(asRead, Sample(name), sink);
+        ReadPicture(greyed, Sample(name), sink, kGrey);
         ASSERT_EQ(asRead.m_bValid, 1);
         ASSERT_EQ(greyed.m_bValid, 1);
         EXPECT_FALSE(HasIdentityGreyTable(asRead));
@@ -64,7 +65,7 @@ TEST(ColourTableTest, CtrlboxDrawingIsNotAllBlack) {
     // table shows a light background.
     test::RecordingSink sink;
     Dib dib;
-    dib.Read(Sample("ctrlbox_layout_824x532_8bit_palette_graphicsmagick.bmp"), sink, kGrey);
+    ReadPicture(dib, Sample("ctrlbox_layout_824x532_8bit_palette_graphicsmagick.bmp"), sink, kGrey);
     ImageView v = dib.View();
     std::size_t light = 0;
     for (int y = 0; y < v.height; ++y)
@@ -79,8 +80,8 @@ TEST(ColourTableTest, IdentityFilesLoadByteForByteAsBefore) {
         SCOPED_TRACE(name);
         test::RecordingSink sink;
         Dib plain, greyed;
-        plain.Read(Sample(name), sink);
-        greyed.Read(Sample(name), sink, kGrey);
+        ReadPicture(plain, Sample(name), sink);
+        ReadPicture(greyed, Sample(name), sink, kGrey);
         EXPECT_TRUE(HasIdentityGreyTable(plain));
         ASSERT_EQ(greyed.m_nBlockSize, plain.m_nBlockSize);
         EXPECT_EQ(Bytes(greyed.m_pBlock, greyed.m_pBlock + greyed.m_nBlockSize),
@@ -100,7 +101,7 @@ TEST(ColourTableTest, IndicesBeyondAShortTableBecomeBlackAndPaddingIsNotAPixel) 
     testing::WriteBytes(path, b.Build());
     test::RecordingSink sink;
     Dib dib;
-    dib.Read(path, sink, kGrey);
+    ReadPicture(dib, path, sink, kGrey);
     ASSERT_EQ(dib.m_bValid, 1);
     ExpectIdentityTable(dib);
     const std::uint8_t* row = dib.GetBits();
@@ -110,7 +111,7 @@ TEST(ColourTableTest, IndicesBeyondAShortTableBecomeBlackAndPaddingIsNotAPixel) 
     BmpBuilder ramp =
         BmpBuilder::Indexed8(6, 2, 4, [](int x, int) { return static_cast<std::uint8_t>(x * 40); });
     testing::WriteBytes(path, ramp.Build());
-    dib.Read(path, sink, kGrey);
+    ReadPicture(dib, path, sink, kGrey);
     EXPECT_EQ(dib.GetColorCount(), 4u);
     EXPECT_EQ(dib.View().at(5, 0), 200);
 }

@@ -6,12 +6,13 @@
 #include <cstring>
 #include <functional>
 
+#include "base/file_error.h"
+#include "base/parallel_rows.h"
 #include "bmp_test_support.h"
+#include "formats/read_picture.h"
 #include "image/bmp_messages.h"
 #include "image/depth.h"
 #include "image/dib.h"
-#include "base/file_error.h"
-#include "base/parallel_rows.h"
 
 namespace lintra {
 namespace {
@@ -31,7 +32,7 @@ protected:
     void ReadBytesInto(Dib& dib, const Bytes& bytes, const std::string& name = "in.bmp") {
         std::string path = (dir / name);
         testing::WriteBytes(path, bytes);
-        dib.Read(path, sink);
+        ReadPicture(dib, path, sink);
     }
     std::uint32_t BlockOffset(Dib& dib, const void* p) {
         return static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(p) - dib.m_pBlock);
@@ -367,13 +368,13 @@ TEST_F(DibReadTest, FileThatCannotBeReadThrowsWithPathAndReason) {
     Dib dib;
     std::string missing = (dir / "missing.bmp");
     try {
-        dib.Read(missing, sink);
+        ReadPicture(dib, missing, sink);
         FAIL() << "no exception";
     } catch (const FileError& error) {
         EXPECT_EQ(error.path(), missing);
         EXPECT_NE(error.reason().find("No such file"), std::string::npos) << error.reason();
     }
-    EXPECT_THROW(dib.Read(dir.path(), sink), FileError);
+    EXPECT_THROW(ReadPicture(dib, dir.path(), sink), FileError);
     EXPECT_TRUE(sink.messages.empty());
     EXPECT_TRUE(dib.IsEmpty());
 }

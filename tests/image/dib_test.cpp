@@ -7,8 +7,9 @@
 
 #include <csignal>
 
-#include "bmp_test_support.h"
 #include "base/file_error.h"
+#include "bmp_test_support.h"
+#include "formats/read_picture.h"
 
 namespace lintra {
 namespace {
@@ -21,7 +22,7 @@ class DibTest : public ::testing::Test {
 protected:
     void Load(Dib& dib, const BmpBuilder& b, const std::string& name = "in.bmp") {
         testing::WriteBytes((dir / name), b.Build());
-        dib.Read((dir / name), sink);
+        ReadPicture(dib, (dir / name), sink);
         ASSERT_EQ(dib.m_bValid, 1);
     }
     TempDir dir;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bmp_test_support.h"
+#include "formats/read_picture.h"
 
 namespace lintra {
 namespace {
@@ -44,7 +45,7 @@ class DrawTest : public ::testing::Test {
 protected:
     void Load(Dib& dib, const testing::BmpBuilder& b) {
         testing::WriteBytes((dir / "in.bmp"), b.Build());
-        dib.Read((dir / "in.bmp"), sink);
+        ReadPicture(dib, (dir / "in.bmp"), sink);
         ASSERT_EQ(dib.m_bValid, 1);
     }
     test::TempDir dir;

@@ -5,10 +5,11 @@
 
 #include <map>
 
+#include "base/file_error.h"
 #include "bmp_test_support.h"
+#include "formats/read_picture.h"
 #include "image/depth.h"
 #include "image/dib.h"
-#include "base/file_error.h"
 #include "support/csv.h"
 #include "support/test_data.h"
 
@@ -61,7 +62,7 @@ TEST_P(RealFileTest, EndsAsIndexedAndPlainFilesSaveBackUnchanged) {
     test::RequireFixture(file.path);  // a missing file would pass as refused
     testing::RecordingSink sink;
     Dib dib;
-    ASSERT_NO_THROW(dib.Read(file.path, sink));
+    ASSERT_NO_THROW(ReadPicture(dib, file.path, sink));
     bool opened = dib.m_bValid == 1 && HasLoadableDepth(dib);
     std::string outcome = opened ? "open" : "refuse";
     EXPECT_TRUE(outcome == file.expected || outcome == file.alsoAcceptable)
@@ -97,7 +98,7 @@ struct Picture {
 Picture ReadPicture(const std::string& path) {
     testing::RecordingSink sink;
     Dib dib;
-    dib.Read(path, sink);
+    ReadPicture(dib, path, sink);
     EXPECT_EQ(dib.m_bValid, 1) << path;
     Picture p;
     if (dib.m_bValid != 1) return p;
@@ -138,7 +139,7 @@ TEST(SamePictureTest, DecodedRle8SavesAsAPlainFileThatReadsBackTheSame) {
     std::string rle = test::Sample("camera_512x512_8bit_rle8_imagemagick.bmp");
     testing::RecordingSink sink;
     Dib dib;
-    dib.Read(rle, sink);
+    ReadPicture(dib, rle, sink);
     ASSERT_EQ(dib.m_bValid, 1);
     test::TempDir dir;
     dib.Write((dir / "plain.bmp"));
@@ -161,7 +162,7 @@ TEST(HandMadeFileTest, NormalisedFilesSaveAsTheirPlainTwins) {
     for (const char* name : {"rle8_5x4", "topdown_24bit_3x2"}) {
         testing::RecordingSink sink;
         Dib dib;
-        dib.Read(data + name + ".bmp", sink);
+        ReadPicture(dib, data + name + ".bmp", sink);
         ASSERT_EQ(dib.m_bValid, 1) << name;
         test::TempDir dir;
         dib.Write((dir / "saved.bmp"));

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "bmp_test_support.h"
+#include "formats/read_picture.h"
 #include "image/dib.h"
 
 namespace lintra {
@@ -122,7 +123,7 @@ TEST(Rle8Test, DibHoldsDecodedRowsAsAnUncompressedFile) {
     testing::RecordingSink sink;
     testing::WriteBytes((dir / "rle.bmp"), b.Build());
     Dib dib;
-    dib.Read((dir / "rle.bmp"), sink);
+    ReadPicture(dib, (dir / "rle.bmp"), sink);
     ASSERT_EQ(dib.m_bValid, 1);
     EXPECT_EQ(Bytes(dib.GetBits(), dib.GetBits() + 16),
               (Bytes{3, 3, 3, 3, 3, 0, 0, 0, 0, 7, 7, 0, 0, 0, 0, 0}));

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "image/dib.h"
 #include "base/parallel_rows.h"
+#include "formats/read_picture.h"
+#include "image/dib.h"
 #include "raster/binarise.h"
 #include "raster/binarise_adaptive.h"
 #include "raster/blobs.h"
@@ -123,7 +124,7 @@ protected:
 Image FromSample(const std::string& name, bool binarise) {
     Dib dib;
     test::RecordingSink sink;
-    dib.Read(test::Sample(name), sink);
+    ReadPicture(dib, test::Sample(name), sink);
     Dib::ConvertToGrey(dib);
     const ImageView view = dib.View();
     Image image(view.width, view.height);

@@ -8,8 +8,9 @@
 #include <random>
 #include <string>
 
-#include "image/dib.h"
 #include "base/parallel_rows.h"
+#include "formats/read_picture.h"
+#include "image/dib.h"
 #include "raster/binarise.h"
 #include "raster/thin.h"
 #include "tests/raster/raster_oracle.h"
@@ -51,7 +52,7 @@ protected:
 Image BinarisedSample(const std::string& name) {
     Dib dib;
     test::RecordingSink sink;
-    dib.Read(test::Sample(name), sink);
+    ReadPicture(dib, test::Sample(name), sink);
     EXPECT_EQ(dib.m_bValid, 1) << name;
     Image image(dib.GetWidth(), dib.GetHeight());
     const std::uint32_t stride = dib.ComputeStride();

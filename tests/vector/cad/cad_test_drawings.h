@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/read_picture.h"
 #include "image/dib.h"
 #include "raster/binarise.h"
 #include "raster/cleanup.h"
@@ -41,7 +42,7 @@ inline void KeepPixels(ImageView image, std::vector<std::uint8_t>& out) {
 // white border, then walked by Vectorise 2.
 inline SegmentList TraceSample(const std::string& name, Dib& dib, TraceStages* stages = nullptr) {
     RecordingSink sink;
-    dib.Read(Sample(name), sink);
+    ReadPicture(dib, Sample(name), sink);
     ImageView image = dib.View();
     Histogram histogram{};
     ComputeHistogram(image, histogram);

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "formats/read_picture.h"
 #include "image/dib.h"
 #include "tests/vector/vectorise/vector_test_image.h"
 #include "tests/vector/vectorise/vectorise_oracle.h"
@@ -357,7 +358,7 @@ TEST(Vectorise1Test, MatchesTheTranscriptionOnLargerDrawings) {
 Image FuzzPictureOfGreyDots() {
     RecordingSink readSink;
     Dib dib;
-    dib.Read(LINTRA_TEST_DATA_DIR "/fuzz/vectorise1_unbinarised_128x128.bmp", readSink);
+    ReadPicture(dib, LINTRA_TEST_DATA_DIR "/fuzz/vectorise1_unbinarised_128x128.bmp", readSink);
     EXPECT_EQ(dib.m_bValid, 1);
     const ImageView pixels = dib.View();
     Image picture(pixels.width, pixels.height);

@@ -1,12 +1,13 @@
 // The readers beside BMP on crafted files: the format is told by the first
 // bytes whatever the name, the netpbm reader's header and sample rules, and
 // refusals that leave the earlier picture as it was.
-#include "image/decode.h"
+#include "formats/decode.h"
 
 #include <gtest/gtest.h>
 
-#include "bmp_test_support.h"
+#include "formats/read_picture.h"
 #include "image/bmp_messages.h"
+#include "image/bmp_test_support.h"
 
 namespace lintra {
 namespace {
@@ -23,7 +24,7 @@ protected:
     bool ReadBytes(const Bytes& bytes, const std::string& name = "in.pnm", ReadOptions options = {}) {
         std::string path = dir / name;
         testing::WriteBytes(path, bytes);
-        dib.Read(path, sink, options);
+        ReadPicture(dib, path, sink, options);
         return dib.m_bValid == 1;
     }
     // Row y from the top, width x channels bytes.

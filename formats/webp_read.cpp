@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "image/decode.h"
+#include "formats/decode.h"
 
 namespace lintra {
 

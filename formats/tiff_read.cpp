@@ -10,9 +10,9 @@
 #include <cstring>
 #include <memory>
 
-#include "image/bmp_messages.h"
-#include "image/decode.h"
 #include "base/message_sink.h"
+#include "formats/decode.h"
+#include "image/bmp_messages.h"
 
 namespace lintra {
 

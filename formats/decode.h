@@ -17,21 +17,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "formats/image_format.h"
 #include "image/dib.h"
-#include "image/image_format.h"
+#include "image/image_refused.h"
 #include "image/read_options.h"
 
 namespace lintra {
-
-// A file a reader refuses; what() is the message for the user.
-class ImageRefused : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// Throws ImageRefused, naming the size and the budget, when width x height
-// is above options.maxPixels.
-void CheckPixelBudget(std::uint64_t width, std::uint64_t height, const ReadOptions& options);
 
 // Calls the reader of format (anything but Bmp and Unknown).
 void Decode(ImageFormat format, std::span<const std::uint8_t> bytes, const ReadOptions& options, Dib& out);

@@ -7,7 +7,8 @@
 
 #include <cstdlib>
 
-#include "bmp_test_support.h"
+#include "formats/read_picture.h"
+#include "image/bmp_test_support.h"
 #include "image/colour_table.h"
 #include "image/dib.h"
 #include "support/csv.h"
@@ -42,7 +43,7 @@ Pixels PixelsOf(Dib& dib) {
 Pixels Decode(const std::string& path, ReadOptions options = {}) {
     test::RecordingSink sink;
     Dib dib;
-    dib.Read(path, sink, options);
+    ReadPicture(dib, path, sink, options);
     EXPECT_EQ(dib.m_bValid, 1) << path << (sink.messages.empty() ? "" : ": " + sink.Texts().front());
     return dib.m_bValid == 1 ? PixelsOf(dib) : Pixels{};
 }
@@ -72,9 +73,9 @@ TEST_P(FormatFileTest, OpensAsItsPathSaysOrIsRefusedKeepingThePicture) {
     const FormatFile& f = GetParam();
     test::RecordingSink sink;
     Dib dib;
-    dib.Read(test::Sample("page_crop_7x5_8bit_grey_pillow.bmp"), sink);
+    ReadPicture(dib, test::Sample("page_crop_7x5_8bit_grey_pillow.bmp"), sink);
     std::uint8_t* before = dib.m_pBlock;
-    dib.Read(Formats(f.file), sink);
+    ReadPicture(dib, Formats(f.file), sink);
     if (f.expected == "refuse") {
         EXPECT_EQ(dib.m_bValid, 0);
         ASSERT_EQ(sink.messages.size(), 1u);
@@ -124,7 +125,7 @@ TEST(SameFormatPixelsTest, LosslessColourFilesHoldTheSampleBmpPixels) {
     // colour of its index.
     test::RecordingSink sink;
     Dib indexed;
-    indexed.Read(test::Sample("lamp_194x285_8bit_16colours_pillow.bmp"), sink);
+    ReadPicture(indexed, test::Sample("lamp_194x285_8bit_16colours_pillow.bmp"), sink);
     Pixels colours = PixelsOf(indexed);
     colours.channels = 3;
     std::vector<std::uint8_t> bgr;
@@ -188,8 +189,8 @@ TEST(SameFormatPixelsTest, JpegAndAlphaFilesWithinTwoLevelsOfPillow) {
 TEST(SameFormatPixelsTest, PalettePngBecomesTheGreyOfItsColours) {
     test::RecordingSink sink;
     Dib asRead, greyed;
-    asRead.Read(Formats("crawfish_459x477_pal.png"), sink);
-    greyed.Read(Formats("crawfish_459x477_pal.png"), sink, {.greyLevels = true});
+    ReadPicture(asRead, Formats("crawfish_459x477_pal.png"), sink);
+    ReadPicture(greyed, Formats("crawfish_459x477_pal.png"), sink, {.greyLevels = true});
     ASSERT_EQ(asRead.m_bValid, 1);
     ASSERT_EQ(greyed.m_bValid, 1);
     ASSERT_LE(asRead.GetColorCount(), 64u);
@@ -202,12 +203,12 @@ TEST(SameFormatPixelsTest, PalettePngBecomesTheGreyOfItsColours) {
 TEST(FormatRefusalTest, MissingPageAndBudgetAreRefusedWithTheirReason) {
     test::RecordingSink sink;
     Dib dib;
-    dib.Read(Formats("crawfish_459x477_multipage.tif"), sink, {.page = 3});
+    ReadPicture(dib, Formats("crawfish_459x477_multipage.tif"), sink, {.page = 3});
     EXPECT_EQ(dib.m_bValid, 0);
     EXPECT_EQ(sink.Texts(), std::vector<std::string>{"打开失败,TIFF文件只有2页,没有第3页!"});
 
     sink.messages.clear();
-    dib.Read(Formats("bomb_100000x100000.png"), sink);
+    ReadPicture(dib, Formats("bomb_100000x100000.png"), sink);
     EXPECT_EQ(sink.Texts(),
               std::vector<std::string>{"打开失败,图像有100000 x 100000个像素,超过了300000000个像素的上限!"});
 
@@ -216,11 +217,11 @@ TEST(FormatRefusalTest, MissingPageAndBudgetAreRefusedWithTheirReason) {
                              "lamp_194x285.pgm", "crawfish_459x477_lossless.webp"}) {
         sink.messages.clear();
         std::uint64_t pixels = name[0] == 'l' ? 194 * 285 : 459 * 477;
-        dib.Read(Formats(name), sink, {.maxPixels = pixels - 1});
+        ReadPicture(dib, Formats(name), sink, {.maxPixels = pixels - 1});
         EXPECT_EQ(dib.m_bValid, 0) << name;
         ASSERT_EQ(sink.messages.size(), 1u) << name;
         EXPECT_NE(sink.Texts().front().find("上限"), std::string::npos) << name;
-        dib.Read(Formats(name), sink, {.maxPixels = pixels});
+        ReadPicture(dib, Formats(name), sink, {.maxPixels = pixels});
         EXPECT_EQ(dib.m_bValid, 1) << name;
     }
 }
@@ -228,8 +229,8 @@ TEST(FormatRefusalTest, MissingPageAndBudgetAreRefusedWithTheirReason) {
 TEST(FormatRefusalTest, DamagedFilesNameTheLibrarysReason) {
     test::RecordingSink sink;
     Dib dib;
-    dib.Read(Formats("crawfish_459x477_truncated.jpg"), sink);
-    dib.Read(Formats("crawfish_459x477_badcrc.png"), sink);
+    ReadPicture(dib, Formats("crawfish_459x477_truncated.jpg"), sink);
+    ReadPicture(dib, Formats("crawfish_459x477_badcrc.png"), sink);
     ASSERT_EQ(sink.messages.size(), 2u);
     EXPECT_EQ(sink.Texts()[0], "打开失败,JPEG文件已损坏或不完整: Premature end of JPEG file");
     // libpng stops at the damaged chunk's name before its checksum.

@@ -4,7 +4,7 @@
 // P1 and P4 are bitmaps in which 1 is black.
 #include <memory>
 
-#include "image/decode.h"
+#include "formats/decode.h"
 
 namespace lintra {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "image/decode.h"
+#include "formats/decode.h"
 
 namespace lintra {
 

@@ -1,4 +1,4 @@
-#include "image/image_format.h"
+#include "formats/image_format.h"
 
 #include <cstring>
 

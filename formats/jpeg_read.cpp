@@ -9,7 +9,7 @@
 #include <csetjmp>
 #include <memory>
 
-#include "image/decode.h"
+#include "formats/decode.h"
 
 namespace lintra {
 
