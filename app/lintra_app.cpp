@@ -301,6 +301,12 @@ void CLintraApp::OpenTraceDialog() {
     };
     host.exportCad = [this] { Dispatch(cmd::kExportCad); };
     m_traceDialog = new TraceDialog(*m_view, m_settings, std::move(host), m_frame);
+    // In the frame's lower right corner, where it hides the least of a
+    // picture shown from the top left.
+    m_traceDialog->adjustSize();
+    const QRect frame = m_frame->geometry();
+    m_traceDialog->move(frame.right() - m_traceDialog->width() - 20,
+                        frame.bottom() - m_traceDialog->height() - 40);
     m_traceDialog->show();
     m_traceDialog->raise();
     m_traceDialog->activateWindow();
