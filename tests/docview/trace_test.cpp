@@ -15,6 +15,14 @@
 namespace lintra::test {
 namespace {
 
+TraceSettings With(double strokeWidth, int sensitivity, int detailPercent) {
+    TraceSettings settings;
+    settings.strokeWidth = strokeWidth;
+    settings.sensitivity = sensitivity;
+    settings.detailPercent = detailPercent;
+    return settings;
+}
+
 TEST(TraceSteps, SettingsChangeTheSteps) {
     // Half the pixels 0, half 200: the iterative threshold is 100, so the
     // preset's step is binarise-threshold=99 moved by the sensitivity.
@@ -27,29 +35,22 @@ TEST(TraceSteps, SettingsChangeTheSteps) {
         std::string steps;
     };
     const Case cases[] = {
-        {"drawing",
-         {4, 0, 100},
+        {"drawing", With(4, 0, 100),
          "binarise-iterative remove-small-blobs=3 thin remove-short-branches=3 vectorise-1"},
-        {"drawing",
-         {4, 0, 200},
+        {"drawing", With(4, 0, 200),
          "binarise-iterative remove-small-blobs=12 thin remove-short-branches=6 vectorise-1"},
-        {"drawing",
-         {4, 0, 0},
+        {"drawing", With(4, 0, 0),
          "binarise-iterative remove-small-blobs=0 thin remove-short-branches=0 vectorise-1"},
-        {"drawing",
-         {4, 10, 100},
+        {"drawing", With(4, 10, 100),
          "binarise-threshold=109 remove-small-blobs=3 thin remove-short-branches=3 vectorise-1"},
-        {"drawing",
-         {4, -50, 50},
+        {"drawing", With(4, -50, 50),
          "binarise-threshold=49 remove-small-blobs=1 thin remove-short-branches=2 vectorise-1"},
         // The window follows the width alone; the sensitivity moves the local rule's.
-        {"scan",
-         {4, -6, 150},
+        {"scan", With(4, -6, 150),
          "binarise-adaptive=48,60 remove-small-blobs=36 thin remove-short-branches=6 vectorise-1"},
-        {"scan",
-         {4, 40, 100},
+        {"scan", With(4, 40, 100),
          "binarise-adaptive=48,99 remove-small-blobs=16 thin remove-short-branches=4 vectorise-1"},
-        {"outline", {8, 0, 50}, "binarise-iterative remove-small-blobs=2 contour-2 thin vectorise-1"},
+        {"outline", With(8, 0, 50), "binarise-iterative remove-small-blobs=2 contour-2 thin vectorise-1"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StepsText(TraceSteps(*FindPreset(c.preset), picture, c.settings)), c.steps)
