@@ -26,6 +26,7 @@
 #include "app/printing.h"
 #include "app/qt_user_interface.h"
 #include "app/recent_files.h"
+#include "app/trace_dialog.h"
 #include "app/translations.h"
 #include "app/view_widget.h"
 #include "docview/commands.h"
@@ -45,6 +46,7 @@ CLintraApp::CLintraApp(QSettings& settings, QObject* parent) : QObject(parent), 
 
 CLintraApp::~CLintraApp() {
     // The dialogs and the frame hold callbacks into the view: close them first.
+    delete m_traceDialog.data();
     qDeleteAll(m_paramDialogs);
     m_paramDialogs.clear();
     delete m_frame;
@@ -210,10 +212,15 @@ void CLintraApp::AddFrontEndCommands() {
         {cmd::kFilePrintDirect, [this] { m_printing->Print(m_frame, false); }},
         {cmd::kFilePrintPreview, [this] { m_printing->Preview(m_frame); }},
         {cmd::kFilePrintSetup, [this] { m_printing->PageSetup(m_frame); }},
+        // The trace chooses its preset and settings in a dialog first.
+        {cmd::kTrace, [this] { OpenTraceDialog(); }},
     };
 }
 
 void CLintraApp::DispatchChecked(int id) {
+    // Another command ends the trace dialog as its Cancel does: its preview
+    // is of the picture as it stands now.
+    if (m_traceDialog != nullptr && m_traceDialog->isVisible() && id != cmd::kTrace) m_traceDialog->reject();
     if (auto it = m_frontEndCommands.constFind(id); it != m_frontEndCommands.cend()) {
         (*it)();
         return;
@@ -266,6 +273,43 @@ void CLintraApp::OpenParamDialog(std::function<void(int)> report) {
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
+}
+
+TraceDialog* CLintraApp::TraceDialogOpen() const {
+    return m_traceDialog != nullptr && m_traceDialog->isVisible() ? m_traceDialog.data() : nullptr;
+}
+
+void CLintraApp::OpenTraceDialog() {
+    if (m_traceDialog != nullptr && m_traceDialog->isVisible()) {
+        m_traceDialog->raise();
+        m_traceDialog->activateWindow();
+        return;
+    }
+    if (!m_view->HasImage()) return;
+    TraceDialogHost host;
+    host.visibleArea = [this] {
+        const QRect shown = m_viewWidget->VisiblePictureRect();
+        const int height = m_view->m_originalImage.GetHeight();
+        // The picture's rows count from the bottom.
+        return PixelRect{shown.x(), height - (shown.y() + shown.height()), shown.width(), shown.height()};
+    };
+    // The preview changes only what is drawn over the picture: a repaint,
+    // with the reduced picture kept.
+    host.repaint = [this] { m_viewWidget->update(); };
+    host.runLong = [this](const std::function<void()>& run) {
+        m_busy->Run(cmd::kTrace, Tr("一键矢量化"), PicturePixels(), run);
+    };
+    host.exportCad = [this] { Dispatch(cmd::kExportCad); };
+    m_traceDialog = new TraceDialog(*m_view, m_settings, std::move(host), m_frame);
+    // In the frame's lower right corner, where it hides the least of a
+    // picture shown from the top left.
+    m_traceDialog->adjustSize();
+    const QRect frame = m_frame->geometry();
+    m_traceDialog->move(frame.right() - m_traceDialog->width() - 20,
+                        frame.bottom() - m_traceDialog->height() - 40);
+    m_traceDialog->show();
+    m_traceDialog->raise();
+    m_traceDialog->activateWindow();
 }
 
 void CLintraApp::ShowContextMenu(const QPoint& globalPos) {

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
@@ -32,6 +33,7 @@ class LintraViewWidget;
 class PrintController;
 class QtUserInterface;
 class RecentFiles;
+class TraceDialog;
 
 // The organisation key the settings are kept under.
 inline constexpr const char* kSettingsKey = "应用程序向导生成的本地应用程序";
@@ -82,6 +84,8 @@ public:
     PrintController& Printing() { return *m_printing; }
     RecentFiles& Recent() { return *m_recent; }
     const QList<CGaiBian*>& ParamDialogs() const { return m_paramDialogs; }
+    // The trace dialog while it is open, else null.
+    TraceDialog* TraceDialogOpen() const;
 
 signals:
     // The command-line file and steps have run (or failed); the screen
@@ -92,6 +96,7 @@ private:
     void DispatchChecked(int id);
     void AddFrontEndCommands();
     void OpenParamDialog(std::function<void(int)> report);
+    void OpenTraceDialog();
     void ShowContextMenu(const QPoint& globalPos);
     void RunStartupSteps(const StartOptions& options);
     void ShowError(const QString& text);
@@ -114,6 +119,7 @@ private:
     QMenu* m_contextMenu = nullptr;
     QLabel* m_zoomLabel = nullptr;
     QList<CGaiBian*> m_paramDialogs;
+    QPointer<TraceDialog> m_traceDialog;
     bool m_opening = false;
     bool m_openedPath = false;
 };

@@ -108,6 +108,19 @@ QSize LintraViewWidget::ZoomedSize() const {
             static_cast<int>(std::ceil(picture.height() * m_zoom)) + 2 * kMargin};
 }
 
+QRect LintraViewWidget::VisiblePictureRect() const {
+    const QSize content = ContentSize();
+    if (content.isEmpty()) return {};
+    const QWidget* viewport = parentWidget();
+    const QRect shown = viewport ? QRect(mapFrom(viewport, QPoint(0, 0)), viewport->size()) : rect();
+    const QRect picture(QPoint(0, 0), content - QSize(2 * kMargin, 2 * kMargin));
+    const int left = static_cast<int>(std::floor((shown.left() - kMargin) / m_zoom));
+    const int top = static_cast<int>(std::floor((shown.top() - kMargin) / m_zoom));
+    const int right = static_cast<int>(std::ceil((shown.right() + 1 - kMargin) / m_zoom));
+    const int bottom = static_cast<int>(std::ceil((shown.bottom() + 1 - kMargin) / m_zoom));
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).intersected(picture);
+}
+
 double LintraViewWidget::MinZoom() const {
     const double fit = FitZoom();
     return fit > 0 ? std::min(kMinZoom, fit) : kMinZoom;

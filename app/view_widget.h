@@ -71,6 +71,9 @@ public:
     void ZoomOut(QPoint anchor = QPoint());
     // The largest zoom at which the whole picture shows in the window.
     void FitToWindow();
+    // The part of the picture the window shows, in picture pixels, rows
+    // counted from the top; empty when nothing is shown.
+    QRect VisiblePictureRect() const;
     // The reduced copy the zoomed-out view paints from.
     const ReducedImageCache& Reduced() const { return m_reduced; }
 

@@ -15,11 +15,11 @@ using enum Scaling;
 // passes) for strokes 4 to 5 pixels wide, the range a 0.35 mm pen measures
 // in; more for wider strokes. Larger factors would prune the ends of lines
 // drawn with that pen whenever its width measures 5.
-constexpr PresetValue kLightSpecks[] = {{0.13, Area, 3}};
-constexpr PresetValue kShortSpurs[] = {{0.65, Width, 1}};
+constexpr PresetValue kLightSpecks[] = {{0.13, Area, 3, 2}};
+constexpr PresetValue kShortSpurs[] = {{0.65, Width, 1, 1}};
 // A poor scan's grain and dust: specks below one stroke's square.
-constexpr PresetValue kScanSpecks[] = {{1.0, Area, 4}};
-constexpr PresetValue kScanSpurs[] = {{1.0, Width, 2}};
+constexpr PresetValue kScanSpecks[] = {{1.0, Area, 4, 2}};
+constexpr PresetValue kScanSpurs[] = {{1.0, Width, 2, 1}};
 // The window follows the width as AdaptiveWindowFor has it.
 constexpr PresetValue kAdaptive[] = {{12, Width, 15}, {kAdaptiveSensitivity}};
 
@@ -41,7 +41,7 @@ constexpr PresetStep kScan[] = {
 // line. The width measured is the shapes' thickness (up to 64 pixels), so
 // specks go below an area of that many pixels, not its square: a logo's
 // small lettering stays.
-constexpr PresetValue kOutlineSpecks[] = {{1.0, Width, 3}};
+constexpr PresetValue kOutlineSpecks[] = {{1.0, Width, 3, 2}};
 constexpr PresetStep kOutline[] = {
     {"binarise-iterative", {}}, {"remove-small-blobs", kOutlineSpecks}, {"contour-2", {}}, {"thin", {}},
     {"vectorise-1", {}},
@@ -54,11 +54,15 @@ constexpr Preset kPresets[] = {
     {"outline", "outlines of filled shapes (logos, silhouettes)", kOutline},
 };
 
-int Resolve(const PresetValue& value, double w) {
+int Resolve(const PresetValue& value, double w, double detailScale) {
     const double scaled = value.scaling == Fixed   ? value.factor
                           : value.scaling == Width ? value.factor * w
                                                    : value.factor * w * w;
-    return std::max(value.least, static_cast<int>(std::lround(scaled)));
+    const int preset = std::max(value.least, static_cast<int>(std::lround(scaled)));
+    // The detail scale applies to the preset's own size, least included, so
+    // a scale of 1 gives exactly the preset's values.
+    if (value.detailPower == 0 || detailScale == 1) return preset;
+    return static_cast<int>(std::lround(preset * std::pow(std::max(0.0, detailScale), value.detailPower)));
 }
 
 }  // namespace
@@ -78,12 +82,13 @@ std::string PresetNames() {
     return names;
 }
 
-std::vector<ResolvedStep> ResolveSteps(const Preset& preset, double strokeWidth) {
+std::vector<ResolvedStep> ResolveSteps(const Preset& preset, double strokeWidth, double detailScale) {
     const double w = strokeWidth > 0 ? strokeWidth : kNominalStrokeWidth;
     std::vector<ResolvedStep> steps;
     for (const PresetStep& step : preset.steps) {
         ResolvedStep resolved{FindCommand(step.command), {}};
-        for (const PresetValue& value : step.values) resolved.values.push_back(Resolve(value, w));
+        for (const PresetValue& value : step.values)
+            resolved.values.push_back(Resolve(value, w, detailScale));
         steps.push_back(std::move(resolved));
     }
     return steps;

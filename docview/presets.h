@@ -17,12 +17,16 @@ namespace lintra {
 struct Command;
 
 // How a value follows the stroke width w: as written, factor x w, or
-// factor x w^2; rounded, and never below least.
+// factor x w^2; rounded, and never below least. A value that is a size of
+// the smallest detail kept (a speck's area, a spur's length) also follows
+// the detail scale d of the trace settings: times d for a length, d^2 for
+// an area (detailPower 1 or 2); the others ignore it (detailPower 0).
 enum class Scaling { Fixed, Width, Area };
 struct PresetValue {
     double factor;
     Scaling scaling = Scaling::Fixed;
     int least = 0;
+    int detailPower = 0;
 };
 // One command of the table by its lintra-batch name, with the values it is
 // given in place of its fixed argument (none: it runs as its menu item does).
@@ -53,8 +57,9 @@ struct ResolvedStep {
     std::vector<int> values;  // empty: the command's own fixed argument
 };
 // The preset's steps for strokes strokeWidth pixels wide (0 or less: the
-// nominal width).
-std::vector<ResolvedStep> ResolveSteps(const Preset& preset, double strokeWidth);
+// nominal width), their detail sizes times detailScale (0 or more; 1 keeps
+// them as the preset has them, 0 removes no detail at all).
+std::vector<ResolvedStep> ResolveSteps(const Preset& preset, double strokeWidth, double detailScale = 1);
 // The steps as lintra-batch takes them: "binarise-adaptive=48,66 thin ...".
 std::string StepsText(std::span<const ResolvedStep> steps);
 

@@ -75,6 +75,30 @@ double PresetStrokeWidth(CLintraView& view, const Preset& preset, ImageView imag
     return MeasureStrokeWidth(trial);
 }
 
+std::vector<ResolvedStep> TraceSteps(const Preset& preset, ImageView picture, const TraceSettings& settings) {
+    std::vector<ResolvedStep> steps =
+        ResolveSteps(preset, settings.strokeWidth, std::max(0, settings.detailPercent) / 100.0);
+    if (settings.sensitivity == 0) return steps;
+    const int shift = std::clamp(settings.sensitivity, kSensitivityMin, kSensitivityMax);
+    for (ResolvedStep& step : steps) {
+        if (step.command->id == cmd::kBinariseIterative && !picture.empty() && picture.bitCount == 8) {
+            Histogram histogram{};
+            ComputeHistogram(picture, histogram);
+            // Iterative: p >= T is paper; the same as p > T - 1. More ink
+            // is a higher threshold.
+            const int threshold = IterativeThresholdOf(histogram) - 1 + shift;
+            step = {FindCommand(cmd::kBinariseThreshold),
+                    {std::clamp(threshold, param::kTrackbarMin, param::kTrackbarMax)}};
+        } else if (step.command->id == cmd::kBinariseAdaptive) {
+            // The local rule turns more grey into ink the higher its sensitivity.
+            const int base = step.values.size() > 1 ? step.values[1] : kAdaptiveSensitivity;
+            step.values.resize(2, 0);
+            step.values[1] = std::clamp(base + shift, kAdaptiveSensitivityMin, kAdaptiveSensitivityMax);
+        }
+    }
+    return steps;
+}
+
 TraceReport RunPreset(CLintraView& view, const Preset& preset, const TraceSettings& settings) {
     TraceReport report;
     if (!view.HasImage()) return report;
@@ -83,13 +107,16 @@ TraceReport RunPreset(CLintraView& view, const Preset& preset, const TraceSettin
     report.measured = settings.strokeWidth <= 0;
     report.strokeWidth =
         report.measured ? PresetStrokeWidth(view, preset, view.m_currentImage.View()) : settings.strokeWidth;
-    report.steps = ResolveSteps(preset, report.strokeWidth);
+    TraceSettings resolved = settings;
+    resolved.strokeWidth = report.strokeWidth;
+    report.steps = TraceSteps(preset, view.m_originalImage.View(), resolved);
     for (const ResolvedStep& step : report.steps) {
         if (step.values.empty())
             view.OnCommand(step.command->id);
         else
             view.OnCommand(step.command->id, step.values);
     }
+    if (settings.tolerance) view.m_cadSettings.options.tolerance = *settings.tolerance;
     return report;
 }
 

@@ -2,6 +2,7 @@
 // that one command takes a scan to the segments the CAD export fits.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "docview/presets.h"
@@ -11,8 +12,26 @@ namespace lintra {
 
 class CLintraView;
 
+// The range of the threshold sensitivity and of the detail scale, in percent.
+inline constexpr int kSensitivityMin = -50;
+inline constexpr int kSensitivityMax = 50;
+inline constexpr int kDetailPercentMin = 0;
+inline constexpr int kDetailPercentMax = 400;
+
 struct TraceSettings {
     double strokeWidth = 0;  // the width the sizes follow, in pixels; 0: measured
+    // How readily grey becomes ink: 0 keeps the preset's black-and-white
+    // step; above 0 fainter strokes turn black, below 0 less of the paper's
+    // grain does. One level of the 0 to 255 grey scale per step for a single
+    // threshold, one step of the local rule's sensitivity otherwise.
+    int sensitivity = 0;
+    // The smallest detail kept, in percent of the preset's sizes: specks
+    // and spurs are removed below the preset's size times detailPercent /
+    // 100 (areas by its square). 100 keeps the preset's, 0 removes none.
+    int detailPercent = 100;
+    // The CAD fit's tolerance in pixels (kAutoTolerance: from the stroke
+    // width); nothing leaves the CAD export's own as it is.
+    std::optional<double> tolerance;
 };
 
 struct TraceReport {
@@ -35,9 +54,18 @@ double PresetStrokeWidth(CLintraView& view, const Preset& preset, ImageView imag
 // the two agree within about 15%. inkRatio receives that share.
 const Preset& ChoosePreset(ImageView picture, double* inkRatio = nullptr);
 
-// Restores the picture as loaded, works the preset's values out for the
+// The steps that trace picture (the grey picture as loaded) with preset
+// and settings, for strokes settings.strokeWidth wide (0: the nominal
+// width): ResolveSteps with the detail scale, and, when the sensitivity is
+// not 0, each single-threshold step (binarise-iterative) replaced by
+// binarise-threshold at the threshold it would find on picture moved by
+// the sensitivity, and the local rule's sensitivity moved by it.
+std::vector<ResolvedStep> TraceSteps(const Preset& preset, ImageView picture, const TraceSettings& settings);
+
+// Restores the picture as loaded, works the steps out by TraceSteps for the
 // settings' stroke width (else the one PresetStrokeWidth measures), then
-// runs the steps through the view one after another as choosing them would.
+// runs the steps through the view one after another as choosing them would,
+// and sets the CAD export's tolerance when the settings give one.
 // Running StepsText(report.steps) by hand after loading gives the same
 // images and segments. Does nothing while the view has no picture.
 TraceReport RunPreset(CLintraView& view, const Preset& preset, const TraceSettings& settings = {});

@@ -34,6 +34,11 @@ void CLintraView::Redraw() {
 void CLintraView::OnDraw(Canvas& canvas) {
     LoadPendingImage();
     if (m_doc.m_bImageOpen != 1 || m_doc.m_bReloadPending != 0 || m_pDisplayImage == nullptr) return;
+    if (m_tracePreview) {
+        DrawDib(canvas, m_originalImage);
+        DrawCadPreview(canvas, *m_tracePreview, m_originalImage.GetHeight());
+        return;
+    }
     if (m_bVectorMode == 1) {
         if (m_pSegmentList != nullptr) DrawSegments(canvas, *m_pSegmentList, m_pDisplayImage->GetHeight());
     } else {

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -116,6 +117,11 @@ public:
     CadExportReport m_cadReport;            // what the last CAD export wrote
     double m_strokeWidth = 0;               // of the strokes last thinned, in pixels; 0 unmeasured
     bool m_showCadDrawing = false;          // the fitted drawing is drawn over the view
+    // While the trace dialog chooses its settings: the fitted drawing it
+    // would give, in pixels. When set, the view draws the picture as loaded
+    // with this drawing over it, in place of what it shows otherwise; the
+    // working images are not touched.
+    std::optional<cad::Drawing> m_tracePreview;
     // The desktop program's CAD export refuses an empty list instead of
     // writing an empty drawing, and a list traced from another picture;
     // lintra-batch leaves it false and writes whatever the list holds.

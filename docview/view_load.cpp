@@ -96,6 +96,8 @@ void CLintraView::FinishLoad(Dib* display) {
     m_pSegmentList = &m_doc.m_segmentList;
     m_grid.Reset(m_currentImage.GetWidth(), m_currentImage.GetHeight());
     m_strokeWidth = 0;
+    // A preview of the trace belongs to the picture it was worked out on.
+    m_tracePreview.reset();
     ++m_pictureSerial;
 }
 

@@ -114,4 +114,8 @@ void BinariseIterative(ImageView image, const Histogram& histogram) {
     raster_detail::ThresholdAtLeast(image, raster_detail::IterativeThreshold(histogram));
 }
 
+int IterativeThresholdOf(const Histogram& histogram) {
+    return raster_detail::IterativeThreshold(histogram);
+}
+
 }  // namespace lintra

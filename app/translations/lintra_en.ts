@@ -589,5 +589,77 @@ Trace</translation>
         <source>打开失败,TIFF文件只有%1页,没有第%2页!</source>
         <translation>Open failed: the TIFF file has only %1 pages, there is no page %2!</translation>
     </message>
+    <message>
+        <source>一键矢量化</source>
+        <translation>Trace</translation>
+    </message>
+    <message>
+        <source>自动</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>自动（%1）</source>
+        <translation>Automatic (%1)</translation>
+    </message>
+    <message>
+        <source>线条图（中心线）</source>
+        <translation>Line drawing (centre lines)</translation>
+    </message>
+    <message>
+        <source>扫描件或照片（中心线）</source>
+        <translation>Scan or photo (centre lines)</translation>
+    </message>
+    <message>
+        <source>实心图形的轮廓</source>
+        <translation>Outlines of filled shapes</translation>
+    </message>
+    <message>
+        <source>预设：</source>
+        <translation>Preset:</translation>
+    </message>
+    <message>
+        <source>阈值灵敏度：</source>
+        <translation>Threshold sensitivity:</translation>
+    </message>
+    <message>
+        <source>最小细节：</source>
+        <translation>Smallest detail kept:</translation>
+    </message>
+    <message>
+        <source>拟合容差：</source>
+        <translation>Fit tolerance:</translation>
+    </message>
+    <message>
+        <source>导出DXF/SVG...</source>
+        <translation>Export DXF/SVG...</translation>
+    </message>
+    <message>
+        <source>保留</source>
+        <translation>Keep</translation>
+    </message>
+    <message>
+        <source>0（预设）</source>
+        <translation>0 (preset)</translation>
+    </message>
+    <message>
+        <source>100%（预设）</source>
+        <translation>100% (preset)</translation>
+    </message>
+    <message>
+        <source>%1 像素</source>
+        <translation>%1 px</translation>
+    </message>
+    <message>
+        <source>计算中...</source>
+        <translation>Working...</translation>
+    </message>
+    <message>
+        <source>整页：%1 个图元，笔画宽度 %2 像素</source>
+        <translation>Whole page: %1 entities, stroke width %2 px</translation>
+    </message>
+    <message>
+        <source>可见部分：%1 个图元，笔画宽度 %2 像素，整页计算中...</source>
+        <translation>Part in view: %1 entities, stroke width %2 px; the whole page follows...</translation>
+    </message>
 </context>
 </TS>

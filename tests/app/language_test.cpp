@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,6 +28,7 @@
 #include "app/param_dialog.h"
 #include "app/qt_user_interface.h"
 #include "app/recent_files.h"
+#include "app/trace_dialog.h"
 #include "app/translations.h"
 #include "app/user_input.h"
 #include "app/view_widget.h"
@@ -266,6 +268,23 @@ void TestLanguage::englishLeavesNoChineseText() {
     app.ViewWidget().Refresh();
     exportCad->trigger();
     app.Frame().ActionFor(cmd::kShowCadDrawing)->trigger();
+    // The trace dialog, with its first preview and with every trackbar off
+    // the preset's value, then cancelled.
+    app.Frame().ActionFor(cmd::kTrace)->trigger();
+    TraceDialog* trace = app.TraceDialogOpen();
+    QVERIFY(trace != nullptr);
+    see(QStringLiteral("trace dialog"), ShownTexts(trace));
+    QSignalSpy previewed(trace, &TraceDialog::previewShown);
+    QVERIFY(previewed.wait(20000));
+    see(QStringLiteral("trace dialog"), ShownTexts(trace));
+    for (QSlider* bar :
+         {static_cast<QSlider*>(trace->SensitivityBar()), static_cast<QSlider*>(trace->DetailBar()),
+          static_cast<QSlider*>(trace->ToleranceBar())}) {
+        bar->setFocus();
+        QTest::keyClick(bar, Qt::Key_End);
+    }
+    see(QStringLiteral("trace dialog"), ShownTexts(trace));
+    QTest::mouseClick(trace->CancelButton(), Qt::LeftButton);
     see(QStringLiteral("message"), messages);
     // Each kind of message was met: budget, damage, refusal, page, stale vectors, nothing to export.
     QVERIFY2(messages.size() >= 9, qPrintable(messages.join(u'\n')));
