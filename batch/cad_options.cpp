@@ -33,7 +33,7 @@ const char* const kCadOptionsHelp =
     "                        pieces only\n"
     "  --dxf-version r2000|r12  the CAD drawing's DXF version (default r2000)\n"
     "  --deskew              turn the CAD drawing back by the page's skew, measured\n"
-    "                        from its long straight lines (up to 10 degrees), so its\n"
+    "                        from its long straight lines (up to 5 degrees), so its\n"
     "                        main directions are exact; the picture is not changed\n";
 
 bool IsCadFlag(const std::string& name) {

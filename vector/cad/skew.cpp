@@ -22,8 +22,8 @@ constexpr int kBins = 90 * kBinsPerDegree;
 constexpr int kSpread = 5;
 // Pieces within this of the peak make the main direction.
 constexpr double kNearDegrees = 0.5;
-constexpr int kFewestNear = 3;
-constexpr double kLeastNearShare = 0.25;
+constexpr int kFewestNear = 2;
+constexpr double kLeastNearShare = 0.1;
 
 struct Piece {
     double degrees;  // modulo 90, in [-45, 45)

@@ -7,9 +7,10 @@
 
 namespace lintra::cad {
 
-// The largest skew measured, in degrees: a drawing whose main directions lie
-// further from the axes was drawn that way, not scanned askew.
-inline constexpr double kLargestSkewDegrees = 10;
+// The largest skew measured, in degrees: scans are turned by a degree or
+// two, while a drawing's own lines a few degrees off the axes, which must
+// not be taken for its main directions, are less rare the wider this is.
+inline constexpr double kLargestSkewDegrees = 5;
 
 struct Skew {
     bool found = false;  // false: too few long straight pieces, or no clear main direction
@@ -20,9 +21,9 @@ struct Skew {
 // of polylines) at least a fiftieth of the sheet's larger side long: the
 // direction, modulo 90 degrees and within kLargestSkewDegrees of the axes,
 // that the pieces' length gathers most on, refined by the mean of the
-// directions within half a degree of it, weighted by length squared. Not found when fewer than three such
-// pieces lie near it or they hold less than a quarter of the long pieces'
-// length.
+// directions within half a degree of it, weighted by length squared. Not
+// found when fewer than two pieces lie that near or they hold less than a
+// tenth of the long pieces' length.
 Skew MeasureSkew(const Drawing& drawing);
 
 // Turns every entity of the drawing counter-clockwise by degrees about

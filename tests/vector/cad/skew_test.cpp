@@ -74,7 +74,7 @@ void ExpectSame(const cad::Drawing& got, const cad::Drawing& want, double near) 
 TEST(CadSkewTest, DrawingTurnedByAKnownAngleIsMeasuredAndTurnedBack) {
     const cad::Drawing drawing = FramedDrawing();
     const Point centre{drawing.sheetWidth / 2, drawing.sheetHeight / 2};
-    for (double degrees : {0.0, 0.05, -0.3, 1.5, -2.7, 6.0, -9.5}) {
+    for (double degrees : {0.0, 0.05, -0.3, 1.5, -2.7, 4.2, -4.9}) {
         SCOPED_TRACE(degrees);
         cad::Drawing turned = drawing;
         cad::TurnDrawing(turned, degrees, centre);
@@ -93,20 +93,20 @@ TEST(CadSkewTest, DrawingTurnedByAKnownAngleIsMeasuredAndTurnedBack) {
 }
 
 TEST(CadSkewTest, NoSkewWithoutAMainDirectionNearTheAxes) {
-    cad::Drawing twoLines = test::EmptyCadDrawing();
-    twoLines.lines = {{{10, 10}, {110, 12}}, {{10, 20}, {110, 22}}};
+    cad::Drawing oneLine = test::EmptyCadDrawing();
+    oneLine.lines = {{{10, 10}, {110, 12}}};
     cad::Drawing shortLines = FramedDrawing();  // every piece under a fiftieth of a sheet 10 m wide
     shortLines.sheetWidth = 10000;
     cad::Drawing steep = FramedDrawing();  // turned further than a scan is askew
-    cad::TurnDrawing(steep, 25, {100, 75});
+    cad::TurnDrawing(steep, 7, {100, 75});
     const struct {
         const char* name;
         cad::Drawing drawing;
     } cases[] = {{"empty", test::EmptyCadDrawing()},
-                 {"two lines", twoLines},
+                 {"one line", oneLine},
                  {"short pieces", shortLines},
                  {"random directions", test::ManyCadDrawing()},
-                 {"turned 25 degrees", steep}};
+                 {"turned 7 degrees", steep}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         cad::Drawing drawing = c.drawing;
