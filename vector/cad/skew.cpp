@@ -39,7 +39,8 @@ double Folded(double degrees) {
 
 void AddPiece(Point a, Point b, double shortest, std::vector<Piece>& pieces) {
     const double length = std::hypot(b.x - a.x, b.y - a.y);
-    if (!(length >= shortest)) return;  // also drops the not finite
+    // Also drops the not finite, and points, whose direction means nothing.
+    if (!(length >= shortest && length > 0)) return;
     pieces.push_back({Folded(std::atan2(b.y - a.y, b.x - a.x) / kDegree), length});
 }
 

@@ -95,6 +95,8 @@ TEST(CadSkewTest, DrawingTurnedByAKnownAngleIsMeasuredAndTurnedBack) {
 TEST(CadSkewTest, NoSkewWithoutAMainDirectionNearTheAxes) {
     cad::Drawing oneLine = test::EmptyCadDrawing();
     oneLine.lines = {{{10, 10}, {110, 12}}};
+    cad::Drawing points;  // lines of no length on no sheet: no direction at all
+    points.lines = {{{1, 1}, {1, 1}}, {{2, 2}, {2, 2}}, {{3, 3}, {3, 3}}};
     cad::Drawing shortLines = FramedDrawing();  // every piece under a fiftieth of a sheet 10 m wide
     shortLines.sheetWidth = 10000;
     cad::Drawing steep = FramedDrawing();  // turned further than a scan is askew
@@ -104,6 +106,7 @@ TEST(CadSkewTest, NoSkewWithoutAMainDirectionNearTheAxes) {
         cad::Drawing drawing;
     } cases[] = {{"empty", test::EmptyCadDrawing()},
                  {"one line", oneLine},
+                 {"points", points},
                  {"short pieces", shortLines},
                  {"random directions", test::ManyCadDrawing()},
                  {"turned 7 degrees", steep}};
