@@ -28,6 +28,7 @@ CadOptionsDialog::CadOptionsDialog(const PictureGeometry& picture, const CadExpo
       m_dpi(new QDoubleSpinBox(this)),
       m_tolerance(new QDoubleSpinBox(this)),
       m_fit(new QCheckBox(Tr("拟合直线、圆弧和圆"), this)),
+      m_deskew(new QCheckBox(Tr("纠正倾斜"), this)),
       m_version(new QComboBox(this)),
       m_fileDpi(picture.xPelsPerMeter > 0 ? picture.xPelsPerMeter * kMetresPerInch : 0) {
     setWindowTitle(Tr("CAD图纸选项"));
@@ -52,6 +53,8 @@ CadOptionsDialog::CadOptionsDialog(const PictureGeometry& picture, const CadExpo
     m_tolerance->setSingleStep(0.25);
     m_tolerance->setValue(settings.options.tolerance < 0 ? kAutoTolerance : settings.options.tolerance);
     m_fit->setChecked(settings.options.fit);
+    m_deskew->setChecked(settings.options.deskew);
+    m_deskew->setToolTip(Tr("按图中长直线测出扫描的倾斜角（至多10度），把导出的图纸转正；图像本身不变"));
     m_version->addItem(QStringLiteral("DXF R2000"));
     m_version->addItem(Tr("DXF R12（旧版读者）"));
     m_version->setCurrentIndex(settings.version == DxfVersion::R12 ? 1 : 0);
@@ -62,6 +65,7 @@ CadOptionsDialog::CadOptionsDialog(const PictureGeometry& picture, const CadExpo
     form->addRow(Tr("分辨率(dpi)："), m_dpi);
     form->addRow(Tr("容差(像素)："), m_tolerance);
     form->addRow(QString(), m_fit);
+    form->addRow(QString(), m_deskew);
     form->addRow(Tr("DXF版本："), m_version);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(Tr("确定"));
@@ -91,6 +95,7 @@ CadExportSettings CadOptionsDialog::Settings() const {
     settings.options.dpi = m_ownDpi->isChecked() && m_fileDpi > 0 ? 0 : m_dpi->value();
     settings.options.tolerance = m_tolerance->value();
     settings.options.fit = m_fit->isChecked();
+    settings.options.deskew = m_deskew->isChecked();
     settings.version = m_version->currentIndex() == 1 ? DxfVersion::R12 : DxfVersion::R2000;
     return settings;
 }
@@ -103,6 +108,7 @@ CadExportSettings LoadCadSettings(QSettings& settings) {
     const double tolerance = settings.value(QStringLiteral("cad/tolerance"), kAutoTolerance).toDouble();
     cad.options.tolerance = tolerance >= 0 && tolerance <= 100 ? tolerance : kAutoTolerance;
     cad.options.fit = settings.value(QStringLiteral("cad/fit"), true).toBool();
+    cad.options.deskew = settings.value(QStringLiteral("cad/deskew"), false).toBool();
     cad.version = settings.value(QStringLiteral("cad/dxfVersion")).toString() == QStringLiteral("r12")
                       ? DxfVersion::R12
                       : DxfVersion::R2000;
@@ -114,6 +120,7 @@ void SaveCadSettings(QSettings& settings, const CadExportSettings& cad) {
     settings.setValue(QStringLiteral("cad/dpi"), cad.options.dpi);
     settings.setValue(QStringLiteral("cad/tolerance"), cad.options.tolerance);
     settings.setValue(QStringLiteral("cad/fit"), cad.options.fit);
+    settings.setValue(QStringLiteral("cad/deskew"), cad.options.deskew);
     settings.setValue(QStringLiteral("cad/dxfVersion"),
                       cad.version == DxfVersion::R12 ? QStringLiteral("r12") : QStringLiteral("r2000"));
 }

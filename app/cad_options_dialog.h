@@ -1,5 +1,6 @@
 // The options of the CAD-ready export: unit, dpi (the picture's own shown
-// beside it), tolerance, fitting of arcs and circles, and the DXF version.
+// beside it), tolerance, fitting of arcs and circles, turning the drawing
+// back by the scan's skew, and the DXF version.
 // The choices persist in the settings under "cad/".
 #pragma once
 
@@ -26,6 +27,7 @@ public:
     QCheckBox* OwnDpiBox() const { return m_ownDpi; }
     QDoubleSpinBox* ToleranceBox() const { return m_tolerance; }
     QCheckBox* FitBox() const { return m_fit; }
+    QCheckBox* DeskewBox() const { return m_deskew; }
     QComboBox* VersionBox() const { return m_version; }
 
 private:
@@ -36,6 +38,7 @@ private:
     QDoubleSpinBox* m_dpi;
     QDoubleSpinBox* m_tolerance;
     QCheckBox* m_fit;
+    QCheckBox* m_deskew;
     QComboBox* m_version;
     double m_fileDpi;  // 0 when the picture has no resolution
 };

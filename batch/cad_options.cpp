@@ -31,7 +31,18 @@ const char* const kCadOptionsHelp =
     "                        when thinning, 1 to 3; 0 keeps the pixel path)\n"
     "  --fit on|off          lines, arcs and circles (on, the default) or straight\n"
     "                        pieces only\n"
-    "  --dxf-version r2000|r12  the CAD drawing's DXF version (default r2000)\n";
+    "  --dxf-version r2000|r12  the CAD drawing's DXF version (default r2000)\n"
+    "  --deskew              turn the CAD drawing back by the page's skew, measured\n"
+    "                        from its long straight lines (up to 5 degrees), so its\n"
+    "                        main directions are exact; the picture is not changed\n";
+
+bool IsCadFlag(const std::string& name) {
+    return name == "--deskew";
+}
+
+void ApplyCadFlag(const std::string& name, CadExportSettings& settings) {
+    if (name == "--deskew") settings.options.deskew = true;
+}
 
 bool IsCadOption(const std::string& name) {
     return name == "--units" || name == "--dpi" || name == "--tolerance" || name == "--fit" ||

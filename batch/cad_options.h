@@ -1,5 +1,5 @@
 // The command-line options of the CAD-ready export: --units, --dpi,
-// --tolerance, --fit and --dxf-version, each with its value.
+// --tolerance, --fit and --dxf-version, each with its value, and --deskew.
 #pragma once
 
 #include <string>
@@ -8,7 +8,12 @@
 
 namespace lintra {
 
-// True when name is one of the CAD export's options.
+// True when name is one of the CAD export's options that take no value.
+bool IsCadFlag(const std::string& name);
+// Applies the flag name to settings.
+void ApplyCadFlag(const std::string& name, CadExportSettings& settings);
+
+// True when name is one of the CAD export's options that take a value.
 bool IsCadOption(const std::string& name);
 
 // Applies option name with value to settings; false with error set when the

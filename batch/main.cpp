@@ -116,8 +116,9 @@ void PrintHelp() {
         "summary; a failed input does not stop the others.\n\n"
         "Options:\n"
         "  --verbose             print each step with its time in milliseconds, the\n"
-        "                        entities a cad= step wrote, by type, and the preset,\n"
-        "                        stroke width and steps a trace step ran\n"
+        "                        entities a cad= step wrote, by type, and the skew it\n"
+        "                        found, and the preset, stroke width and steps a trace\n"
+        "                        step ran\n"
         "  --jobs N              run N inputs at once (default: the number of cores)\n"
         "  --preset NAME         the steps trace runs: %s\n"
         "                        (default: %s, or scan for a page one threshold\n"
@@ -264,6 +265,11 @@ private:
                         report.Entities(), report.lines, report.arcs, report.circles, report.polylines);
             std::printf("cad: stroke width %.1f px%s, fit tolerance %.1f px\n", report.strokeWidth,
                         m_view.m_strokeWidth > 0 ? "" : " (assumed: not measured)", report.tolerance);
+            if (!report.skewFound)
+                std::printf("cad: no skew found (too few long straight lines, or no main direction)\n");
+            else
+                std::printf("cad: skew %+.3f degrees, %s\n", report.skewDegrees,
+                            report.deskewed ? "turned back" : "left (no --deskew)");
         }
     }
 
@@ -367,6 +373,8 @@ int main(int argc, char** argv) {
             std::optional<int> parsed = ParseJobs(value);
             if (!parsed) return UsageError("--jobs takes a whole number from 1: " + value);
             jobs = *parsed;
+        } else if (positional.empty() && IsCadFlag(arg)) {
+            ApplyCadFlag(arg, cad);
         } else if (std::string name = arg.substr(0, arg.find('=')); positional.empty() && IsCadOption(name)) {
             std::string value;
             if (!TakeOptionValue(argc, argv, i, name, value)) return UsageError(name + " needs a value");

@@ -9,7 +9,9 @@ margin, printed at 300 dpi with a round 0.35 mm pen (anti-aliased from each
 pixel centre's exact distance to the geometry), optionally made to look
 scanned (variant scanlike: blur, light falling off by 15-20% towards a
 corner, grain, dust, JPEG 75; variant poor: faint ink at 100 of 255, paper
-darkening by a third towards a corner, strong grain, more dust, JPEG 50),
+darkening by a third towards a corner, strong grain, more dust, JPEG 50;
+variant turned: printed clean but turned 1.5 degrees counter-clockwise about
+the page's centre, and traced with --deskew, which should turn it back),
 traced by lintra-batch into a DXF in mm, and the DXF is scored against the
 drawing on the page:
 
@@ -21,11 +23,14 @@ drawing on the page:
                      CIRCLE, centre and radius within 0.15 mm
   lines              drawing lines >= 2 mm covered over 90% of their length,
                      within 0.25 mm, by one straight piece within 1 degree
+                     (0.2 degrees for variant turned: its directions must
+                     come back exact)
   arcs               drawing arcs (r >= 1 mm, sweep >= 30 degrees) covered over
                      90% by one arc piece of radius within 10%
 
 The page frame is the export's: mm, x from the left, y up, pixel column c and
-row r (from the bottom) centred at (c, r) times 25.4/dpi mm.
+row r (from the bottom) centred at (c, r) times 25.4/dpi mm. A turned
+variant's export is scored against the drawing as it was before turning.
 
   /usr/bin/python3 bench/cad_recovery.py [--bin build/bin/lintra-batch] [--limit 60]
       [--folders kinetics,block,algoritm,power_station] [--variants clean,scanlike]
@@ -88,7 +93,13 @@ GOALS = {
     "scanlike": {"circles": 0.93, "lines": 0.90, "arcs": 0.80, "economy": 1.20, "recall": 0.99,
                  "precision": 0.99},
     "poor": {"circles": 0.85, "lines": 0.80, "economy": 1.30, "recall": 0.98, "precision": 0.98},
+    "turned": {"lines": 0.90},
 }
+
+# Variants printed turned counter-clockwise by these degrees, traced with
+# --deskew, and their lines scored by the stricter direction.
+TURNED = {"turned": 1.5}
+TURNED_LINE_ANGLE = math.radians(0.2)
 
 # Straight pieces (x0, y0, x1, y1), counter-clockwise arcs (cx, cy, r, start,
 # sweep) with angles in radians and 0 < sweep < 2 pi, and whole circles.
@@ -275,6 +286,19 @@ def read_drawing(path):
     return prims
 
 
+def turned(p, degrees, centre):
+    """p turned counter-clockwise by degrees about centre."""
+    a = math.radians(degrees)
+    c, s = math.cos(a), math.sin(a)
+    turn = lambda x, y: (centre[0] + c * (x - centre[0]) - s * (y - centre[1]),
+                         centre[1] + s * (x - centre[0]) + c * (y - centre[1]))
+    if isinstance(p, Line):
+        return Line(*turn(p.x0, p.y0), *turn(p.x1, p.y1))
+    if isinstance(p, Arc):
+        return Arc(*turn(p.cx, p.cy), p.r, (p.start + a) % (2 * math.pi), p.sweep)
+    return Circle(*turn(p.cx, p.cy), p.r)
+
+
 def transformed(p, s, dx, dy):
     if isinstance(p, Line):
         return Line(p.x0 * s + dx, p.y0 * s + dy, p.x1 * s + dx, p.y1 * s + dy)
@@ -388,6 +412,13 @@ def page_pixels(size):
     return int(math.ceil(size[0] / PX)) + 1, int(math.ceil(size[1] / PX)) + 1
 
 
+def page_centre(size):
+    """The centre of lintra-batch's sheet for a page of size (mm): the sheet
+    runs from 0 to the pixel count times the pixel's size, both ways."""
+    width, height = page_pixels(size)
+    return width * PX / 2, height * PX / 2
+
+
 def coverage(prims, width, height):
     """The pen's ink share of each pixel (rows from the top), from the exact
     distance of the pixel centre to the geometry, ramped over one pixel."""
@@ -441,12 +472,15 @@ VARIANTS = {
     "clean": None,
     "scanlike": dict(ink=0, blur=0.7, dark=(0.15, 0.20), grain=(6, 8), dust=(24, 48), quality=75),
     "poor": dict(ink=100, blur=0.8, dark=(0.33, 0.33), grain=(14, 16), dust=(48, 80), quality=50),
+    "turned": None,
 }
 
 
 def render(prims, size, variant, seed):
     """An 8-bit grey picture of the drawing, rows from the top."""
     width, height = page_pixels(size)
+    if variant in TURNED:
+        prims = [turned(p, TURNED[variant], page_centre(size)) for p in prims]
     ink = coverage(prims, width, height)
     look = VARIANTS[variant]
     if look is None:
@@ -498,12 +532,12 @@ def covered_share(points, piece):
     return float(np.mean(distance_to(points, piece) <= NEAR))
 
 
-def line_recovered(line, straight):
+def line_recovered(line, straight, most_turn=LINE_ANGLE):
     points = sample(line, QUERY_STEP)
     angle = math.atan2(line.y1 - line.y0, line.x1 - line.x0)
     for q in straight:
         turn = (math.atan2(q.y1 - q.y0, q.x1 - q.x0) - angle) % math.pi
-        if min(turn, math.pi - turn) <= LINE_ANGLE and covered_share(points, q) >= COVERED:
+        if min(turn, math.pi - turn) <= most_turn and covered_share(points, q) >= COVERED:
             return True
     return False
 
@@ -554,8 +588,9 @@ def offsets(points, target):
     return along[upright] / n[upright, 0], along[~upright] / n[~upright, 1]
 
 
-def score(truth, export, other=0):
-    """The figures of one drawing: counts, and distance samples for percentiles."""
+def score(truth, export, other=0, line_angle=LINE_ANGLE):
+    """The figures of one drawing: counts, and distance samples for
+    percentiles; a line is recovered by a piece within line_angle of it."""
     truth_points, export_points = sample_all(truth, QUERY_STEP), sample_all(export, QUERY_STEP)
     to_export = Nearest(export).query(truth_points)[0]
     truth_near = Nearest(truth)
@@ -571,7 +606,7 @@ def score(truth, export, other=0):
         "to_export": to_export, "to_truth": to_truth, "dx": dx, "dy": dy,
         "truth_prims": len(truth), "export_prims": len(export) + other,
         "circles": (sum(circle_recovered(p, rounds) for p in circles), len(circles)),
-        "lines": (sum(line_recovered(p, straight.near(p)) for p in lines), len(lines)),
+        "lines": (sum(line_recovered(p, straight.near(p), line_angle) for p in lines), len(lines)),
         "arcs": (sum(arc_recovered(p, curved.near(p)) for p in arcs), len(arcs)),
     }
 
@@ -624,10 +659,10 @@ def name_of(path):
     return os.path.splitext(os.path.relpath(path, LIBRARY))[0].replace(os.sep, "__").replace(" ", "_")
 
 
-def trace(a, picture, out):
-    """Runs lintra-batch on picture; the seconds it took."""
-    command = [a.bin, "--units", "mm", *shlex.split(a.batch_options), picture, *shlex.split(a.steps),
-               "cad=" + out]
+def trace(a, picture, out, deskew=False):
+    """Runs lintra-batch on picture, with --deskew when asked; the seconds it took."""
+    command = [a.bin, "--units", "mm", *(["--deskew"] if deskew else []), *shlex.split(a.batch_options),
+               picture, *shlex.split(a.steps), "cad=" + out]
     start = time.perf_counter()
     done = subprocess.run(command, capture_output=True, text=True)
     seconds = time.perf_counter() - start
@@ -656,12 +691,12 @@ def run_one(a, path, variant):
     out = os.path.join(a.work, f"{name}.{variant}.dxf")
     save_picture(grey, picture)
     try:
-        seconds = trace(a, picture, out)
+        seconds = trace(a, picture, out, deskew=variant in TURNED)
         export, other = read_export(out)
         failure = ""
     except (RuntimeError, IOError, ezdxf.DXFError) as error:  # scored as an empty export
         seconds, export, other, failure = 0.0, [], 0, str(error)
-    result = score(truth, export, other)
+    result = score(truth, export, other, TURNED_LINE_ANGLE if variant in TURNED else LINE_ANGLE)
     result.update(name=name, variant=variant, seconds=seconds, other=other, failure=failure)
     if a.save_pictures and a.save_pictures in name:
         overlay(grey, truth, export, os.path.join(a.work, f"{name}.{variant}.overlay.png"))

@@ -21,6 +21,9 @@ struct CadExportReport {
     double dpi = 0;             // the dpi the drawing was scaled by (x), 0 for pixels
     double strokeWidth = 0;     // the stroke width the fit assumed, in pixels
     double tolerance = 0;       // the fit tolerance used, in pixels
+    bool skewFound = false;     // the drawing's skew could be measured (cad::MeasureSkew)
+    double skewDegrees = 0;     // the skew measured, counter-clockwise
+    bool deskewed = false;      // the drawing was turned back by it
     std::size_t Entities() const { return lines + arcs + circles + polylines; }
 };
 

@@ -94,7 +94,8 @@ public:
     // The picture's size and resolution, as the CAD export scales by them.
     PictureGeometry Geometry() const;
     // The fitted drawing in pixels, with the last export's choices, as the
-    // view shows it over the picture; rebuilt when the segments change.
+    // view shows it over the picture; rebuilt when the segments change. Never
+    // turned back by the skew, so that it lies on the strokes it was fitted to.
     const cad::Drawing& CadPreview();
 
     // How long the converter may run before it is killed (tests shorten it).

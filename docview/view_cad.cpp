@@ -10,6 +10,7 @@
 #include "docview/view.h"
 #include "image/draw.h"
 #include "vector/cad/cad_svg.h"
+#include "vector/cad/skew.h"
 
 namespace lintra {
 
@@ -93,7 +94,10 @@ void CLintraView::OnExportCad() {
     if (!path) return;
     CadOptions options = chosen.options;
     options.strokeWidth = m_strokeWidth;
-    const cad::Drawing drawing = BuildCadDrawing(*m_pSegmentList, picture, options);
+    cad::Drawing drawing = BuildCadDrawing(*m_pSegmentList, picture, options);
+    // Measured whether or not it is turned back, so the report can say how
+    // askew the page is.
+    const cad::Skew skew = options.deskew ? cad::Deskew(drawing) : cad::MeasureSkew(drawing);
     try {
         if (IsSvgPath(*path))
             WriteCadSvg(*path, drawing);
@@ -116,7 +120,10 @@ void CLintraView::OnExportCad() {
         options.unit != cad::Unit::Pixel && (picture.xPelsPerMeter <= 0 || picture.yPelsPerMeter <= 0),
         options.unit == cad::Unit::Pixel ? 0.0 : (options.unit == cad::Unit::Inch ? 1.0 : 25.4) / scale.x,
         StrokeWidthOf(options, picture),
-        ToleranceOf(options, picture)};
+        ToleranceOf(options, picture),
+        skew.found,
+        skew.degrees,
+        options.deskew && skew.found};
     ShowEntitySummary(m_ui, m_cadReport);
 }
 

@@ -448,6 +448,14 @@ About</translation>
         <translation>Fit lines, arcs and circles</translation>
     </message>
     <message>
+        <source>纠正倾斜</source>
+        <translation>Straighten skew</translation>
+    </message>
+    <message>
+        <source>按图中长直线测出扫描的倾斜角（至多10度），把导出的图纸转正；图像本身不变</source>
+        <translation>Measure the scan's skew (up to 10 degrees) from the drawing's long straight lines and turn the exported drawing upright; the picture itself is not changed</translation>
+    </message>
+    <message>
         <source>CAD图纸选项</source>
         <translation>CAD Drawing Options</translation>
     </message>

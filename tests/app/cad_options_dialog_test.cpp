@@ -50,6 +50,8 @@ void TestCadOptionsDialog::typedChoicesComeBackAndPersist() {
     QTest::keyClick(dialog.ToleranceBox(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(dialog.ToleranceBox(), QStringLiteral("0.5"));
     QTest::mouseClick(dialog.FitBox(), Qt::LeftButton, {}, QPoint(5, dialog.FitBox()->height() / 2));
+    QVERIFY(!dialog.DeskewBox()->isChecked());
+    QTest::mouseClick(dialog.DeskewBox(), Qt::LeftButton, {}, QPoint(5, dialog.DeskewBox()->height() / 2));
     dialog.VersionBox()->setFocus();
     QTest::keyClick(dialog.VersionBox(), Qt::Key_Down);
     QTest::mouseClick(Button(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
@@ -60,6 +62,7 @@ void TestCadOptionsDialog::typedChoicesComeBackAndPersist() {
     QCOMPARE(chosen.options.dpi, 600.0);
     QCOMPARE(chosen.options.tolerance, 0.5);
     QVERIFY(!chosen.options.fit);
+    QVERIFY(chosen.options.deskew);
     QCOMPARE(chosen.version, DxfVersion::R12);
 
     QTemporaryDir dir;
@@ -70,11 +73,13 @@ void TestCadOptionsDialog::typedChoicesComeBackAndPersist() {
     QCOMPARE(back.options.dpi, chosen.options.dpi);
     QCOMPARE(back.options.tolerance, chosen.options.tolerance);
     QCOMPARE(back.options.fit, chosen.options.fit);
+    QCOMPARE(back.options.deskew, chosen.options.deskew);
     QCOMPARE(back.version, chosen.version);
     // A reopened dialog starts from them.
     CadOptionsDialog again({600, 400, 11811, 11811}, back, nullptr);
     QCOMPARE(again.Settings().options.dpi, 600.0);
     QCOMPARE(again.Settings().version, DxfVersion::R12);
+    QVERIFY(again.Settings().options.deskew);
 }
 
 void TestCadOptionsDialog::pixelsNeedNoDpiAndAPictureWithoutResolutionSaysSo() {

@@ -1,6 +1,7 @@
 // lintra-batch end to end: the golden square, whole pipelines on the
 // samples with the DXF read back by ezdxf, parameter steps, failures and
-// their exit status, usage errors and the help text.
+// their exit status, usage errors and the help text; --deskew on a page
+// drawn askew.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -243,6 +244,70 @@ TEST(BatchTest, CadStepWritesTheFittedDrawingByTheOptionsAndRefusesBadOnes) {
         EXPECT_NE(bad.err.find(options[0]), std::string::npos) << bad.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "bad.dxf"));
+}
+
+// A page drawn 2 degrees askew (counter-clockwise with rows down, so
+// clockwise as the drawing's y runs up): --deskew --verbose reports that
+// skew and writes the frame and the cross level and upright again, each
+// long stretch as near as its own fit allows; without --deskew the skew is
+// reported and the drawing left as traced.
+TEST(BatchTest, DeskewTurnsTheCadDrawingBackByTheSkewItReports) {
+    TempDir dir;
+    const std::string page = dir / "askew.bmp";
+    RunResult drawn = RunProgram(
+        LINTRA_PYTHON, {"-c",
+                        "import math, sys\n"
+                        "from PIL import Image, ImageDraw\n"
+                        "a = math.radians(2)\n"
+                        "turn = lambda x, y: (300 + math.cos(a) * (x - 300) - math.sin(a) * (y - 200),\n"
+                        "                     200 + math.sin(a) * (x - 300) + math.cos(a) * (y - 200))\n"
+                        "image = Image.new('L', (600, 400), 255)\n"
+                        "draw = ImageDraw.Draw(image)\n"
+                        "for line in ([(40, 40), (560, 40), (560, 360), (40, 360), (40, 40)],\n"
+                        "             [(100, 200), (500, 200)], [(300, 80), (300, 320)]):\n"
+                        "    draw.line([turn(x, y) for x, y in line], fill=0, width=4, joint='curve')\n"
+                        "image.save(sys.argv[1], dpi=(300, 300))\n",
+                        page});
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    // The stretches of 100 px or more: their turn off the nearest axis, in degrees.
+    auto offAxes = [&](const std::string& dxf) {
+        RunResult r = RunProgram(
+            LINTRA_PYTHON,
+            {"-c",
+             "import math, sys, ezdxf\n"
+             "doc = ezdxf.readfile(sys.argv[1])\n"
+             "for e in doc.modelspace():\n"
+             "    p = [(e.dxf.start.x, e.dxf.start.y), (e.dxf.end.x, e.dxf.end.y)] if e.dxftype() == 'LINE' "
+             "else "
+             "[v[:2] for v in e.get_points('xy')] + ([e.get_points('xy')[0][:2]] if e.closed else [])\n"
+             "    for (x0, y0), (x1, y1) in zip(p, p[1:]):\n"
+             "        if math.hypot(x1 - x0, y1 - y0) >= 100:\n"
+             "            d = math.degrees(math.atan2(y1 - y0, x1 - x0)) % 90\n"
+             "            print(min(d, 90 - d))\n",
+             dxf});
+        EXPECT_EQ(r.status, 0) << r.err;
+        std::vector<double> turns;
+        std::istringstream in(r.out);
+        for (double t; in >> t;) turns.push_back(t);
+        return turns;
+    };
+
+    RunResult deskewed =
+        RunProgram(kBatch, {"--deskew", "--verbose", page, "trace", "cad=" + (dir / "upright.dxf")});
+    ASSERT_EQ(deskewed.status, 0) << deskewed.err;
+    std::smatch found;
+    ASSERT_TRUE(
+        std::regex_search(deskewed.out, found, std::regex("cad: skew ([-+0-9.]+) degrees, turned back")))
+        << deskewed.out;
+    EXPECT_NEAR(std::stod(found[1]), -2.0, 0.1);
+    const std::vector<double> upright = offAxes(dir / "upright.dxf");
+    ASSERT_GE(upright.size(), 6u);  // four sides and the cross's two bars
+    for (double turn : upright) EXPECT_LT(turn, 0.25);
+
+    RunResult left = RunProgram(kBatch, {"--verbose", page, "trace", "cad=" + (dir / "askew.dxf")});
+    ASSERT_EQ(left.status, 0) << left.err;
+    EXPECT_NE(left.out.find(" degrees, left (no --deskew)"), std::string::npos) << left.out;
+    for (double turn : offAxes(dir / "askew.dxf")) EXPECT_NEAR(turn, 2.0, 0.25);
 }
 
 }  // namespace

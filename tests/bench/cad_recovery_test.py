@@ -3,7 +3,9 @@ lines in pixel pieces, arcs as chords and circles as polygons lose their
 lines, arcs and circles but not their recall; a shifted export shows its
 offset; duplicates count once; block references, mirrored arcs, bulges and
 hidden layers are read as drawn; the picture's frame puts pixel centres at
-whole multiples of the pixel size, rows from the bottom.
+whole multiples of the pixel size, rows from the bottom; the turned variant
+is printed turned about the sheet's centre, and its lines must come back
+within 0.2 degrees.
 
 Exits 77 (skipped) without ezdxf, numpy, scipy or PIL."""
 import math
@@ -67,11 +69,7 @@ def halves(prims):
 
 def turned(line, degrees):
     """line turned about its middle."""
-    mx, my = (line.x0 + line.x1) / 2, (line.y0 + line.y1) / 2
-    c, s = math.cos(math.radians(degrees)), math.sin(math.radians(degrees))
-    ends = [(mx + c * (x - mx) - s * (y - my), my + s * (x - mx) + c * (y - my)) for x, y in
-            ((line.x0, line.y0), (line.x1, line.y1))]
-    return L(*ends[0], *ends[1])
+    return cr.turned(line, degrees, ((line.x0 + line.x1) / 2, (line.y0 + line.y1) / 2))
 
 
 def shifted(prims, dx):
@@ -138,6 +136,10 @@ class Scorer(unittest.TestCase):
         for pieces, recovered in cases:
             with self.subTest(pieces=pieces):
                 self.assertIs(cr.line_recovered(line, pieces), recovered)
+        # A turned page's lines must come back within 0.2 degrees.
+        for degrees, recovered in ((0.15, True), (-0.3, False)):
+            with self.subTest(degrees=degrees):
+                self.assertIs(cr.line_recovered(line, [turned(line, degrees)], cr.TURNED_LINE_ANGLE), recovered)
 
     def test_an_arc_is_recovered_by_one_arc_piece_of_its_radius(self):
         arc = A(0, 0, 10, 0, math.radians(30))
@@ -245,6 +247,28 @@ class Picture(unittest.TestCase):
         across = [255, 255, edge, 0, 0, 0, edge, 255, 255]
         self.assertTrue(np.allclose([row(r)[40] for r in range(16, 25)], across, atol=2))
         self.assertTrue(np.allclose(row(50)[26:35], across, atol=2))
+
+    def test_the_turned_variant_is_printed_turned_about_the_sheet_centre(self):
+        px = cr.PX
+        size = (80 * px, 100 * px)
+        centre = cr.page_centre(size)
+        self.assertEqual(centre, (81 * px / 2, 101 * px / 2))
+        # Turning back restores every kind.
+        for p in (L(1, 2, 6, 3), A(4, 5, 2, 0.3, 1.0), C(4, 5, 2)):
+            self.assertTrue(np.allclose(cr.turned(cr.turned(p, 1.5, centre), -1.5, centre), p, atol=1e-12))
+        # A level line across the centre leans up to the right by 1.5 degrees:
+        # its ink's middle row climbs tan(1.5 degrees) a pixel along it.
+        grey = cr.render([L(10 * px, centre[1], 70 * px, centre[1])], size, "turned", 0)
+        ink = 255.0 - grey[::-1]  # rows from the bottom
+
+        def middle(column):
+            rows = np.arange(len(ink))
+            return np.sum(rows * ink[:, column]) / np.sum(ink[:, column])
+
+        climb = (middle(65) - middle(15)) / 50
+        self.assertAlmostEqual(climb, math.tan(math.radians(1.5)), delta=0.003)
+        self.assertAlmostEqual(middle(40), centre[1] / px + math.tan(math.radians(1.5)) * (40 - centre[0] / px),
+                               delta=0.05)
 
     def test_variants_are_repeatable_and_carry_the_resolution(self):
         drawing = [C(10, 10, 5)]

@@ -27,6 +27,7 @@ struct CadOptions {
     double tolerance = kAutoTolerance;  // pixels; 0 keeps the pixel path
     bool fit = true;                    // arcs and circles; off gives straight pieces only
     double strokeWidth = 0;             // of the ink, in pixels; 0 when not measured
+    bool deskew = false;                // the export turned back by the skew measured (cad::Deskew)
 };
 
 // The stroke width the fit assumes when none was measured, in pixels: a
