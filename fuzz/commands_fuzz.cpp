@@ -41,45 +41,34 @@ constexpr int kMoveTrackbar = -1;  // the newest dialog reports a position
 constexpr int kDrawPass = -2;      // the drawing routine runs
 constexpr int kReopen = -3;        // Open of another picture, then a drawing pass
 
-constexpr std::array kScript{
-    cmd::kEdgeSobel,
-    cmd::kEdgeRoberts,
-    cmd::kEdgePrewitt,
-    cmd::kEdgeKirsch,
-    cmd::kEdgeGaussLaplace,
-    cmd::kEdgeGradient,
-    cmd::kBinariseGradient,
-    cmd::kBinariseThreshold,
-    cmd::kBinariseIterative,
-    cmd::kInvert,
-    cmd::kRemoveBlackWhitePoints,
-    cmd::kThin,
-    cmd::kContour1,
-    cmd::kContour2,
-    cmd::kOutermostContour,
-    cmd::kRemoveShortBranches,
-    cmd::kRemoveSmallBlobs,
-    cmd::kRemoveIsolatedPoints,
-    cmd::kWhiteBorder,
-    cmd::kRestoreOriginal,
-    cmd::kRestorePrevious,
-    cmd::kShowBitmap,
-    cmd::kShowVector,
-    cmd::kParamBinariseGradient,
-    cmd::kParamBinariseThreshold,
-    cmd::kParamSmallBlobs,
-    cmd::kParamShortBranches,
-    kMoveTrackbar,
-    kMoveTrackbar,
-    kMoveTrackbar,
-    cmd::kVectorise1,
-    cmd::kPeelContour,
-    cmd::kVectorise2,
-    cmd::kExportDxf,
-    cmd::kFileSave,
-    kDrawPass,
-    kReopen,
+// The script's commands, read from the command table: its processing
+// commands (the common handler pattern) first, then the parameter and
+// vectorising commands and the edit and view commands the view runs on a
+// picture, the segment DXF and Save, and the pseudo-commands.
+struct Script {
+    std::vector<int> ids;
+    std::size_t processing = 0;  // the first ids that are processing commands
 };
+
+const Script& TheScript() {
+    static const Script script = [] {
+        Script s;
+        auto take = [&s](auto keep) {
+            for (const Command& c : CommandTable())
+                if (c.RunsInView() && c.needsImage && keep(c.kind)) s.ids.push_back(c.id);
+        };
+        take([](CommandKind kind) { return kind == CommandKind::Processing; });
+        s.processing = s.ids.size();
+        take([](CommandKind kind) {
+            return kind == CommandKind::Parameter || kind == CommandKind::Vectorisation ||
+                   kind == CommandKind::Edit || kind == CommandKind::View;
+        });
+        s.ids.insert(s.ids.end(), {kMoveTrackbar, kMoveTrackbar, kMoveTrackbar, cmd::kExportDxf, cmd::kFileSave,
+                                   kDrawPass, kReopen});
+        return s;
+    }();
+    return script;
+}
 
 std::vector<std::uint8_t> LittleEndian(std::uint32_t value, int bytes) {
     std::vector<std::uint8_t> out;
@@ -125,10 +114,6 @@ std::vector<std::uint8_t> MakeBmp(int width, int height, bool colour, bool bits,
     return file;
 }
 
-// The first entries of kScript are the processing commands of the common
-// handler pattern.
-constexpr std::size_t kProcessingCommands = 19;
-
 // The width pixels of every row, bottom row first.
 std::vector<std::uint8_t> Pixels(Dib& dib) {
     ImageView view = dib.View();
@@ -163,8 +148,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     std::vector<Step> steps;
     while (static_cast<int>(steps.size()) < commandCount && at < size) {
-        std::size_t index = data[at++] % kScript.size();
-        Step step{kScript[index], index < kProcessingCommands};
+        const Script& script = TheScript();
+        std::size_t index = data[at++] % script.ids.size();
+        Step step{script.ids[index], index < script.processing};
         if (step.id == kMoveTrackbar) step.position = at < size ? data[at++] : 0;
         if (step.id == kReopen) {
             step.w = at < size ? data[at++] : 0;

@@ -419,27 +419,10 @@ void TestViewCommands::everyProcessingItemReachesItsHandler() {
     Open(kHorse);
     CLintraView& view = m_app->View();
     CMainFrame& frame = m_app->Frame();
-    const int processing[] = {cmd::kEdgeSobel,
-                              cmd::kEdgeRoberts,
-                              cmd::kEdgePrewitt,
-                              cmd::kEdgeKirsch,
-                              cmd::kEdgeGaussLaplace,
-                              cmd::kEdgeGradient,
-                              cmd::kBinariseGradient,
-                              cmd::kBinariseThreshold,
-                              cmd::kBinariseIterative,
-                              cmd::kInvert,
-                              cmd::kRemoveBlackWhitePoints,
-                              cmd::kThin,
-                              cmd::kContour1,
-                              cmd::kContour2,
-                              cmd::kOutermostContour,
-                              cmd::kRemoveShortBranches,
-                              cmd::kRemoveSmallBlobs,
-                              cmd::kRemoveIsolatedPoints,
-                              cmd::kWhiteBorder};
     const QByteArray original = Pixels(view.m_originalImage);
-    for (int id : processing) {
+    for (const Command& command : CommandTable()) {
+        if (command.kind != CommandKind::Processing) continue;
+        const int id = command.id;
         // Start from a binarised picture with a different previous image,
         // so that the copy into the previous image shows the handler ran.
         frame.ActionFor(cmd::kRestoreOriginal)->trigger();
