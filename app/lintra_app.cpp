@@ -268,7 +268,7 @@ void CLintraApp::OpenParamDialog(std::function<void(int)> report) {
     auto reapply = [this, report = std::move(report)](int position) {
         m_busy->Run(kReapplyKey, Tr("参数调整"), PicturePixels(), [&] { report(position); });
     };
-    auto* dialog = new CGaiBian(std::move(reapply), m_frame);
+    auto* dialog = new CParameterDialog(std::move(reapply), m_frame);
     m_paramDialogs.append(dialog);
     dialog->show();
     dialog->raise();

@@ -25,7 +25,7 @@ class QSettings;
 namespace lintra {
 
 class BusyNotice;
-class CGaiBian;
+class CParameterDialog;
 class CLintraDoc;
 class CLintraView;
 class CMainFrame;
@@ -83,7 +83,7 @@ public:
     BusyNotice& Busy() { return *m_busy; }
     PrintController& Printing() { return *m_printing; }
     RecentFiles& Recent() { return *m_recent; }
-    const QList<CGaiBian*>& ParamDialogs() const { return m_paramDialogs; }
+    const QList<CParameterDialog*>& ParamDialogs() const { return m_paramDialogs; }
     // The trace dialog while it is open, else null.
     TraceDialog* TraceDialogOpen() const;
 
@@ -118,7 +118,7 @@ private:
     PrintController* m_printing = nullptr;
     QMenu* m_contextMenu = nullptr;
     QLabel* m_zoomLabel = nullptr;
-    QList<CGaiBian*> m_paramDialogs;
+    QList<CParameterDialog*> m_paramDialogs;
     QPointer<TraceDialog> m_traceDialog;
     bool m_opening = false;
     bool m_openedPath = false;

@@ -84,7 +84,7 @@ void TrackBar::wheelEvent(QWheelEvent* event) {
     emit wheelMoved();
 }
 
-CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
+CParameterDialog::CParameterDialog(std::function<void(int)> send, QWidget* parent)
     : QDialog(parent), m_reporter(std::move(send)) {
     setObjectName(QStringLiteral("paramDialog"));
     setWindowTitle(Tr("参数调整"));
@@ -132,8 +132,8 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
 
     m_edit->setText(QString::fromStdString(m_reporter.m_strValue));
 
-    connect(m_slider, &TrackBar::captureReleased, this, &CGaiBian::ReportFull);
-    connect(m_slider, &TrackBar::wheelMoved, this, &CGaiBian::ReportFull);
+    connect(m_slider, &TrackBar::captureReleased, this, &CParameterDialog::ReportFull);
+    connect(m_slider, &TrackBar::wheelMoved, this, &CParameterDialog::ReportFull);
     // After the trackbar has handled the key, so the move it made is sent.
     // A key pressed while the thumb is held leaves the report to the release.
     connect(m_slider, &TrackBar::keyHandled, this, [this] {
@@ -143,11 +143,11 @@ CGaiBian::CGaiBian(std::function<void(int)> send, QWidget* parent)
     m_edit->installEventFilter(this);
 }
 
-int CGaiBian::LastPosition() const {
+int CParameterDialog::LastPosition() const {
     return m_reporter.m_lastPos;
 }
 
-bool CGaiBian::eventFilter(QObject* watched, QEvent* event) {
+bool CParameterDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_edit && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -158,7 +158,7 @@ bool CGaiBian::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void CGaiBian::ApplyTyped() {
+void CParameterDialog::ApplyTyped() {
     bool ok = false;
     const int typed = m_edit->text().trimmed().toInt(&ok);
     if (ok && typed >= param::kTrackbarMin && typed <= param::kTrackbarMax) {
@@ -168,7 +168,7 @@ void CGaiBian::ApplyTyped() {
     m_edit->setText(QString::fromStdString(m_reporter.m_strValue));
 }
 
-void CGaiBian::ReportFull() {
+void CParameterDialog::ReportFull() {
     if (m_reporter.ReportFull(m_slider->value()))
         m_edit->setText(QString::fromStdString(m_reporter.m_strValue));
 }

@@ -1,4 +1,4 @@
-// CGaiBian: the modeless parameter dialog, a 0 to 255 trackbar that sends
+// CParameterDialog: the modeless parameter dialog, a 0 to 255 trackbar that sends
 // its position to the view whenever it differs from the one last sent:
 // when the mouse lets go of the trackbar (a drag of the thumb reports once,
 // on release), on each notch of the wheel (one step, reported at once), on
@@ -48,12 +48,12 @@ private:
     int m_wheelRemainder = 0;  // eighths of a degree short of a whole notch
 };
 
-class CGaiBian : public QDialog {
+class CParameterDialog : public QDialog {
     Q_OBJECT
 public:
     // send delivers a position to the view and returns once the view has
     // re-applied its operation; the dialog's ParamReporter calls it.
-    CGaiBian(std::function<void(int)> send, QWidget* parent);
+    CParameterDialog(std::function<void(int)> send, QWidget* parent);
 
     TrackBar* Slider() const { return m_slider; }
     QLineEdit* ValueEdit() const { return m_edit; }

@@ -90,7 +90,7 @@ void TestLanguage::menusAndDialogsSpeakIt() {
     QCOMPARE(top[4]->text(), english ? QStringLiteral("Step &2") : QStringLiteral("处理第二步(&S)"));
     QCOMPARE(frame.ActionFor(cmd::kRestorePrevious)->statusTip(),
              english ? QStringLiteral("Restore the previous picture") : QStringLiteral("还原至上一幅图"));
-    CGaiBian dialog(nullptr, nullptr);
+    CParameterDialog dialog(nullptr, nullptr);
     QCOMPARE(dialog.windowTitle(), english ? QStringLiteral("Adjust Parameter") : QStringLiteral("参数调整"));
     QCOMPARE(dialog.OkButton()->text(), english ? QStringLiteral("OK") : QStringLiteral("确定"));
 }
@@ -205,7 +205,7 @@ void TestLanguage::englishLeavesNoChineseText() {
 
     // The main window with its menus, toolbar and status tips, and the dialogs.
     see(QStringLiteral("frame"), ShownTexts(&app.Frame()));
-    CGaiBian param(nullptr, nullptr);
+    CParameterDialog param(nullptr, nullptr);
     see(QStringLiteral("parameter dialog"), ShownTexts(&param));
     CAboutDlg about(nullptr);
     see(QStringLiteral("about box"), ShownTexts(&about));

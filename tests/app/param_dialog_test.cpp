@@ -35,7 +35,7 @@ struct Recorder {
 
 void TestParamDialog::startsAtZeroWithTemplateLayout() {
     Recorder recorder;
-    CGaiBian dialog(recorder.Send(), nullptr);
+    CParameterDialog dialog(recorder.Send(), nullptr);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("参数调整"));
     QCOMPARE(dialog.Slider()->minimum(), 0);
     QCOMPARE(dialog.Slider()->maximum(), 255);
@@ -53,7 +53,7 @@ void TestParamDialog::startsAtZeroWithTemplateLayout() {
 
 void TestParamDialog::dragReportsOnceOnRelease() {
     Recorder recorder;
-    CGaiBian dialog(recorder.Send(), nullptr);
+    CParameterDialog dialog(recorder.Send(), nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     TrackBar* bar = dialog.Slider();
@@ -81,7 +81,7 @@ void TestParamDialog::dragReportsOnceOnRelease() {
 
 void TestParamDialog::channelClicksAndPageKeysMoveNothing() {
     Recorder recorder;
-    CGaiBian dialog(recorder.Send(), nullptr);
+    CParameterDialog dialog(recorder.Send(), nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     TrackBar* bar = dialog.Slider();
@@ -109,7 +109,7 @@ void TestParamDialog::channelClicksAndPageKeysMoveNothing() {
 
 void TestParamDialog::wheelStepsAndReportsAtOnce() {
     Recorder recorder;
-    CGaiBian dialog(recorder.Send(), nullptr);
+    CParameterDialog dialog(recorder.Send(), nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     TrackBar* bar = dialog.Slider();
@@ -135,7 +135,7 @@ void TestParamDialog::wheelStepsAndReportsAtOnce() {
 
 void TestParamDialog::keyReportsThePositionItMovedTo() {
     Recorder recorder;
-    CGaiBian dialog(recorder.Send(), nullptr);
+    CParameterDialog dialog(recorder.Send(), nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     TrackBar* bar = dialog.Slider();
@@ -168,7 +168,7 @@ void TestParamDialog::keyReportsThePositionItMovedTo() {
 
 void TestParamDialog::typedNumberAppliesOnEnter() {
     Recorder recorder;
-    CGaiBian dialog(recorder.Send(), nullptr);
+    CParameterDialog dialog(recorder.Send(), nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     // What is typed, then what the thumb, the box and the sends show after Enter.

@@ -488,7 +488,7 @@ void TestViewCommands::paramDialogAppliesTheReleasedPosition() {
     QImage grey = QImage(kHorse).convertToFormat(QImage::Format_Grayscale8);
     frame.ActionFor(cmd::kParamBinariseThreshold)->trigger();
     QCOMPARE(m_app->ParamDialogs().size(), 1);
-    CGaiBian* dialog = m_app->ParamDialogs().last();
+    CParameterDialog* dialog = m_app->ParamDialogs().last();
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->ValueEdit()->text(), QStringLiteral("0"));
     // Every report starts again from the picture as it was: p > threshold is white.
@@ -532,7 +532,7 @@ void TestViewCommands::newestDialogChoosesTheOperation() {
     frame.ActionFor(cmd::kParamBinariseGradient)->trigger();
     frame.ActionFor(cmd::kParamBinariseThreshold)->trigger();
     QCOMPARE(m_app->ParamDialogs().size(), 2);
-    CGaiBian* older = m_app->ParamDialogs().first();
+    CParameterDialog* older = m_app->ParamDialogs().first();
     QVERIFY(older->isVisible());
     // The older dialog's release runs the newer dialog's operation.
     const int p = test::DragThumbTowards(older->Slider(), 128);
