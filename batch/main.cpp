@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "base/atomic_file.h"
+#include "base/parallel_rows.h"
 #include "batch/batch_user_interface.h"
 #include "batch/cad_options.h"
 #include "batch/input_paths.h"
@@ -24,7 +26,6 @@
 #include "batch/progress.h"
 #include "batch/read_options_arg.h"
 #include "batch/steps.h"
-#include "vector/segments/svg.h"
 #include "batch/threads_option.h"
 #include "docview/commands.h"
 #include "docview/converter.h"
@@ -32,8 +33,7 @@
 #include "docview/presets.h"
 #include "docview/trace.h"
 #include "docview/view.h"
-#include "base/atomic_file.h"
-#include "base/parallel_rows.h"
+#include "vector/segments/svg.h"
 
 using namespace lintra;
 

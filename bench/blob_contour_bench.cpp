@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/message_sink.h"
 #include "bench/bench_page.h"
 #include "bench/fresh_copy.h"
-#include "base/message_sink.h"
 #include "raster/blobs.h"
 #include "raster/contour.h"
 

@@ -8,9 +8,9 @@
 
 #include <cstring>
 
+#include "base/parallel_rows.h"
 #include "bench/bench_page.h"
 #include "bench/fresh_copy.h"
-#include "base/parallel_rows.h"
 #include "raster/binarise.h"
 #include "raster/binarise_adaptive.h"
 #include "raster/cleanup.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "docview/view.h"
 #include "base/parallel_rows.h"
+#include "docview/view.h"
 #include "raster/binarise.h"
 #include "raster/binarise_adaptive.h"
 #include "raster/cleanup.h"

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "docview/cad_settings.h"
 #include "base/file_error.h"
 #include "base/message_sink.h"
+#include "docview/cad_settings.h"
 
 namespace lintra {
 

@@ -63,8 +63,8 @@ const Script& TheScript() {
             return kind == CommandKind::Parameter || kind == CommandKind::Vectorisation ||
                    kind == CommandKind::Edit || kind == CommandKind::View;
         });
-        s.ids.insert(s.ids.end(), {kMoveTrackbar, kMoveTrackbar, kMoveTrackbar, cmd::kExportDxf, cmd::kFileSave,
-                                   kDrawPass, kReopen});
+        s.ids.insert(s.ids.end(), {kMoveTrackbar, kMoveTrackbar, kMoveTrackbar, cmd::kExportDxf,
+                                   cmd::kFileSave, kDrawPass, kReopen});
         return s;
     }();
     return script;

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "base/atomic_file.h"
-#include "image/colour_table.h"
 #include "base/parallel_rows.h"
+#include "image/colour_table.h"
 
 namespace lintra {
 

@@ -9,8 +9,8 @@
 
 #include <vector>
 
-#include "image/image_view.h"
 #include "base/message_sink.h"
+#include "image/image_view.h"
 
 namespace lintra {
 

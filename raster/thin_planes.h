@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "image/image_view.h"
 #include "base/large_block.h"
+#include "image/image_view.h"
 
 namespace lintra::raster_detail {
 

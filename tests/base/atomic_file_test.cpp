@@ -13,8 +13,8 @@
 #include <cstring>
 #include <thread>
 
-#include "image/bmp_test_support.h"
 #include "base/file_error.h"
+#include "image/bmp_test_support.h"
 
 namespace lintra::testing {
 namespace {

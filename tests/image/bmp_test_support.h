@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "image/bmp_format.h"
 #include "base/message_sink.h"
+#include "image/bmp_format.h"
 #include "support/recording_sink.h"
 #include "support/test_files.h"
 

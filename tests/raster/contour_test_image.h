@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "image/image_view.h"
 #include "base/message_sink.h"
+#include "image/image_view.h"
 #include "support/padded_image.h"
 #include "support/recording_sink.h"
 

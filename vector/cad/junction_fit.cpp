@@ -1096,7 +1096,9 @@ private:
     }
 
     // The distance from p to piece k between its vertices.
-    double DistanceToPiece(const Work& w, std::size_t k, CadPoint p) const { return CurveOf(w, k).DistanceTo(p); }
+    double DistanceToPiece(const Work& w, std::size_t k, CadPoint p) const {
+        return CurveOf(w, k).DistanceTo(p);
+    }
 
     // The chain's pieces left, each unbroken run of them one fitted chain.
     void Emit(const Work& w, std::vector<FittedChain>& out) const {

@@ -22,11 +22,11 @@
 #include <utility>
 #include <vector>
 
-#include "image/image_view.h"
 #include "base/message_sink.h"
+#include "image/image_view.h"
 #include "raster/contour.h"
-#include "vector/vectorise/isolated_watch.h"
 #include "vector/segments/segment.h"
+#include "vector/vectorise/isolated_watch.h"
 #include "vector/vectorise/vectorise1.h"
 
 namespace lintra {

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/image_view.h"
 #include "base/message_sink.h"
-#include "vector/vectorise/label_grid.h"
+#include "image/image_view.h"
 #include "vector/segments/segment.h"
+#include "vector/vectorise/label_grid.h"
 
 namespace lintra {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "image/image_view.h"
 #include "base/message_sink.h"
+#include "image/image_view.h"
 #include "vector/segments/segment.h"
 
 namespace lintra::oracle {
