@@ -21,16 +21,16 @@ using enum CommandKind;
 // The operations of the rows, where the library's own function does not
 // take (view, image, argument) as it stands.
 template <void (*Operation)(ImageView)>
-void Plain(CLintraView&, ImageView image, std::span<const int>) {
+void Plain(OperationContext&, ImageView image, std::span<const int>) {
     Operation(image);
 }
 
 template <void (*Operation)(ImageView, int)>
-void WithArgument(CLintraView&, ImageView image, std::span<const int> arguments) {
+void WithArgument(OperationContext&, ImageView image, std::span<const int> arguments) {
     Operation(image, arguments[0]);
 }
 
-void BinariseByIteration(CLintraView&, ImageView image, std::span<const int>) {
+void BinariseByIteration(OperationContext&, ImageView image, std::span<const int>) {
     Histogram histogram{};
     ComputeHistogram(image, histogram);
     BinariseIterative(image, histogram);
@@ -38,30 +38,30 @@ void BinariseByIteration(CLintraView&, ImageView image, std::span<const int>) {
 
 // The strokes' width is measured before thinning takes it away; the CAD
 // export scales its fit by it.
-void ThinWithWhiteBorder(CLintraView& view, ImageView image, std::span<const int>) {
-    view.m_strokeWidth = MeasureStrokeWidth(image);
+void ThinWithWhiteBorder(OperationContext& context, ImageView image, std::span<const int>) {
+    context.NoteStrokeWidth(MeasureStrokeWidth(image));
     ThinImage(image, ThreadCount());
     MakeBorderWhite(image);
 }
 
-void Contour2WithWhiteBorder(CLintraView&, ImageView image, std::span<const int>) {
+void Contour2WithWhiteBorder(OperationContext&, ImageView image, std::span<const int>) {
     ExtractContour2(image);
     MakeBorderWhite(image);
 }
 
 // The base image receives what the trace leaves of the outermost contour.
-void OutermostContour(CLintraView& view, ImageView image, std::span<const int>) {
-    TraceOuterContour(image, view.BaseImage().View(), view.Messages());
+void OutermostContour(OperationContext& context, ImageView image, std::span<const int>) {
+    TraceOuterContour(image, context.BaseView(), context.Messages());
 }
 
 // The labelling state lives in the view between runs.
-void SmallBlobs(CLintraView& view, ImageView image, std::span<const int> minimumArea) {
-    RemoveSmallBlackBlobs(view.m_blobState, image, minimumArea[0]);
+void SmallBlobs(OperationContext& context, ImageView image, std::span<const int> minimumArea) {
+    RemoveSmallBlackBlobs(context.Blobs(), image, minimumArea[0]);
 }
 
 // A window of 0 (the menu's) follows the picture's stroke width; a missing
 // sensitivity is the default.
-void BinariseLocally(CLintraView&, ImageView image, std::span<const int> arguments) {
+void BinariseLocally(OperationContext&, ImageView image, std::span<const int> arguments) {
     const int sensitivity = arguments.size() > 1 ? arguments[1] : kAdaptiveSensitivity;
     const int window = arguments[0] > 0 ? arguments[0] : AdaptiveWindowOf(image, sensitivity);
     BinariseAdaptive(image, window, sensitivity);

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "docview/operation_context.h"
 #include "image/image_view.h"
 
 namespace lintra {
@@ -90,7 +91,7 @@ enum class CommandKind { File, Edit, View, Processing, Parameter, Vectorisation,
 // argument (or the values a step gives it instead); for a parameter command,
 // what is re-applied to the base image at each position the trackbar
 // reports. arguments holds at least one value.
-using ImageOperation = void (*)(CLintraView& view, ImageView image, std::span<const int> arguments);
+using ImageOperation = void (*)(OperationContext& context, ImageView image, std::span<const int> arguments);
 
 // A value a step may give a processing command in place of its fixed
 // argument ("remove-small-blobs=12"): its name, as --help prints it, and

@@ -60,7 +60,7 @@ const Preset& ChoosePreset(ImageView picture, double* inkRatio) {
     return ratio > kInkRatioSuited || ratio < 1 / kInkRatioSuited ? *FindPreset("scan") : drawing;
 }
 
-double PresetStrokeWidth(CLintraView& view, const Preset& preset, ImageView image) {
+double PresetStrokeWidth(OperationContext& context, const Preset& preset, ImageView image) {
     if (image.empty() || image.bitCount != 8) return 0;
     Trial copy(image);
     const ImageView trial = copy.View();
@@ -69,7 +69,7 @@ double PresetStrokeWidth(CLintraView& view, const Preset& preset, ImageView imag
         if (first.command != nullptr && first.command->kind == CommandKind::Processing) {
             const std::span<const int> arguments =
                 first.values.empty() ? std::span<const int>(&first.command->argument, 1) : first.values;
-            first.command->operation(view, trial, arguments);
+            first.command->operation(context, trial, arguments);
         }
     }
     return MeasureStrokeWidth(trial);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "docview/operation_context.h"
 #include "docview/presets.h"
 #include "image/image_view.h"
 
@@ -44,7 +45,7 @@ struct TraceReport {
 // The stroke width of the grey picture image as the preset's first step
 // leaves it, that step run with the values of the nominal width on a copy;
 // 0 when it leaves no black. image is unchanged.
-double PresetStrokeWidth(CLintraView& view, const Preset& preset, ImageView image);
+double PresetStrokeWidth(OperationContext& context, const Preset& preset, ImageView image);
 
 // The preset for a picture nobody chose one for: `scan` when one threshold
 // for the whole page does not suit it, else the default `drawing`. One

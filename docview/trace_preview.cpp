@@ -5,43 +5,26 @@
 #include <cstring>
 
 #include "docview/commands.h"
-#include "docview/doc.h"
-#include "docview/view.h"
 #include "vector/vectorise/vectorise1.h"
 
 namespace lintra {
 namespace {
 
-// The platform of the view the steps run through on a copy: it shows
-// nothing (the steps' messages are the whole trace's business), opens no
-// dialog and starts no converter.
-class SilentPlatform : public UserInterface, public ConverterRunner {
+// What the steps' operations reach on a copy: a labelling and a stroke
+// width of their own, no base picture, and messages that show nothing (the
+// steps' messages are the whole trace's business).
+class ScratchContext : public OperationContext, public MessageSink {
 public:
+    ImageView BaseView() override { return {}; }
+    BlobLabelState& Blobs() override { return m_blobs; }
+    void NoteStrokeWidth(double width) override { strokeWidth = width; }
+    MessageSink& Messages() override { return *this; }
     void ShowMessage(const std::string&, const std::string&) override {}
-    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-    void OpenParamDialog(std::function<void(int)>) override {}
-    void InvalidateView() override {}
-    void SetBusy(bool) override {}
-    void SetDocumentTitle(const std::string&) override {}
-    void ReportFileError(const FileError&) override {}
-    bool ChooseCadOptions(const PictureGeometry&, CadExportSettings&) override { return false; }
-    void ShowStatus(const std::string&, const std::vector<std::string>&) override {}
-    std::string TempDirectory() override { return {}; }
-    std::string ProgramDirectory() override { return {}; }
-    ProcessOutcome Run(const std::string&, const std::vector<std::string>&,
-                       std::chrono::milliseconds) override {
-        return ProcessOutcome::FailedToStart;
-    }
-};
 
-// A view of its own for the steps' operations, which keep their state
-// (small-blob labels, the stroke width thinning measures) in the view they
-// run for; it never holds a picture.
-struct ScratchView {
-    SilentPlatform platform;
-    CLintraDoc doc{platform};
-    CLintraView view{doc, platform, platform};
+    double strokeWidth = 0;
+
+private:
+    BlobLabelState m_blobs;
 };
 
 PixelRect Clip(PixelRect r, int width, int height) {
@@ -86,9 +69,9 @@ TracePreview PreviewTrace(const PictureCopy& picture, const Preset& preset, cons
     const ImageView whole = picture.View();
     preview.region = Clip(region, picture.width, picture.height);
     if (whole.empty() || preview.region.empty()) return preview;
-    ScratchView scratch;
+    ScratchContext scratch;
     TraceSettings resolved = settings;
-    if (resolved.strokeWidth <= 0) resolved.strokeWidth = PresetStrokeWidth(scratch.view, preset, whole);
+    if (resolved.strokeWidth <= 0) resolved.strokeWidth = PresetStrokeWidth(scratch, preset, whole);
     preview.strokeWidth = resolved.strokeWidth;
     preview.steps = TraceSteps(preset, whole, resolved);
     if (cancelled()) return preview;
@@ -108,7 +91,7 @@ TracePreview PreviewTrace(const PictureCopy& picture, const Preset& preset, cons
             const std::span<const int> arguments = step.values.empty()
                                                        ? std::span<const int>(&command.argument, 1)
                                                        : std::span<const int>(step.values);
-            command.operation(scratch.view, image, arguments);
+            command.operation(scratch, image, arguments);
         } else if (command.id == cmd::kVectorise1) {
             Vectorise1({image,
                         {previous.data(), r.width, r.height, r.width, 8},
@@ -116,7 +99,7 @@ TracePreview PreviewTrace(const PictureCopy& picture, const Preset& preset, cons
                         &grid,
                         &contours,
                         &segments,
-                        &scratch.platform});
+                        &scratch});
         } else {
             break;
         }
@@ -128,7 +111,7 @@ TracePreview PreviewTrace(const PictureCopy& picture, const Preset& preset, cons
     }
     preview.segments = segments.size();
     cad.unit = cad::Unit::Pixel;
-    cad.strokeWidth = scratch.view.m_strokeWidth;
+    cad.strokeWidth = scratch.strokeWidth;
     if (settings.tolerance) cad.tolerance = *settings.tolerance;
     preview.drawing = BuildCadDrawing(segments, picture.geometry, cad);
     return preview;

@@ -33,7 +33,7 @@ FileDialogRequest CadFileDialog();
 // the segments.
 void DrawCadPreview(Canvas& canvas, const cad::Drawing& drawing, int imageHeight);
 
-class CLintraView {
+class CLintraView : public OperationContext {
 public:
     CLintraView(CLintraDoc& doc, UserInterface& ui, ConverterRunner& converter);
     CLintraView(const CLintraView&) = delete;
@@ -72,8 +72,11 @@ public:
     // megabytes. Throws std::bad_alloc when that copy cannot be had.
     Dib& BaseImage();
 
-    // Where the operations show their messages.
-    MessageSink& Messages() { return m_ui; }
+    // What the table's operations reach on the real pictures.
+    MessageSink& Messages() override { return m_ui; }
+    ImageView BaseView() override { return BaseImage().View(); }
+    BlobLabelState& Blobs() override { return m_blobState; }
+    void NoteStrokeWidth(double width) override { m_strokeWidth = width; }
 
     // The handlers of the command table's rows; OnCommand runs them once it
     // has checked for an image.
