@@ -96,6 +96,9 @@ void CLintraView::FinishLoad(Dib* display) {
     m_grid.Reset(m_currentImage.GetWidth(), m_currentImage.GetHeight());
     m_strokeWidth = 0;
     ++m_pictureSerial;
+    // Steps of another picture cannot be undone on this one.
+    m_history.Clear();
+    HistoryChanged();
 }
 
 void CLintraView::Load8Bit() {

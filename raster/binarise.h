@@ -20,6 +20,7 @@ void BinariseThreshold(ImageView image, int threshold);
 void ComputeHistogram(ImageView image, Histogram& histogram);
 // Two-class iterative threshold T from the image's own histogram, starting
 // at 127; p >= T gives 255, else 0. An empty class at the start keeps 127.
-void BinariseIterative(ImageView image, const Histogram& histogram);
+// Returns T, or -1 for an image it leaves alone.
+int BinariseIterative(ImageView image, const Histogram& histogram);
 
 }  // namespace lintra
