@@ -24,7 +24,6 @@
 #include "batch/progress.h"
 #include "batch/read_options_arg.h"
 #include "batch/steps.h"
-#include "vector/segments/svg.h"
 #include "batch/threads_option.h"
 #include "docview/commands.h"
 #include "docview/converter.h"
@@ -34,6 +33,7 @@
 #include "docview/view.h"
 #include "image/atomic_file.h"
 #include "image/parallel_rows.h"
+#include "vector/segments/svg.h"
 
 using namespace lintra;
 

@@ -216,10 +216,10 @@ constexpr MenuDefinition kMenus[] = {
 constexpr int kContextMenu[] = {kFilePrint, kFilePrintPreview, kFilePrintSetup};
 
 constexpr AcceleratorEntry kAccelerators[] = {
-    {"Ctrl+N", kFileNew},  {"Ctrl+O", kFileOpen},        {"Ctrl+S", kFileSave},  {"Ctrl+P", kFilePrint},
-    {"Ctrl+Z", kEditUndo}, {"Alt+Backspace", kEditUndo}, {"Ctrl+Y", kEditRedo}, {"Ctrl+Shift+Z", kEditRedo}, {"Ctrl+X", kEditCut},   {"Shift+Del", kEditCut},
-    {"Ctrl+C", kEditCopy}, {"Ctrl+Ins", kEditCopy},      {"Ctrl+V", kEditPaste}, {"Shift+Ins", kEditPaste},
-    {"F6", kNextPane},     {"Shift+F6", kPrevPane},
+    {"Ctrl+N", kFileNew},   {"Ctrl+O", kFileOpen},        {"Ctrl+S", kFileSave}, {"Ctrl+P", kFilePrint},
+    {"Ctrl+Z", kEditUndo},  {"Alt+Backspace", kEditUndo}, {"Ctrl+Y", kEditRedo}, {"Ctrl+Shift+Z", kEditRedo},
+    {"Ctrl+X", kEditCut},   {"Shift+Del", kEditCut},      {"Ctrl+C", kEditCopy}, {"Ctrl+Ins", kEditCopy},
+    {"Ctrl+V", kEditPaste}, {"Shift+Ins", kEditPaste},    {"F6", kNextPane},     {"Shift+F6", kPrevPane},
 };
 
 constexpr int kToolbar[] = {kFileOpen, kFileSave, kMenuSeparator, kRestoreOriginal, kRestorePrevious};

@@ -94,7 +94,8 @@ PixelDelta PixelDelta::Between(std::vector<std::uint8_t>&& before, ImageView aft
 }
 
 void PixelDelta::ApplyTo(ImageView image) const {
-    if (image.width != m_width || image.height != m_height) throw std::runtime_error("pixel delta applied to another size");
+    if (image.width != m_width || image.height != m_height)
+        throw std::runtime_error("pixel delta applied to another size");
     if (m_unchanged) return;
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) throw std::bad_alloc();

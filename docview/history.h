@@ -43,8 +43,8 @@ public:
 
 private:
     std::vector<std::uint8_t> m_deflated;
-    std::size_t m_size = 0;   // bytes the delta inflates to: width * height
-    int m_width = 0;          // the size of the pictures it was made from
+    std::size_t m_size = 0;  // bytes the delta inflates to: width * height
+    int m_width = 0;         // the size of the pictures it was made from
     int m_height = 0;
     bool m_unchanged = true;  // the step left every pixel as it was
 };
@@ -52,10 +52,10 @@ private:
 // What a step changed besides the pixels.
 struct ViewState {
     std::int32_t vectorMode = 0;
-    Dib* display = nullptr;            // the image drawn in bitmap mode
+    Dib* display = nullptr;             // the image drawn in bitmap mode
     std::uint64_t segmentsPicture = 0;  // the picture the segments were traced from
     double strokeWidth = 0;
-    std::uint64_t pixelHash = 0;       // PixelHash of the current image
+    std::uint64_t pixelHash = 0;  // PixelHash of the current image
 };
 
 // A 64-bit hash of the width pixels of every row: undo checks with it that
@@ -64,9 +64,9 @@ std::uint64_t PixelHash(ImageView image);
 
 // One undoable step: the command that made it, with the values it ran with.
 struct HistoryStep {
-    int id = 0;                 // the command's row
-    std::vector<int> values;    // values given in place of the fixed argument; a trackbar position
-    std::uint64_t dialog = 0;   // parameter changes: the dialog they came through; 0 otherwise
+    int id = 0;                // the command's row
+    std::vector<int> values;   // values given in place of the fixed argument; a trackbar position
+    std::uint64_t dialog = 0;  // parameter changes: the dialog they came through; 0 otherwise
 };
 
 struct HistoryEntry {

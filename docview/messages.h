@@ -44,14 +44,14 @@ struct StatusNote {
     const char* vectorShown;
 };
 // Iterative black and white: the threshold it chose.
-inline constexpr StatusNote kStatusThreshold = {
-    "迭代阈值为%1", "迭代阈值为%1；位图已改变，当前显示的是矢量图"};
+inline constexpr StatusNote kStatusThreshold = {"迭代阈值为%1",
+                                                "迭代阈值为%1；位图已改变，当前显示的是矢量图"};
 // Blob and branch removal: the pieces that went and their pixels.
-inline constexpr StatusNote kStatusRemoved = {
-    "去掉了%1处，共%2个像素", "去掉了%1处，共%2个像素；位图已改变，当前显示的是矢量图"};
+inline constexpr StatusNote kStatusRemoved = {"去掉了%1处，共%2个像素",
+                                              "去掉了%1处，共%2个像素；位图已改变，当前显示的是矢量图"};
 // Any other raster step: the pixels it changed.
-inline constexpr StatusNote kStatusChanged = {
-    "改变了%1个像素", "改变了%1个像素；位图已改变，当前显示的是矢量图"};
+inline constexpr StatusNote kStatusChanged = {"改变了%1个像素",
+                                              "改变了%1个像素；位图已改变，当前显示的是矢量图"};
 // A vectorisation: the segments it made.
 inline constexpr const char* kStatusSegments = "得到%1条线段";
 // The DXF export: the line entities written.

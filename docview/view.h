@@ -186,9 +186,9 @@ private:
     double m_typedDpi = 0;                // that dpi
     bool m_basePending = false;           // m_baseImage is still to be copied from m_originalImage
     UndoHistory m_history;
-    int m_recording = 0;                  // steps being recorded now: a trace's own steps are part of it
+    int m_recording = 0;                      // steps being recorded now: a trace's own steps are part of it
     const Command* m_paramCommand = nullptr;  // the parameter command the newest dialog belongs to
-    std::uint64_t m_paramDialog = 0;      // one more for every parameter dialog opened
+    std::uint64_t m_paramDialog = 0;          // one more for every parameter dialog opened
 
     CLintraDoc& m_doc;
     UserInterface& m_ui;

@@ -74,7 +74,8 @@ std::size_t CountChanged(const std::vector<std::uint8_t>& before, ImageView now)
 }  // namespace
 
 ViewState CLintraView::CaptureState() {
-    return {m_bVectorMode, m_pDisplayImage, m_segmentsPicture, m_strokeWidth, PixelHash(m_currentImage.View())};
+    return {m_bVectorMode, m_pDisplayImage, m_segmentsPicture, m_strokeWidth,
+            PixelHash(m_currentImage.View())};
 }
 
 void CLintraView::RestoreState(const ViewState& state) {

@@ -1,13 +1,14 @@
 // The undo history: deltas that turn each picture into the other, every
 // kind of step undone and redone exactly, the limits, the status notes, the
 // saved state, and the copied command line repeated by lintra-batch.
+#include "docview/history.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <sstream>
 
 #include "batch/run.h"
-#include "docview/history.h"
 #include "docview/messages.h"
 #include "support/padded_image.h"
 #include "view_fixture.h"
