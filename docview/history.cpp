@@ -46,112 +46,131 @@ std::uint64_t PixelHash(ImageView image) {
     return hash;
 }
 
-PixelDelta PixelDelta::Between(std::vector<std::uint8_t>&& before, ImageView after) {
-    if (before.size() != PixelCount(after)) throw std::invalid_argument("pixel delta of two sizes");
-    PixelDelta delta;
-    delta.m_size = before.size();
-    delta.m_width = after.width;
-    delta.m_height = after.height;
-    bool changed = false;
-    for (int y = 0; y < after.height && delta.m_size != 0; ++y) {
-        std::uint8_t* out = before.data() + static_cast<std::size_t>(y) * after.width;
-        const std::uint8_t* in = after.row(y);
-        std::uint8_t any = 0;
-        for (int x = 0; x < after.width; ++x) {
-            out[x] ^= in[x];
-            any |= out[x];
-        }
-        changed = changed || any != 0;
-    }
-    delta.m_unchanged = !changed;
-    if (!changed) return delta;
+namespace {
 
+// Deflates the width pixels of each row of picture, XORed with the same
+// pixels of original when it is given.
+std::vector<std::uint8_t> Deflate(ImageView picture, const ImageView* original) {
+    std::vector<std::uint8_t> out;
     z_stream stream{};
-    // Level 1: a step's XOR is mostly runs of zeros, which the fastest level
-    // already packs tightly; higher levels cost time on every command.
+    // Level 1: black-and-white pages and near-zero XORs pack tightly at the
+    // fastest level; higher levels cost time on every command.
     if (deflateInit(&stream, Z_BEST_SPEED) != Z_OK) throw std::bad_alloc();
-    stream.next_in = before.data();
-    std::size_t left = before.size();
-    int result = Z_OK;
-    do {
-        // avail_in is 32 bits: a page larger than 4 GB goes in pieces.
-        const std::size_t piece = std::min<std::size_t>(left, 1u << 30);
-        stream.avail_in = static_cast<uInt>(piece);
-        left -= piece;
-        const int flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(picture.width));
+    for (int y = 0; y < picture.height; ++y) {
+        std::memcpy(row.data(), picture.row(y), row.size());
+        if (original != nullptr) {
+            const std::uint8_t* with = original->row(y);
+            for (std::size_t x = 0; x < row.size(); ++x) row[x] ^= with[x];
+        }
+        stream.next_in = row.data();
+        stream.avail_in = static_cast<uInt>(row.size());
+        const int flush = y + 1 == picture.height ? Z_FINISH : Z_NO_FLUSH;
+        int result = Z_OK;
         do {
-            const std::size_t used = delta.m_deflated.size();
-            delta.m_deflated.resize(used + kChunk);
-            stream.next_out = delta.m_deflated.data() + used;
+            const std::size_t used = out.size();
+            out.resize(used + kChunk);
+            stream.next_out = out.data() + used;
             stream.avail_out = static_cast<uInt>(kChunk);
             result = deflate(&stream, flush);
-            delta.m_deflated.resize(used + kChunk - stream.avail_out);
+            out.resize(used + kChunk - stream.avail_out);
         } while (stream.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
-    } while (left != 0);
+    }
     deflateEnd(&stream);
-    delta.m_deflated.shrink_to_fit();
-    return delta;
+    out.shrink_to_fit();
+    return out;
 }
 
-void PixelDelta::ApplyTo(ImageView image) const {
+}  // namespace
+
+std::shared_ptr<const StoredPicture> StoredPicture::Store(ImageView picture, ImageView original) {
+    auto stored = std::make_shared<StoredPicture>();
+    stored->m_width = picture.width;
+    stored->m_height = picture.height;
+    stored->m_hash = PixelHash(picture);
+    if (picture.empty()) return stored;
+    const bool comparable = original.width == picture.width && original.height == picture.height;
+    // The picture as opened, or one of its restores: XORed it is all zeros.
+    if (comparable && stored->m_hash == PixelHash(original)) {
+        stored->m_deflated = Deflate(picture, &original);
+        stored->m_againstOriginal = true;
+        return stored;
+    }
+    stored->m_deflated = Deflate(picture, nullptr);
+    // A grey picture deflates poorly as it is; one still close to the
+    // picture as opened does better XORed with it. Black-and-white pages
+    // (the usual case) never pay for the second try.
+    const std::size_t pixels = static_cast<std::size_t>(picture.width) * picture.height;
+    if (comparable && stored->m_deflated.size() > pixels / 8) {
+        std::vector<std::uint8_t> xored = Deflate(picture, &original);
+        if (xored.size() < stored->m_deflated.size()) {
+            stored->m_deflated = std::move(xored);
+            stored->m_againstOriginal = true;
+        }
+    }
+    return stored;
+}
+
+void StoredPicture::RestoreInto(ImageView image, ImageView original) const {
     if (image.width != m_width || image.height != m_height)
-        throw std::runtime_error("pixel delta applied to another size");
-    if (m_unchanged) return;
+        throw std::runtime_error("picture of another size");
+    if (image.empty()) return;
+    if (m_againstOriginal && (original.width != m_width || original.height != m_height))
+        throw std::runtime_error("picture as opened of another size");
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) throw std::bad_alloc();
     stream.next_in = const_cast<std::uint8_t*>(m_deflated.data());
     stream.avail_in = static_cast<uInt>(m_deflated.size());
-    std::vector<std::uint8_t> chunk(kChunk);
-    std::size_t offset = 0;  // pixels XORed so far, row after row
     int result = Z_OK;
-    while (result != Z_STREAM_END) {
-        stream.next_out = chunk.data();
-        stream.avail_out = static_cast<uInt>(chunk.size());
-        result = inflate(&stream, Z_NO_FLUSH);
-        if (result != Z_OK && result != Z_STREAM_END) break;
-        const std::size_t got = chunk.size() - stream.avail_out;
-        if (got > m_size - offset) {
-            result = Z_DATA_ERROR;
-            break;
-        }
-        for (std::size_t i = 0; i < got; ++i, ++offset)
-            image.row(static_cast<int>(offset / image.width))[offset % image.width] ^= chunk[i];
-        if (got == 0 && result == Z_OK && stream.avail_in == 0) {
-            result = Z_DATA_ERROR;
-            break;
+    int y = 0;
+    // Row by row straight into the image: no whole-picture buffer.
+    for (; y < m_height; ++y) {
+        std::uint8_t* row = image.row(y);
+        stream.next_out = row;
+        stream.avail_out = static_cast<uInt>(m_width);
+        while (stream.avail_out != 0 && result == Z_OK) result = inflate(&stream, Z_NO_FLUSH);
+        if (stream.avail_out != 0) break;
+        if (m_againstOriginal) {
+            const std::uint8_t* with = original.row(y);
+            for (int x = 0; x < m_width; ++x) row[x] ^= with[x];
         }
     }
     inflateEnd(&stream);
-    if (result != Z_STREAM_END || offset != m_size) throw std::runtime_error("undo data damaged");
+    if (y != m_height || result != Z_STREAM_END) throw std::runtime_error("undo data damaged");
 }
 
-std::size_t HistoryEntry::Bytes() const {
-    std::size_t bytes = sizeof(HistoryEntry) + pixels.Bytes() + step.values.capacity() * sizeof(int);
-    for (const std::optional<SegmentList>* list : {&segmentsBefore, &segmentsAfter})
-        if (*list) bytes += (*list)->capacity() * sizeof(CLineSegment);
+std::size_t UndoHistory::Bytes() const {
+    std::vector<const void*> counted;
+    std::size_t bytes = 0;
+    auto count = [&](const void* shared, std::size_t size) {
+        if (std::find(counted.begin(), counted.end(), shared) != counted.end()) return;
+        counted.push_back(shared);
+        bytes += size;
+    };
+    for (const HistoryEntry& entry : m_entries) {
+        bytes += sizeof(HistoryEntry) + entry.step.values.capacity() * sizeof(int);
+        for (const auto* picture : {entry.pictureBefore.get(), entry.pictureAfter.get()})
+            if (picture != nullptr) count(picture, picture->Bytes());
+        for (const auto* list : {entry.segmentsBefore.get(), entry.segmentsAfter.get()})
+            if (list != nullptr) count(list, list->capacity() * sizeof(CLineSegment) + sizeof(SegmentList));
+    }
     return bytes;
 }
 
 void UndoHistory::Clear(bool clean) {
     m_entries.clear();
     m_position = 0;
-    m_bytes = 0;
     m_dropped = 0;
     m_clean = clean ? 0 : -1;
 }
 
 void UndoHistory::Push(HistoryEntry entry) {
-    while (m_entries.size() > m_position) {
-        m_bytes -= m_entries.back().Bytes();
-        m_entries.pop_back();
-    }
+    while (m_entries.size() > m_position) m_entries.pop_back();
     // The saved state was one of the steps just dropped: nothing is clean now.
     if (m_clean > static_cast<std::ptrdiff_t>(m_position)) m_clean = -1;
-    m_bytes += entry.Bytes();
     m_entries.push_back(std::move(entry));
     ++m_position;
-    while (m_entries.size() > kMaxSteps || (m_bytes > m_budget && m_entries.size() > kMinSteps)) {
-        m_bytes -= m_entries.front().Bytes();
+    while (m_entries.size() > kMaxSteps || (m_entries.size() > kMinSteps && Bytes() > m_budget)) {
         m_entries.pop_front();
         --m_position;
         ++m_dropped;

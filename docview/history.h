@@ -1,17 +1,19 @@
 // The undo history of the view: one entry per command that changed the
-// picture or the segments, holding what the step changed rather than whole
-// copies. The pixels of a step are kept as the XOR of the image before and
-// after it, deflated: where a step changed little the XOR is mostly zeros and
-// deflates to almost nothing, and the same delta turns the after-image back
-// into the before-image and the before-image into the after-image, so one
-// delta serves undo and redo. Segment lists are kept only for the steps that
-// changed them.
+// picture or the segments, each holding the picture before and after it,
+// deflated, rather than whole copies. A picture is kept either as it is or
+// XORed with the picture as opened, whichever deflates smaller: a black and
+// white page deflates to a few per cent of its size, and a picture close to
+// the one opened (a restore, the grey scan before binarisation) to almost
+// nothing. The picture after one step is the one before the next, and the
+// two entries share it; segment lists are shared the same way and kept only
+// for the steps that changed them. Every picture is stored whole, not as a
+// difference from a neighbour, so any step is reached directly.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,29 +26,32 @@ namespace lintra {
 // The width pixels of every row of image, bottom row first, with no padding.
 std::vector<std::uint8_t> CopyPixels(ImageView image);
 
-// The difference between two pictures of one size, deflated.
-class PixelDelta {
+// A 64-bit hash of the width pixels of every row.
+std::uint64_t PixelHash(ImageView image);
+
+// One picture of the history, deflated.
+class StoredPicture {
 public:
-    PixelDelta() = default;
-    // The delta from before (as CopyPixels gives it) to after. before is
-    // used up as scratch. Throws std::bad_alloc when zlib has no memory and
-    // std::invalid_argument when before is not after's size.
-    static PixelDelta Between(std::vector<std::uint8_t>&& before, ImageView after);
+    // Keeps picture, as it is or XORed with original (the picture as
+    // opened, of the same size), whichever deflates smaller. Throws
+    // std::bad_alloc when zlib has no memory.
+    static std::shared_ptr<const StoredPicture> Store(ImageView picture, ImageView original);
 
-    // XORs the delta into image, which must have the size it was made for:
-    // the after-image becomes the before-image, and the reverse. Throws
-    // std::runtime_error when the stored data does not inflate to that size.
-    void ApplyTo(ImageView image) const;
+    // Writes the picture into image, which must have its size; original is
+    // the one it was stored against. Throws std::runtime_error when image
+    // has another size or the stored data does not inflate to the picture.
+    void RestoreInto(ImageView image, ImageView original) const;
 
-    bool Empty() const { return m_unchanged; }
-    std::size_t Bytes() const { return m_deflated.capacity(); }
+    std::size_t Bytes() const { return m_deflated.capacity() + sizeof(*this); }
+    std::uint64_t Hash() const { return m_hash; }
+    bool AgainstOriginal() const { return m_againstOriginal; }
 
 private:
     std::vector<std::uint8_t> m_deflated;
-    std::size_t m_size = 0;  // bytes the delta inflates to: width * height
-    int m_width = 0;         // the size of the pictures it was made from
+    int m_width = 0;
     int m_height = 0;
-    bool m_unchanged = true;  // the step left every pixel as it was
+    bool m_againstOriginal = false;  // XORed with the picture as opened
+    std::uint64_t m_hash = 0;        // PixelHash of the picture
 };
 
 // What a step changed besides the pixels.
@@ -71,13 +76,13 @@ struct HistoryStep {
 
 struct HistoryEntry {
     HistoryStep step;
-    PixelDelta pixels;
+    std::shared_ptr<const StoredPicture> pictureBefore;
+    std::shared_ptr<const StoredPicture> pictureAfter;
     ViewState before;
     ViewState after;
-    std::optional<SegmentList> segmentsBefore;  // set only when the step changed the segments
-    std::optional<SegmentList> segmentsAfter;
-
-    std::size_t Bytes() const;
+    // Set only when the step changed the segments.
+    std::shared_ptr<const SegmentList> segmentsBefore;
+    std::shared_ptr<const SegmentList> segmentsAfter;
 };
 
 // The entries and the position in them. Position p means the first p
@@ -105,8 +110,8 @@ public:
     bool CanRedo() const { return m_position < m_entries.size(); }
     void SetPosition(std::size_t position) { m_position = position; }
 
-    // Bytes the entries hold.
-    std::size_t Bytes() const { return m_bytes; }
+    // Bytes the entries hold, each shared picture and list counted once.
+    std::size_t Bytes() const;
     void SetBudget(std::size_t bytes) { m_budget = bytes; }
 
     // The saved (or opened) state is the current position; IsClean() says
@@ -122,7 +127,6 @@ public:
 private:
     std::deque<HistoryEntry> m_entries;
     std::size_t m_position = 0;
-    std::size_t m_bytes = 0;
     std::size_t m_budget = kDefaultBudget;
     std::size_t m_dropped = 0;
     std::ptrdiff_t m_clean = 0;

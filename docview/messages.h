@@ -32,10 +32,6 @@ inline constexpr const char* kStatusCadEntitiesAssumedDpi =
     "已写出%1个图元：直线%2，圆弧%3，圆%4，多段线%5；笔画宽%6像素，拟合容差%7像素（图像未记录分辨率，按%8 "
     "dpi换算）";
 
-// The picture no longer matches the undo history (it was changed by a way
-// the history did not see): the history is dropped rather than misapplied.
-inline constexpr const char* kMsgHistoryLost = "图像已在撤销记录之外被改变，撤销记录已清除。";
-
 // The status note after a step that changed the picture; the second form
 // when the segments are drawn instead, so the user knows the picture under
 // them changed.

@@ -174,6 +174,9 @@ private:
     // pixels before it, as CopyPixels gives them) and the picture now.
     void ReportStep(const Command& command, const std::vector<std::uint8_t>& before);
     void HistoryChanged();
+    // The current picture as the history keeps it, stored now unless the
+    // last step's stored picture still matches it.
+    std::shared_ptr<const StoredPicture> StoreCurrent();
 
     // Which picture the list was traced from, counted by loads; 0 before
     // any tracing. The list itself carries over an Open.
@@ -186,6 +189,8 @@ private:
     double m_typedDpi = 0;                // that dpi
     bool m_basePending = false;           // m_baseImage is still to be copied from m_originalImage
     UndoHistory m_history;
+    std::shared_ptr<const StoredPicture> m_storedCurrent;  // the newest picture the history stored
+    std::shared_ptr<const SegmentList> m_storedSegments;   // the newest segment list it stored
     int m_recording = 0;                      // steps being recorded now: a trace's own steps are part of it
     const Command* m_paramCommand = nullptr;  // the parameter command the newest dialog belongs to
     std::uint64_t m_paramDialog = 0;          // one more for every parameter dialog opened

@@ -3,7 +3,6 @@
 // that says what a step did.
 #include <algorithm>
 #include <new>
-#include <stdexcept>
 
 #include "docview/messages.h"
 #include "docview/view.h"
@@ -74,8 +73,7 @@ std::size_t CountChanged(const std::vector<std::uint8_t>& before, ImageView now)
 }  // namespace
 
 ViewState CLintraView::CaptureState() {
-    return {m_bVectorMode, m_pDisplayImage, m_segmentsPicture, m_strokeWidth,
-            PixelHash(m_currentImage.View())};
+    return {m_bVectorMode, m_pDisplayImage, m_segmentsPicture, m_strokeWidth};
 }
 
 void CLintraView::RestoreState(const ViewState& state) {
@@ -89,6 +87,15 @@ void CLintraView::HistoryChanged() {
     if (onHistoryChanged) onHistoryChanged();
 }
 
+std::shared_ptr<const StoredPicture> CLintraView::StoreCurrent() {
+    // The picture after the last step is the one before this step, unless
+    // something the history did not see changed it since.
+    if (m_storedCurrent && m_storedCurrent->Hash() == PixelHash(m_currentImage.View()))
+        return m_storedCurrent;
+    m_storedCurrent = StoredPicture::Store(m_currentImage.View(), m_originalImage.View());
+    return m_storedCurrent;
+}
+
 void CLintraView::Recorded(const Command& command, HistoryStep step, const std::function<void()>& run) {
     if (!m_recordHistory || m_recording > 0) {
         run();
@@ -100,35 +107,45 @@ void CLintraView::Recorded(const Command& command, HistoryStep step, const std::
         ~Depth() { --depth; }
     } depth(m_recording);
 
+    const bool vectorisation = command.kind == CommandKind::Vectorisation;
     HistoryEntry entry;
-    std::vector<std::uint8_t> before;
-    std::optional<SegmentList> segments;
+    std::vector<std::uint8_t> before;  // for the status note of a raster step
     try {
-        before = CopyPixels(m_currentImage.View());
+        entry.pictureBefore = StoreCurrent();
         entry.before = CaptureState();
-        // Only the vectorisations touch the segments.
-        if (command.kind == CommandKind::Vectorisation) segments = *m_pSegmentList;
+        if (!vectorisation) before = CopyPixels(m_currentImage.View());
     } catch (const std::bad_alloc&) {
         // No room to keep the step: the command still runs, and the history
         // before it can no longer be reached.
         m_history.Clear(false);
+        m_storedCurrent.reset();
         HistoryChanged();
         run();
         return;
     }
+    // Only the vectorisations touch the segments.
+    std::shared_ptr<const SegmentList> segmentsBefore;
+    if (vectorisation)
+        segmentsBefore = m_storedSegments && *m_storedSegments == *m_pSegmentList
+                             ? m_storedSegments
+                             : std::make_shared<const SegmentList>(*m_pSegmentList);
     run();
     try {
         entry.step = std::move(step);
         entry.after = CaptureState();
-        if (segments && *segments != *m_pSegmentList) {
-            entry.segmentsBefore = std::move(segments);
-            entry.segmentsAfter = *m_pSegmentList;
+        if (segmentsBefore && *segmentsBefore != *m_pSegmentList) {
+            entry.segmentsBefore = std::move(segmentsBefore);
+            entry.segmentsAfter = m_storedSegments = std::make_shared<const SegmentList>(*m_pSegmentList);
         }
         ReportStep(command, before);
-        entry.pixels = PixelDelta::Between(std::move(before), m_currentImage.View());
+        // A step that left the picture as it was shares its stored form.
+        if (PixelHash(m_currentImage.View()) != entry.pictureBefore->Hash())
+            m_storedCurrent = StoredPicture::Store(m_currentImage.View(), m_originalImage.View());
+        entry.pictureAfter = m_storedCurrent;
         m_history.Push(std::move(entry));
     } catch (const std::bad_alloc&) {
         m_history.Clear(false);
+        m_storedCurrent.reset();
     }
     HistoryChanged();
 }
@@ -163,33 +180,30 @@ void CLintraView::OnEditRedo() {
 
 void CLintraView::GoToStep(std::size_t position) {
     if (!HasImage() || position > m_history.Size() || position == m_history.Position()) return;
-    try {
-        while (m_history.Position() > position) {
-            const HistoryEntry& entry = m_history.At(m_history.Position() - 1);
-            if (PixelHash(m_currentImage.View()) != entry.after.pixelHash)
-                throw std::runtime_error("picture changed outside the history");
-            entry.pixels.ApplyTo(m_currentImage.View());
-            if (entry.segmentsBefore) *m_pSegmentList = *entry.segmentsBefore;
-            RestoreState(entry.before);
-            m_history.SetPosition(m_history.Position() - 1);
-        }
-        while (m_history.Position() < position) {
-            const HistoryEntry& entry = m_history.At(m_history.Position());
-            if (PixelHash(m_currentImage.View()) != entry.before.pixelHash)
-                throw std::runtime_error("picture changed outside the history");
-            entry.pixels.ApplyTo(m_currentImage.View());
-            if (entry.segmentsAfter) *m_pSegmentList = *entry.segmentsAfter;
-            RestoreState(entry.after);
-            m_history.SetPosition(m_history.Position() + 1);
-        }
-        m_ui.ShowStatus(kStatusHistoryAt, {std::to_string(m_history.Position() + m_history.Dropped()),
-                                           std::to_string(m_history.Size() + m_history.Dropped())});
-    } catch (const std::runtime_error&) {
-        // Turning the picture back with a delta made for another picture
-        // would corrupt it: what is shown stays, and the history goes.
-        m_history.Clear(false);
-        m_ui.ShowMessage(kMsgHistoryLost, kAppTitle);
+    // Back to a step: the picture that the step after it started from;
+    // forward: the picture the step itself left. The two differ only when
+    // something the history did not see changed the picture between them.
+    const std::shared_ptr<const StoredPicture> picture = position < m_history.Position()
+                                                             ? m_history.At(position).pictureBefore
+                                                             : m_history.At(position - 1).pictureAfter;
+    // The segments and the display state step by step; the picture, stored
+    // whole, straight from the step reached.
+    while (m_history.Position() > position) {
+        const HistoryEntry& entry = m_history.At(m_history.Position() - 1);
+        if (entry.segmentsBefore) *m_pSegmentList = *(m_storedSegments = entry.segmentsBefore);
+        RestoreState(entry.before);
+        m_history.SetPosition(m_history.Position() - 1);
     }
+    while (m_history.Position() < position) {
+        const HistoryEntry& entry = m_history.At(m_history.Position());
+        if (entry.segmentsAfter) *m_pSegmentList = *(m_storedSegments = entry.segmentsAfter);
+        RestoreState(entry.after);
+        m_history.SetPosition(m_history.Position() + 1);
+    }
+    picture->RestoreInto(m_currentImage.View(), m_originalImage.View());
+    m_storedCurrent = picture;
+    m_ui.ShowStatus(kStatusHistoryAt, {std::to_string(m_history.Position() + m_history.Dropped()),
+                                       std::to_string(m_history.Size() + m_history.Dropped())});
     HistoryChanged();
     Redraw();
 }

@@ -98,6 +98,8 @@ void CLintraView::FinishLoad(Dib* display) {
     ++m_pictureSerial;
     // Steps of another picture cannot be undone on this one.
     m_history.Clear();
+    m_storedCurrent.reset();
+    m_storedSegments.reset();
     HistoryChanged();
 }
 

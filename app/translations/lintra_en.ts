@@ -701,9 +701,5 @@ Redo</translation>
         <source>历史记录：第%1步，共%2步</source>
         <translation>History: step %1 of %2</translation>
     </message>
-    <message>
-        <source>图像已在撤销记录之外被改变，撤销记录已清除。</source>
-        <translation>The picture was changed outside the undo history; the history has been cleared.</translation>
-    </message>
 </context>
 </TS>

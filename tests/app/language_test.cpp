@@ -158,7 +158,6 @@ void TestLanguage::everyTextHasItsTranslation() {
                                 kMsgNoSuchPage,
                                 kFilterFormatImages,
                                 kTitleWithPage,
-                                kMsgHistoryLost,
                                 kStatusThreshold.plain,
                                 kStatusThreshold.vectorShown,
                                 kStatusRemoved.plain,
