@@ -230,12 +230,16 @@ void TestUndoStatus::leavingAProcessedPictureAsksToSaveIt() {
     Dib written;
     written.Read(saved.toStdString(), m_app->Ui());
     QVERIFY(CopyPixels(written.View()) == inverted);
-    // No leaves without saving; the window closes.
+    // No leaves without saving: 退出 chosen with Alt+F, X closes the window.
     Run(cmd::kInvert);
     reply = QMessageBox::No;
-    frame.close();
-    QCOMPARE(questions, 4);
-    QVERIFY(!frame.isVisible());
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QTest::keyClick(&frame, Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_X);
+    QTRY_COMPARE(questions, 4);
+    QTRY_VERIFY(!frame.isVisible());
 }
 
 void TestUndoStatus::windowAndPanelsAreRemembered() {
