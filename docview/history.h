@@ -60,12 +60,7 @@ struct ViewState {
     Dib* display = nullptr;             // the image drawn in bitmap mode
     std::uint64_t segmentsPicture = 0;  // the picture the segments were traced from
     double strokeWidth = 0;
-    std::uint64_t pixelHash = 0;  // PixelHash of the current image
 };
-
-// A 64-bit hash of the width pixels of every row: undo checks with it that
-// the picture is the one a step left, before turning it back.
-std::uint64_t PixelHash(ImageView image);
 
 // One undoable step: the command that made it, with the values it ran with.
 struct HistoryStep {

@@ -168,7 +168,7 @@ private:
     // step is already being recorded, as in a trace), then says in the
     // status bar what it did.
     void Recorded(const Command& command, HistoryStep step, const std::function<void()>& run);
-    ViewState CaptureState();
+    ViewState CaptureState() const;
     void RestoreState(const ViewState& state);
     // The status note after command: what the step did, seen in before (the
     // pixels before it, as CopyPixels gives them) and the picture now.

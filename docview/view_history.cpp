@@ -72,7 +72,7 @@ std::size_t CountChanged(const std::vector<std::uint8_t>& before, ImageView now)
 
 }  // namespace
 
-ViewState CLintraView::CaptureState() {
+ViewState CLintraView::CaptureState() const {
     return {m_bVectorMode, m_pDisplayImage, m_segmentsPicture, m_strokeWidth};
 }
 
