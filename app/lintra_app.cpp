@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
@@ -17,9 +18,11 @@
 #include <new>
 
 #include "app/about_dialog.h"
+#include "app/app_title.h"
 #include "app/busy_notice.h"
 #include "app/cad_options_dialog.h"
 #include "app/file_drop.h"
+#include "app/history_dock.h"
 #include "app/main_frame.h"
 #include "app/menus.h"
 #include "app/param_dialog.h"
@@ -75,6 +78,19 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
     m_viewWidget = new LintraViewWidget(*m_doc, *m_view, m_scrollArea);
     m_scrollArea->setWidget(m_viewWidget);
     m_frame->setCentralWidget(m_scrollArea);
+    m_historyDock = new HistoryDock(m_frame);
+    m_frame->addDockWidget(Qt::RightDockWidgetArea, m_historyDock);
+    m_frame->AddToViewMenu(m_historyDock->toggleViewAction());
+    connect(m_historyDock, &HistoryDock::positionChosen, this, [this](int position) {
+        Guarded([this, position] { m_view->GoToStep(static_cast<std::size_t>(position)); });
+        m_viewWidget->Refresh();
+    });
+    m_view->onHistoryChanged = [this] { UpdateCommandStates(); };
+    m_frame->closeGuard = [this] {
+        if (!MaybeSave()) return false;
+        SaveLayout();
+        return true;
+    };
 
     PrintSource source;
     source.draw = [this](Canvas& canvas) { m_view->OnDraw(canvas); };
@@ -126,8 +142,16 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
             file.IsEmpty() ? 0 : static_cast<qint64>(file.GetWidth()) * std::abs(file.GetHeight());
         m_busy->Run(kLoadKey - file.GetBitCount(), Tr("打开"), pixels, load);
     });
-    // The zoom after the lock indicators; a file dropped on the window
+    // After the lock indicators: the picture's size and resolution, the
+    // pointer's place on it, and the zoom; a file dropped on the window
     // opens as Open opens it.
+    m_pictureLabel = new QLabel(m_frame->statusBar());
+    m_pictureLabel->setObjectName(QStringLiteral("pictureText"));
+    m_frame->statusBar()->addPermanentWidget(m_pictureLabel);
+    m_pointerLabel = new QLabel(m_frame->statusBar());
+    m_pointerLabel->setObjectName(QStringLiteral("pointerText"));
+    m_frame->statusBar()->addPermanentWidget(m_pointerLabel);
+    connect(m_viewWidget, &LintraViewWidget::pointerMoved, this, &CLintraApp::ShowPointer);
     m_zoomLabel = new QLabel(m_frame->statusBar());
     m_zoomLabel->setObjectName(QStringLiteral("zoomText"));
     m_zoomLabel->setToolTip(
@@ -147,7 +171,11 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
 
     // Show the window, then open the command line's file: a message about
     // it then has the window as its owner.
-    m_frame->resize(900, 700);
+    // The window as it was left, else a size of its own.
+    const QByteArray geometry = m_settings.value(kWindowGeometryKey).toByteArray();
+    if (geometry.isEmpty() || !m_frame->restoreGeometry(geometry)) m_frame->resize(900, 700);
+    m_frame->restoreState(m_settings.value(kWindowStateKey).toByteArray());
+    UpdateCommandStates();
     m_frame->show();
     m_viewWidget->setFocus();
     QTimer::singleShot(0, this, [this, options] { RunStartupSteps(options); });
@@ -186,8 +214,13 @@ void CLintraApp::RunStartupSteps(const StartOptions& options) {
 }
 
 void CLintraApp::Dispatch(int id) {
+    Guarded([this, id] { DispatchChecked(id); });
+    UpdateCommandStates();
+}
+
+void CLintraApp::Guarded(const std::function<void()>& run) {
     try {
-        DispatchChecked(id);
+        run();
     } catch (const FileError& error) {
         m_ui->ReportFileError(error);
     } catch (const std::bad_alloc&) {
@@ -207,6 +240,8 @@ void CLintraApp::AddFrontEndCommands() {
          }},
         // A new, empty document of the single-document frame: the title goes
         // back to "无标题"; the view keeps what it shows.
+        {cmd::kEditUndo, [this] { m_view->OnEditUndo(); }},
+        {cmd::kEditRedo, [this] { m_view->OnEditRedo(); }},
         {cmd::kFileNew, [this] { m_frame->SetDocumentTitle(Tr("无标题")); }},
         {cmd::kFilePrint, [this] { m_printing->Print(m_frame, true); }},
         {cmd::kFilePrintDirect, [this] { m_printing->Print(m_frame, false); }},
@@ -225,6 +260,8 @@ void CLintraApp::DispatchChecked(int id) {
         (*it)();
         return;
     }
+    // The processed picture is offered for saving before another replaces it.
+    if (id == cmd::kFileOpen && !MaybeSave()) return;
     // Only a successful Open adds its path to the recent files.
     m_opening = id == cmd::kFileOpen;
     m_openedPath = false;
@@ -232,7 +269,7 @@ void CLintraApp::DispatchChecked(int id) {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{m_opening};
-    // Keys with no handler (Undo, Cut, Copy, Paste, the pane keys) end here
+    // Keys with no handler (Cut, Copy, Paste, the pane keys) end here
     // and do nothing. Operations on the picture say in the status bar that
     // they run when they are expected to take a while.
     const Command* command = FindCommand(id);
@@ -334,6 +371,71 @@ void CLintraApp::ShowContextMenu(const QPoint& globalPos) {
         }
     }
     m_contextMenu->popup(globalPos);
+}
+
+bool CLintraApp::MaybeSave() {
+    if (!m_view->IsModified()) return true;
+    QMessageBox box(QMessageBox::Question, AppTitle(), Tr("图像已处理，是否保存处理后的图像？"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_frame);
+    box.button(QMessageBox::Yes)->setText(Tr("是(&Y)"));
+    box.button(QMessageBox::No)->setText(Tr("否(&N)"));
+    box.button(QMessageBox::Cancel)->setText(Tr("取消"));
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            // A cancelled or failed save keeps the picture here.
+            Dispatch(cmd::kFileSave);
+            return !m_view->IsModified();
+        case QMessageBox::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CLintraApp::SaveLayout() {
+    m_settings.setValue(kWindowGeometryKey, m_frame->saveGeometry());
+    m_settings.setValue(kWindowStateKey, m_frame->saveState());
+}
+
+void CLintraApp::UpdateCommandStates() {
+    const bool picture = m_view->HasImage();
+    const UndoHistory& history = m_view->History();
+    if (QAction* undo = m_frame->ActionFor(cmd::kEditUndo)) undo->setEnabled(picture && history.CanUndo());
+    if (QAction* redo = m_frame->ActionFor(cmd::kEditRedo)) redo->setEnabled(picture && history.CanRedo());
+    for (int id : {cmd::kShowBitmap, cmd::kShowVector})
+        if (QAction* show = m_frame->ActionFor(id)) {
+            show->setCheckable(true);
+            show->setChecked(picture && m_view->m_bVectorMode == (id == cmd::kShowVector ? 1 : 0));
+        }
+    m_historyDock->Show(history, QString::fromStdString(m_doc->m_strFilePath), picture);
+    if (!picture) {
+        m_pictureLabel->clear();
+        return;
+    }
+    const PictureGeometry geometry = m_view->Geometry();
+    QString text = Tr("%1 × %2 像素").arg(geometry.width).arg(std::abs(geometry.height));
+    if (geometry.xPelsPerMeter > 0)
+        text += Tr("，%1 dpi").arg(std::lround(geometry.xPelsPerMeter * 0.0254));
+    else
+        text += Tr("，未记录分辨率");
+    m_pictureLabel->setText(text);
+}
+
+void CLintraApp::ShowPointer(std::optional<QPoint> pixel) {
+    if (!pixel || !m_view->HasImage()) {
+        m_pointerLabel->clear();
+        return;
+    }
+    QString text = Tr("x %1，y %2 像素").arg(pixel->x()).arg(pixel->y());
+    const PictureGeometry geometry = m_view->Geometry();
+    if (geometry.xPelsPerMeter > 0 && geometry.yPelsPerMeter > 0)
+        // Millimetres from the picture's lower left corner, as the CAD
+        // export places the drawing.
+        text += Tr("（%1，%2 毫米）")
+                    .arg(pixel->x() * 1000.0 / geometry.xPelsPerMeter, 0, 'f', 1)
+                    .arg(pixel->y() * 1000.0 / geometry.yPelsPerMeter, 0, 'f', 1);
+    m_pointerLabel->setText(text);
 }
 
 void CLintraApp::ShowError(const QString& text) {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "docview/converter.h"
 
@@ -26,6 +27,7 @@ namespace lintra {
 
 class BusyNotice;
 class CParameterDialog;
+class HistoryDock;
 class CLintraDoc;
 class CLintraView;
 class CMainFrame;
@@ -44,6 +46,11 @@ inline constexpr const char* kSettingsKey = "应用程序向导生成的本地�
 inline constexpr const char* kPixelBudgetKey = "open/maxPixels";
 // The budget the settings hold, or the default when they hold none (or 0).
 std::uint64_t PixelBudget(const QSettings& settings);
+
+// The settings that keep the window's size and place, and its toolbar and
+// docked panels, from one run to the next.
+inline constexpr const char* kWindowGeometryKey = "window/geometry";
+inline constexpr const char* kWindowStateKey = "window/state";
 
 struct StartOptions {
     QString file;              // a BMP to open as the Open command would
@@ -76,6 +83,10 @@ public:
     CMainFrame& Frame() { return *m_frame; }
     LintraViewWidget& ViewWidget() { return *m_viewWidget; }
     QLabel& ZoomLabel() { return *m_zoomLabel; }
+    // The status bar's picture pane (size and resolution) and pointer pane.
+    QLabel& PictureLabel() { return *m_pictureLabel; }
+    QLabel& PointerLabel() { return *m_pointerLabel; }
+    HistoryDock& HistoryPanel() { return *m_historyDock; }
     QScrollArea& ScrollArea() { return *m_scrollArea; }
     CLintraDoc& Doc() { return *m_doc; }
     CLintraView& View() { return *m_view; }
@@ -94,12 +105,24 @@ signals:
 
 private:
     void DispatchChecked(int id);
+    // Runs run, turning what it throws into a message box.
+    void Guarded(const std::function<void()>& run);
     void AddFrontEndCommands();
     void OpenParamDialog(std::function<void(int)> report);
     void OpenTraceDialog();
     void ShowContextMenu(const QPoint& globalPos);
     void RunStartupSteps(const StartOptions& options);
     void ShowError(const QString& text);
+    // Before the picture is left (another Open, quitting): when it has been
+    // processed since it was opened or saved, asks whether to save it.
+    // False when the user cancels, or chose to save and did not.
+    bool MaybeSave();
+    // Undo and redo enabled as the history allows, the bitmap and vector
+    // items checked as the view shows, the picture pane and the history
+    // panel brought up to date.
+    void UpdateCommandStates();
+    void ShowPointer(std::optional<QPoint> pixel);
+    void SaveLayout();
     // The current image's pixel count, 0 with no picture.
     qint64 PicturePixels() const;
 
@@ -118,6 +141,9 @@ private:
     PrintController* m_printing = nullptr;
     QMenu* m_contextMenu = nullptr;
     QLabel* m_zoomLabel = nullptr;
+    QLabel* m_pictureLabel = nullptr;
+    QLabel* m_pointerLabel = nullptr;
+    HistoryDock* m_historyDock = nullptr;
     QList<CParameterDialog*> m_paramDialogs;
     QPointer<TraceDialog> m_traceDialog;
     bool m_opening = false;

@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDir>
 #include <QKeySequence>
 #include <QLabel>
@@ -55,6 +56,7 @@ void CMainFrame::BuildMenus() {
         QMenu* menu = menuBar()->addMenu(ToQtMenuTitle(menuEntry.title));
         if (m_fileMenu == nullptr) m_fileMenu = menu;
         for (int id : menuEntry.ids) {
+            if (id == cmd::kViewToolbar) m_viewMenu = menu;
             if (id == kMenuSeparator) {
                 menu->addSeparator();
                 continue;
@@ -154,6 +156,18 @@ void CMainFrame::BuildStatusBar() {
     if (QAction* toggle = m_actions.value(cmd::kViewStatusBar)) {
         connect(toggle, &QAction::toggled, bar, &QStatusBar::setVisible);
     }
+}
+
+void CMainFrame::AddToViewMenu(QAction* action) {
+    if (m_viewMenu != nullptr) m_viewMenu->addAction(action);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (closeGuard && !closeGuard()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::SetDocumentTitle(const QString& title) {

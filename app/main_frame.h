@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
+#include <functional>
 
 class QAction;
 class QLabel;
@@ -37,12 +38,20 @@ public:
 
     // Shows paths as the numbered recent-file entries above Exit.
     void SetRecentFiles(const QStringList& paths);
+    // Adds action at the end of the View menu (a dock's switch).
+    void AddToViewMenu(QAction* action);
+
+    // Asked before the window closes; false keeps it open.
+    std::function<bool()> closeGuard;
 
 signals:
     // A menu item, toolbar button or accelerator was used.
     void commandTriggered(int id);
     // A recent-file entry was chosen.
     void recentFileTriggered(const QString& path);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildMenus();
@@ -55,6 +64,7 @@ private:
     QList<QAction*> m_acceleratorActions;
     QList<QAction*> m_recentActions;
     QMenu* m_fileMenu = nullptr;
+    QMenu* m_viewMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_idleLabel = nullptr;

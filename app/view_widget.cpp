@@ -34,7 +34,26 @@ LintraViewWidget::LintraViewWidget(CLintraDoc& doc, CLintraView& view, QWidget* 
     setPalette(white);
     // Space held for panning reaches the view when it has the focus.
     setFocusPolicy(Qt::StrongFocus);
+    // The status bar follows the pointer without a button held.
+    setMouseTracking(true);
     AddZoomShortcuts();
+}
+
+std::optional<QPoint> LintraViewWidget::PicturePixelAt(QPoint pos) const {
+    const QSize content = ContentSize();
+    if (content.isEmpty()) return std::nullopt;
+    const QSize picture = content - QSize(2 * kMargin, 2 * kMargin);
+    // Each picture pixel is a zoom-sized block from (5, 5) on.
+    const double column = std::floor((pos.x() - kMargin) / m_zoom);
+    const double rowFromTop = std::floor((pos.y() - kMargin) / m_zoom);
+    if (column < 0 || rowFromTop < 0 || column >= picture.width() || rowFromTop >= picture.height())
+        return std::nullopt;
+    return QPoint(static_cast<int>(column), picture.height() - 1 - static_cast<int>(rowFromTop));
+}
+
+void LintraViewWidget::leaveEvent(QEvent* event) {
+    emit pointerMoved(std::nullopt);
+    QWidget::leaveEvent(event);
 }
 
 void LintraViewWidget::AddZoomShortcuts() {
@@ -240,6 +259,7 @@ void LintraViewWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void LintraViewWidget::mouseMoveEvent(QMouseEvent* event) {
+    emit pointerMoved(PicturePixelAt(event->position().toPoint()));
     if (!m_panning) {
         QWidget::mouseMoveEvent(event);
         return;

@@ -18,6 +18,7 @@
 #include <QPoint>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "app/qt_canvas.h"
 
@@ -74,12 +75,19 @@ public:
     // The part of the picture the window shows, in picture pixels, rows
     // counted from the top; empty when nothing is shown.
     QRect VisiblePictureRect() const;
+    // The picture pixel under pos (widget coordinates), x from the left and
+    // y from the bottom row up, as the picture and its drawing count them;
+    // nothing outside the picture or with none shown.
+    std::optional<QPoint> PicturePixelAt(QPoint pos) const;
     // The reduced copy the zoomed-out view paints from.
     const ReducedImageCache& Reduced() const { return m_reduced; }
 
 signals:
     void contextMenuRequested(const QPoint& globalPos);
     void zoomChanged(double zoom);
+    // The pointer moved over the view: the picture pixel under it, or
+    // nothing when it is off the picture or has left the view.
+    void pointerMoved(std::optional<QPoint> pixel);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -90,6 +98,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     QScrollArea* ScrollArea() const;

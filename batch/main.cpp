@@ -172,6 +172,8 @@ public:
         m_doc.m_readOptions.maxPixels = read.maxPixels;
         m_doc.m_readOptions.page = read.page;
         m_ui.cadSettings = cad;
+        // A run never undoes: keeping its steps would only cost time and memory.
+        m_view.m_recordHistory = false;
     }
 
     // Runs one step and the drawing pass after it. False when a file could

@@ -30,10 +30,10 @@ void WithArgument(OperationContext&, ImageView image, std::span<const int> argum
     Operation(image, arguments[0]);
 }
 
-void BinariseByIteration(OperationContext&, ImageView image, std::span<const int>) {
+void BinariseByIteration(OperationContext& context, ImageView image, std::span<const int>) {
     Histogram histogram{};
     ComputeHistogram(image, histogram);
-    BinariseIterative(image, histogram);
+    context.NoteThreshold(BinariseIterative(image, histogram));
 }
 
 // The strokes' width is measured before thinning takes it away; the CAD
@@ -153,6 +153,9 @@ constexpr Command kCommands[] = {
     ViewCommand(Export, kExportCad, "cad", "输出CAD图纸(多段线、圆弧)...", kImage, &CLintraView::OnExportCad,
                 "输出可编辑的CAD图纸：多段线、直线、圆弧和圆\nCAD图纸"),
 
+    // Undo and redo are the desktop program's: lintra-batch keeps no history.
+    FrontEndCommand(Edit, kEditUndo, "撤销\tCtrl+Z(&U)", "撤销上一步处理\n撤销"),
+    FrontEndCommand(Edit, kEditRedo, "重做\tCtrl+Y(&R)", "重做撤销的一步\n重做"),
     ViewCommand(Edit, kRestoreOriginal, "restore-original", "还原至原图", kImage,
                 &CLintraView::OnRestoreOriginal, "还原到未修改时\n还原到未修改时"),
     ViewCommand(Edit, kRestorePrevious, "restore-previous", "还原到上幅图", kImage,
@@ -168,7 +171,6 @@ constexpr Command kCommands[] = {
     FrontEndCommand(File, kFilePrintPreview, "打印预览(&V)", "显示整页\n打印预览"),
     FrontEndCommand(File, kFilePrintSetup, "打印设置(&R)...", "改变打印机及打印选项\n页面设置"),
     FrontEndCommand(File, kAppExit, "退出(&X)", "退出应用程序；提示保存文档\n退出"),
-    FrontEndCommand(Edit, kEditUndo, "", ""),
     FrontEndCommand(Edit, kEditCut, "", ""),
     FrontEndCommand(Edit, kEditCopy, "", ""),
     FrontEndCommand(Edit, kEditPaste, "", ""),
@@ -180,7 +182,7 @@ constexpr Command kCommands[] = {
 };
 
 constexpr int kFileMenu[] = {kFileOpen, kFileSave, kMenuSeparator, kAppExit};
-constexpr int kEditMenu[] = {kRestoreOriginal, kRestorePrevious};
+constexpr int kEditMenu[] = {kEditUndo, kEditRedo, kMenuSeparator, kRestoreOriginal, kRestorePrevious};
 constexpr int kViewMenu[] = {kViewToolbar, kViewStatusBar, kShowBitmap, kShowVector, kShowCadDrawing};
 constexpr int kStep1Menu[] = {kEdgeSobel,  kEdgeRoberts,      kEdgePrewitt,
                               kEdgeKirsch, kEdgeGaussLaplace, kEdgeGradient};
@@ -214,10 +216,10 @@ constexpr MenuDefinition kMenus[] = {
 constexpr int kContextMenu[] = {kFilePrint, kFilePrintPreview, kFilePrintSetup};
 
 constexpr AcceleratorEntry kAccelerators[] = {
-    {"Ctrl+N", kFileNew},  {"Ctrl+O", kFileOpen},        {"Ctrl+S", kFileSave},  {"Ctrl+P", kFilePrint},
-    {"Ctrl+Z", kEditUndo}, {"Alt+Backspace", kEditUndo}, {"Ctrl+X", kEditCut},   {"Shift+Del", kEditCut},
-    {"Ctrl+C", kEditCopy}, {"Ctrl+Ins", kEditCopy},      {"Ctrl+V", kEditPaste}, {"Shift+Ins", kEditPaste},
-    {"F6", kNextPane},     {"Shift+F6", kPrevPane},
+    {"Ctrl+N", kFileNew},   {"Ctrl+O", kFileOpen},        {"Ctrl+S", kFileSave}, {"Ctrl+P", kFilePrint},
+    {"Ctrl+Z", kEditUndo},  {"Alt+Backspace", kEditUndo}, {"Ctrl+Y", kEditRedo}, {"Ctrl+Shift+Z", kEditRedo},
+    {"Ctrl+X", kEditCut},   {"Shift+Del", kEditCut},      {"Ctrl+C", kEditCopy}, {"Ctrl+Ins", kEditCopy},
+    {"Ctrl+V", kEditPaste}, {"Shift+Ins", kEditPaste},    {"F6", kNextPane},     {"Shift+F6", kPrevPane},
 };
 
 constexpr int kToolbar[] = {kFileOpen, kFileSave, kMenuSeparator, kRestoreOriginal, kRestorePrevious};
@@ -226,6 +228,11 @@ constexpr int kToolbar[] = {kFileOpen, kFileSave, kMenuSeparator, kRestoreOrigin
 
 std::span<const Command> CommandTable() {
     return kCommands;
+}
+
+bool ChangesPicture(const Command& command) {
+    return command.kind == CommandKind::Processing || command.kind == CommandKind::Vectorisation ||
+           command.id == kRestoreOriginal || command.id == kRestorePrevious;
 }
 
 const Command* FindCommand(int id) {

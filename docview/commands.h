@@ -30,6 +30,7 @@ inline constexpr int kEditCopy = 57634;
 inline constexpr int kEditCut = 57635;
 inline constexpr int kEditPaste = 57637;
 inline constexpr int kEditUndo = 57643;
+inline constexpr int kEditRedo = 57644;
 inline constexpr int kAppAbout = 57664;
 inline constexpr int kAppExit = 57665;
 inline constexpr int kNextPane = 57680;
@@ -122,6 +123,11 @@ struct Command {
 };
 
 std::span<const Command> CommandTable();
+// True for the commands that change the picture or the segments, and so
+// make a step of the undo history: processing, vectorisation and the two
+// restores. A parameter command changes nothing itself; each position its
+// dialog reports does.
+bool ChangesPicture(const Command& command);
 // The row of id or of a lintra-batch name; null when there is none.
 const Command* FindCommand(int id);
 const Command* FindCommand(std::string_view name);

@@ -32,4 +32,27 @@ inline constexpr const char* kStatusCadEntitiesAssumedDpi =
     "已写出%1个图元：直线%2，圆弧%3，圆%4，多段线%5；笔画宽%6像素，拟合容差%7像素（图像未记录分辨率，按%8 "
     "dpi换算）";
 
+// The status note after a step that changed the picture; the second form
+// when the segments are drawn instead, so the user knows the picture under
+// them changed.
+struct StatusNote {
+    const char* plain;
+    const char* vectorShown;
+};
+// Iterative black and white: the threshold it chose.
+inline constexpr StatusNote kStatusThreshold = {"迭代阈值为%1",
+                                                "迭代阈值为%1；位图已改变，当前显示的是矢量图"};
+// Blob and branch removal: the pieces that went and their pixels.
+inline constexpr StatusNote kStatusRemoved = {"去掉了%1处，共%2个像素",
+                                              "去掉了%1处，共%2个像素；位图已改变，当前显示的是矢量图"};
+// Any other raster step: the pixels it changed.
+inline constexpr StatusNote kStatusChanged = {"改变了%1个像素",
+                                              "改变了%1个像素；位图已改变，当前显示的是矢量图"};
+// A vectorisation: the segments it made.
+inline constexpr const char* kStatusSegments = "得到%1条线段";
+// The DXF export: the line entities written.
+inline constexpr const char* kStatusDxfLines = "已写出%1条直线";
+// Undo and redo: the step now shown, of the steps kept.
+inline constexpr const char* kStatusHistoryAt = "历史记录：第%1步，共%2步";
+
 }  // namespace lintra

@@ -19,6 +19,8 @@ public:
     virtual BlobLabelState& Blobs() = 0;
     // Thinning tells the strokes' width it measured before thinning.
     virtual void NoteStrokeWidth(double width) = 0;
+    // Iterative black and white tells the threshold it chose (-1: none).
+    virtual void NoteThreshold(int threshold) = 0;
     // Where the operations show their messages.
     virtual MessageSink& Messages() = 0;
 };

@@ -18,6 +18,7 @@ public:
     ImageView BaseView() override { return {}; }
     BlobLabelState& Blobs() override { return m_blobs; }
     void NoteStrokeWidth(double width) override { strokeWidth = width; }
+    void NoteThreshold(int) override {}
     MessageSink& Messages() override { return *this; }
     void ShowMessage(const std::string&, const std::string&) override {}
 

@@ -72,6 +72,8 @@ void CLintraView::OnFileSave() {
         m_ui.ReportFileError(error);
         return;
     }
+    m_history.MarkClean();
+    HistoryChanged();
     Redraw();
 }
 

@@ -9,13 +9,16 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "docview/commands.h"
 #include "docview/converter.h"
 #include "docview/doc.h"
+#include "docview/history.h"
 #include "docview/user_interface.h"
 #include "image/canvas.h"
 #include "image/dib.h"
@@ -77,6 +80,7 @@ public:
     ImageView BaseView() override { return BaseImage().View(); }
     BlobLabelState& Blobs() override { return m_blobState; }
     void NoteStrokeWidth(double width) override { m_strokeWidth = width; }
+    void NoteThreshold(int threshold) override { m_iterativeThreshold = threshold; }
 
     // The handlers of the command table's rows; OnCommand runs them once it
     // has checked for an image.
@@ -93,6 +97,23 @@ public:
     void OnExportCad();
     void OnShowCadDrawing();
     void OnTrace();
+    // One step back or forward in the undo history; the desktop program
+    // runs them for its Undo and Redo items and keys.
+    void OnEditUndo();
+    void OnEditRedo();
+
+    // Undoes or redoes steps until position steps of the history are
+    // applied (0: the picture as opened, or as old as the history reaches).
+    void GoToStep(std::size_t position);
+    // The undo history; the desktop program lists it.
+    const UndoHistory& History() const { return m_history; }
+    UndoHistory& History() { return m_history; }
+    // True when the picture has been processed since it was opened or last
+    // saved.
+    bool IsModified() const { return HasImage() && !m_history.IsClean(); }
+    // Called with every change of the history (a step added, undone, redone
+    // or dropped, the history cleared, the picture saved).
+    std::function<void()> onHistoryChanged;
 
     // The picture's size and resolution, as the CAD export scales by them.
     PictureGeometry Geometry() const;
@@ -126,6 +147,10 @@ public:
     // with this drawing over it, in place of what it shows otherwise; the
     // working images are not touched.
     std::optional<cad::Drawing> m_tracePreview;
+    int m_iterativeThreshold = -1;  // the threshold the last iterative binarisation chose
+    // Each command that changes the picture or the segments is kept in the
+    // undo history; lintra-batch, which never undoes, turns this off.
+    bool m_recordHistory = true;
     // The desktop program's CAD export refuses an empty list instead of
     // writing an empty drawing, and a list traced from another picture;
     // lintra-batch leaves it false and writes whatever the list holds.
@@ -150,6 +175,20 @@ private:
     Vectorise1Context Vectorise1Parts();
     void Redraw();
 
+    // Runs run as one step of the undo history (unless history is off or a
+    // step is already being recorded, as in a trace), then says in the
+    // status bar what it did.
+    void Recorded(const Command& command, HistoryStep step, const std::function<void()>& run);
+    ViewState CaptureState() const;
+    void RestoreState(const ViewState& state);
+    // The status note after command: what the step did, seen in before (the
+    // pixels before it, as CopyPixels gives them) and the picture now.
+    void ReportStep(const Command& command, const std::vector<std::uint8_t>& before);
+    void HistoryChanged();
+    // The current picture as the history keeps it, stored now unless the
+    // last step's stored picture still matches it.
+    std::shared_ptr<const StoredPicture> StoreCurrent();
+
     // Which picture the list was traced from, counted by loads; 0 before
     // any tracing. The list itself carries over an Open.
     void MarkSegmentsTraced() { m_segmentsPicture = m_pictureSerial; }
@@ -160,6 +199,12 @@ private:
     std::uint64_t m_dpiTypedFor = 0;      // the picture the CAD options' typed dpi belongs to
     double m_typedDpi = 0;                // that dpi
     bool m_basePending = false;           // m_baseImage is still to be copied from m_originalImage
+    UndoHistory m_history;
+    std::shared_ptr<const StoredPicture> m_storedCurrent;  // the newest picture the history stored
+    std::shared_ptr<const SegmentList> m_storedSegments;   // the newest segment list it stored
+    int m_recording = 0;                      // steps being recorded now: a trace's own steps are part of it
+    const Command* m_paramCommand = nullptr;  // the parameter command the newest dialog belongs to
+    std::uint64_t m_paramDialog = 0;          // one more for every parameter dialog opened
 
     CLintraDoc& m_doc;
     UserInterface& m_ui;

@@ -99,6 +99,11 @@ void CLintraView::FinishLoad(Dib* display) {
     // A preview of the trace belongs to the picture it was worked out on.
     m_tracePreview.reset();
     ++m_pictureSerial;
+    // Steps of another picture cannot be undone on this one.
+    m_history.Clear();
+    m_storedCurrent.reset();
+    m_storedSegments.reset();
+    HistoryChanged();
 }
 
 void CLintraView::Load8Bit() {

@@ -10,11 +10,19 @@ void CLintraView::OpenParamDialog(const Command& command) {
     Dib::CopyPixels(m_previousImage, m_currentImage);
     m_ui.OpenParamDialog([this](int position) { OnParamChanged(position); });
     m_paramOp = command.operation;
+    m_paramCommand = &command;
+    ++m_paramDialog;
     m_saveBase = true;
 }
 
 void CLintraView::OnParamChanged(int position) {
-    ReapplyWithParam(position);
+    // Each reported position is a step of its own, undone one at a time.
+    if (!HasImage() || m_paramCommand == nullptr) {
+        ReapplyWithParam(position);
+        return;
+    }
+    Recorded(*m_paramCommand, {m_paramCommand->id, {position}, m_paramDialog},
+             [&] { ReapplyWithParam(position); });
 }
 
 void CLintraView::ReapplyWithParam(int value) {

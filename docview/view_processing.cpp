@@ -1,5 +1,6 @@
 // Running a command by its row: the one check for a loaded image, the
-// common pattern of the processing commands, and the two restores.
+// common pattern of the processing commands, and the two restores. Every
+// command that changes the picture runs as one step of the undo history.
 #include "docview/view.h"
 
 namespace lintra {
@@ -10,13 +11,17 @@ bool CLintraView::OnCommand(int id) {
     if (command->needsImage && !HasImage()) return true;
     switch (command->kind) {
         case CommandKind::Processing:
-            RunProcessing(*command, std::span<const int>(&command->argument, 1));
+            Recorded(*command, {id, {}, 0},
+                     [&] { RunProcessing(*command, std::span<const int>(&command->argument, 1)); });
             break;
         case CommandKind::Parameter:
             OpenParamDialog(*command);
             break;
         default:
-            (this->*command->handler)();
+            if (ChangesPicture(*command))
+                Recorded(*command, {id, {}, 0}, [&] { (this->*command->handler)(); });
+            else
+                (this->*command->handler)();
             break;
     }
     return true;
@@ -27,7 +32,9 @@ bool CLintraView::OnCommand(int id, std::span<const int> values) {
     std::string error;
     if (command == nullptr || command->kind != CommandKind::Processing || !ValuesFit(*command, values, error))
         return false;
-    if (HasImage()) RunProcessing(*command, values);
+    if (HasImage())
+        Recorded(*command, {id, std::vector<int>(values.begin(), values.end()), 0},
+                 [&] { RunProcessing(*command, values); });
     return true;
 }
 

@@ -1,4 +1,5 @@
 // The vectorisation commands and the DXF export.
+#include "docview/messages.h"
 #include "docview/view.h"
 #include "vector/segments/dxf.h"
 #include "vector/vectorise/vectorise2.h"
@@ -61,7 +62,9 @@ void CLintraView::OnExportDxf() {
         WriteDxf(*path, *m_pSegmentList, width, height);
     } catch (const FileError& error) {
         m_ui.ReportFileError(error);
+        return;
     }
+    m_ui.ShowStatus(kStatusDxfLines, {std::to_string(m_pSegmentList->size())});
 }
 
 }  // namespace lintra

@@ -109,9 +109,11 @@ int IterativeThreshold(const Histogram& histogram) {
 
 }  // namespace raster_detail
 
-void BinariseIterative(ImageView image, const Histogram& histogram) {
-    if (!Usable(image)) return;
-    raster_detail::ThresholdAtLeast(image, raster_detail::IterativeThreshold(histogram));
+int BinariseIterative(ImageView image, const Histogram& histogram) {
+    if (!Usable(image)) return -1;
+    const int threshold = raster_detail::IterativeThreshold(histogram);
+    raster_detail::ThresholdAtLeast(image, threshold);
+    return threshold;
 }
 
 int IterativeThresholdOf(const Histogram& histogram) {

@@ -20,7 +20,8 @@ void BinariseThreshold(ImageView image, int threshold);
 void ComputeHistogram(ImageView image, Histogram& histogram);
 // Two-class iterative threshold T from the image's own histogram, starting
 // at 127; p >= T gives 255, else 0. An empty class at the start keeps 127.
-void BinariseIterative(ImageView image, const Histogram& histogram);
+// Returns T, or -1 for an image it leaves alone.
+int BinariseIterative(ImageView image, const Histogram& histogram);
 // The threshold T BinariseIterative uses for histogram (BinariseIterative
 // gives what BinariseThreshold with T - 1 gives).
 int IterativeThresholdOf(const Histogram& histogram);

@@ -11,7 +11,7 @@ packages=(
   python3 python3-ezdxf python3-numpy python3-scipy python3-pil valgrind time
   librecad librecad-data nodejs
   clang libclang-rt-14-dev clang-format
-  libpng-dev libjpeg62-turbo-dev libtiff-dev libwebp-dev
+  libpng-dev libjpeg62-turbo-dev libtiff-dev libwebp-dev zlib1g-dev
 )
 
 # npm installs dxf-parser for tests/vector/cad/cad_readers.sh. A Node.js that

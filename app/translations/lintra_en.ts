@@ -669,5 +669,117 @@ Trace</translation>
         <source>可见部分：%1 个图元，笔画宽度 %2 像素，整页计算中...</source>
         <translation>Part in view: %1 entities, stroke width %2 px; the whole page follows...</translation>
     </message>
+    <message>
+        <source>撤销	Ctrl+Z(&amp;U)</source>
+        <translation>&amp;Undo	Ctrl+Z</translation>
+    </message>
+    <message>
+        <source>重做	Ctrl+Y(&amp;R)</source>
+        <translation>&amp;Redo	Ctrl+Y</translation>
+    </message>
+    <message>
+        <source>撤销上一步处理
+撤销</source>
+        <translation>Undo the last processing step
+Undo</translation>
+    </message>
+    <message>
+        <source>重做撤销的一步
+重做</source>
+        <translation>Redo the step undone
+Redo</translation>
+    </message>
+    <message>
+        <source>历史记录</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>复制为lintra-batch命令行</source>
+        <translation>Copy as lintra-batch command line</translation>
+    </message>
+    <message>
+        <source>打开的图像</source>
+        <translation>Picture as opened</translation>
+    </message>
+    <message>
+        <source>保留的最早状态</source>
+        <translation>Earliest state kept</translation>
+    </message>
+    <message>
+        <source>较早的步骤已不在历史记录中，无法写成命令行</source>
+        <translation>Earlier steps are no longer in the history, so no command line can repeat them</translation>
+    </message>
+    <message>
+        <source>：</source>
+        <translation>: </translation>
+    </message>
+    <message>
+        <source>图像已处理，是否保存处理后的图像？</source>
+        <translation>The picture has been processed. Save the processed picture?</translation>
+    </message>
+    <message>
+        <source>是(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>否(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
+    <message>
+        <source>%1 × %2 像素</source>
+        <translation>%1 × %2 pixels</translation>
+    </message>
+    <message>
+        <source>，%1 dpi</source>
+        <translation>, %1 dpi</translation>
+    </message>
+    <message>
+        <source>，未记录分辨率</source>
+        <translation>, no resolution recorded</translation>
+    </message>
+    <message>
+        <source>x %1，y %2 像素</source>
+        <translation>x %1, y %2 px</translation>
+    </message>
+    <message>
+        <source>（%1，%2 毫米）</source>
+        <translation> (%1, %2 mm)</translation>
+    </message>
+    <message>
+        <source>迭代阈值为%1</source>
+        <translation>Iterative threshold: %1</translation>
+    </message>
+    <message>
+        <source>迭代阈值为%1；位图已改变，当前显示的是矢量图</source>
+        <translation>Iterative threshold: %1; the bitmap changed, the vector drawing is shown</translation>
+    </message>
+    <message>
+        <source>去掉了%1处，共%2个像素</source>
+        <translation>Removed %1 pieces, %2 pixels</translation>
+    </message>
+    <message>
+        <source>去掉了%1处，共%2个像素；位图已改变，当前显示的是矢量图</source>
+        <translation>Removed %1 pieces, %2 pixels; the bitmap changed, the vector drawing is shown</translation>
+    </message>
+    <message>
+        <source>改变了%1个像素</source>
+        <translation>Changed %1 pixels</translation>
+    </message>
+    <message>
+        <source>改变了%1个像素；位图已改变，当前显示的是矢量图</source>
+        <translation>Changed %1 pixels; the bitmap changed, the vector drawing is shown</translation>
+    </message>
+    <message>
+        <source>得到%1条线段</source>
+        <translation>Made %1 segments</translation>
+    </message>
+    <message>
+        <source>已写出%1条直线</source>
+        <translation>Wrote %1 lines</translation>
+    </message>
+    <message>
+        <source>历史记录：第%1步，共%2步</source>
+        <translation>History: step %1 of %2</translation>
+    </message>
 </context>
 </TS>

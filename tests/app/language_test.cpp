@@ -9,6 +9,7 @@
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QListWidget>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,6 +24,7 @@
 
 #include "app/about_dialog.h"
 #include "app/cad_options_dialog.h"
+#include "app/history_dock.h"
 #include "app/lintra_app.h"
 #include "app/main_frame.h"
 #include "app/param_dialog.h"
@@ -157,7 +159,16 @@ void TestLanguage::everyTextHasItsTranslation() {
                                 kMsgUnsupportedImage,
                                 kMsgNoSuchPage,
                                 kFilterFormatImages,
-                                kTitleWithPage})
+                                kTitleWithPage,
+                                kStatusThreshold.plain,
+                                kStatusThreshold.vectorShown,
+                                kStatusRemoved.plain,
+                                kStatusRemoved.vectorShown,
+                                kStatusChanged.plain,
+                                kStatusChanged.vectorShown,
+                                kStatusSegments,
+                                kStatusDxfLines,
+                                kStatusHistoryAt})
         check(message);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(" | "))));
     // The reader's English message and "OVER" stay as they are in both.
@@ -255,7 +266,10 @@ void TestLanguage::englishLeavesNoChineseText() {
         app.Frame().ActionFor(id)->trigger();
     QCoreApplication::processEvents();
     // OK in the options dialog, the file named in advance.
-    auto answer = test::AnswerModals([](QWidget* modal) {
+    auto answer = test::AnswerModals([&](QWidget* modal) {
+        // Opening the next picture asks whether to save this one: not saved.
+        see(QStringLiteral("save question"), ShownTexts(modal));
+        if (test::ClickMessageBoxButton(modal, QMessageBox::No)) return;
         if (QAbstractButton* ok = modal->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok))
             QTest::mouseClick(ok, Qt::LeftButton);
     });
@@ -264,6 +278,18 @@ void TestLanguage::englishLeavesNoChineseText() {
     QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("drawing.dxf"))));
     see(QStringLiteral("status"), {app.Frame().statusBar()->currentMessage()});
     QVERIFY(!app.Frame().statusBar()->currentMessage().isEmpty());
+    // The history panel, the picture and pointer panes, and undo's note.
+    HistoryDock& dock = app.HistoryPanel();
+    QStringList panel{dock.windowTitle(), dock.CopyButton()->text(), app.PictureLabel().text()};
+    for (int i = 0; i < dock.List()->count(); ++i) panel << dock.List()->item(i)->text();
+    QCOMPARE(dock.List()->count(), 4);
+    QTest::mouseMove(&app.ViewWidget(), QPoint(30, 30));
+    panel << app.PointerLabel().text();
+    QVERIFY(!app.PointerLabel().text().isEmpty());
+    app.Frame().ActionFor(cmd::kEditUndo)->trigger();
+    panel << app.Frame().statusBar()->currentMessage();
+    app.Frame().ActionFor(cmd::kEditRedo)->trigger();
+    see(QStringLiteral("history"), panel);
     app.OpenFile(formats + QStringLiteral("lamp_194x285_grey.png"));
     app.ViewWidget().Refresh();
     exportCad->trigger();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -66,6 +67,15 @@ inline std::unique_ptr<QTimer> AnswerModals(std::function<void(QWidget*)> answer
     });
     timer->start(20);
     return timer;
+}
+
+// Clicks button of the message box modal (the question whether to save
+// the processed picture); false when modal is no message box.
+inline bool ClickMessageBoxButton(QWidget* modal, QMessageBox::StandardButton button) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    if (box == nullptr || box->button(button) == nullptr) return false;
+    QTest::mouseClick(box->button(button), Qt::LeftButton);
+    return true;
 }
 
 }  // namespace lintra::test

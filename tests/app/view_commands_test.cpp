@@ -123,6 +123,9 @@ void TestViewCommands::cleanup() {
 }
 
 void TestViewCommands::Open(const QString& path) {
+    // A processed picture is left without saving it.
+    auto discard =
+        test::AnswerModals([](QWidget* modal) { test::ClickMessageBoxButton(modal, QMessageBox::No); });
     m_app->OpenFile(path);
     m_app->ViewWidget().Refresh();
     QCoreApplication::processEvents();

@@ -377,8 +377,9 @@ TEST_F(CommandTest, ExportCadAsksForItsOptionsThenWritesDxfOrSvgAndShowsWhatItWr
     const cad::Drawing drawing = BuildCadDrawing(kSquareSegments, {10, 10, 2835, 2835}, settings.options);
     EXPECT_EQ(drawing.EntityCount(), 1u);
     EXPECT_EQ(ReadAll(temp / "square.dxf"), CadDxfText(drawing, DxfVersion::R12));
-    ASSERT_EQ(platform.statusTexts.size(), 1u);
-    EXPECT_EQ(platform.statusTexts[0].rfind("已写出1个图元", 0), 0u) << platform.statusTexts[0];
+    // The export's note follows the vectorisation's.
+    ASSERT_EQ(platform.statusTexts.size(), 2u);
+    EXPECT_EQ(platform.statusTexts[1].rfind("已写出1个图元", 0), 0u) << platform.statusTexts[1];
     EXPECT_FALSE(view.m_cadReport.noResolution);
 
     platform.answers.push_back(temp / "square.SVG");
