@@ -9,15 +9,12 @@
 #include <functional>
 #include <string>
 
+#include "platform/forked_child.h"
+
 namespace lintra {
 
 // How one child ended, with everything it wrote.
-struct JobOutcome {
-    int exitStatus = -1;  // the exit status, or -1 when it did not exit
-    int signal = 0;       // the signal that ended it, or 0
-    std::string out;      // its standard output
-    std::string err;      // its standard error
-    double seconds = 0;   // from start to end
+struct JobOutcome : ChildEnd {
     // True when it exited with status 0.
     bool Succeeded() const { return exitStatus == 0; }
     // Why it failed, from what it wrote to standard error or else its end,
