@@ -165,7 +165,7 @@ public:
     // empty list never traced counts as this picture's).
     bool SegmentsFromThisPicture() const;
 
-    // Being moved behind the accessors above.
+private:
     Dib* m_pDisplayImage = nullptr;         // drawn in bitmap mode and written by Save
     Dib m_currentImage;                     // the working image
     Dib m_originalImage;                    // as loaded: source of restore original
@@ -197,7 +197,6 @@ public:
     // lintra-batch leaves it false and writes whatever the list holds.
     bool m_checkCadSource = false;
 
-private:
     void Load8Bit();
     void Load24Bit();
     bool ReadViewImages(const std::string& path, const char* otherDepth, const ReadOptions& options,
