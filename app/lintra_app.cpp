@@ -125,8 +125,8 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
         return true;
     };
     m_ui->onStatus = [this](const QString& text) { m_frame->statusBar()->showMessage(text); };
-    m_view->m_cadSettings = LoadCadSettings(m_settings);
-    m_view->m_checkCadSource = true;
+    m_view->SetCadSettings(LoadCadSettings(m_settings));
+    m_view->SetCheckCadSource(true);
     AddFrontEndCommands();
     // An unattended run (a screenshot for the documentation or a test)
     // cannot wait for someone to close a message box: say it on stderr.
@@ -294,7 +294,7 @@ void CLintraApp::OpenFile(const QString& path) {
 }
 
 qint64 CLintraApp::PicturePixels() const {
-    const Dib& image = m_view->m_currentImage;
+    const Dib& image = m_view->CurrentImage();
     return image.IsEmpty() ? 0 : static_cast<qint64>(image.GetWidth()) * std::abs(image.GetHeight());
 }
 
@@ -326,7 +326,7 @@ void CLintraApp::OpenTraceDialog() {
     TraceDialogHost host;
     host.visibleArea = [this] {
         const QRect shown = m_viewWidget->VisiblePictureRect();
-        const int height = m_view->m_originalImage.GetHeight();
+        const int height = m_view->OriginalImage().GetHeight();
         // The picture's rows count from the bottom.
         return PixelRect{shown.x(), height - (shown.y() + shown.height()), shown.width(), shown.height()};
     };
@@ -406,7 +406,7 @@ void CLintraApp::UpdateCommandStates() {
     for (int id : {cmd::kShowBitmap, cmd::kShowVector})
         if (QAction* show = m_frame->ActionFor(id)) {
             show->setCheckable(true);
-            show->setChecked(picture && m_view->m_bVectorMode == (id == cmd::kShowVector ? 1 : 0));
+            show->setChecked(picture && m_view->VectorMode() == (id == cmd::kShowVector));
         }
     m_historyDock->Show(history, QString::fromStdString(m_doc->m_strFilePath), picture);
     if (!picture) {

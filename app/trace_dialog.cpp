@@ -69,7 +69,7 @@ TraceDialog::TraceDialog(CLintraView& view, QSettings& settings, TraceDialogHost
       m_view(view),
       m_settings(settings),
       m_host(std::move(host)),
-      m_picture(CopyPicture(view.m_originalImage.View(), view.Geometry())) {
+      m_picture(CopyPicture(view.OriginalImage().View(), view.Geometry())) {
     setWindowTitle(Tr("一键矢量化"));
     setObjectName(QStringLiteral("traceDialog"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -149,8 +149,8 @@ TraceDialog::~TraceDialog() {
     m_wake.notify_one();
     m_worker.join();
     // A preview left in the view would outlive the dialog that can end it.
-    if (m_view.m_tracePreview) {
-        m_view.m_tracePreview.reset();
+    if (m_view.TracePreview()) {
+        m_view.ClearTracePreview();
         if (m_host.repaint) m_host.repaint();
     }
 }
@@ -197,7 +197,7 @@ void TraceDialog::StartPreview() {
     request.preset = EffectivePreset();
     if (m_preset->currentData().toString().isEmpty()) request.preset = nullptr;
     request.settings = Settings();
-    request.cad = m_view.m_cadSettings.options;
+    request.cad = m_view.CadSettings().options;
     const int w = m_picture->width, h = m_picture->height;
     if (std::int64_t{w} * h > kQuickPreviewPixels) {
         const PixelRect visible = m_host.visibleArea ? m_host.visibleArea() : PixelRect{0, 0, w, h};
@@ -275,7 +275,7 @@ void TraceDialog::ShowPreview(std::uint64_t generation, TracePreview preview, bo
                              .arg(Entities(preview.drawing))
                              .arg(preview.strokeWidth, 0, 'f', 1);
     m_summary->setText(text);
-    m_view.m_tracePreview = preview.drawing;
+    m_view.SetTracePreview(preview.drawing);
     m_shown = std::move(preview);
     if (m_host.repaint) m_host.repaint();
     emit previewShown(complete);
@@ -289,19 +289,19 @@ void TraceDialog::StopPreview() {
     }
     ++m_generation;  // results still on their way are dropped
     m_coalesce->stop();
-    m_view.m_tracePreview.reset();
+    m_view.ClearTracePreview();
     if (m_host.repaint) m_host.repaint();
 }
 
 void TraceDialog::Keep() {
     SaveTraceChoices(m_settings, Choices());
     const Preset* preset = EffectivePreset();
-    if (preset == nullptr) preset = &ChoosePreset(m_view.m_originalImage.View());
+    if (preset == nullptr) preset = &ChoosePreset(m_view.OriginalImage().View());
     StopPreview();
     const TraceSettings settings = Settings();
     auto run = [this, preset, settings] {
         RunPreset(m_view, *preset, settings);
-        m_view.m_showCadDrawing = true;
+        m_view.SetShowCadDrawing(true);
     };
     if (m_host.runLong)
         m_host.runLong(run);

@@ -113,7 +113,7 @@ void LintraViewWidget::Refresh() {
 }
 
 QSize LintraViewWidget::ContentSize() const {
-    const Dib* display = m_view.m_pDisplayImage;
+    const Dib* display = m_view.DisplayedImage();
     if (m_doc.m_bImageOpen != 1 || m_doc.m_bReloadPending != 0 || display == nullptr || display->IsEmpty())
         return {};
     return {display->GetWidth() + 2 * kMargin, std::abs(display->GetHeight()) + 2 * kMargin};

@@ -173,7 +173,7 @@ public:
         m_doc.m_readOptions.page = read.page;
         m_ui.cadSettings = cad;
         // A run never undoes: keeping its steps would only cost time and memory.
-        m_view.m_recordHistory = false;
+        m_view.SetRecordHistory(false);
     }
 
     // Runs one step and the drawing pass after it. False when a file could
@@ -203,11 +203,11 @@ public:
                 if (step.id == cmd::kExportCad && m_ui.FileErrorCount() == fileErrors) ReportCad();
                 break;
             case Step::kNc:
-                ok = WriteText(step.path, m_view.m_ncText);
+                ok = WriteText(step.path, m_view.NcText());
                 break;
             case Step::kSvg:
-                ok = WriteText(step.path, SvgText(m_doc.m_segmentList, m_view.m_currentImage.GetWidth(),
-                                                  m_view.m_currentImage.GetHeight()));
+                ok = WriteText(step.path, SvgText(m_doc.m_segmentList, m_view.CurrentImage().GetWidth(),
+                                                  m_view.CurrentImage().GetHeight()));
                 break;
         }
         // The drawing pass after the step; a failed step ends the run, and a
@@ -242,7 +242,7 @@ private:
     void Trace() {
         if (!m_view.HasImage()) return;
         double inkRatio = 1;
-        const Preset& preset = m_preset ? *m_preset : ChoosePreset(m_view.m_originalImage.View(), &inkRatio);
+        const Preset& preset = m_preset ? *m_preset : ChoosePreset(m_view.OriginalImage().View(), &inkRatio);
         TraceReport report = RunPreset(m_view, preset);
         if (m_verbose && report.ran) {
             std::string why = m_preset ? ""
@@ -258,7 +258,7 @@ private:
     // What the CAD export wrote: the resolution it assumed always, the
     // entities by type with --verbose.
     void ReportCad() {
-        const CadExportReport& report = m_view.m_cadReport;
+        const CadExportReport& report = m_view.CadReport();
         if (report.noResolution)
             std::fprintf(stderr, "lintra-batch: the picture records no resolution; scaled at %g dpi\n",
                          report.dpi);
@@ -266,7 +266,7 @@ private:
             std::printf("cad: %zu entities: %zu LINE, %zu ARC, %zu CIRCLE, %zu polylines\n",
                         report.Entities(), report.lines, report.arcs, report.circles, report.polylines);
             std::printf("cad: stroke width %.1f px%s, fit tolerance %.1f px\n", report.strokeWidth,
-                        m_view.m_strokeWidth > 0 ? "" : " (assumed: not measured)", report.tolerance);
+                        m_view.StrokeWidth() > 0 ? "" : " (assumed: not measured)", report.tolerance);
             if (!report.skewFound)
                 std::printf("cad: no skew found (too few long straight lines, or no main direction)\n");
             else

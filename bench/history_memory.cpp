@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     view.LoadPendingImage();
     if (!view.HasImage()) return 1;
     const long opened = ResidentKb();
-    const std::vector<std::uint8_t> first = CopyPixels(view.m_currentImage.View());
+    const std::vector<std::uint8_t> first = CopyPixels(view.CurrentImage().View());
 
     // -1: a trackbar position of the newest dialog (its value follows).
     const std::vector<std::pair<int, int>> steps = {
@@ -129,11 +129,11 @@ int main(int argc, char** argv) {
                 history.Bytes() / (picture.width * static_cast<double>(picture.height)));
     std::printf("resident memory: %ld kB after the open, %ld kB after the steps (+%.1f MB)\n", opened,
                 processed, (processed - opened) / 1e3);
-    const std::vector<std::uint8_t> last = CopyPixels(view.m_currentImage.View());
+    const std::vector<std::uint8_t> last = CopyPixels(view.CurrentImage().View());
     view.GoToStep(0);
-    const bool undone = CopyPixels(view.m_currentImage.View()) == first;
+    const bool undone = CopyPixels(view.CurrentImage().View()) == first;
     view.GoToStep(history.Size());
-    const bool redone = CopyPixels(view.m_currentImage.View()) == last;
+    const bool redone = CopyPixels(view.CurrentImage().View()) == last;
     std::printf("undo to the start %s, redo to the end %s\n", undone ? "exact" : "DIFFERS",
                 redone ? "exact" : "DIFFERS");
     return undone && redone ? 0 : 1;

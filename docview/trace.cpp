@@ -106,17 +106,17 @@ TraceReport RunPreset(CLintraView& view, const Preset& preset, const TraceSettin
     report.ran = true;
     report.measured = settings.strokeWidth <= 0;
     report.strokeWidth =
-        report.measured ? PresetStrokeWidth(view, preset, view.m_currentImage.View()) : settings.strokeWidth;
+        report.measured ? PresetStrokeWidth(view, preset, view.CurrentImage().View()) : settings.strokeWidth;
     TraceSettings resolved = settings;
     resolved.strokeWidth = report.strokeWidth;
-    report.steps = TraceSteps(preset, view.m_originalImage.View(), resolved);
+    report.steps = TraceSteps(preset, view.OriginalImage().View(), resolved);
     for (const ResolvedStep& step : report.steps) {
         if (step.values.empty())
             view.OnCommand(step.command->id);
         else
             view.OnCommand(step.command->id, step.values);
     }
-    if (settings.tolerance) view.m_cadSettings.options.tolerance = *settings.tolerance;
+    if (settings.tolerance) view.SetCadTolerance(*settings.tolerance);
     return report;
 }
 

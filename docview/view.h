@@ -13,6 +13,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "docview/commands.h"
@@ -122,9 +123,49 @@ public:
     // turned back by the skew, so that it lies on the strokes it was fitted to.
     const cad::Drawing& CadPreview();
 
+    // What the front ends and the tests read of the view's state.
+    const Dib& CurrentImage() const { return m_currentImage; }
+    const Dib& OriginalImage() const { return m_originalImage; }
+    const Dib& PreviousImage() const { return m_previousImage; }
+    const Dib& WorkImage() const { return m_workImage; }
+    // The image drawn in bitmap mode and written by Save; null before a load.
+    const Dib* DisplayedImage() const { return m_pDisplayImage; }
+    // The document's segment list, null before the first load.
+    const SegmentList* Segments() const { return m_pSegmentList; }
+    // True when the segments are drawn in place of the bitmap.
+    bool VectorMode() const { return m_bVectorMode == 1; }
+    const LabelGrid& ContourGrid() const { return m_grid; }
+    std::int32_t ContourCount() const { return m_contourCount; }
+    // The operation the newest parameter dialog re-applies, and whether its
+    // next position saves the base image first.
+    ImageOperation ParamOperation() const { return m_paramOp; }
+    bool SavesBaseOnNextChange() const { return m_saveBase; }
+    const std::string& NcText() const { return m_ncText; }
+    const CadExportSettings& CadSettings() const { return m_cadSettings; }
+    const CadExportReport& CadReport() const { return m_cadReport; }
+    double StrokeWidth() const { return m_strokeWidth; }
+    bool ShowsCadDrawing() const { return m_showCadDrawing; }
+    const std::optional<cad::Drawing>& TracePreview() const { return m_tracePreview; }
+    int IterativeThreshold() const { return m_iterativeThreshold; }
+
+    // What the front ends configure.
+    void SetRecordHistory(bool record) { m_recordHistory = record; }
+    void SetCheckCadSource(bool check) { m_checkCadSource = check; }
+    void SetCadSettings(const CadExportSettings& settings) { m_cadSettings = settings; }
+    void SetCadTolerance(double tolerance) { m_cadSettings.options.tolerance = tolerance; }
+    void SetShowCadDrawing(bool show) { m_showCadDrawing = show; }
+    // Shows drawing over the picture as loaded until ClearTracePreview.
+    void SetTracePreview(cad::Drawing drawing) { m_tracePreview = std::move(drawing); }
+    void ClearTracePreview() { m_tracePreview.reset(); }
+
     // How long the converter may run before it is killed (tests shorten it).
     void SetConverterTimeout(std::chrono::milliseconds timeout) { m_converterTimeout = timeout; }
 
+    // True when the segment list was traced from the picture open now (an
+    // empty list never traced counts as this picture's).
+    bool SegmentsFromThisPicture() const;
+
+private:
     Dib* m_pDisplayImage = nullptr;         // drawn in bitmap mode and written by Save
     Dib m_currentImage;                     // the working image
     Dib m_originalImage;                    // as loaded: source of restore original
@@ -156,11 +197,6 @@ public:
     // lintra-batch leaves it false and writes whatever the list holds.
     bool m_checkCadSource = false;
 
-    // True when the segment list was traced from the picture open now (an
-    // empty list never traced counts as this picture's).
-    bool SegmentsFromThisPicture() const;
-
-private:
     void Load8Bit();
     void Load24Bit();
     bool ReadViewImages(const std::string& path, const char* otherDepth, const ReadOptions& options,

@@ -66,6 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Dib back;
     ReadPicture(back, platform.saveAnswer, platform);
     if (back.m_bValid != 1) std::abort();
-    RequireSameImage(*view.m_pDisplayImage, back);
+    RequireSameImage(*view.DisplayedImage(), back);
     return 0;
 }

@@ -115,7 +115,7 @@ std::vector<std::uint8_t> MakeBmp(int width, int height, bool colour, bool bits,
 }
 
 // The width pixels of every row, bottom row first.
-std::vector<std::uint8_t> Pixels(Dib& dib) {
+std::vector<std::uint8_t> Pixels(const Dib& dib) {
     ImageView view = dib.View();
     std::vector<std::uint8_t> out;
     for (int y = 0; y < view.height; ++y) out.insert(out.end(), view.row(y), view.row(y) + view.width);
@@ -175,12 +175,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CountingCanvas canvas;
     view.OnDraw(canvas);
     Require(view.HasImage(), "a well-formed picture did not load");
-    std::vector<std::uint8_t> original = Pixels(view.m_originalImage);
+    std::vector<std::uint8_t> original = Pixels(view.OriginalImage());
 
     int currentWidth = width;
     int currentHeight = height;
     for (const Step& step : steps) {
-        const std::vector<std::uint8_t> before = Pixels(view.m_currentImage);
+        const std::vector<std::uint8_t> before = Pixels(view.CurrentImage());
         if (step.id == kMoveTrackbar) {
             if (!platform.dialogs.empty()) platform.dialogs.back()->ReportFull(step.position);
         } else if (step.id == kDrawPass) {
@@ -192,19 +192,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             writePicture(currentWidth, currentHeight, (step.w & 0x80) != 0);
             Require(doc.OpenPath(picture), "a well-formed picture was refused");
             view.OnDraw(canvas);
-            original = Pixels(view.m_originalImage);
+            original = Pixels(view.OriginalImage());
         } else {
             Require(view.OnCommand(step.id), "a command was not routed");
         }
         // No command changes the picture's size or loses the image; the
         // image as loaded stays as loaded; a processing command keeps the
         // picture it started from for Restore previous.
-        Require(view.HasImage() && view.m_currentImage.GetWidth() == currentWidth &&
-                    view.m_currentImage.GetHeight() == currentHeight,
+        Require(view.HasImage() && view.CurrentImage().GetWidth() == currentWidth &&
+                    view.CurrentImage().GetHeight() == currentHeight,
                 "a command lost the image or changed its size");
-        Require(Pixels(view.m_originalImage) == original, "the image as loaded changed");
+        Require(Pixels(view.OriginalImage()) == original, "the image as loaded changed");
         if (step.processing)
-            Require(Pixels(view.m_previousImage) == before, "the previous image is not the one before");
+            Require(Pixels(view.PreviousImage()) == before, "the previous image is not the one before");
     }
     Require(platform.fileErrors == 0, "Save or export failed in the scratch folder");
     return 0;

@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (platform.fileErrors != 0) std::abort();
     Dib back;
     ReadPicture(back, platform.saveAnswer, platform);
-    const Dib& shown = *view.m_pDisplayImage;
+    const Dib& shown = *view.DisplayedImage();
     if (back.m_bValid != 1 || back.m_nBlockSize != shown.m_nBlockSize ||
         std::memcmp(back.m_pBlock, shown.m_pBlock, shown.m_nBlockSize) != 0) {
         std::fprintf(stderr, "a saved image reads back differently\n");

@@ -36,6 +36,12 @@ ImageView Dib::View() {
     return {m_pBits, GetWidth(), GetHeight(), static_cast<int>(ComputeStride()), GetBitCount()};
 }
 
+ImageView Dib::View() const {
+    if (IsEmpty()) return {};
+    const int bitCount = GetBitCount();
+    return {m_pBits, GetWidth(), GetHeight(), static_cast<int>(BmpStride(bitCount, GetWidth())), bitCount};
+}
+
 bool Dib::Create(std::int32_t width, std::int32_t height, int bitCount, std::uint32_t colourCount) {
     if (width < 1 || height < 1 || (bitCount != 8 && bitCount != 24) || colourCount > 256) return false;
     std::uint64_t stride = static_cast<std::uint64_t>(BmpStride(bitCount, width));

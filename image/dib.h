@@ -63,6 +63,9 @@ public:
     int GetBitCount() const { return m_pInfoHeader ? m_pInfoHeader->biBitCount : 0; }
     // The pixel rows as an 8-bit image view (empty view for an empty Dib).
     ImageView View();
+    // The same view of a Dib the caller may only read; like GetBits, it does
+    // not guard the pixels themselves.
+    ImageView View() const;
 
     // Copies stride x height bytes of pixel rows from source to destination;
     // both should have the same width, height and bit count. Never copies

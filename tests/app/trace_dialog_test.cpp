@@ -127,7 +127,7 @@ void TestTraceDialog::slidersPreviewThenKeepCancelAndComeBack() {
     TraceDialog* dialog = OpenDialog();
     QVERIFY(dialog != nullptr);
     QVERIFY(WaitWholePage(dialog));
-    QVERIFY(view.m_tracePreview.has_value());
+    QVERIFY(view.TracePreview().has_value());
     QVERIFY(BluePixels(m_app->ViewWidget()) > 0);
     // Automatic chose the line drawing for this clean picture.
     QCOMPARE(dialog->EffectivePreset()->name, std::string_view("drawing"));
@@ -137,35 +137,35 @@ void TestTraceDialog::slidersPreviewThenKeepCancelAndComeBack() {
     while (dialog->PresetBox()->currentData().toString() != QStringLiteral("scan"))
         QTest::keyClick(dialog->PresetBox(), Qt::Key_Down);
     QVERIFY(WaitWholePage(dialog));
-    const std::size_t scan = Entities(*view.m_tracePreview);
+    const std::size_t scan = Entities(*view.TracePreview());
 
     // Smallest detail dragged up: fewer specks and spurs, fewer entities;
     // the picture itself stays as loaded.
     const int reached = test::DragThumbTowards(dialog->DetailBar(), 400);
     QVERIFY(reached > 250);
     QVERIFY(WaitWholePage(dialog));
-    const std::size_t coarse = Entities(*view.m_tracePreview);
+    const std::size_t coarse = Entities(*view.TracePreview());
     QVERIFY2(coarse < scan, qPrintable(QStringLiteral("%1 then %2").arg(scan).arg(coarse)));
-    QVERIFY(std::memcmp(view.m_currentImage.View().row(10), view.m_originalImage.View().row(10),
-                        view.m_currentImage.GetWidth()) == 0);
+    QVERIFY(std::memcmp(view.CurrentImage().View().row(10), view.OriginalImage().View().row(10),
+                        view.CurrentImage().GetWidth()) == 0);
     QVERIFY(m_app->Doc().m_segmentList.empty());
 
     // A wider tolerance: fewer pieces.
-    const std::size_t tight = Pieces(*view.m_tracePreview);
+    const std::size_t tight = Pieces(*view.TracePreview());
     test::DragThumbTowards(dialog->ToleranceBar(), 24);
     QVERIFY(WaitWholePage(dialog));
-    QVERIFY2(Pieces(*view.m_tracePreview) < tight,
-             qPrintable(QStringLiteral("%1 then %2").arg(tight).arg(Pieces(*view.m_tracePreview))));
+    QVERIFY2(Pieces(*view.TracePreview()) < tight,
+             qPrintable(QStringLiteral("%1 then %2").arg(tight).arg(Pieces(*view.TracePreview()))));
     const TraceChoices chosen = dialog->Choices();
 
     // 保留: the trace runs on the picture; its segments and the fitted
     // drawing over it stay, and the choices are kept.
     QTest::mouseClick(dialog->KeepButton(), Qt::LeftButton);
     QVERIFY(m_app->TraceDialogOpen() == nullptr);
-    QVERIFY(!view.m_tracePreview.has_value());
+    QVERIFY(!view.TracePreview().has_value());
     QVERIFY(!m_app->Doc().m_segmentList.empty());
-    QVERIFY(view.m_showCadDrawing);
-    QCOMPARE(view.m_cadSettings.options.tolerance, chosen.toleranceQuarters / 4.0);
+    QVERIFY(view.ShowsCadDrawing());
+    QCOMPARE(view.CadSettings().options.tolerance, chosen.toleranceQuarters / 4.0);
     const std::size_t kept = m_app->Doc().m_segmentList.size();
     QCOMPARE(m_settings->value(QStringLiteral("trace/preset")).toString(), QStringLiteral("scan"));
     QCOMPARE(m_settings->value(QStringLiteral("trace/detail")).toInt(), chosen.detailPercent);
@@ -180,7 +180,7 @@ void TestTraceDialog::slidersPreviewThenKeepCancelAndComeBack() {
     test::DragThumbTowards(dialog->DetailBar(), 0);
     QVERIFY(WaitWholePage(dialog));
     QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
-    QVERIFY(!view.m_tracePreview.has_value());
+    QVERIFY(!view.TracePreview().has_value());
     QCOMPARE(m_app->Doc().m_segmentList.size(), kept);
     QCOMPARE(m_settings->value(QStringLiteral("trace/detail")).toInt(), chosen.detailPercent);
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
@@ -214,7 +214,7 @@ void TestTraceDialog::exportWritesTheChosenFormat() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("<svg"));
     QVERIFY(!m_app->Doc().m_segmentList.empty());
-    QVERIFY(m_app->View().m_cadReport.Entities() > 0);
+    QVERIFY(m_app->View().CadReport().Entities() > 0);
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
 }
 

@@ -38,7 +38,7 @@ const QString kHorse = kSamples + QStringLiteral("horse_400x328_8bit_grey_pillow
 const QString kCamera = kSamples + QStringLiteral("camera_512x512_8bit_grey_imagemagick.bmp");
 
 std::vector<std::uint8_t> Pixels(CLintraView& view) {
-    return CopyPixels(view.m_currentImage.View());
+    return CopyPixels(view.CurrentImage().View());
 }
 
 }  // namespace
@@ -179,7 +179,7 @@ void TestUndoStatus::statusBarShowsPicturePointerAndWhatCommandsDid() {
 
     Run(cmd::kBinariseIterative);
     QCOMPARE(frame.statusBar()->currentMessage(),
-             QStringLiteral("迭代阈值为%1").arg(View().m_iterativeThreshold));
+             QStringLiteral("迭代阈值为%1").arg(View().IterativeThreshold()));
     QVERIFY(frame.ActionFor(cmd::kShowBitmap)->isChecked());
     QVERIFY(!frame.ActionFor(cmd::kShowVector)->isChecked());
     Run(cmd::kThin);

@@ -52,7 +52,7 @@ const QString kCamera = kSamples + QStringLiteral("camera_512x512_8bit_grey_imag
 const QString kOneBitHorse = kSamples + QStringLiteral("horse_400x328_1bit_netpbm.bmp");
 
 // The current image's pixels, top row first, as a comparable byte string.
-QByteArray Pixels(Dib& dib) {
+QByteArray Pixels(const Dib& dib) {
     ImageView view = dib.View();
     QByteArray bytes;
     for (int y = view.height - 1; y >= 0; --y)
@@ -422,32 +422,32 @@ void TestViewCommands::everyProcessingItemReachesItsHandler() {
     Open(kHorse);
     CLintraView& view = m_app->View();
     CMainFrame& frame = m_app->Frame();
-    const QByteArray original = Pixels(view.m_originalImage);
+    const QByteArray original = Pixels(view.OriginalImage());
     for (const Command& command : CommandTable()) {
         if (command.kind != CommandKind::Processing) continue;
         const int id = command.id;
         // Start from a binarised picture with a different previous image,
         // so that the copy into the previous image shows the handler ran.
         frame.ActionFor(cmd::kRestoreOriginal)->trigger();
-        QCOMPARE(Pixels(view.m_currentImage), original);
+        QCOMPARE(Pixels(view.CurrentImage()), original);
         frame.ActionFor(cmd::kBinariseThreshold)->trigger();
-        QByteArray before = Pixels(view.m_currentImage);
+        QByteArray before = Pixels(view.CurrentImage());
         QVERIFY(before != original);
-        QCOMPARE(Pixels(view.m_previousImage), original);
+        QCOMPARE(Pixels(view.PreviousImage()), original);
         frame.ActionFor(id)->trigger();
-        QVERIFY2(Pixels(view.m_previousImage) == before, qPrintable(QString::number(id)));
+        QVERIFY2(Pixels(view.PreviousImage()) == before, qPrintable(QString::number(id)));
         // Timed for the status bar's busy notice.
         QVERIFY(m_app->Busy().SecondsPerPixel(id) >= 0);
-        QCOMPARE(view.m_pDisplayImage, &view.m_currentImage);
+        QCOMPARE(view.DisplayedImage(), &view.CurrentImage());
     }
     // Restore previous, twice, gives the same image.
     frame.ActionFor(cmd::kInvert)->trigger();
-    QByteArray inverted = Pixels(view.m_currentImage);
+    QByteArray inverted = Pixels(view.CurrentImage());
     frame.ActionFor(cmd::kRestorePrevious)->trigger();
-    QByteArray once = Pixels(view.m_currentImage);
+    QByteArray once = Pixels(view.CurrentImage());
     QVERIFY(once != inverted);
     frame.ActionFor(cmd::kRestorePrevious)->trigger();
-    QCOMPARE(Pixels(view.m_currentImage), once);
+    QCOMPARE(Pixels(view.CurrentImage()), once);
     // The shown picture follows the current image.
     QCoreApplication::processEvents();
     QImage shown = Shown(m_app->ViewWidget(), QSize(400, 328));
@@ -459,7 +459,7 @@ void TestViewCommands::vectorModePaintsSegmentsInDarkRed() {
     CMainFrame& frame = m_app->Frame();
     for (int id : {cmd::kBinariseIterative, cmd::kThin, cmd::kVectorise1}) frame.ActionFor(id)->trigger();
     CLintraView& view = m_app->View();
-    QCOMPARE(view.m_bVectorMode, 1);
+    QVERIFY(view.VectorMode());
     const SegmentList& segments = m_app->Doc().m_segmentList;
     QVERIFY(!segments.empty());
     QCoreApplication::processEvents();
@@ -479,10 +479,10 @@ void TestViewCommands::vectorModePaintsSegmentsInDarkRed() {
     // No bitmap under the vectors: a pixel far from any segment is background.
     QCOMPARE(grabbed.pixel(2, 2), qRgb(255, 255, 255));
     // Show bitmap brings the picture back, unchanged.
-    QByteArray current = Pixels(view.m_currentImage);
+    QByteArray current = Pixels(view.CurrentImage());
     frame.ActionFor(cmd::kShowBitmap)->trigger();
-    QCOMPARE(view.m_bVectorMode, 0);
-    QCOMPARE(Pixels(view.m_currentImage), current);
+    QVERIFY(!view.VectorMode());
+    QCOMPARE(Pixels(view.CurrentImage()), current);
 }
 
 void TestViewCommands::paramDialogAppliesTheReleasedPosition() {
@@ -675,7 +675,7 @@ void TestViewCommands::cadOptionsStartFromEachPicturesResolution() {
     };
     Offered offered = exportCad(fine, 500);
     QVERIFY(offered.own);
-    QCOMPARE(m_app->View().m_cadReport.dpi, 500.0);
+    QCOMPARE(m_app->View().CadReport().dpi, 500.0);
     // The same picture again: the typed dpi holds.
     offered = exportCad(QString(), 0);
     QVERIFY(!offered.own);
@@ -683,7 +683,7 @@ void TestViewCommands::cadOptionsStartFromEachPicturesResolution() {
     // The next picture starts from its own 74 dpi and is exported at it.
     offered = exportCad(coarse, 0);
     QVERIFY(offered.own);
-    QCOMPARE(std::round(m_app->View().m_cadReport.dpi), 74.0);
+    QCOMPARE(std::round(m_app->View().CadReport().dpi), 74.0);
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
 }
 

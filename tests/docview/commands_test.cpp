@@ -54,22 +54,22 @@ const std::vector<CLineSegment> kSquareSegments = {{2, 2, 2, 5}, {2, 5, 5, 5}, {
 
 TEST_F(CommandTest, ProcessingCommandsTakeThePreviousCopyAndRestorePreviousIsOneLevel) {
     Open(Sample("horse_400x328_8bit_grey_pillow.bmp"));
-    std::vector<std::uint8_t> original = Pixels(view.m_currentImage);
+    std::vector<std::uint8_t> original = Pixels(view.CurrentImage());
     view.OnCommand(cmd::kBinariseThreshold);
-    std::vector<std::uint8_t> binarised = Pixels(view.m_currentImage);
-    EXPECT_EQ(Pixels(view.m_previousImage), original);
+    std::vector<std::uint8_t> binarised = Pixels(view.CurrentImage());
+    EXPECT_EQ(Pixels(view.PreviousImage()), original);
     view.OnCommand(cmd::kInvert);
-    EXPECT_EQ(Pixels(view.m_previousImage), binarised);
+    EXPECT_EQ(Pixels(view.PreviousImage()), binarised);
 
     view.OnCommand(cmd::kRestorePrevious);
-    EXPECT_EQ(Pixels(view.m_currentImage), binarised);
+    EXPECT_EQ(Pixels(view.CurrentImage()), binarised);
     view.OnCommand(cmd::kRestorePrevious);
-    EXPECT_EQ(Pixels(view.m_currentImage), binarised);
-    EXPECT_EQ(Pixels(view.m_previousImage), binarised);
+    EXPECT_EQ(Pixels(view.CurrentImage()), binarised);
+    EXPECT_EQ(Pixels(view.PreviousImage()), binarised);
 
     view.OnCommand(cmd::kRestoreOriginal);
-    EXPECT_EQ(Pixels(view.m_currentImage), original);
-    EXPECT_EQ(view.m_pDisplayImage, &view.m_currentImage);
+    EXPECT_EQ(Pixels(view.CurrentImage()), original);
+    EXPECT_EQ(view.DisplayedImage(), &view.CurrentImage());
 }
 
 TEST(CommandTableTest, RowsAreUniqueAndEveryListedIdentifierHasOne) {
@@ -159,11 +159,11 @@ TEST_F(CommandTest, EveryProcessingCommandRunsItsOperationWithItsFixedArguments)
         auto it = expected.find(command.id);
         ASSERT_NE(it, expected.end());
         view.OnCommand(cmd::kRestoreOriginal);
-        Dib::CopyPixels(expectedImage, view.m_originalImage);
+        Dib::CopyPixels(expectedImage, view.OriginalImage());
         view.OnCommand(command.id);
         it->second(expectedImage.View());
-        EXPECT_EQ(Pixels(view.m_currentImage), Pixels(expectedImage));
-        EXPECT_EQ(Pixels(view.m_previousImage), Pixels(view.m_originalImage));
+        EXPECT_EQ(Pixels(view.CurrentImage()), Pixels(expectedImage));
+        EXPECT_EQ(Pixels(view.PreviousImage()), Pixels(view.OriginalImage()));
         ++checked;
     }
     EXPECT_EQ(checked, static_cast<int>(expected.size()));
@@ -188,35 +188,35 @@ TEST_F(CommandTest, EveryProcessingCommandRunsItsOperationWithItsFixedArguments)
         SCOPED_TRACE(FindCommand(c.id)->name);
         view.OnCommand(cmd::kRestoreOriginal);
         view.OnCommand(cmd::kInvert);
-        Dib::CopyPixels(expectedImage, view.m_currentImage);
+        Dib::CopyPixels(expectedImage, view.CurrentImage());
         EXPECT_EQ(view.OnCommand(c.id, c.values), c.run != nullptr);
         if (c.run) c.run(expectedImage.View());
-        EXPECT_EQ(Pixels(view.m_currentImage), Pixels(expectedImage));
+        EXPECT_EQ(Pixels(view.CurrentImage()), Pixels(expectedImage));
     }
 
     // The outermost contour traces into the base image as its second image.
     view.OnCommand(cmd::kRestoreOriginal);
     view.OnCommand(cmd::kBinariseIterative);
-    Dib::CopyPixels(expectedImage, view.m_currentImage);
+    Dib::CopyPixels(expectedImage, view.CurrentImage());
     Dib expectedBase;
     ReadPicture(expectedBase, path, platform);
     Dib::CopyPixels(expectedBase, view.BaseImage());
     view.OnCommand(cmd::kOutermostContour);
     TraceOuterContour(expectedImage.View(), expectedBase.View(), platform);
-    EXPECT_EQ(Pixels(view.m_currentImage), Pixels(expectedImage));
+    EXPECT_EQ(Pixels(view.CurrentImage()), Pixels(expectedImage));
     EXPECT_EQ(Pixels(view.BaseImage()), Pixels(expectedBase));
 }
 
 TEST_F(CommandTest, CommandInVectorModeChangesTheImageButNotWhatIsShown) {
     OpenSquare();
     view.OnCommand(cmd::kVectorise1);
-    EXPECT_EQ(view.m_bVectorMode, 1);
+    EXPECT_TRUE(view.VectorMode());
     EXPECT_EQ(doc.m_segmentList, kSquareSegments);
-    EXPECT_EQ(view.m_contourCount, 1);
-    std::vector<std::uint8_t> before = Pixels(view.m_currentImage);
+    EXPECT_EQ(view.ContourCount(), 1);
+    std::vector<std::uint8_t> before = Pixels(view.CurrentImage());
     view.OnCommand(cmd::kInvert);
-    EXPECT_EQ(view.m_bVectorMode, 1);
-    EXPECT_NE(Pixels(view.m_currentImage), before);
+    EXPECT_TRUE(view.VectorMode());
+    EXPECT_NE(Pixels(view.CurrentImage()), before);
     RecordingCanvas vector = Draw();
     EXPECT_TRUE(vector.images.empty());
     EXPECT_EQ(vector.lines.size(), 4u);
@@ -224,7 +224,7 @@ TEST_F(CommandTest, CommandInVectorModeChangesTheImageButNotWhatIsShown) {
     view.OnCommand(cmd::kShowBitmap);
     RecordingCanvas bitmap = Draw();
     ASSERT_EQ(bitmap.images.size(), 1u);
-    EXPECT_EQ(bitmap.images[0].pixels, view.m_currentImage.GetBits());
+    EXPECT_EQ(bitmap.images[0].pixels, view.CurrentImage().GetBits());
     EXPECT_EQ(bitmap.images[0].pixels[2 * 12 + 2], 255);  // the inverted outline
     EXPECT_EQ(doc.m_segmentList, kSquareSegments);
     view.OnCommand(cmd::kShowVector);
@@ -266,40 +266,40 @@ TEST_F(CommandTest, SegmentsAndModeSurviveANewOpen) {
     OpenSquare();
     view.OnCommand(cmd::kVectorise1);
     Open(Sample("horse_400x328_8bit_grey_pillow.bmp"));
-    EXPECT_EQ(view.m_bVectorMode, 1);
+    EXPECT_TRUE(view.VectorMode());
     EXPECT_EQ(doc.m_segmentList, kSquareSegments);
     RecordingCanvas canvas = Draw();
     ASSERT_EQ(canvas.lines.size(), 4u);
     EXPECT_EQ(canvas.lines[0].y1, 328 - 2 + 4);  // the new image's height places them
-    EXPECT_EQ(view.m_grid.width(), 400);
+    EXPECT_EQ(view.ContourGrid().width(), 400);
 }
 
 TEST_F(CommandTest, VectoriseTwoErasesTheImageAndKeepsTheNumericControlText) {
     OpenSquare();
     view.OnCommand(cmd::kWhiteBorder);  // changes nothing here but the previous image
-    std::vector<std::uint8_t> previous = Pixels(view.m_previousImage);
+    std::vector<std::uint8_t> previous = Pixels(view.PreviousImage());
     view.OnCommand(cmd::kVectorise2);
     EXPECT_EQ(platform.busy, (std::vector<bool>{true, false}));
-    EXPECT_EQ(view.m_bVectorMode, 1);
+    EXPECT_TRUE(view.VectorMode());
     EXPECT_EQ(doc.m_segmentList,
               (std::vector<CLineSegment>{{2, 2, 2, 5}, {2, 5, 5, 5}, {5, 5, 5, 2}, {5, 2, 3, 2}}));
-    EXPECT_EQ(view.m_ncText,
+    EXPECT_EQ(view.NcText(),
               "N1 \n     G01X2.000 Y2.000;\n     G01X2.000 Y5.000;\n     G01X5.000 Y5.000;\n"
               "     G01X5.000 Y2.000;\n     G01X3.000 Y2.000;\n     G00X3.000 Y2.000;\n");
-    std::vector<std::uint8_t> erased = Pixels(view.m_currentImage);
+    std::vector<std::uint8_t> erased = Pixels(view.CurrentImage());
     EXPECT_EQ(std::count(erased.begin(), erased.end(), 0), 0);
-    EXPECT_EQ(Pixels(view.m_previousImage), previous);
+    EXPECT_EQ(Pixels(view.PreviousImage()), previous);
     // A second run finds nothing: an empty list and an empty text.
     view.OnCommand(cmd::kVectorise2);
     EXPECT_TRUE(doc.m_segmentList.empty());
-    EXPECT_TRUE(view.m_ncText.empty());
+    EXPECT_TRUE(view.NcText().empty());
 }
 
 TEST_F(CommandTest, PeelContourShowsTheWorkImageAndSaysOverAtTheEnd) {
     OpenSquare();
     view.OnCommand(cmd::kPeelContour);
-    EXPECT_EQ(view.m_pDisplayImage, &view.m_workImage);
-    std::vector<std::uint8_t> contour = Pixels(view.m_currentImage);
+    EXPECT_EQ(view.DisplayedImage(), &view.WorkImage());
+    std::vector<std::uint8_t> contour = Pixels(view.CurrentImage());
     EXPECT_EQ(std::count(contour.begin(), contour.end(), 0), 12);
     EXPECT_TRUE(platform.messages.empty());
     view.OnCommand(cmd::kPeelContour);
@@ -317,7 +317,7 @@ TEST_F(CommandTest, SaveWritesTheDisplayedImage) {
     EXPECT_TRUE(platform.saveDialogs[0].confirmOverwrite);
     Dib saved;
     ReadPicture(saved, temp / "out.bmp", platform);
-    EXPECT_EQ(Pixels(saved), Pixels(view.m_currentImage));
+    EXPECT_EQ(Pixels(saved), Pixels(view.CurrentImage()));
 
     // Vector mode saves the bitmap that would be shown.
     view.OnCommand(cmd::kShowVector);
@@ -380,7 +380,7 @@ TEST_F(CommandTest, ExportCadAsksForItsOptionsThenWritesDxfOrSvgAndShowsWhatItWr
     // The export's note follows the vectorisation's.
     ASSERT_EQ(platform.statusTexts.size(), 2u);
     EXPECT_EQ(platform.statusTexts[1].rfind("已写出1个图元", 0), 0u) << platform.statusTexts[1];
-    EXPECT_FALSE(view.m_cadReport.noResolution);
+    EXPECT_FALSE(view.CadReport().noResolution);
 
     platform.answers.push_back(temp / "square.SVG");
     view.OnCommand(cmd::kExportCad);
@@ -400,7 +400,7 @@ TEST_F(CommandTest, ExportCadAsksForItsOptionsThenWritesDxfOrSvgAndShowsWhatItWr
 }
 
 TEST_F(CommandTest, CadExportAndOverlayRefuseAnEmptyListAndAnotherPicturesDrawing) {
-    view.m_checkCadSource = true;  // as the desktop program runs it
+    view.SetCheckCadSource(true);  // as the desktop program runs it
     platform.cadAnswer = CadExportSettings{};
     auto exportTo = [&](const std::string& name) {
         platform.answers = {temp / name};
@@ -426,7 +426,7 @@ TEST_F(CommandTest, CadExportAndOverlayRefuseAnEmptyListAndAnotherPicturesDrawin
     EXPECT_FALSE(exportTo("other.dxf"));
     view.OnCommand(cmd::kShowCadDrawing);
     EXPECT_EQ(platform.messages, std::vector<std::string>(2, kMsgVectorsFromOtherPicture));
-    EXPECT_FALSE(view.m_showCadDrawing);
+    EXPECT_FALSE(view.ShowsCadDrawing());
     platform.answers.push_back(temp / "plain.dxf");
     view.OnCommand(cmd::kExportDxf);
     EXPECT_EQ(ReadAll(temp / "plain.dxf"), DxfText(kSquareSegments, 12, 8));
@@ -448,7 +448,7 @@ TEST_F(CommandTest, CadExportAndOverlayRefuseAnEmptyListAndAnotherPicturesDrawin
     EXPECT_GT(cadLines(), 0);
 
     // lintra-batch writes the list it has, empty or carried over.
-    view.m_checkCadSource = false;
+    view.SetCheckCadSource(false);
     doc.m_segmentList.clear();
     EXPECT_TRUE(exportTo("batch_empty.dxf"));
 }
@@ -457,7 +457,7 @@ TEST_F(CommandTest, CadOptionsStartFromEachPicturesOwnResolution) {
     CadExportSettings typed;
     typed.options.unit = cad::Unit::Millimetre;
     typed.options.dpi = 150;  // typed earlier, for a picture without a resolution
-    view.m_cadSettings = typed;
+    view.SetCadSettings(typed);
     auto exportWith = [&](double dpi) {
         CadExportSettings answer = typed;
         answer.options.dpi = dpi;
@@ -490,9 +490,9 @@ TEST_F(CommandTest, CadOptionsStartFromEachPicturesOwnResolution) {
             view.OnCommand(cmd::kVectorise1);
         }
         EXPECT_EQ(exportWith(step.answer), step.asked) << (step.file ? step.file : "again");
-        EXPECT_NEAR(view.m_cadReport.dpi, step.exportedAt, 0.1) << (step.file ? step.file : "again");
+        EXPECT_NEAR(view.CadReport().dpi, step.exportedAt, 0.1) << (step.file ? step.file : "again");
     }
-    EXPECT_EQ(view.m_cadSettings.options.dpi, 150);
+    EXPECT_EQ(view.CadSettings().options.dpi, 150);
 }
 
 }  // namespace

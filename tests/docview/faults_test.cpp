@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "docview/commands.h"
 #include "docview/doc.h"
@@ -49,15 +50,15 @@ protected:
         Open(temp / "drawing.bmp");
         for (int id : {cmd::kBinariseThreshold, cmd::kThin, cmd::kVectorise1}) view.OnCommand(id);
         ASSERT_FALSE(doc.m_segmentList.empty());
-        ASSERT_EQ(view.m_bVectorMode, 1);
+        ASSERT_TRUE(view.VectorMode());
     }
     ViewState State() {
         ViewState s;
-        for (Dib* dib : {&view.m_currentImage, &view.m_originalImage, &view.BaseImage(), &view.m_workImage,
-                         &view.m_previousImage})
+        for (const Dib* dib : {&view.CurrentImage(), &view.OriginalImage(), &std::as_const(view.BaseImage()),
+                               &view.WorkImage(), &view.PreviousImage()})
             s.images.push_back(Pixels(*dib));
-        s.display = view.m_pDisplayImage;
-        s.vectorMode = view.m_bVectorMode;
+        s.display = view.DisplayedImage();
+        s.vectorMode = view.VectorMode();
         s.segments = doc.m_segmentList;
         s.imageOpen = doc.m_bImageOpen;
         s.reloadPending = doc.m_bReloadPending;
@@ -200,7 +201,7 @@ TEST_F(FaultTest, SaveThroughALinkReplacesTheFileItNames) {
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.bmp"));
     Dib saved;
     ReadPicture(saved, folder / "real/picture.bmp", platform);
-    EXPECT_EQ(Pixels(saved), Pixels(view.m_currentImage));
+    EXPECT_EQ(Pixels(saved), Pixels(view.CurrentImage()));
     EXPECT_EQ(Entries(folder / "real"), std::vector<std::string>{"picture.bmp"});
 }
 
@@ -244,7 +245,7 @@ TEST_F(FaultTest, UnusableTemporaryDirectoryKeepsTheLoadPending) {
         EXPECT_TRUE(now.images == before.images);
         EXPECT_EQ(now.segments, before.segments);
         view.OnCommand(cmd::kInvert);  // nothing loaded: the commands wait
-        EXPECT_TRUE(Pixels(view.m_currentImage) == before.images[0]);
+        EXPECT_TRUE(Pixels(view.CurrentImage()) == before.images[0]);
     }
     EXPECT_EQ(Entries(scratch.path()), std::vector<std::string>{"a-file"});
     EXPECT_TRUE(Entries(readOnly.path()).empty());
@@ -252,7 +253,7 @@ TEST_F(FaultTest, UnusableTemporaryDirectoryKeepsTheLoadPending) {
     platform.tempDirectory = temp.path();
     Draw();
     EXPECT_EQ(doc.m_bReloadPending, 0);
-    EXPECT_EQ(view.m_currentImage.GetWidth(), 5);
+    EXPECT_EQ(view.CurrentImage().GetWidth(), 5);
     EXPECT_EQ(platform.converterRuns, 1);
 }
 
@@ -326,7 +327,7 @@ TEST_F(FaultTest, BrokenConverterResultsLeaveNoTemporaryFolder) {
             // A real conversion with litter beside it: loaded, litter gone.
             EXPECT_TRUE(platform.messages.empty() && platform.reports.empty());
             EXPECT_EQ(doc.m_bReloadPending, 0);
-            EXPECT_EQ(view.m_currentImage.GetWidth(), 5);
+            EXPECT_EQ(view.CurrentImage().GetWidth(), 5);
             continue;
         }
         if (c.message.empty()) {
@@ -384,9 +385,9 @@ TEST_F(FaultTest, EightBitSourceReplacedByAnotherDepthBeforeTheLoadIsRefused) {
     // A good file afterwards loads as usual.
     Open(Sample("page_crop_7x5_8bit_grey_pillow.bmp"));
     EXPECT_EQ(doc.m_bReloadPending, 0);
-    EXPECT_EQ(view.m_currentImage.GetWidth(), 7);
+    EXPECT_EQ(view.CurrentImage().GetWidth(), 7);
     view.OnCommand(cmd::kInvert);
-    EXPECT_EQ(view.m_pDisplayImage, &view.m_currentImage);
+    EXPECT_EQ(view.DisplayedImage(), &view.CurrentImage());
 }
 
 TEST_F(FaultTest, TwentyFourBitSourceGoneBeforeTheLoadStillLoadsFromTheDocument) {
@@ -398,8 +399,8 @@ TEST_F(FaultTest, TwentyFourBitSourceGoneBeforeTheLoadStillLoadsFromTheDocument)
     Draw();
     EXPECT_TRUE(platform.messages.empty() && platform.reports.empty());
     EXPECT_EQ(doc.m_bReloadPending, 0);
-    EXPECT_EQ(view.m_currentImage.GetWidth(), 5);
-    EXPECT_EQ(view.m_currentImage.GetBitCount(), 8);
+    EXPECT_EQ(view.CurrentImage().GetWidth(), 5);
+    EXPECT_EQ(view.CurrentImage().GetBitCount(), 8);
     EXPECT_TRUE(temp.Contents().empty());
 }
 

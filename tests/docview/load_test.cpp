@@ -9,6 +9,7 @@
 #include <chrono>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "docview/commands.h"
 #include "docview/doc.h"
@@ -48,26 +49,26 @@ TEST_F(LoadTest, EightBitFileIsShownFromTheDocumentUntilTheFirstCommand) {
     RecordingCanvas canvas;
     view.OnDraw(canvas);
     EXPECT_EQ(doc.m_bReloadPending, 0);
-    EXPECT_EQ(view.m_pDisplayImage, &doc.m_dib);
-    EXPECT_EQ(view.m_pSegmentList, &doc.m_segmentList);
-    EXPECT_EQ(view.m_grid.width(), 400);
-    EXPECT_EQ(view.m_grid.height(), 328);
-    for (Dib* dib : {&view.m_currentImage, &view.m_originalImage, &view.BaseImage(), &view.m_workImage,
-                     &view.m_previousImage})
+    EXPECT_EQ(view.DisplayedImage(), &doc.m_dib);
+    EXPECT_EQ(view.Segments(), &doc.m_segmentList);
+    EXPECT_EQ(view.ContourGrid().width(), 400);
+    EXPECT_EQ(view.ContourGrid().height(), 328);
+    for (const Dib* dib : {&view.CurrentImage(), &view.OriginalImage(), &std::as_const(view.BaseImage()),
+                           &view.WorkImage(), &view.PreviousImage()})
         EXPECT_EQ(Pixels(*dib), Pixels(doc.m_dib));
     ASSERT_EQ(canvas.images.size(), 1u);
     EXPECT_EQ(canvas.images[0].pixels, doc.m_dib.GetBits());
     EXPECT_TRUE(platform.messages.empty());
 
     view.OnCommand(cmd::kInvert);
-    EXPECT_EQ(view.m_pDisplayImage, &view.m_currentImage);
-    EXPECT_EQ(Pixels(view.m_previousImage), Pixels(doc.m_dib));
-    EXPECT_EQ(view.m_currentImage.View().at(0, 0), 255 - doc.m_dib.View().at(0, 0));
+    EXPECT_EQ(view.DisplayedImage(), &view.CurrentImage());
+    EXPECT_EQ(Pixels(view.PreviousImage()), Pixels(doc.m_dib));
+    EXPECT_EQ(view.CurrentImage().View().at(0, 0), 255 - doc.m_dib.View().at(0, 0));
 }
 
 TEST_F(LoadTest, CancelAndRefusedFilesChangeNothing) {
     Open(Sample("horse_400x328_8bit_grey_pillow.bmp"));
-    std::vector<std::uint8_t> shown = Pixels(view.m_currentImage);
+    std::vector<std::uint8_t> shown = Pixels(view.CurrentImage());
 
     platform.answers.push_back(std::nullopt);  // Cancel
     view.OnCommand(cmd::kFileOpen);
@@ -84,7 +85,7 @@ TEST_F(LoadTest, CancelAndRefusedFilesChangeNothing) {
     EXPECT_EQ(platform.titles.size(), 1u);
     EXPECT_EQ(doc.m_bImageOpen, 1);
     EXPECT_EQ(doc.m_bReloadPending, 0);
-    EXPECT_EQ(Pixels(view.m_currentImage), shown);
+    EXPECT_EQ(Pixels(view.CurrentImage()), shown);
     EXPECT_EQ(doc.m_dib.GetWidth(), 400);
 }
 
@@ -95,10 +96,10 @@ TEST_F(LoadTest, TwentyFourBitFileGoesThroughPalettorAndLeavesNoTemporaryFile) {
     EXPECT_EQ(doc.m_bImageOpen, 1);
     EXPECT_EQ(doc.m_bReloadPending, 0);
     EXPECT_EQ(doc.m_dib.GetBitCount(), 24);
-    EXPECT_EQ(view.m_pDisplayImage, &view.m_currentImage);
+    EXPECT_EQ(view.DisplayedImage(), &view.CurrentImage());
     EXPECT_TRUE(temp.Contents().empty());
-    for (Dib* dib : {&view.m_currentImage, &view.m_originalImage, &view.BaseImage(), &view.m_workImage,
-                     &view.m_previousImage}) {
+    for (const Dib* dib : {&view.CurrentImage(), &view.OriginalImage(), &std::as_const(view.BaseImage()),
+                           &view.WorkImage(), &view.PreviousImage()}) {
         ASSERT_EQ(dib->GetBitCount(), 8);
         EXPECT_EQ(dib->GetWidth(), 400);
         EXPECT_EQ(dib->GetHeight(), 328);
@@ -107,11 +108,11 @@ TEST_F(LoadTest, TwentyFourBitFileGoesThroughPalettorAndLeavesNoTemporaryFile) {
             const RgbQuad& entry = dib->GetColorTable()[i];
             ASSERT_TRUE(entry.rgbRed == i && entry.rgbGreen == i && entry.rgbBlue == i) << i;
         }
-        EXPECT_EQ(Pixels(*dib), Pixels(view.m_currentImage));
+        EXPECT_EQ(Pixels(*dib), Pixels(view.CurrentImage()));
     }
     // The same picture stored as 8-bit grey: the 12-bit colour cube costs
     // at most the four low bits of each channel.
-    std::vector<std::uint8_t> pixels = Pixels(view.m_currentImage);
+    std::vector<std::uint8_t> pixels = Pixels(view.CurrentImage());
     Dib grey;
     ReadPicture(grey, Sample("horse_400x328_8bit_grey_pillow.bmp"), platform);
     std::vector<std::uint8_t> reference = Pixels(grey);
@@ -124,20 +125,20 @@ TEST_F(LoadTest, TwentyFourBitFileGoesThroughPalettorAndLeavesNoTemporaryFile) {
     view.OnCommand(cmd::kEdgeSobel);
     view.OnCommand(cmd::kBinariseIterative);
     view.OnCommand(cmd::kRestoreOriginal);
-    EXPECT_EQ(Pixels(view.m_currentImage), pixels);
+    EXPECT_EQ(Pixels(view.CurrentImage()), pixels);
 }
 
 TEST_F(LoadTest, OtherFormatsLoadAsTheBmpOfTheirPixelsAndBadOnesChangeNothing) {
     // A colour PNG takes the 24-bit path through Palettor, as the BMP it was
     // made from does.
     ViewTest<>::Open(Sample("crawfish_459x477_24bit_oddwidth_netpbm.bmp"));
-    std::vector<std::uint8_t> fromBmp = Pixels(view.m_currentImage);
+    std::vector<std::uint8_t> fromBmp = Pixels(view.CurrentImage());
     const std::string png = RequireFixture(kTestData + "/formats/crawfish_459x477_rgb.png");
     Open(png);
     ASSERT_TRUE(platform.messages.empty()) << platform.messages[0];
     EXPECT_EQ(platform.converterRuns, 2);
     EXPECT_EQ(doc.m_dib.GetBitCount(), 24);
-    EXPECT_EQ(Pixels(view.m_currentImage), fromBmp);
+    EXPECT_EQ(Pixels(view.CurrentImage()), fromBmp);
     EXPECT_EQ(platform.titles.back(), png);
 
     // A multi-page file names the page in the title.
@@ -148,11 +149,11 @@ TEST_F(LoadTest, OtherFormatsLoadAsTheBmpOfTheirPixelsAndBadOnesChangeNothing) {
     // A palette PNG is shown as the grey levels of its colours.
     Open(RequireFixture(kTestData + "/formats/lamp_194x285_pal.png"));
     ASSERT_TRUE(platform.messages.empty()) << platform.messages[0];
-    EXPECT_EQ(view.m_pDisplayImage, &doc.m_dib);
+    EXPECT_EQ(view.DisplayedImage(), &doc.m_dib);
     ASSERT_EQ(doc.m_dib.GetColorCount(), 256u);
     EXPECT_EQ(doc.m_dib.GetColorTable()[77].rgbGreen, 77);
-    EXPECT_EQ(Pixels(view.m_originalImage), Pixels(doc.m_dib));
-    std::vector<std::uint8_t> shown = Pixels(view.m_currentImage);
+    EXPECT_EQ(Pixels(view.OriginalImage()), Pixels(doc.m_dib));
+    std::vector<std::uint8_t> shown = Pixels(view.CurrentImage());
     std::size_t titles = platform.titles.size();
 
     // Damaged files: the library's reason, and nothing changes.
@@ -163,8 +164,8 @@ TEST_F(LoadTest, OtherFormatsLoadAsTheBmpOfTheirPixelsAndBadOnesChangeNothing) {
     EXPECT_EQ(platform.messages[1], "打开失败,JPEG文件已损坏或不完整: Premature end of JPEG file");
     EXPECT_EQ(platform.titles.size(), titles);
     EXPECT_EQ(doc.m_dib.GetWidth(), 194);
-    EXPECT_EQ(Pixels(view.m_currentImage), shown);
-    EXPECT_EQ(view.m_pDisplayImage, &doc.m_dib);
+    EXPECT_EQ(Pixels(view.CurrentImage()), shown);
+    EXPECT_EQ(view.DisplayedImage(), &doc.m_dib);
 }
 
 TEST_F(LoadTest, OtherDepthsGiveTheDepthMessageAndDrawNothing) {
@@ -185,7 +186,7 @@ TEST_F(LoadTest, OtherDepthsGiveTheDepthMessageAndDrawNothing) {
 
 TEST_F(LoadTest, FailedLoadKeepsTheOldImagesAndCommandsDoNothing) {
     Open(Sample("horse_400x328_8bit_grey_pillow.bmp"));
-    std::vector<std::uint8_t> horse = Pixels(view.m_currentImage);
+    std::vector<std::uint8_t> horse = Pixels(view.CurrentImage());
     ASSERT_EQ(Pixels(view.BaseImage()), horse);  // the base, made on first use
     Open(SuiteFile("g/rgb32.bmp"));
     ASSERT_EQ(doc.m_bImageOpen, 0);
@@ -198,7 +199,7 @@ TEST_F(LoadTest, FailedLoadKeepsTheOldImagesAndCommandsDoNothing) {
     EXPECT_EQ(platform.invalidations, invalidations);
     EXPECT_TRUE(platform.saveDialogs.empty());
     EXPECT_TRUE(platform.dialogs.empty());
-    EXPECT_EQ(Pixels(view.m_currentImage), horse);
+    EXPECT_EQ(Pixels(view.CurrentImage()), horse);
 
     EXPECT_EQ(Pixels(view.BaseImage()), horse);
 
@@ -206,11 +207,11 @@ TEST_F(LoadTest, FailedLoadKeepsTheOldImagesAndCommandsDoNothing) {
     // command, is that picture as loaded.
     Open(Sample("camera_512x512_8bit_grey_imagemagick.bmp"));
     EXPECT_EQ(doc.m_bImageOpen, 1);
-    EXPECT_EQ(view.m_currentImage.GetWidth(), 512);
+    EXPECT_EQ(view.CurrentImage().GetWidth(), 512);
     view.OnCommand(cmd::kInvert);
     EXPECT_EQ(view.BaseImage().GetWidth(), 512);
-    EXPECT_EQ(Pixels(view.BaseImage()), Pixels(view.m_originalImage));
-    EXPECT_NE(Pixels(view.BaseImage()), Pixels(view.m_currentImage));
+    EXPECT_EQ(Pixels(view.BaseImage()), Pixels(view.OriginalImage()));
+    EXPECT_NE(Pixels(view.BaseImage()), Pixels(view.CurrentImage()));
 }
 
 TEST_F(LoadTest, CommandsBeforeAnyImageDoNothing) {
@@ -242,7 +243,7 @@ TEST_F(LoadTest, FileErrorDuringLoadingKeepsTheLoadPending) {
     EXPECT_EQ(doc.m_bReloadPending, 1);
     EXPECT_TRUE(canvas.images.empty());
     view.OnCommand(cmd::kInvert);  // nothing loaded yet: nothing happens
-    EXPECT_TRUE(view.m_currentImage.IsEmpty());
+    EXPECT_TRUE(view.CurrentImage().IsEmpty());
 
     // The next drawing pass repeats the whole load.
     std::filesystem::rename(temp / "away.bmp", path);

@@ -82,7 +82,7 @@ protected:
 
 TEST_F(TracePreviewTest, TheWholePictureOnACopyIsTheTraceItselfAndLeavesTheViewAlone) {
     ASSERT_TRUE(view.HasImage());
-    const auto picture = CopyPicture(view.m_originalImage.View(), view.Geometry());
+    const auto picture = CopyPicture(view.OriginalImage().View(), view.Geometry());
     const Preset& preset = *FindPreset("drawing");
     TraceSettings settings;
     settings.sensitivity = 8;
@@ -90,16 +90,16 @@ TEST_F(TracePreviewTest, TheWholePictureOnACopyIsTheTraceItselfAndLeavesTheViewA
     settings.tolerance = 1.5;
     const int w = picture->width, h = picture->height;
     const TracePreview preview =
-        PreviewTrace(*picture, preset, settings, {0, 0, w, h}, view.m_cadSettings.options);
+        PreviewTrace(*picture, preset, settings, {0, 0, w, h}, view.CadSettings().options);
     // Nothing of the view changed: still the picture as loaded, no segments.
-    EXPECT_EQ(std::memcmp(view.m_currentImage.View().row(0), picture->pixels.data(), w), 0);
+    EXPECT_EQ(std::memcmp(view.CurrentImage().View().row(0), picture->pixels.data(), w), 0);
     EXPECT_TRUE(doc.m_segmentList.empty());
 
     const TraceReport report = RunPreset(view, preset, settings);
     EXPECT_EQ(StepsText(report.steps), StepsText(preview.steps));
     EXPECT_EQ(report.strokeWidth, preview.strokeWidth);
     EXPECT_EQ(preview.segments, doc.m_segmentList.size());
-    EXPECT_EQ(view.m_cadSettings.options.tolerance, 1.5);
+    EXPECT_EQ(view.CadSettings().options.tolerance, 1.5);
     const cad::Drawing& traced = view.CadPreview();
     EXPECT_EQ(preview.drawing.lines.size(), traced.lines.size());
     EXPECT_EQ(preview.drawing.arcs.size(), traced.arcs.size());

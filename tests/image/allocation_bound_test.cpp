@@ -142,7 +142,7 @@ TEST_P(AllocationBoundTest, OpenRefusesBeforeAllocatingAndTheViewLoadsNothing) {
     EXPECT_TRUE(platform.fileErrors.empty());
     EXPECT_EQ(doc.m_bImageOpen, 0);
     EXPECT_EQ(doc.m_bReloadPending, 0);
-    EXPECT_TRUE(view.m_currentImage.IsEmpty());
+    EXPECT_TRUE(view.CurrentImage().IsEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Promises, AllocationBoundTest, ::testing::ValuesIn(kPromises),

@@ -78,7 +78,7 @@ inline std::string WriteScript(const std::string& dir, const std::string& name, 
 }
 
 // The width pixels of every row, bottom row first.
-inline std::vector<std::uint8_t> Pixels(Dib& dib) {
+inline std::vector<std::uint8_t> Pixels(const Dib& dib) {
     ImageView view = dib.View();
     std::vector<std::uint8_t> out;
     for (int y = 0; y < view.height; ++y) out.insert(out.end(), view.row(y), view.row(y) + view.width);
