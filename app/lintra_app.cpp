@@ -65,29 +65,7 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
     m_view = std::make_unique<CLintraView>(*m_doc, *this, m_converter);
 
     m_frame = new CMainFrame;
-    m_scrollArea = new QScrollArea(m_frame);
-    m_scrollArea->setObjectName(QStringLiteral("viewScrollArea"));
-    m_scrollArea->setBackgroundRole(QPalette::Base);
-    m_scrollArea->setFrameShape(QFrame::NoFrame);
-    // The widget fills the window when the picture is smaller and keeps the
-    // picture's size when it is larger, so scroll bars appear only then.
-    m_scrollArea->setWidgetResizable(true);
-    m_viewWidget = new LintraViewWidget(*m_doc, *m_view, m_scrollArea);
-    m_scrollArea->setWidget(m_viewWidget);
-    m_frame->setCentralWidget(m_scrollArea);
-    m_historyDock = new HistoryDock(m_frame);
-    m_frame->addDockWidget(Qt::RightDockWidgetArea, m_historyDock);
-    m_frame->AddToViewMenu(m_historyDock->toggleViewAction());
-    connect(m_historyDock, &HistoryDock::positionChosen, this, [this](int position) {
-        Guarded([this, position] { m_view->GoToStep(static_cast<std::size_t>(position)); });
-        m_viewWidget->Refresh();
-    });
-    m_view->onHistoryChanged = [this] { UpdateCommandStates(); };
-    m_frame->closeGuard = [this] {
-        if (!MaybeSave()) return false;
-        SaveLayout();
-        return true;
-    };
+    BuildViewArea();
 
     PrintSource source;
     source.draw = [this](Canvas& canvas) { m_view->OnDraw(canvas); };
@@ -112,25 +90,8 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
             file.IsEmpty() ? 0 : static_cast<qint64>(file.GetWidth()) * std::abs(file.GetHeight());
         m_busy->Run(kLoadKey - file.GetBitCount(), Tr("打开"), pixels, load);
     });
-    // After the lock indicators: the picture's size and resolution, the
-    // pointer's place on it, and the zoom; a file dropped on the window
-    // opens as Open opens it.
-    m_pictureLabel = new QLabel(m_frame->statusBar());
-    m_pictureLabel->setObjectName(QStringLiteral("pictureText"));
-    m_frame->statusBar()->addPermanentWidget(m_pictureLabel);
-    m_pointerLabel = new QLabel(m_frame->statusBar());
-    m_pointerLabel->setObjectName(QStringLiteral("pointerText"));
-    m_frame->statusBar()->addPermanentWidget(m_pointerLabel);
-    connect(m_viewWidget, &LintraViewWidget::pointerMoved, this, &CLintraApp::ShowPointer);
-    m_zoomLabel = new QLabel(m_frame->statusBar());
-    m_zoomLabel->setObjectName(QStringLiteral("zoomText"));
-    m_zoomLabel->setToolTip(
-        Tr("Ctrl++ 放大，Ctrl+- 缩小，Ctrl+0 原始大小，Ctrl+F 适合窗口；按住中键或空格拖动"));
-    m_frame->statusBar()->addPermanentWidget(m_zoomLabel);
-    connect(m_viewWidget, &LintraViewWidget::zoomChanged, this, [this](double zoom) {
-        m_zoomLabel->setText(QString::number(std::round(zoom * 1000) / 10) + u'%');
-    });
-    m_viewWidget->SetZoom(1.0);
+    BuildStatusPanes();
+    // A file dropped on the window opens as Open opens it.
     auto* dropTarget = new FileDropTarget(m_frame);
     connect(dropTarget, &FileDropTarget::fileDropped, this, &CLintraApp::OpenFile);
 
@@ -150,6 +111,53 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
     m_viewWidget->setFocus();
     QTimer::singleShot(0, this, [this, options] { RunStartupSteps(options); });
     return true;
+}
+
+void CLintraApp::BuildViewArea() {
+    m_scrollArea = new QScrollArea(m_frame);
+    m_scrollArea->setObjectName(QStringLiteral("viewScrollArea"));
+    m_scrollArea->setBackgroundRole(QPalette::Base);
+    m_scrollArea->setFrameShape(QFrame::NoFrame);
+    // The widget fills the window when the picture is smaller and keeps the
+    // picture's size when it is larger, so scroll bars appear only then.
+    m_scrollArea->setWidgetResizable(true);
+    m_viewWidget = new LintraViewWidget(*m_doc, *m_view, m_scrollArea);
+    m_scrollArea->setWidget(m_viewWidget);
+    m_frame->setCentralWidget(m_scrollArea);
+    m_historyDock = new HistoryDock(m_frame);
+    m_frame->addDockWidget(Qt::RightDockWidgetArea, m_historyDock);
+    m_frame->AddToViewMenu(m_historyDock->toggleViewAction());
+    connect(m_historyDock, &HistoryDock::positionChosen, this, [this](int position) {
+        Guarded([this, position] { m_view->GoToStep(static_cast<std::size_t>(position)); });
+        m_viewWidget->Refresh();
+    });
+    m_view->onHistoryChanged = [this] { UpdateCommandStates(); };
+    m_frame->closeGuard = [this] {
+        if (!MaybeSave()) return false;
+        SaveLayout();
+        return true;
+    };
+}
+
+void CLintraApp::BuildStatusPanes() {
+    // After the lock indicators: the picture's size and resolution, the
+    // pointer's place on it, and the zoom.
+    m_pictureLabel = new QLabel(m_frame->statusBar());
+    m_pictureLabel->setObjectName(QStringLiteral("pictureText"));
+    m_frame->statusBar()->addPermanentWidget(m_pictureLabel);
+    m_pointerLabel = new QLabel(m_frame->statusBar());
+    m_pointerLabel->setObjectName(QStringLiteral("pointerText"));
+    m_frame->statusBar()->addPermanentWidget(m_pointerLabel);
+    connect(m_viewWidget, &LintraViewWidget::pointerMoved, this, &CLintraApp::ShowPointer);
+    m_zoomLabel = new QLabel(m_frame->statusBar());
+    m_zoomLabel->setObjectName(QStringLiteral("zoomText"));
+    m_zoomLabel->setToolTip(
+        Tr("Ctrl++ 放大，Ctrl+- 缩小，Ctrl+0 原始大小，Ctrl+F 适合窗口；按住中键或空格拖动"));
+    m_frame->statusBar()->addPermanentWidget(m_zoomLabel);
+    connect(m_viewWidget, &LintraViewWidget::zoomChanged, this, [this](double zoom) {
+        m_zoomLabel->setText(QString::number(std::round(zoom * 1000) / 10) + u'%');
+    });
+    m_viewWidget->SetZoom(1.0);
 }
 
 void CLintraApp::RunStartupSteps(const StartOptions& options) {

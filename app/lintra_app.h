@@ -124,6 +124,11 @@ signals:
     void messageShown(const QString& text, const QString& caption);
 
 private:
+    // The view in its scroll area, the history panel beside it, and what
+    // happens when the window is asked to close.
+    void BuildViewArea();
+    // The status bar's panes after the lock indicators.
+    void BuildStatusPanes();
     void DispatchChecked(int id);
     // Runs run, turning what it throws into a message box.
     void Guarded(const std::function<void()>& run);
