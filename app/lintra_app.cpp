@@ -27,7 +27,6 @@
 #include "app/menus.h"
 #include "app/param_dialog.h"
 #include "app/printing.h"
-#include "app/qt_user_interface.h"
 #include "app/recent_files.h"
 #include "app/trace_dialog.h"
 #include "app/translations.h"
@@ -60,14 +59,61 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
     m_recent = std::make_unique<RecentFiles>(m_settings);
 
     // The document, the frame and the view, joined as one document template.
-    m_ui = std::make_unique<QtUserInterface>();
     m_converter.SetProgramDirectory(options.programDirectory.toStdString());
-    m_doc = std::make_unique<CLintraDoc>(*m_ui);
+    m_doc = std::make_unique<CLintraDoc>(*this);
     m_doc->m_readOptions.maxPixels = PixelBudget(m_settings);
-    m_view = std::make_unique<CLintraView>(*m_doc, *m_ui, m_converter);
+    m_view = std::make_unique<CLintraView>(*m_doc, *this, m_converter);
 
     m_frame = new CMainFrame;
-    m_ui->SetWindow(m_frame);
+    BuildViewArea();
+
+    PrintSource source;
+    source.draw = [this](Canvas& canvas) { m_view->OnDraw(canvas); };
+    source.contentSize = [this] { return m_viewWidget->ContentSize(); };
+    m_printing = new PrintController(source, this);
+
+    m_view->SetCadSettings(LoadCadSettings(m_settings));
+    m_view->SetCheckCadSource(true);
+    // A run that leaves a screenshot is unattended: it says its messages
+    // on stderr.
+    if (!options.screenshot.isEmpty()) {
+        SetUnattended(true);
+        connect(this, &CLintraApp::messageShown, this, [](const QString& text, const QString& caption) {
+            qWarning("%s: %s", qPrintable(caption), qPrintable(text));
+        });
+    }
+
+    m_busy = std::make_unique<BusyNotice>(m_frame->statusBar());
+    m_viewWidget->SetLoadRunner([this](const std::function<void()>& load) {
+        const Dib& file = m_doc->m_dib;
+        const qint64 pixels =
+            file.IsEmpty() ? 0 : static_cast<qint64>(file.GetWidth()) * std::abs(file.GetHeight());
+        m_busy->Run(kLoadKey - file.GetBitCount(), Tr("打开"), pixels, load);
+    });
+    BuildStatusPanes();
+    // A file dropped on the window opens as Open opens it.
+    auto* dropTarget = new FileDropTarget(m_frame);
+    connect(dropTarget, &FileDropTarget::fileDropped, this, &CLintraApp::OpenFile);
+
+    connect(m_frame, &CMainFrame::commandTriggered, this, &CLintraApp::Dispatch);
+    connect(m_frame, &CMainFrame::recentFileTriggered, this, &CLintraApp::OpenFile);
+    connect(m_viewWidget, &LintraViewWidget::contextMenuRequested, this, &CLintraApp::ShowContextMenu);
+    m_frame->SetRecentFiles(m_recent->Paths());
+
+    // Show the window, then open the command line's file: a message about
+    // it then has the window as its owner.
+    // The window as it was left, else a size of its own.
+    const QByteArray geometry = m_settings.value(kWindowGeometryKey).toByteArray();
+    if (geometry.isEmpty() || !m_frame->restoreGeometry(geometry)) m_frame->resize(900, 700);
+    m_frame->restoreState(m_settings.value(kWindowStateKey).toByteArray());
+    UpdateCommandStates();
+    m_frame->show();
+    m_viewWidget->setFocus();
+    QTimer::singleShot(0, this, [this, options] { RunStartupSteps(options); });
+    return true;
+}
+
+void CLintraApp::BuildViewArea() {
     m_scrollArea = new QScrollArea(m_frame);
     m_scrollArea->setObjectName(QStringLiteral("viewScrollArea"));
     m_scrollArea->setBackgroundRole(QPalette::Base);
@@ -91,60 +137,11 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
         SaveLayout();
         return true;
     };
+}
 
-    PrintSource source;
-    source.draw = [this](Canvas& canvas) { m_view->OnDraw(canvas); };
-    source.contentSize = [this] { return m_viewWidget->ContentSize(); };
-    m_printing = new PrintController(source, this);
-
-    m_ui->onInvalidate = [this] { m_viewWidget->RequestRefresh(); };
-    m_ui->onTitle = [this](const QString& title) {
-        m_frame->SetDocumentTitle(title);
-        // Only a successful Open names the document after its file.
-        if (m_opening) {
-            m_openedPath = true;
-            // The file's path, not the title: a page of a multi-page file
-            // is titled with its page, which names no file to open again.
-            m_recent->Add(QString::fromStdString(m_doc->m_strFilePath));
-            m_frame->SetRecentFiles(m_recent->Paths());
-        }
-    };
-    m_ui->onOpenParamDialog = [this](std::function<void(int)> report) { OpenParamDialog(std::move(report)); };
-    m_ui->onChooseCadOptions = [this](const PictureGeometry& picture, CadExportSettings& settings) {
-        // The view says where the dialog starts: a picture's own resolution
-        // is not overridden by a dpi typed for another picture.
-        CadOptionsDialog dialog(picture, settings, m_frame);
-        if (dialog.exec() != QDialog::Accepted) return false;
-        settings = dialog.Settings();
-        // A dpi typed over a picture's own resolution is that picture's only;
-        // the one kept for pictures without a resolution stays.
-        CadExportSettings kept = settings;
-        if (picture.xPelsPerMeter > 0 && picture.yPelsPerMeter > 0)
-            kept.options.dpi = LoadCadSettings(m_settings).options.dpi;
-        SaveCadSettings(m_settings, kept);
-        return true;
-    };
-    m_ui->onStatus = [this](const QString& text) { m_frame->statusBar()->showMessage(text); };
-    m_view->SetCadSettings(LoadCadSettings(m_settings));
-    m_view->SetCheckCadSource(true);
-    AddFrontEndCommands();
-    // An unattended run (a screenshot for the documentation or a test)
-    // cannot wait for someone to close a message box: say it on stderr.
-    if (!options.screenshot.isEmpty())
-        m_ui->onMessage = [](const QString& text, const QString& caption) {
-            qWarning("%s: %s", qPrintable(caption), qPrintable(text));
-        };
-
-    m_busy = std::make_unique<BusyNotice>(m_frame->statusBar());
-    m_viewWidget->SetLoadRunner([this](const std::function<void()>& load) {
-        const Dib& file = m_doc->m_dib;
-        const qint64 pixels =
-            file.IsEmpty() ? 0 : static_cast<qint64>(file.GetWidth()) * std::abs(file.GetHeight());
-        m_busy->Run(kLoadKey - file.GetBitCount(), Tr("打开"), pixels, load);
-    });
+void CLintraApp::BuildStatusPanes() {
     // After the lock indicators: the picture's size and resolution, the
-    // pointer's place on it, and the zoom; a file dropped on the window
-    // opens as Open opens it.
+    // pointer's place on it, and the zoom.
     m_pictureLabel = new QLabel(m_frame->statusBar());
     m_pictureLabel->setObjectName(QStringLiteral("pictureText"));
     m_frame->statusBar()->addPermanentWidget(m_pictureLabel);
@@ -161,25 +158,6 @@ bool CLintraApp::InitInstance(const StartOptions& options) {
         m_zoomLabel->setText(QString::number(std::round(zoom * 1000) / 10) + u'%');
     });
     m_viewWidget->SetZoom(1.0);
-    auto* dropTarget = new FileDropTarget(m_frame);
-    connect(dropTarget, &FileDropTarget::fileDropped, this, &CLintraApp::OpenFile);
-
-    connect(m_frame, &CMainFrame::commandTriggered, this, &CLintraApp::Dispatch);
-    connect(m_frame, &CMainFrame::recentFileTriggered, this, &CLintraApp::OpenFile);
-    connect(m_viewWidget, &LintraViewWidget::contextMenuRequested, this, &CLintraApp::ShowContextMenu);
-    m_frame->SetRecentFiles(m_recent->Paths());
-
-    // Show the window, then open the command line's file: a message about
-    // it then has the window as its owner.
-    // The window as it was left, else a size of its own.
-    const QByteArray geometry = m_settings.value(kWindowGeometryKey).toByteArray();
-    if (geometry.isEmpty() || !m_frame->restoreGeometry(geometry)) m_frame->resize(900, 700);
-    m_frame->restoreState(m_settings.value(kWindowStateKey).toByteArray());
-    UpdateCommandStates();
-    m_frame->show();
-    m_viewWidget->setFocus();
-    QTimer::singleShot(0, this, [this, options] { RunStartupSteps(options); });
-    return true;
 }
 
 void CLintraApp::RunStartupSteps(const StartOptions& options) {
@@ -222,7 +200,7 @@ void CLintraApp::Guarded(const std::function<void()>& run) {
     try {
         run();
     } catch (const FileError& error) {
-        m_ui->ReportFileError(error);
+        ReportFileError(error);
     } catch (const std::bad_alloc&) {
         ShowError(Tr("内存不足，操作未完成。"));
     } catch (const std::exception& error) {
@@ -230,34 +208,96 @@ void CLintraApp::Guarded(const std::function<void()>& run) {
     }
 }
 
-void CLintraApp::AddFrontEndCommands() {
-    m_frontEndCommands = {
-        {cmd::kAppExit, [this] { m_frame->close(); }},
-        {cmd::kAppAbout,
-         [this] {
-             CAboutDlg about(m_frame);
-             about.exec();
-         }},
-        // A new, empty document of the single-document frame: the title goes
-        // back to "无标题"; the view keeps what it shows.
-        {cmd::kEditUndo, [this] { m_view->OnEditUndo(); }},
-        {cmd::kEditRedo, [this] { m_view->OnEditRedo(); }},
-        {cmd::kFileNew, [this] { m_frame->SetDocumentTitle(Tr("无标题")); }},
-        {cmd::kFilePrint, [this] { m_printing->Print(m_frame, true); }},
-        {cmd::kFilePrintDirect, [this] { m_printing->Print(m_frame, false); }},
-        {cmd::kFilePrintPreview, [this] { m_printing->Preview(m_frame); }},
-        {cmd::kFilePrintSetup, [this] { m_printing->PageSetup(m_frame); }},
-        // The trace chooses its preset and settings in a dialog first.
-        {cmd::kTrace, [this] { OpenTraceDialog(); }},
+CLintraApp::FrontEndHandler CLintraApp::FrontEndHandlerFor(int id) {
+    // The commands the front end runs itself, each with its handler: the
+    // rows of the command table that run no operation of the view, and the
+    // trace, which asks for its settings first.
+    static constexpr struct {
+        int id;
+        FrontEndHandler run;
+    } kHandlers[] = {
+        {cmd::kFileNew, &CLintraApp::OnFileNew},
+        {cmd::kFilePrint, &CLintraApp::OnFilePrint},
+        {cmd::kFilePrintDirect, &CLintraApp::OnFilePrintDirect},
+        {cmd::kFilePrintPreview, &CLintraApp::OnFilePrintPreview},
+        {cmd::kFilePrintSetup, &CLintraApp::OnFilePrintSetup},
+        {cmd::kAppExit, &CLintraApp::OnAppExit},
+        {cmd::kAppAbout, &CLintraApp::OnAppAbout},
+        {cmd::kEditUndo, &CLintraApp::OnEditUndo},
+        {cmd::kEditRedo, &CLintraApp::OnEditRedo},
+        {cmd::kViewToolbar, &CLintraApp::OnViewToolbar},
+        {cmd::kViewStatusBar, &CLintraApp::OnViewStatusBar},
+        {cmd::kTrace, &CLintraApp::OpenTraceDialog},
+        {cmd::kEditCut, &CLintraApp::OnUnusedKey},
+        {cmd::kEditCopy, &CLintraApp::OnUnusedKey},
+        {cmd::kEditPaste, &CLintraApp::OnUnusedKey},
+        {cmd::kNextPane, &CLintraApp::OnUnusedKey},
+        {cmd::kPrevPane, &CLintraApp::OnUnusedKey},
     };
+    for (const auto& handler : kHandlers)
+        if (handler.id == id) return handler.run;
+    return nullptr;
+}
+
+bool CLintraApp::HasFrontEndHandler(int id) {
+    return FrontEndHandlerFor(id) != nullptr;
+}
+
+void CLintraApp::OnFileNew() {
+    // A new, empty document of the single-document frame: the title goes
+    // back to "无标题"; the view keeps what it shows.
+    m_frame->SetDocumentTitle(Tr("无标题"));
+}
+
+void CLintraApp::OnFilePrint() {
+    m_printing->Print(m_frame, true);
+}
+
+void CLintraApp::OnFilePrintDirect() {
+    m_printing->Print(m_frame, false);
+}
+
+void CLintraApp::OnFilePrintPreview() {
+    m_printing->Preview(m_frame);
+}
+
+void CLintraApp::OnFilePrintSetup() {
+    m_printing->PageSetup(m_frame);
+}
+
+void CLintraApp::OnAppExit() {
+    m_frame->close();
+}
+
+void CLintraApp::OnAppAbout() {
+    CAboutDlg about(m_frame);
+    about.exec();
+}
+
+void CLintraApp::OnEditUndo() {
+    m_view->OnEditUndo();
+}
+
+void CLintraApp::OnEditRedo() {
+    m_view->OnEditRedo();
+}
+
+// The switches are checkable items of the View menu: running one flips it
+// as a click does.
+void CLintraApp::OnViewToolbar() {
+    if (QAction* toggle = m_frame->ActionFor(cmd::kViewToolbar)) toggle->trigger();
+}
+
+void CLintraApp::OnViewStatusBar() {
+    if (QAction* toggle = m_frame->ActionFor(cmd::kViewStatusBar)) toggle->trigger();
 }
 
 void CLintraApp::DispatchChecked(int id) {
     // Another command ends the trace dialog as its Cancel does: its preview
     // is of the picture as it stands now.
     if (m_traceDialog != nullptr && m_traceDialog->isVisible() && id != cmd::kTrace) m_traceDialog->reject();
-    if (auto it = m_frontEndCommands.constFind(id); it != m_frontEndCommands.cend()) {
-        (*it)();
+    if (FrontEndHandler run = FrontEndHandlerFor(id)) {
+        (this->*run)();
         return;
     }
     // The processed picture is offered for saving before another replaces it.
@@ -269,9 +309,8 @@ void CLintraApp::DispatchChecked(int id) {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{m_opening};
-    // Keys with no handler (Cut, Copy, Paste, the pane keys) end here
-    // and do nothing. Operations on the picture say in the status bar that
-    // they run when they are expected to take a while.
+    // Operations on the picture say in the status bar that they run when
+    // they are expected to take a while.
     const Command* command = FindCommand(id);
     if (command != nullptr &&
         (command->kind == CommandKind::Processing || command->kind == CommandKind::Vectorisation)) {
@@ -288,28 +327,14 @@ void CLintraApp::OpenFile(const QString& path) {
         m_frame->SetRecentFiles(m_recent->Paths());
         return;
     }
-    m_ui->PresetOpenFile(path);
+    m_files.PresetOpenFile(path);
     Dispatch(cmd::kFileOpen);
-    m_ui->PresetOpenFile(QString());
+    m_files.PresetOpenFile(QString());
 }
 
 qint64 CLintraApp::PicturePixels() const {
     const Dib& image = m_view->CurrentImage();
     return image.IsEmpty() ? 0 : static_cast<qint64>(image.GetWidth()) * std::abs(image.GetHeight());
-}
-
-void CLintraApp::OpenParamDialog(std::function<void(int)> report) {
-    // Each command opens a new dialog; the earlier ones stay open and keep
-    // sending, and all of them live until the program ends. Each position
-    // re-applies the operation, which may take a while on a large picture.
-    auto reapply = [this, report = std::move(report)](int position) {
-        m_busy->Run(kReapplyKey, Tr("参数调整"), PicturePixels(), [&] { report(position); });
-    };
-    auto* dialog = new CParameterDialog(std::move(reapply), m_frame);
-    m_paramDialogs.append(dialog);
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
 }
 
 TraceDialog* CLintraApp::TraceDialogOpen() const {
@@ -439,7 +464,7 @@ void CLintraApp::ShowPointer(std::optional<QPoint> pixel) {
 }
 
 void CLintraApp::ShowError(const QString& text) {
-    m_ui->ShowMessage(text.toStdString(), kAppTitle);
+    ShowMessage(text.toStdString(), kAppTitle);
 }
 
 }  // namespace lintra

@@ -1,12 +1,12 @@
 // CLintraApp: starts the program in the order of a single-document
 // application (settings and the recent-file list, the document, the frame
-// and the view, the command line, showing the window) and routes every
-// command: those the front end runs itself (About, Exit, New, the print
-// commands) here, every other one to the view by its row of the command
-// table.
+// and the view, the command line, showing the window), is the user
+// interface the document and the view talk to, and routes every command:
+// those the front end runs itself (About, Exit, New, the print commands,
+// undo and redo) to its own handlers, every other one to the view by its
+// row of the command table.
 #pragma once
 
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -16,7 +16,9 @@
 #include <memory>
 #include <optional>
 
+#include "app/file_dialogs.h"
 #include "docview/converter.h"
+#include "docview/user_interface.h"
 
 class QLabel;
 class QMenu;
@@ -33,7 +35,6 @@ class CLintraView;
 class CMainFrame;
 class LintraViewWidget;
 class PrintController;
-class QtUserInterface;
 class RecentFiles;
 class TraceDialog;
 
@@ -59,7 +60,7 @@ struct StartOptions {
     QString programDirectory;  // where Palettor is, when not beside lintra
 };
 
-class CLintraApp : public QObject {
+class CLintraApp : public QObject, public UserInterface {
     Q_OBJECT
 public:
     // The busy notice's keys of the runs that are no command: the
@@ -79,6 +80,23 @@ public:
     void Dispatch(int id);
     // Opens path through the Open command, without the file dialog.
     void OpenFile(const QString& path);
+    // True when the front end runs command id itself, by its own handler.
+    static bool HasFrontEndHandler(int id);
+    // No message box is shown: messages go out through messageShown only
+    // (an unattended run cannot wait for someone to close a box).
+    void SetUnattended(bool unattended) { m_unattended = unattended; }
+
+    // The user interface of the document and the view.
+    void ShowMessage(const std::string& text, const std::string& caption) override;
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
+    void OpenParamDialog(std::function<void(int)> report) override;
+    void InvalidateView() override;
+    void SetBusy(bool busy) override;
+    void SetDocumentTitle(const std::string& title) override;
+    void ReportFileError(const FileError& error) override;
+    bool ChooseCadOptions(const PictureGeometry& picture, CadExportSettings& settings) override;
+    void ShowStatus(const std::string& pattern, const std::vector<std::string>& args) override;
 
     CMainFrame& Frame() { return *m_frame; }
     LintraViewWidget& ViewWidget() { return *m_viewWidget; }
@@ -90,7 +108,7 @@ public:
     QScrollArea& ScrollArea() { return *m_scrollArea; }
     CLintraDoc& Doc() { return *m_doc; }
     CLintraView& View() { return *m_view; }
-    QtUserInterface& Ui() { return *m_ui; }
+    FileChooser& Files() { return m_files; }
     BusyNotice& Busy() { return *m_busy; }
     PrintController& Printing() { return *m_printing; }
     RecentFiles& Recent() { return *m_recent; }
@@ -102,13 +120,36 @@ signals:
     // The command-line file and steps have run (or failed); the screen
     // shows their result once the pending repaint is done.
     void startupStepsDone();
+    // A message was said (text translated), in a box unless unattended.
+    void messageShown(const QString& text, const QString& caption);
 
 private:
+    // The view in its scroll area, the history panel beside it, and what
+    // happens when the window is asked to close.
+    void BuildViewArea();
+    // The status bar's panes after the lock indicators.
+    void BuildStatusPanes();
     void DispatchChecked(int id);
     // Runs run, turning what it throws into a message box.
     void Guarded(const std::function<void()>& run);
-    void AddFrontEndCommands();
-    void OpenParamDialog(std::function<void(int)> report);
+    // The handler of a command the front end runs itself, or null.
+    using FrontEndHandler = void (CLintraApp::*)();
+    static FrontEndHandler FrontEndHandlerFor(int id);
+    void OnFileNew();
+    void OnFilePrint();
+    void OnFilePrintDirect();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
+    void OnAppExit();
+    void OnAppAbout();
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnViewToolbar();
+    void OnViewStatusBar();
+    // The keys of the accelerator table that do nothing here (Cut, Copy,
+    // Paste, the pane keys).
+    void OnUnusedKey() {}
+    // The trace chooses its preset and settings in a dialog first.
     void OpenTraceDialog();
     void ShowContextMenu(const QPoint& globalPos);
     void RunStartupSteps(const StartOptions& options);
@@ -127,10 +168,8 @@ private:
     qint64 PicturePixels() const;
 
     QSettings& m_settings;
-    std::unique_ptr<QtUserInterface> m_ui;
+    FileChooser m_files;
     ChildProcessConverter m_converter;
-    // What the front end runs for the commands the view does not.
-    QHash<int, std::function<void()>> m_frontEndCommands;
     std::unique_ptr<CLintraDoc> m_doc;
     std::unique_ptr<CLintraView> m_view;
     std::unique_ptr<RecentFiles> m_recent;
@@ -146,6 +185,8 @@ private:
     HistoryDock* m_historyDock = nullptr;
     QList<CParameterDialog*> m_paramDialogs;
     QPointer<TraceDialog> m_traceDialog;
+    int m_busyDepth = 0;
+    bool m_unattended = false;
     bool m_opening = false;
     bool m_openedPath = false;
 };

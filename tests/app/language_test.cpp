@@ -24,11 +24,11 @@
 
 #include "app/about_dialog.h"
 #include "app/cad_options_dialog.h"
+#include "app/file_dialogs.h"
 #include "app/history_dock.h"
 #include "app/lintra_app.h"
 #include "app/main_frame.h"
 #include "app/param_dialog.h"
-#include "app/qt_user_interface.h"
 #include "app/recent_files.h"
 #include "app/trace_dialog.h"
 #include "app/translations.h"
@@ -99,7 +99,7 @@ void TestLanguage::menusAndDialogsSpeakIt() {
 
 void TestLanguage::openDialogSpeaksIt() {
     const bool english = m_language == Language::English;
-    QtUserInterface ui;
+    FileChooser files;
     QString title;
     QStringList buttons;
     QTimer::singleShot(0, [&] {
@@ -113,7 +113,7 @@ void TestLanguage::openDialogSpeaksIt() {
     });
     FileDialogRequest request;
     request.filters = {{"位图文件(*.BMP)", {"*.BMP"}}};
-    QVERIFY(!ui.ChooseOpenFile(request).has_value());
+    QVERIFY(!files.ChooseOpenFile(nullptr, request).has_value());
     QCOMPARE(title, english ? QStringLiteral("Open") : QStringLiteral("打开"));
     // Qt's own buttons come from Qt's catalogue of the same language.
     buttons.sort();
@@ -212,7 +212,8 @@ void TestLanguage::englishLeavesNoChineseText() {
     options.programDirectory = QStringLiteral(LINTRA_BIN_DIR);
     QVERIFY(app.InitInstance(options));
     QStringList messages;
-    app.Ui().onMessage = [&](const QString& text, const QString&) { messages << text; };
+    app.SetUnattended(true);
+    QObject::connect(&app, &CLintraApp::messageShown, [&](const QString& text) { messages << text; });
 
     // The main window with its menus, toolbar and status tips, and the dialogs.
     see(QStringLiteral("frame"), ShownTexts(&app.Frame()));
@@ -273,7 +274,7 @@ void TestLanguage::englishLeavesNoChineseText() {
         if (QAbstractButton* ok = modal->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok))
             QTest::mouseClick(ok, Qt::LeftButton);
     });
-    app.Ui().PresetSaveFile(dir.filePath(QStringLiteral("drawing.dxf")));
+    app.Files().PresetSaveFile(dir.filePath(QStringLiteral("drawing.dxf")));
     exportCad->trigger();
     QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("drawing.dxf"))));
     see(QStringLiteral("status"), {app.Frame().statusBar()->currentMessage()});

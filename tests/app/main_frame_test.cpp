@@ -15,8 +15,9 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/file_dialogs.h"
 #include "app/menus.h"
-#include "app/qt_user_interface.h"
+#include "app/message_box.h"
 #include "docview/commands.h"
 
 using namespace lintra;
@@ -118,9 +119,7 @@ void TestMainFrame::altLetterOpensStepMenus() {
 }
 
 void TestMainFrame::messageBoxIcons() {
-    QtUserInterface ui;
     QWidget owner;
-    ui.SetWindow(&owner);
     struct Seen {
         QMessageBox::Icon icon;
         QString caption;
@@ -137,9 +136,9 @@ void TestMainFrame::messageBoxIcons() {
         });
     };
     answerNextBox();
-    ui.ShowMessage("This isn't a bitmap file!", "Contourix");
+    ShowMessageBox(&owner, "This isn't a bitmap file!", "Contourix");
     answerNextBox();
-    ui.ShowMessage("打开失败,程序只支持8位或24位位图!", "Contourix");
+    ShowMessageBox(&owner, "打开失败,程序只支持8位或24位位图!", "Contourix");
     QCOMPARE(seen.size(), 2);
     // The reader's refusal has no icon; a failed operation a warning sign.
     QCOMPARE(seen[0].icon, QMessageBox::NoIcon);

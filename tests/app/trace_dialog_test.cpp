@@ -19,10 +19,10 @@
 #include <QTest>
 
 #include "app/cad_options_dialog.h"
+#include "app/file_dialogs.h"
 #include "app/lintra_app.h"
 #include "app/main_frame.h"
 #include "app/param_dialog.h"
-#include "app/qt_user_interface.h"
 #include "app/user_input.h"
 #include "app/view_widget.h"
 #include "docview/commands.h"
@@ -98,7 +98,9 @@ void TestTraceDialog::init() {
     options.programDirectory = QStringLiteral(LINTRA_BIN_DIR);
     QVERIFY(m_app->InitInstance(options));
     m_messages.clear();
-    m_app->Ui().onMessage = [this](const QString& text, const QString&) { m_messages.append(text); };
+    m_app->SetUnattended(true);
+    QObject::connect(m_app.get(), &CLintraApp::messageShown,
+                     [this](const QString& text) { m_messages.append(text); });
     QVERIFY(QTest::qWaitForWindowExposed(&m_app->Frame()));
 }
 
@@ -192,8 +194,8 @@ void TestTraceDialog::exportWritesTheChosenFormat() {
     QVERIFY(dialog != nullptr);
     QVERIFY(WaitWholePage(dialog));
     // OK in the CAD options; SVG chosen in the save dialog, a name typed.
-    m_app->Ui().PresetOpenFile(m_dir.filePath(QStringLiteral("settings.ini")));
-    QVERIFY(m_app->Ui().ChooseOpenFile({}).has_value());
+    m_app->Files().PresetOpenFile(m_dir.filePath(QStringLiteral("settings.ini")));
+    QVERIFY(m_app->ChooseOpenFile({}).has_value());
     auto answer = test::AnswerModals([&](QWidget* modal) {
         if (qobject_cast<CadOptionsDialog*>(modal)) {
             QTest::mouseClick(modal->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),

@@ -17,10 +17,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/file_dialogs.h"
 #include "app/history_dock.h"
 #include "app/lintra_app.h"
 #include "app/main_frame.h"
-#include "app/qt_user_interface.h"
 #include "app/user_input.h"
 #include "app/view_widget.h"
 #include "docview/commands.h"
@@ -85,7 +85,9 @@ void TestUndoStatus::Start() {
     StartOptions options;
     options.programDirectory = QStringLiteral(LINTRA_BIN_DIR);
     QVERIFY(m_app->InitInstance(options));
-    m_app->Ui().onMessage = [](const QString& text, const QString&) { QFAIL(qPrintable(text)); };
+    m_app->SetUnattended(true);
+    QObject::connect(m_app.get(), &CLintraApp::messageShown,
+                     [](const QString& text) { QFAIL(qPrintable(text)); });
     QVERIFY(QTest::qWaitForWindowExposed(&m_app->Frame()));
 }
 
@@ -222,14 +224,14 @@ void TestUndoStatus::leavingAProcessedPictureAsksToSaveIt() {
     // Yes saves the processed picture, then the other one opens.
     reply = QMessageBox::Yes;
     const QString saved = m_dir.filePath(QStringLiteral("inverted.bmp"));
-    m_app->Ui().PresetSaveFile(saved);
+    m_app->Files().PresetSaveFile(saved);
     const std::vector<std::uint8_t> inverted = Pixels(View());
     Open(kHorse);
     QCOMPARE(questions, 3);
     QVERIFY(QFileInfo::exists(saved));
     QCOMPARE(QString::fromStdString(m_app->Doc().m_strFilePath), kHorse);
     Dib written;
-    ReadPicture(written, saved.toStdString(), m_app->Ui());
+    ReadPicture(written, saved.toStdString(), *m_app);
     QVERIFY(CopyPixels(written.View()) == inverted);
     // No leaves without saving: 退出 chosen with Alt+F, X closes the window.
     Run(cmd::kInvert);

@@ -23,17 +23,19 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "app/busy_notice.h"
 #include "app/cad_options_dialog.h"
+#include "app/file_dialogs.h"
 #include "app/lintra_app.h"
 #include "app/main_frame.h"
 #include "app/param_dialog.h"
 #include "app/printing.h"
-#include "app/qt_user_interface.h"
 #include "app/recent_files.h"
 #include "app/user_input.h"
 #include "app/view_widget.h"
@@ -80,6 +82,7 @@ private slots:
     void middleButtonAndSpacePan();
     void droppedFileOpens();
     void everyProcessingItemReachesItsHandler();
+    void everyFrontEndCommandHasAHandler();
     void vectorModePaintsSegmentsInDarkRed();
     void paramDialogAppliesTheReleasedPosition();
     void newestDialogChoosesTheOperation();
@@ -113,7 +116,9 @@ void TestViewCommands::init() {
     options.programDirectory = QStringLiteral(LINTRA_BIN_DIR);
     QVERIFY(m_app->InitInstance(options));
     m_messages.clear();
-    m_app->Ui().onMessage = [this](const QString& text, const QString&) { m_messages.append(text); };
+    m_app->SetUnattended(true);
+    QObject::connect(m_app.get(), &CLintraApp::messageShown,
+                     [this](const QString& text) { m_messages.append(text); });
     QVERIFY(QTest::qWaitForWindowExposed(&m_app->Frame()));
 }
 
@@ -454,6 +459,38 @@ void TestViewCommands::everyProcessingItemReachesItsHandler() {
     QCOMPARE(qGray(shown.pixel(0, 0)), static_cast<int>(static_cast<std::uint8_t>(once.at(0))));
 }
 
+void TestViewCommands::everyFrontEndCommandHasAHandler() {
+    // A row the view does not run that a menu item, the context menu, a
+    // toolbar button or a key can send is the front end's to run.
+    auto sent = [](int id) {
+        auto has = [id](auto ids) { return std::find(ids.begin(), ids.end(), id) != ids.end(); };
+        for (const MenuDefinition& menu : MainMenu())
+            if (has(menu.ids)) return true;
+        for (const AcceleratorEntry& accelerator : Accelerators())
+            if (accelerator.id == id) return true;
+        return has(ContextMenu()) || has(ToolbarButtons());
+    };
+    int checked = 0;
+    for (const Command& command : CommandTable()) {
+        if (command.RunsInView() || !sent(command.id)) continue;
+        QVERIFY2(CLintraApp::HasFrontEndHandler(command.id), qPrintable(QString::number(command.id)));
+        ++checked;
+    }
+    QVERIFY(checked > 0);
+    // Every handler is of a command of the table.
+    for (int id = 0; id < 65536; ++id)
+        if (CLintraApp::HasFrontEndHandler(id))
+            QVERIFY2(FindCommand(id) != nullptr, qPrintable(QString::number(id)));
+    // Running the toolbar's switch as a command flips it as its menu item does.
+    QToolBar* toolBar = m_app->Frame().ToolBar();
+    QVERIFY(toolBar->isVisible());
+    m_app->Dispatch(cmd::kViewToolbar);
+    QVERIFY(!toolBar->isVisible());
+    QVERIFY(!m_app->Frame().ActionFor(cmd::kViewToolbar)->isChecked());
+    m_app->Dispatch(cmd::kViewToolbar);
+    QVERIFY(toolBar->isVisible());
+}
+
 void TestViewCommands::vectorModePaintsSegmentsInDarkRed() {
     Open(kHorse);
     CMainFrame& frame = m_app->Frame();
@@ -558,7 +595,7 @@ void TestViewCommands::saveWritesTheDisplayedImage() {
     Open(kHorse);
     m_app->Frame().ActionFor(cmd::kInvert)->trigger();
     QString path = m_dir.filePath(QStringLiteral("saved.bmp"));
-    m_app->Ui().PresetSaveFile(path);
+    m_app->Files().PresetSaveFile(path);
     m_app->Frame().ActionFor(cmd::kFileSave)->trigger();
     QImage saved(path);
     QVERIFY(!saved.isNull());
@@ -568,7 +605,7 @@ void TestViewCommands::saveWritesTheDisplayedImage() {
 
     // A folder that does not exist: a message naming the file.
     QString bad = m_dir.filePath(QStringLiteral("missing/out.bmp"));
-    m_app->Ui().PresetSaveFile(bad);
+    m_app->Files().PresetSaveFile(bad);
     m_app->Frame().ActionFor(cmd::kFileSave)->trigger();
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages.first().contains(QStringLiteral("out.bmp")), qPrintable(m_messages.first()));
@@ -593,8 +630,8 @@ void TestViewCommands::cadSaveDialogFilterDecidesTheFormat() {
         {2, "g7.svg", "g7.svg", true}, {2, "h8", "h8.dxf", false},
     };
     // The dialogs open in the test's folder, as after opening a file there.
-    m_app->Ui().PresetOpenFile(m_dir.filePath(QStringLiteral("settings.ini")));
-    QVERIFY(m_app->Ui().ChooseOpenFile({}).has_value());
+    m_app->Files().PresetOpenFile(m_dir.filePath(QStringLiteral("settings.ini")));
+    QVERIFY(m_app->ChooseOpenFile({}).has_value());
     for (const auto& c : cases) {
         const QString typed = m_dir.filePath(QLatin1String(c.typed));
         // OK in the options dialog; in the save dialog the type chosen from
@@ -669,7 +706,7 @@ void TestViewCommands::cadOptionsStartFromEachPicturesResolution() {
             QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
                               Qt::LeftButton);
         });
-        m_app->Ui().PresetSaveFile(m_dir.filePath(QStringLiteral("out.dxf")));
+        m_app->Files().PresetSaveFile(m_dir.filePath(QStringLiteral("out.dxf")));
         frame.ActionFor(cmd::kExportCad)->trigger();
         return offered;
     };

@@ -1,15 +1,11 @@
-#include "app/qt_user_interface.h"
+#include "app/file_dialogs.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QWidget>
 
 #include "app/translations.h"
-#include "image/bmp_messages.h"
 
 namespace lintra {
 namespace {
@@ -100,24 +96,11 @@ QStringList ToQtNameFilters(const std::vector<FileFilter>& filters) {
     return result;
 }
 
-void QtUserInterface::ShowMessage(const std::string& text, const std::string& caption) {
-    if (onMessage) {
-        onMessage(TrComposed(text), Q(caption));
-        return;
-    }
-    // The BMP reader's refusal is a plain box without an icon; the other
-    // messages report a failed operation and carry a warning sign.
-    const QMessageBox::Icon icon = text == kMsgNotBitmap ? QMessageBox::NoIcon : QMessageBox::Warning;
-    QMessageBox box(icon, Q(caption), TrComposed(text), QMessageBox::Ok, m_window);
-    box.button(QMessageBox::Ok)->setText(Tr("确定"));
-    box.exec();
-}
-
-std::optional<std::string> QtUserInterface::ChooseFile(const FileDialogRequest& request, bool save) {
+std::optional<std::string> FileChooser::ChooseFile(QWidget* owner, const FileDialogRequest& request,
+                                                   bool save) {
     // Several formats to save in: the chosen one decides the extension.
     const bool formats = save && request.filters.size() > 1;
-    FormatSaveDialog dialog(m_window, save ? Tr("另存为") : Tr("打开"),
-                            formats ? request : FileDialogRequest{});
+    FormatSaveDialog dialog(owner, save ? Tr("另存为") : Tr("打开"), formats ? request : FileDialogRequest{});
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -139,60 +122,23 @@ std::optional<std::string> QtUserInterface::ChooseFile(const FileDialogRequest& 
     return QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()).toStdString();
 }
 
-std::optional<std::string> QtUserInterface::ChooseOpenFile(const FileDialogRequest& request) {
+std::optional<std::string> FileChooser::ChooseOpenFile(QWidget* owner, const FileDialogRequest& request) {
     if (!m_presetOpenFile.isNull()) {
         QString path = QFileInfo(m_presetOpenFile).absoluteFilePath();
         m_presetOpenFile = QString();
         m_lastDirectory = QFileInfo(path).absolutePath();
         return path.toStdString();
     }
-    return ChooseFile(request, false);
+    return ChooseFile(owner, request, false);
 }
 
-std::optional<std::string> QtUserInterface::ChooseSaveFile(const FileDialogRequest& request) {
+std::optional<std::string> FileChooser::ChooseSaveFile(QWidget* owner, const FileDialogRequest& request) {
     if (!m_presetSaveFile.isNull()) {
         QString path = QFileInfo(m_presetSaveFile).absoluteFilePath();
         m_presetSaveFile = QString();
         return path.toStdString();
     }
-    return ChooseFile(request, true);
-}
-
-void QtUserInterface::InvalidateView() {
-    if (onInvalidate) onInvalidate();
-}
-
-void QtUserInterface::SetBusy(bool busy) {
-    if (busy) {
-        if (m_busyDepth++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else if (m_busyDepth > 0) {
-        if (--m_busyDepth == 0) QApplication::restoreOverrideCursor();
-    }
-}
-
-void QtUserInterface::SetDocumentTitle(const std::string& title) {
-    if (onTitle) onTitle(TrComposed(title));
-}
-
-void QtUserInterface::OpenParamDialog(std::function<void(int)> report) {
-    if (onOpenParamDialog) onOpenParamDialog(std::move(report));
-}
-
-bool QtUserInterface::ChooseCadOptions(const PictureGeometry& picture, CadExportSettings& settings) {
-    return onChooseCadOptions && onChooseCadOptions(picture, settings);
-}
-
-void QtUserInterface::ShowStatus(const std::string& pattern, const std::vector<std::string>& args) {
-    if (!onStatus) return;
-    QString text = Tr(pattern);
-    for (const std::string& arg : args) text = text.arg(Q(arg));
-    onStatus(text);
-}
-
-void QtUserInterface::ReportFileError(const FileError& error) {
-    QString text =
-        Tr("无法访问文件 %1：%2").arg(QDir::toNativeSeparators(Q(error.path())), Q(error.reason()));
-    ShowMessage(text.toStdString(), kAppTitle);
+    return ChooseFile(owner, request, true);
 }
 
 }  // namespace lintra
