@@ -25,7 +25,7 @@ std::vector<std::string> Words(const std::string& text) {
 
 TEST(TraceTest, EachPresetGivesWhatItsStepsGiveRunOneByOne) {
     TempDir dir;
-    for (const std::string& name :
+    for (const std::string name :
          {"capitol_ink_794x1123_8bit_grey_clrused0_opencv.bmp", "horse_400x328_8bit_grey_pillow.bmp"}) {
         const std::string input = Sample(name);
         for (const Preset& preset : Presets()) {
