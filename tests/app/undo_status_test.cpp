@@ -21,6 +21,7 @@
 #include "app/history_dock.h"
 #include "app/lintra_app.h"
 #include "app/main_frame.h"
+#include "app/started_app.h"
 #include "app/user_input.h"
 #include "app/view_widget.h"
 #include "docview/commands.h"
@@ -82,13 +83,7 @@ void TestUndoStatus::init() {
 
 void TestUndoStatus::Start() {
     m_app = std::make_unique<CLintraApp>(*m_settings);
-    StartOptions options;
-    options.programDirectory = QStringLiteral(LINTRA_BIN_DIR);
-    QVERIFY(m_app->InitInstance(options));
-    m_app->SetUnattended(true);
-    QObject::connect(m_app.get(), &CLintraApp::messageShown,
-                     [](const QString& text) { QFAIL(qPrintable(text)); });
-    QVERIFY(QTest::qWaitForWindowExposed(&m_app->Frame()));
+    QVERIFY(test::StartUnattended(*m_app, [](const QString& text) { QFAIL(qPrintable(text)); }));
 }
 
 void TestUndoStatus::cleanup() {

@@ -37,6 +37,7 @@
 #include "app/param_dialog.h"
 #include "app/printing.h"
 #include "app/recent_files.h"
+#include "app/started_app.h"
 #include "app/user_input.h"
 #include "app/view_widget.h"
 #include "docview/commands.h"
@@ -112,14 +113,8 @@ void TestViewCommands::init() {
     m_settings =
         std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
     m_app = std::make_unique<CLintraApp>(*m_settings);
-    StartOptions options;
-    options.programDirectory = QStringLiteral(LINTRA_BIN_DIR);
-    QVERIFY(m_app->InitInstance(options));
     m_messages.clear();
-    m_app->SetUnattended(true);
-    QObject::connect(m_app.get(), &CLintraApp::messageShown,
-                     [this](const QString& text) { m_messages.append(text); });
-    QVERIFY(QTest::qWaitForWindowExposed(&m_app->Frame()));
+    QVERIFY(test::StartUnattended(*m_app, [this](const QString& text) { m_messages.append(text); }));
 }
 
 void TestViewCommands::cleanup() {
