@@ -79,8 +79,8 @@ bool ClearlyWithin(const ArcShape& arc, CadPoint v, double length) {
 // A chain as points in drawing order; a closed one ends on its first point.
 class Fitter {
 public:
-    Fitter(std::vector<CadPoint> points, double tolerance, bool arcs)
-        : m_p(std::move(points)), m_tolerance(tolerance), m_arcs(arcs && tolerance > 0) {}
+    Fitter(std::span<const CadPoint> points, double tolerance, bool arcs)
+        : m_p(points), m_tolerance(tolerance), m_arcs(arcs && tolerance > 0) {}
 
     std::vector<cad::Vertex> Fit(std::vector<std::size_t>& pointOf) {
         const int last = static_cast<int>(m_p.size()) - 1;
@@ -201,7 +201,7 @@ private:
         }
     }
 
-    std::vector<CadPoint> m_p;
+    std::span<const CadPoint> m_p;
     double m_tolerance;
     bool m_arcs;
 };
@@ -259,8 +259,8 @@ FittedChain FitChain(std::span<const Point> chain, bool closed, double tolerance
         fitted.vertices.push_back({points.front(), 0});
         return fitted;
     }
-    fitted.points = points;
-    fitted.vertices = Fitter(std::move(points), tolerance, arcs).Fit(fitted.pointOf);
+    fitted.points = std::move(points);
+    fitted.vertices = Fitter(fitted.points, tolerance, arcs).Fit(fitted.pointOf);
     if (fitted.closed) fitted.vertices.pop_back();  // the closing vertex is the first
     return fitted;
 }

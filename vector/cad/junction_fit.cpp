@@ -1,6 +1,7 @@
 #include "vector/cad/junction_fit.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -25,12 +26,33 @@ constexpr double kCornerTurn = 25 * kPi / 180;  // a vertex turning more is a co
 // more than this many is a tangle (rough ink, hatching), not one junction.
 constexpr std::size_t kMostNodesAtAJunction = 4;
 
-// Calls f(i) for every i below n, shared among the worker threads; f may
-// change item i alone, so the result is the same however they are shared.
+// Calls side() on one worker thread while the others start calling f(i)
+// for every i below n; that thread then joins them. f may change item i
+// alone, so the result is the same however the items are shared. Items
+// differ widely in cost (a long line beside a dot), so the threads take
+// them a few at a time from a shared count rather than half each.
+template <typename Side, typename F>
+void ForEachItemBeside(const Side& side, std::size_t n, const F& f) {
+    constexpr std::size_t kBatch = 16;
+    std::atomic<std::size_t> next{0};
+    ParallelRows(ThreadCount(), 1, [&](int begin, int) {
+        if (begin == 0) side();
+        for (std::size_t first = next.fetch_add(kBatch); first < n; first = next.fetch_add(kBatch))
+            for (std::size_t i = first; i < std::min(n, first + kBatch); ++i) f(i);
+    });
+}
+
 template <typename F>
 void ForEachItem(std::size_t n, const F& f) {
-    ParallelRows(static_cast<int>(n), 16, [&f](int begin, int end) {
-        for (int i = begin; i < end; ++i) f(static_cast<std::size_t>(i));
+    ForEachItemBeside([] {}, n, f);
+}
+
+// Calls first() and second(), on two threads when there are two.
+template <typename First, typename Second>
+void BothAtOnce(const First& first, const Second& second) {
+    ParallelRows(2, 1, [&](int begin, int end) {
+        if (begin == 0) first();
+        if (end == 2) second();
     });
 }
 
@@ -53,7 +75,15 @@ CadPoint ToCad(Point p) {
 // its strokes.
 class Junctions {
 public:
+    Junctions() = default;
     Junctions(const StrokeGraph& graph, double strokeWidth) : m_width(strokeWidth) {
+        int nodes = 0;
+        for (const StrokeChain& chain : graph.chains) {
+            nodes = std::max({nodes, chain.startNode + 1, chain.endNode + 1});
+            for (const auto& [index, node] : chain.through) nodes = std::max(nodes, node + 1);
+        }
+        m_centre.resize(static_cast<std::size_t>(nodes));
+        m_branches.resize(static_cast<std::size_t>(nodes), 0);
         for (const StrokeChain& chain : graph.chains) {
             const auto points = graph.PointsOf(chain);
             if (points.empty()) continue;
@@ -66,6 +96,7 @@ public:
         }
         SetRadii();
         Cluster();
+        MarkCells();
     }
 
     int ClusterOf(int node) const { return node < 0 ? -1 : m_cluster[node]; }
@@ -84,6 +115,13 @@ public:
     // Whether the cluster is a tangle of many junctions close together:
     // ink too rough or too dense to be strokes meeting, left as traced.
     bool Tangled(int cluster) const { return m_members[cluster].size() > kMostNodesAtAJunction; }
+    // Whether p may lie where the strokes of some junction bend: false for
+    // the many points far from every junction, at one look.
+    bool MaybeNear(CadPoint p) const {
+        const double x = (p.x - m_cellsLeft) / kCell, y = (p.y - m_cellsBottom) / kCell;
+        if (!(x >= 0 && y >= 0 && x < m_cellsWide && y < m_cellsHigh)) return false;
+        return m_cells[static_cast<std::size_t>(y) * m_cellsWide + static_cast<std::size_t>(x)];
+    }
     // Whether p lies where the strokes of the cluster's junctions bend.
     bool Near(int cluster, CadPoint p) const {
         if (Tangled(cluster)) return false;
@@ -96,11 +134,6 @@ private:
     // Records the direction a branch leaves node from points[index], walking
     // step +1 or -1 along the chain about two stroke widths.
     void Note(int node, std::span<const Point> points, std::size_t index, int step) {
-        if (static_cast<std::size_t>(node) >= m_centre.size()) {
-            m_centre.resize(node + 1);
-            m_directions.resize(node + 1);
-            m_branches.resize(node + 1, 0);
-        }
         m_centre[node] = ToCad(points[index]);
         ++m_branches[node];
         const long long reach = std::max<long long>(2, std::llround(2 * m_width));
@@ -108,15 +141,22 @@ private:
                                                    static_cast<long long>(points.size()) - 1);
         const CadPoint far = ToCad(points[static_cast<std::size_t>(to)]);
         const double dx = far.x - m_centre[node].x, dy = far.y - m_centre[node].y, d = std::hypot(dx, dy);
-        if (d > 0) m_directions[node].push_back({dx / d, dy / d});
+        if (d > 0) m_leaving.push_back({node, {dx / d, dy / d}});
     }
 
     // Strokes meeting at an angle theta merge for about w / (2 sin(theta/2)).
     void SetRadii() {
+        // The directions gathered by node, each node's in the order noted.
+        std::vector<std::size_t> first(m_centre.size() + 1, 0);
+        for (const Leaving& l : m_leaving) ++first[static_cast<std::size_t>(l.node) + 1];
+        for (std::size_t n = 1; n < first.size(); ++n) first[n] += first[n - 1];
+        std::vector<CadPoint> directions(m_leaving.size());
+        std::vector<std::size_t> next(first.begin(), first.end() - 1);
+        for (const Leaving& l : m_leaving) directions[next[static_cast<std::size_t>(l.node)]++] = l.direction;
         m_radius.assign(m_centre.size(), m_width);
         for (std::size_t n = 0; n < m_centre.size(); ++n) {
             double smallest = kPi;
-            const auto& d = m_directions[n];
+            const std::span<const CadPoint> d(directions.data() + first[n], first[n + 1] - first[n]);
             for (std::size_t i = 0; i < d.size(); ++i)
                 for (std::size_t j = i + 1; j < d.size(); ++j)
                     smallest = std::min(smallest,
@@ -161,10 +201,46 @@ private:
         }
     }
 
-    double m_width;
+    // Marks every cell of kCell by kCell pixels that the square about a
+    // junction's bend (its centre, give or take its radius) reaches into.
+    void MarkCells() {
+        bool any = false;
+        double left = 0, bottom = 0, right = 0, top = 0;
+        auto forEachBend = [&](auto f) {
+            for (std::size_t c = 0; c < m_members.size(); ++c)
+                if (!Tangled(static_cast<int>(c)))
+                    for (int n : m_members[c]) f(m_centre[n], m_radius[n]);
+        };
+        forEachBend([&](CadPoint c, double r) {
+            left = any ? std::min(left, c.x - r) : c.x - r, right = any ? std::max(right, c.x + r) : c.x + r;
+            bottom = any ? std::min(bottom, c.y - r) : c.y - r, top = any ? std::max(top, c.y + r) : c.y + r;
+            any = true;
+        });
+        if (!any) return;
+        m_cellsLeft = left, m_cellsBottom = bottom;
+        m_cellsWide = static_cast<std::size_t>((right - left) / kCell) + 1;
+        m_cellsHigh = static_cast<std::size_t>((top - bottom) / kCell) + 1;
+        m_cells.assign(m_cellsWide * m_cellsHigh, 0);
+        forEachBend([&](CadPoint c, double r) {
+            const auto cell = [](double v) { return static_cast<std::size_t>(v / kCell); };
+            for (std::size_t y = cell(c.y - r - bottom); y <= cell(c.y + r - bottom); ++y)
+                for (std::size_t x = cell(c.x - r - left); x <= cell(c.x + r - left); ++x)
+                    m_cells[y * m_cellsWide + x] = 1;
+        });
+    }
+
+    static constexpr double kCell = 8;
+    double m_width = 1;
+    std::vector<std::uint8_t> m_cells;  // per cell, row by row: whether a bend reaches into it
+    double m_cellsLeft = 0, m_cellsBottom = 0;
+    std::size_t m_cellsWide = 0, m_cellsHigh = 0;
     std::vector<CadPoint> m_centre;
-    std::vector<std::vector<CadPoint>> m_directions;
-    std::vector<int> m_branches;  // per node, the chains leaving it: 1 at a free end
+    struct Leaving {
+        int node;
+        CadPoint direction;
+    };
+    std::vector<Leaving> m_leaving;  // per branch noted, the way it leaves its node
+    std::vector<int> m_branches;     // per node, the chains leaving it: 1 at a free end
     std::vector<double> m_radius;
     std::vector<int> m_cluster;
     std::vector<std::vector<int>> m_members;
@@ -196,8 +272,17 @@ struct Work {
     // joined, whose first fit is fit itself.
     std::vector<FittedChain> firstFits;
 
-    // What stands for the work when its refit strays: its first fits.
-    std::vector<FittedChain> FirstFits() const { return firstFits.empty() ? std::vector{fit} : firstFits; }
+    // What stands for the work when its refit strays, its first fits, taken
+    // out of it.
+    std::vector<FittedChain> TakeFirstFits() {
+        if (!firstFits.empty()) return std::move(firstFits);
+        std::vector<FittedChain> first(1);
+        first[0].vertices = fit.vertices;
+        first[0].closed = fit.closed;
+        first[0].isCircle = fit.isCircle;
+        first[0].circle = fit.circle;
+        return first;
+    }
 
     // The same chain walked the other way.
     void Reverse() {
@@ -224,45 +309,67 @@ double WorstDistance(const Shape& shape, std::span<const CadPoint> points) {
     return worst;
 }
 
+// A shape fitted to points, and the largest distance of a point from it.
+struct Refitted {
+    Shape shape;
+    double worst = 0;
+};
+
+// The shape fitted to the points, those of `points` then those of `more`,
+// when it fits them within the tolerance.
+std::optional<Refitted> RefitBoth(std::span<const CadPoint> points, std::span<const CadPoint> more,
+                                  bool circle, double tolerance) {
+    Refitted fitted;
+    fitted.shape.isCircle = circle;
+    const std::size_t n = points.size() + more.size();
+    if (circle) {
+        if (n < 5) return std::nullopt;
+        const auto c = cad::FitCircle(points, more);
+        if (!c || c->radius > 1e5) return std::nullopt;
+        fitted.shape.circle = *c;
+    } else {
+        if (n < 2) return std::nullopt;
+        const auto l = cad::FitLine(points, more);
+        if (!l) return std::nullopt;
+        fitted.shape.line = *l;
+    }
+    fitted.worst = std::max(WorstDistance(fitted.shape, points), WorstDistance(fitted.shape, more));
+    if (fitted.worst > tolerance) return std::nullopt;
+    return fitted;
+}
+
 // The shape fitted to the points when it fits them within the tolerance.
 std::optional<Shape> Refit(std::span<const CadPoint> points, bool circle, double tolerance) {
-    Shape shape;
-    shape.isCircle = circle;
-    if (circle) {
-        if (points.size() < 5) return std::nullopt;
-        const auto c = cad::FitCircle(points);
-        if (!c || c->radius > 1e5) return std::nullopt;
-        shape.circle = *c;
-    } else {
-        if (points.size() < 2) return std::nullopt;
-        const auto l = cad::FitLine(points);
-        if (!l) return std::nullopt;
-        shape.line = *l;
-    }
-    if (WorstDistance(shape, points) > tolerance) return std::nullopt;
-    return shape;
+    const auto fitted = RefitBoth(points, {}, circle, tolerance);
+    if (!fitted) return std::nullopt;
+    return fitted->shape;
 }
 
 class JunctionFitter {
 public:
     JunctionFitter(const StrokeGraph& graph, double tolerance, double strokeWidth, bool arcs)
-        : m_graph(graph),
-          m_tolerance(tolerance),
-          m_width(std::max(strokeWidth, 1.0)),
-          m_arcs(arcs),
-          m_junctions(graph, m_width) {}
+        : m_graph(graph), m_tolerance(tolerance), m_width(std::max(strokeWidth, 1.0)), m_arcs(arcs) {}
 
     std::vector<FittedChain> Fit() {
         // The work on one chain at a time runs on the worker threads; the
         // work across chains at the junctions and on circles in turn.
         m_work.resize(m_graph.chains.size());
+        // The junctions are found while the chains' first fits begin.
+        ForEachItemBeside([this] { m_junctions = Junctions(m_graph, m_width); }, m_work.size(),
+                          [this](std::size_t i) { m_work[i].fit = FirstFit(m_graph.chains[i]); });
         ForEachItem(m_work.size(), [this](std::size_t i) {
-            m_work[i] = Start(m_graph.chains[i]);
+            Start(m_work[i], m_graph.chains[i]);
             if (!m_work[i].dropped && !m_work[i].fit.isCircle) Refine(m_work[i]);
         });
         m_atCluster.resize(m_junctions.Clusters());
         for (std::size_t i = 0; i < m_work.size(); ++i) Index(i);
-        for (int c = 0; c < static_cast<int>(m_junctions.Clusters()); ++c) JoinAcross(c);
+        // Joining runs beside the map of the ink, which the search for
+        // circles and the check against the ink read later.
+        BothAtOnce(
+            [this] {
+                for (int c = 0; c < static_cast<int>(m_junctions.Clusters()); ++c) JoinAcross(c);
+            },
+            [this] { BuildInk(); });
         ForEachItem(m_work.size(), [this](std::size_t i) {
             Work& w = m_work[i];
             if (w.dropped || w.pieces.empty()) return;
@@ -279,7 +386,9 @@ public:
             if (!w.dropped && !w.pieces.empty() && !Faithful(w)) w.reverted = true;
         });
         std::vector<FittedChain> out;
-        for (const Work& w : m_work) Emit(w, out);
+        for (Work& w : m_work) Emit(w, out);
+        // Thousands of small lists are freed: shared among the threads too.
+        ForEachItem(m_work.size(), [this](std::size_t i) { m_work[i] = Work(); });
         for (const cad::Circle& c : m_circles) {
             FittedChain chain;
             chain.isCircle = true;
@@ -290,14 +399,17 @@ public:
     }
 
 private:
-    Work Start(const StrokeChain& chain) {
-        Work w;
+    FittedChain FirstFit(const StrokeChain& chain) const {
         std::span<const Point> points = m_graph.PointsOf(chain);
         // A loop out of a junction and back into it is fitted as a ring, so
         // that it may be a circle.
         const bool loop = !chain.closed && points.size() >= 4 && points.front() == points.back();
         if (loop) points = points.first(points.size() - 1);
-        w.fit = FitChain(points, chain.closed || loop, m_tolerance, m_arcs);
+        return FitChain(points, chain.closed || loop, m_tolerance, m_arcs);
+    }
+
+    // The chain's place among the junctions, from its first fit.
+    void Start(Work& w, const StrokeChain& chain) const {
         w.closed = w.fit.closed;
         w.startCluster = m_junctions.ClusterOf(chain.startNode);
         w.endCluster = m_junctions.ClusterOf(chain.endNode);
@@ -313,7 +425,6 @@ private:
             std::all_of(w.fit.points.begin(), w.fit.points.end(),
                         [&](const CadPoint& p) { return Masked(w, p); }))
             w.dropped = true;
-        return w;
     }
 
     // Notes work i under each junction cluster on it, so that the work at a
@@ -332,8 +443,8 @@ private:
     }
 
     bool Masked(const Work& w, CadPoint p) const {
-        return std::any_of(w.clusters.begin(), w.clusters.end(),
-                           [&](int c) { return m_junctions.Near(c, p); });
+        return m_junctions.MaybeNear(p) && std::any_of(w.clusters.begin(), w.clusters.end(),
+                                                       [&](int c) { return m_junctions.Near(c, p); });
     }
 
     void Refine(Work& w) {
@@ -354,6 +465,7 @@ private:
         for (std::size_t k = 0; k < w.pieces.size(); ++k) {
             Piece& piece = w.pieces[k];
             const CadPoint a = w.vertex[k], b = w.vertex[k + 1];
+            piece.clear.reserve(piece.to - piece.from + 1);
             for (std::size_t i = piece.from; i <= piece.to; ++i) {
                 const CadPoint p = f.points[i];
                 if (Masked(w, p) || NearFreeEnd(w, p)) continue;
@@ -385,7 +497,7 @@ private:
             if (w.endCluster == cluster) ends.push_back({i, false});
         }
         struct Pair {
-            double error;
+            Refitted joined;
             std::size_t a, b;
         };
         std::vector<Pair> pairs;
@@ -393,12 +505,11 @@ private:
             for (std::size_t b = a + 1; b < ends.size(); ++b) {
                 // A chain's own two ends close it, when it has two pieces to join.
                 if (ends[a].work == ends[b].work && m_work[ends[a].work].pieces.size() < 3) continue;
-                if (const auto error =
-                        JoinError(ends[a].work, ends[a].atStart, ends[b].work, ends[b].atStart))
-                    pairs.push_back({*error, a, b});
+                if (const auto joined = JoinFit(ends[a].work, ends[a].atStart, ends[b].work, ends[b].atStart))
+                    pairs.push_back({*joined, a, b});
             }
         std::stable_sort(pairs.begin(), pairs.end(),
-                         [](const Pair& l, const Pair& r) { return l.error < r.error; });
+                         [](const Pair& l, const Pair& r) { return l.joined.worst < r.joined.worst; });
         std::vector<bool> used(ends.size(), false);
         for (const Pair& p : pairs) {
             // A chain joined at one end is no more: its other end, also here,
@@ -407,16 +518,16 @@ private:
                 continue;
             used[p.a] = used[p.b] = true;
             if (ends[p.a].work == ends[p.b].work)
-                Close(m_work[ends[p.a].work]);
+                Close(m_work[ends[p.a].work], p.joined.shape);
             else
-                Join(ends[p.a].work, ends[p.a].atStart, ends[p.b].work, ends[p.b].atStart);
+                Join(ends[p.a].work, ends[p.a].atStart, ends[p.b].work, ends[p.b].atStart, p.joined.shape);
         }
     }
 
-    // The worst distance of the two end pieces' clear pixels from the one
-    // shape fitted to them all, when both are straight and run on in line,
-    // or both are arcs turning the same way, and it is within the tolerance.
-    std::optional<double> JoinError(std::size_t a, bool aStart, std::size_t b, bool bStart) const {
+    // The one shape fitted to the two end pieces' clear pixels, and their
+    // worst distance from it, when both are straight and run on in line, or
+    // both are arcs turning the same way, and it is within the tolerance.
+    std::optional<Refitted> JoinFit(std::size_t a, bool aStart, std::size_t b, bool bStart) const {
         const Work &u = m_work[a], &v = m_work[b];
         const Piece& p = aStart ? u.pieces.front() : u.pieces.back();
         const Piece& q = bStart ? v.pieces.front() : v.pieces.back();
@@ -436,20 +547,19 @@ private:
             const double lengths = std::hypot(ux, uy) * std::hypot(vx, vy);
             if (lengths == 0 || (ux * vx + uy * vy) / lengths > -std::cos(6 * kPi / 180)) return std::nullopt;
         }
-        std::vector<CadPoint> both = p.clear;
-        both.insert(both.end(), q.clear.begin(), q.clear.end());
-        const auto shape = Refit(both, p.arc, m_tolerance);
-        if (!shape) return std::nullopt;
-        return WorstDistance(*shape, both);
+        return RefitBoth(p.clear, q.clear, p.arc, m_tolerance);
     }
 
     // The chain closed through the junction both its ends lie at: its last
-    // piece and its first become one, which it ends with.
-    void Close(Work& w) {
+    // piece and its first become one, which it ends with. `joined` is the
+    // shape fitted to the two pieces' pixels taken the other way round.
+    void Close(Work& w, const Shape& joined) {
         Piece merged = w.pieces.back();
         const Piece& first = w.pieces.front();
         merged.clear.insert(merged.clear.end(), first.clear.begin(), first.clear.end());
-        merged.shape = *Refit(merged.clear, merged.arc, m_tolerance);
+        // Summed in the other order the fit can differ by a rounding, enough
+        // to tip a pixel on the tolerance over it.
+        merged.shape = Refit(merged.clear, merged.arc, m_tolerance).value_or(joined);
         if (merged.arc) merged.bulge = JoinedBulge(merged, first);
         std::vector<Piece> pieces(w.pieces.begin() + 1, w.pieces.end() - 1);
         pieces.push_back(std::move(merged));
@@ -468,9 +578,10 @@ private:
     }
 
     // Chain b's pieces carried on after chain a's through the junction, as
-    // a chain of its own; a and b are no more.
-    void Join(std::size_t a, bool aStart, std::size_t b, bool bStart) {
-        std::vector<FittedChain> firsts = m_work[a].FirstFits(), more = m_work[b].FirstFits();
+    // a chain of its own; a and b are no more. `joined` is the shape fitted
+    // to the pixels of a's end piece and then b's.
+    void Join(std::size_t a, bool aStart, std::size_t b, bool bStart, const Shape& joined) {
+        std::vector<FittedChain> firsts = m_work[a].TakeFirstFits(), more = m_work[b].TakeFirstFits();
         firsts.insert(firsts.end(), std::make_move_iterator(more.begin()),
                       std::make_move_iterator(more.end()));
         Work u = std::move(m_work[a]), v = std::move(m_work[b]);
@@ -489,7 +600,7 @@ private:
         Piece merged = std::move(u.pieces.back());
         const Piece& next = v.pieces.front();
         merged.clear.insert(merged.clear.end(), next.clear.begin(), next.clear.end());
-        merged.shape = *Refit(merged.clear, merged.arc, m_tolerance);
+        merged.shape = joined;
         if (merged.arc) merged.bulge = JoinedBulge(merged, next);
         u.pieces.pop_back();
         w.pieces = std::move(u.pieces);
@@ -1101,15 +1212,12 @@ private:
     }
 
     // The chain's pieces left, each unbroken run of them one fitted chain.
-    void Emit(const Work& w, std::vector<FittedChain>& out) const {
+    void Emit(Work& w, std::vector<FittedChain>& out) const {
         if (w.dropped) return;
-        if (w.reverted) {
-            const std::vector<FittedChain> firsts = w.FirstFits();
-            out.insert(out.end(), firsts.begin(), firsts.end());
-            return;
-        }
-        if (w.fit.isCircle || w.pieces.empty()) {
-            out.push_back(w.fit);
+        if (w.reverted || w.fit.isCircle || w.pieces.empty()) {
+            std::vector<FittedChain> firsts = w.TakeFirstFits();
+            out.insert(out.end(), std::make_move_iterator(firsts.begin()),
+                       std::make_move_iterator(firsts.end()));
             return;
         }
         const std::size_t n = w.pieces.size();

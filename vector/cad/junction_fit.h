@@ -24,7 +24,8 @@ namespace lintra {
 
 // The graph's chains fitted within tolerance pixels (> 0) for strokes about
 // strokeWidth pixels wide; circles found across chains come as chains of
-// their own. With arcs false, straight pieces only.
+// their own. With arcs false, straight pieces only. The chains carry their
+// vertices or circle, not the pixel positions they were fitted to.
 std::vector<FittedChain> FitAtJunctions(const StrokeGraph& graph, double tolerance, double strokeWidth,
                                         bool arcs);
 

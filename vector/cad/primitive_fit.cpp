@@ -33,40 +33,49 @@ std::vector<Point> CircleCircle(const Circle& a, const Circle& b) {
     return {{m.x - h * dy / d, m.y + h * dx / d}, {m.x + h * dy / d, m.y - h * dx / d}};
 }
 
+// Calls f with each point of a, then each of b.
+template <typename F>
+void ForEachOf(std::span<const Point> a, std::span<const Point> b, F f) {
+    for (const Point& p : a) f(p);
+    for (const Point& p : b) f(p);
+}
+
 }  // namespace
 
-std::optional<StraightLine> FitLine(std::span<const Point> points) {
-    if (points.size() < 2) return std::nullopt;
+std::optional<StraightLine> FitLine(std::span<const Point> points, std::span<const Point> more) {
+    const double n = static_cast<double>(points.size() + more.size());
+    if (n < 2) return std::nullopt;
     double mx = 0, my = 0;
-    for (const Point& p : points) mx += p.x, my += p.y;
-    mx /= static_cast<double>(points.size()), my /= static_cast<double>(points.size());
+    ForEachOf(points, more, [&](const Point& p) { mx += p.x, my += p.y; });
+    mx /= n, my /= n;
     double sxx = 0, syy = 0, sxy = 0;
-    for (const Point& p : points) {
+    ForEachOf(points, more, [&](const Point& p) {
         const double u = p.x - mx, v = p.y - my;
         sxx += u * u, syy += v * v, sxy += u * v;
-    }
+    });
     if (sxx + syy < 1e-12) return std::nullopt;
     // The principal axis of the scatter matrix.
     const double angle = 0.5 * std::atan2(2 * sxy, sxx - syy);
     return StraightLine{{mx, my}, {std::cos(angle), std::sin(angle)}};
 }
 
-std::optional<Circle> FitCircle(std::span<const Point> points) {
-    if (points.size() < 3) return std::nullopt;
+std::optional<Circle> FitCircle(std::span<const Point> points, std::span<const Point> more) {
+    const double n = static_cast<double>(points.size() + more.size());
+    if (n < 3) return std::nullopt;
     double mx = 0, my = 0;
-    for (const Point& p : points) mx += p.x, my += p.y;
-    mx /= static_cast<double>(points.size()), my /= static_cast<double>(points.size());
+    ForEachOf(points, more, [&](const Point& p) { mx += p.x, my += p.y; });
+    mx /= n, my /= n;
     double suu = 0, svv = 0, suv = 0, suuu = 0, svvv = 0, suvv = 0, svuu = 0;
-    for (const Point& p : points) {
+    ForEachOf(points, more, [&](const Point& p) {
         const double u = p.x - mx, v = p.y - my;
         suu += u * u, svv += v * v, suv += u * v;
         suuu += u * u * u, svvv += v * v * v, suvv += u * v * v, svuu += v * u * u;
-    }
+    });
     const double det = suu * svv - suv * suv;
     if (std::abs(det) < 1e-12) return std::nullopt;
     const double rx = (suuu + suvv) / 2, ry = (svvv + svuu) / 2;
     const double uc = (rx * svv - ry * suv) / det, vc = (ry * suu - rx * suv) / det;
-    const double radius = std::sqrt(uc * uc + vc * vc + (suu + svv) / static_cast<double>(points.size()));
+    const double radius = std::sqrt(uc * uc + vc * vc + (suu + svv) / n);
     return Circle{{uc + mx, vc + my}, radius};
 }
 

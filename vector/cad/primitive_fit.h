@@ -25,13 +25,15 @@ struct Shape {
 
 // The line nearest the points in the least-squares sense, measured across
 // it (total least squares: through their mean along their principal axis);
-// nothing for fewer than two distinct points.
-std::optional<StraightLine> FitLine(std::span<const Point> points);
+// nothing for fewer than two distinct points. The points are those of
+// `points` followed by those of `more`.
+std::optional<StraightLine> FitLine(std::span<const Point> points, std::span<const Point> more = {});
 
 // The least-squares circle through the points (Kasa, "A circle fitting
 // procedure and its error analysis", IEEE Trans. Instrum. Meas. 1976);
-// nothing when they are (nearly) in line or fewer than three.
-std::optional<Circle> FitCircle(std::span<const Point> points);
+// nothing when they are (nearly) in line or fewer than three. The points are
+// those of `points` followed by those of `more`.
+std::optional<Circle> FitCircle(std::span<const Point> points, std::span<const Point> more = {});
 
 // The straight line through a and b (a when they coincide, along x).
 StraightLine LineThrough(Point a, Point b);
