@@ -246,6 +246,77 @@ private:
     std::vector<std::vector<int>> m_members;
 };
 
+// Boxes filed under the cells of a coarse grid they reach into, so that
+// those near a place are found without looking at every one.
+class BoxIndex {
+public:
+    BoxIndex() = default;
+    explicit BoxIndex(std::vector<cad::Box> boxes) : m_boxes(std::move(boxes)) {
+        for (const cad::Box& b : m_boxes)
+            if (!b.Empty()) m_extent.Add(b.min), m_extent.Add(b.max);
+        if (m_extent.Empty()) return;
+        constexpr double kMostCells = 256;
+        m_cell = std::max({64.0, (m_extent.max.x - m_extent.min.x) / kMostCells,
+                           (m_extent.max.y - m_extent.min.y) / kMostCells});
+        m_wide = Column(m_extent.max.x) + 1;
+        const std::size_t high = Row(m_extent.max.y) + 1;
+        m_first.assign(m_wide * high + 1, 0);
+        ForEachFiling([&](std::size_t cell, std::size_t) { ++m_first[cell + 1]; });
+        for (std::size_t c = 1; c < m_first.size(); ++c) m_first[c] += m_first[c - 1];
+        m_filed.resize(m_first.back());
+        std::vector<std::size_t> next(m_first.begin(), m_first.end() - 1);
+        ForEachFiling([&](std::size_t cell, std::size_t i) { m_filed[next[cell]++] = i; });
+    }
+
+    // The boxes that meet the square of half-width `half` about `centre`,
+    // in their order.
+    std::vector<std::size_t> Meeting(CadPoint centre, double half) const {
+        std::vector<std::size_t> found;
+        const cad::Box& e = m_extent;
+        if (e.Empty() || centre.x + half < e.min.x || centre.x - half > e.max.x ||
+            centre.y + half < e.min.y || centre.y - half > e.max.y)
+            return found;
+        for (std::size_t y = Row(centre.y - half); y <= Row(centre.y + half); ++y)
+            for (std::size_t x = Column(centre.x - half); x <= Column(centre.x + half); ++x)
+                for (std::size_t k = m_first[y * m_wide + x]; k < m_first[y * m_wide + x + 1]; ++k) {
+                    const cad::Box& b = m_boxes[m_filed[k]];
+                    if (!(b.max.x < centre.x - half || b.min.x > centre.x + half ||
+                          b.max.y < centre.y - half || b.min.y > centre.y + half))
+                        found.push_back(m_filed[k]);
+                }
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        return found;
+    }
+
+private:
+    // The column and row of the cell holding x or y, clamped to the grid.
+    std::size_t Column(double x) const {
+        return static_cast<std::size_t>(
+            std::clamp((x - m_extent.min.x) / m_cell, 0.0, (m_extent.max.x - m_extent.min.x) / m_cell));
+    }
+    std::size_t Row(double y) const {
+        return static_cast<std::size_t>(
+            std::clamp((y - m_extent.min.y) / m_cell, 0.0, (m_extent.max.y - m_extent.min.y) / m_cell));
+    }
+    template <typename F>
+    void ForEachFiling(F f) const {
+        for (std::size_t i = 0; i < m_boxes.size(); ++i) {
+            const cad::Box& b = m_boxes[i];
+            if (b.Empty()) continue;
+            for (std::size_t y = Row(b.min.y); y <= Row(b.max.y); ++y)
+                for (std::size_t x = Column(b.min.x); x <= Column(b.max.x); ++x) f(y * m_wide + x, i);
+        }
+    }
+
+    std::vector<cad::Box> m_boxes;
+    cad::Box m_extent;
+    double m_cell = 64;
+    std::size_t m_wide = 0;
+    std::vector<std::size_t> m_first;  // per cell, row by row, where its boxes start in m_filed; then the end
+    std::vector<std::size_t> m_filed;
+};
+
 struct Piece {
     std::size_t from = 0, to = 0;  // its range of the chain's points
     bool arc = false;
@@ -353,6 +424,9 @@ public:
     std::vector<FittedChain> Fit() {
         // The work on one chain at a time runs on the worker threads; the
         // work across chains at the junctions and on circles in turn.
+        // Each join adds a chain, and there are fewer joins than chains:
+        // the list never moves.
+        m_work.reserve(2 * m_graph.chains.size());
         m_work.resize(m_graph.chains.size());
         // The junctions are found while the chains' first fits begin.
         ForEachItemBeside([this] { m_junctions = Junctions(m_graph, m_width); }, m_work.size(),
@@ -381,13 +455,14 @@ public:
         if (m_arcs) FindCircles();
         for (int c = 0; c < static_cast<int>(m_junctions.Clusters()); ++c) Meet(c);
         BuildInk();
+        // Each chain is checked and given out, and what it held freed,
+        // on the threads; then the chains are gathered in order.
         ForEachItem(m_work.size(), [this](std::size_t i) {
             Work& w = m_work[i];
             if (!w.dropped && !w.pieces.empty() && !Faithful(w)) w.reverted = true;
         });
         std::vector<FittedChain> out;
         for (Work& w : m_work) Emit(w, out);
-        // Thousands of small lists are freed: shared among the threads too.
         ForEachItem(m_work.size(), [this](std::size_t i) { m_work[i] = Work(); });
         for (const cad::Circle& c : m_circles) {
             FittedChain chain;
@@ -840,34 +915,44 @@ private:
         auto circleOf = [&](std::size_t a) -> const cad::Circle& {
             return m_work[arcs[a].work].pieces[arcs[a].piece].shape.circle;
         };
-        // The arcs by their centres' x, to find those about one centre.
+        // The arcs by their centres' x, to find those about one centre,
+        // with their circles beside them to be looked through quickly.
         std::vector<std::size_t> byX(arcs.size());
         std::iota(byX.begin(), byX.end(), 0);
         std::sort(byX.begin(), byX.end(),
                   [&](std::size_t a, std::size_t b) { return circleOf(a).centre.x < circleOf(b).centre.x; });
+        std::vector<cad::Circle> circlesByX(arcs.size());
+        for (std::size_t i = 0; i < byX.size(); ++i) circlesByX[i] = circleOf(byX[i]);
+        const auto pieceOf = [&](std::size_t a) -> const Piece& {
+            return m_work[arcs[a].work].pieces[arcs[a].piece];
+        };
+        std::vector<cad::Box> boxes;
+        for (const Work& w : m_work) boxes.push_back(w.dropped || w.pieces.empty() ? cad::Box{} : w.box);
+        m_boxes = BoxIndex(std::move(boxes));
         std::vector<bool> used(arcs.size(), false);
+        std::vector<std::size_t> members;
+        std::vector<CadPoint> points;
         for (std::size_t g = 0; g < arcs.size(); ++g) {
-            if (used[g] || m_work[arcs[g].work].pieces[arcs[g].piece].removed) continue;
+            if (used[g] || pieceOf(g).removed) continue;
             const cad::Circle seed = circleOf(g);
             const double close = std::max(m_tolerance, 0.05 * seed.radius);
-            std::vector<std::size_t> members;
-            std::vector<CadPoint> points;
+            members.clear();
             double sweep = 0;
-            auto from = std::lower_bound(byX.begin(), byX.end(), seed.centre.x - close,
-                                         [&](std::size_t a, double x) { return circleOf(a).centre.x < x; });
-            for (auto it = from; it != byX.end() && circleOf(*it).centre.x <= seed.centre.x + close; ++it) {
-                const std::size_t a = *it;
-                const Piece& p = m_work[arcs[a].work].pieces[arcs[a].piece];
-                if (used[a] || p.removed) continue;
-                if (Distance(p.shape.circle.centre, seed.centre) > close ||
-                    std::abs(p.shape.circle.radius - seed.radius) > close)
+            const auto from = std::lower_bound(circlesByX.begin(), circlesByX.end(), seed.centre.x - close,
+                                               [](const cad::Circle& c, double x) { return c.centre.x < x; });
+            for (auto it = from; it != circlesByX.end() && it->centre.x <= seed.centre.x + close; ++it) {
+                if (Distance(it->centre, seed.centre) > close || std::abs(it->radius - seed.radius) > close)
                     continue;
+                const std::size_t a = byX[static_cast<std::size_t>(it - circlesByX.begin())];
+                if (used[a] || pieceOf(a).removed) continue;
                 members.push_back(a);
                 sweep += arcs[a].sweep;
-                points.insert(points.end(), p.clear.begin(), p.clear.end());
             }
             // Arcs covering less than half the circle are arcs, whatever ink is near.
             if (sweep < kPi) continue;
+            points.clear();
+            for (std::size_t a : members)
+                points.insert(points.end(), pieceOf(a).clear.begin(), pieceOf(a).clear.end());
             const auto circle = cad::FitCircle(points);
             if (!circle || WorstDistance(Shape{true, {}, *circle}, points) > m_tolerance ||
                 !InkAllRound(*circle))
@@ -940,17 +1025,19 @@ private:
     void TakeCircle(const cad::Circle& circle) {
         const Shape onCircle{true, {}, circle};
         const double near = std::max(m_tolerance, m_width / 2);
-        for (Work& w : m_work) {
-            if (w.dropped || w.pieces.empty() || !Touches(w, circle, near)) continue;
+        for (std::size_t i : m_boxes.Meeting(circle.centre, circle.radius + near)) {
+            Work& w = m_work[i];
             bool any = false;
             for (std::size_t k = 0; k < w.pieces.size(); ++k) {
                 Piece& p = w.pieces[k];
                 if (p.removed) continue;
+                // A piece whose first end is off the circle is not on it
+                // (given room for the rounding of the end as placed on it).
+                if (std::abs(Distance(w.vertex[k], circle.centre) - circle.radius) > near + 1e-6) continue;
                 bool on = true;
-                for (double t : {0.0, 0.25, 0.5, 0.75, 1.0}) {
-                    const CadPoint q = PointOf(w, k, t);
-                    on = on && cad::DistanceTo(onCircle, q) <= near;
-                }
+                const Curve curve = CurveOf(w, k);
+                for (double t : {0.0, 0.25, 0.5, 0.75, 1.0})
+                    on = on && cad::DistanceTo(onCircle, curve.At(t)) <= near;
                 if (on) p.removed = any = true;
             }
             if (!any) continue;
@@ -971,15 +1058,6 @@ private:
             }
         }
         m_circles.push_back(circle);
-    }
-
-    // Whether the chain's box comes near the circle's: chains far off need
-    // no closer look.
-    static bool Touches(const Work& w, const cad::Circle& c, double near) {
-        const double r = c.radius + near;
-        const cad::Box& box = w.box;
-        return !(box.max.x < c.centre.x - r || box.min.x > c.centre.x + r || box.max.y < c.centre.y - r ||
-                 box.min.y > c.centre.y + r);
     }
 
     // Piece k as it is written, through its vertices with its bulge, with
@@ -1276,6 +1354,7 @@ private:
     std::vector<Work> m_work;
     std::vector<std::vector<std::size_t>> m_atCluster;  // per junction cluster, the work on it
     std::vector<cad::Circle> m_circles;
+    BoxIndex m_boxes;                  // the works' boxes while circles are sought
     std::vector<std::uint64_t> m_ink;  // the chains' pixels, a bit each, from (m_inkLeft, m_inkBottom)
     long long m_inkLeft = 0, m_inkBottom = 0, m_inkWidth = 0, m_inkHeight = 0;
     bool m_inkBuilt = false;
