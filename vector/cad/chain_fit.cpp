@@ -138,9 +138,13 @@ private:
         // length2. Dividing by length keeps the order of distances, so the
         // farthest point across is the one with the largest cross product,
         // divided once; a cross product past crossLimit is surely past limit.
+        // The points are taken from j back: a chain strays from a straight
+        // piece first at its far end, so a piece that does not fit is told
+        // after a few points, and the largest distance is the same in any
+        // order.
         const double crossLimit = limit * length * (1 + 1e-12);
         double worstEnd = 0, worstCross = 0;
-        for (int k = i + 1; k < j; ++k) {
+        for (int k = j - 1; k > i; --k) {
             const CadPoint p = m_p[k];
             const double along = (p.x - a.x) * dx + (p.y - a.y) * dy;
             if (length2 == 0 || along <= 0)

@@ -342,6 +342,15 @@ struct Work {
     // The first fits of the chains joined into it; none for a chain not
     // joined, whose first fit is fit itself.
     std::vector<FittedChain> firstFits;
+    // For a chain joined from others, the chains first fitted whose pixels
+    // are its own, in order, each walked backwards where reversed: they are
+    // gathered into fit.points once the joins are done, so that a line
+    // crossed many times is not copied at every crossing.
+    struct Part {
+        std::size_t work;
+        bool reversed;
+    };
+    std::vector<Part> parts;
 
     // What stands for the work when its refit strays, its first fits, taken
     // out of it.
@@ -355,9 +364,9 @@ struct Work {
         return first;
     }
 
-    // The same chain walked the other way.
+    // The same chain walked the other way (its pixels are turned round
+    // through its parts).
     void Reverse() {
-        std::reverse(fit.points.begin(), fit.points.end());
         std::reverse(pieces.begin(), pieces.end());
         std::reverse(vertex.begin(), vertex.end());
         for (Piece& p : pieces) {
@@ -447,6 +456,7 @@ public:
         ForEachItem(m_work.size(), [this](std::size_t i) {
             Work& w = m_work[i];
             if (w.dropped || w.pieces.empty()) return;
+            if (!w.parts.empty()) w.fit.points = PointsOfParts(w);
             FindTangents(w);
             PlaceVertices(w);
             for (const CadPoint& p : w.vertex) w.box.Add(p);
@@ -659,12 +669,15 @@ private:
         std::vector<FittedChain> firsts = m_work[a].TakeFirstFits(), more = m_work[b].TakeFirstFits();
         firsts.insert(firsts.end(), std::make_move_iterator(more.begin()),
                       std::make_move_iterator(more.end()));
+        Work w;
+        w.parts = PartsOf(a, aStart);
+        for (const Work::Part& part : PartsOf(b, !bStart)) w.parts.push_back(part);
         Work u = std::move(m_work[a]), v = std::move(m_work[b]);
+        // The chains first fitted keep their pixels for the parts.
+        m_work[a].fit.points = std::move(u.fit.points);
+        m_work[b].fit.points = std::move(v.fit.points);
         if (aStart) u.Reverse();   // u now ends at the junction
         if (!bStart) v.Reverse();  // v now starts there
-        Work w;
-        w.fit.points = std::move(u.fit.points);
-        w.fit.points.insert(w.fit.points.end(), v.fit.points.begin(), v.fit.points.end());
         w.firstFits = std::move(firsts);
         w.clusters = std::move(u.clusters);
         w.clusters.insert(w.clusters.end(), v.clusters.begin(), v.clusters.end());
@@ -691,6 +704,33 @@ private:
         }
         m_work.push_back(std::move(w));
         Index(m_work.size() - 1);
+    }
+
+    // The parts of work i, walked backwards when reversed.
+    std::vector<Work::Part> PartsOf(std::size_t i, bool reversed) const {
+        std::vector<Work::Part> parts = m_work[i].parts;
+        if (parts.empty()) parts.push_back({i, false});
+        if (reversed) {
+            std::reverse(parts.begin(), parts.end());
+            for (Work::Part& part : parts) part.reversed = !part.reversed;
+        }
+        return parts;
+    }
+
+    // A joined chain's pixels, gathered from its parts.
+    std::vector<CadPoint> PointsOfParts(const Work& w) const {
+        std::size_t count = 0;
+        for (const Work::Part& part : w.parts) count += m_work[part.work].fit.points.size();
+        std::vector<CadPoint> points;
+        points.reserve(count);
+        for (const Work::Part& part : w.parts) {
+            const std::vector<CadPoint>& from = m_work[part.work].fit.points;
+            if (part.reversed)
+                points.insert(points.end(), from.rbegin(), from.rend());
+            else
+                points.insert(points.end(), from.begin(), from.end());
+        }
+        return points;
     }
 
     // Per vertex, whether it is a corner between two straight pieces.
