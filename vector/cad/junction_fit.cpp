@@ -775,17 +775,15 @@ private:
                 ++k;
                 continue;
             }
-            std::vector<CadPoint> both = p.clear;
-            both.insert(both.end(), q.clear.begin(), q.clear.end());
-            const auto shape = Refit(both, p.arc, m_tolerance);
-            if (!shape) {
+            const auto fitted = RefitBoth(p.clear, q.clear, p.arc, m_tolerance);
+            if (!fitted) {
                 ++k;
                 continue;
             }
             Piece merged = p;
             merged.to = q.to;
-            merged.clear = std::move(both);
-            merged.shape = *shape;
+            merged.clear.insert(merged.clear.end(), q.clear.begin(), q.clear.end());
+            merged.shape = fitted->shape;
             for (std::size_t m = k + 1; m <= next && merged.arc; ++m)
                 merged.bulge = JoinedBulge(merged, w.pieces[m]);
             w.pieces[k] = std::move(merged);
@@ -1015,6 +1013,12 @@ private:
     void BuildInk() {
         if (m_inkBuilt) return;
         m_inkBuilt = true;
+        for (int dy = -kAroundReach; dy <= kAroundReach; ++dy)
+            for (int dx = -kAroundReach; dx <= kAroundReach; ++dx)
+                if (dx * dx + dy * dy <= kAroundReach * kAroundReach) m_around.push_back({dx, dy});
+        std::stable_sort(m_around.begin(), m_around.end(), [](const auto& a, const auto& b) {
+            return a.first * a.first + a.second * a.second < b.first * b.first + b.second * b.second;
+        });
         if (m_graph.points.empty()) return;
         long long minX = m_graph.points[0].x, maxX = minX, minY = m_graph.points[0].y, maxY = minY;
         for (const Point& p : m_graph.points) {
@@ -1039,6 +1043,17 @@ private:
         const int r = static_cast<int>(std::ceil(reach));
         const long long cx = std::llround(p.x), cy = std::llround(p.y);
         if (Ink(cx, cy)) return true;  // most often, on a stroke
+        // A pixel within reach of p lies within reach + 0.75 of the pixel
+        // nearest p: the pixels about it are tried nearest first, so that
+        // ink just beside a stroke's line is found at once.
+        const double farthest = reach + 0.75;
+        if (farthest <= kAroundReach) {
+            for (const auto& [dx, dy] : m_around) {
+                if (dx * dx + dy * dy > farthest * farthest) return false;
+                const long long x = cx + dx, y = cy + dy;
+                if ((x - p.x) * (x - p.x) + (y - p.y) * (y - p.y) <= reach * reach && Ink(x, y)) return true;
+            }
+        }
         for (long long y = cy - r; y <= cy + r; ++y)
             for (long long x = cx - r; x <= cx + r; ++x)
                 if ((x - p.x) * (x - p.x) + (y - p.y) * (y - p.y) <= reach * reach && Ink(x, y)) return true;
@@ -1398,6 +1413,9 @@ private:
     std::vector<std::uint64_t> m_ink;  // the chains' pixels, a bit each, from (m_inkLeft, m_inkBottom)
     long long m_inkLeft = 0, m_inkBottom = 0, m_inkWidth = 0, m_inkHeight = 0;
     bool m_inkBuilt = false;
+    // Offsets to the pixels about one, nearest first, out to kAroundReach.
+    static constexpr int kAroundReach = 12;
+    std::vector<std::pair<int, int>> m_around;
 };
 
 }  // namespace
