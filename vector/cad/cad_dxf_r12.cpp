@@ -74,22 +74,22 @@ void R12Tables(TagWriter& out) {
 // SEQEND.
 class R12Entities : public Dialect {
 public:
-    void Begin(TagWriter& out, std::string_view type, std::string_view) override {
+    void Begin(TagWriter& out, std::size_t, std::string_view type, std::string_view) const override {
         out.Tag(0, type);
         out.Tag(8, kCadLayer);
     }
-    void Subclass(TagWriter&, std::string_view) override {}
-    void Polyline(TagWriter& out, const cad::Polyline& polyline) override {
-        Begin(out, "POLYLINE", {});
+    void Subclass(TagWriter&, std::string_view) const override {}
+    void Polyline(TagWriter& out, std::size_t entity, const cad::Polyline& polyline) const override {
+        Begin(out, entity, "POLYLINE", {});
         out.Int(66, 1);
         out.At(10, {0, 0});
         out.Int(70, polyline.closed ? 1 : 0);
         for (const cad::Vertex& v : polyline.vertices) {
-            Begin(out, "VERTEX", {});
+            Begin(out, entity, "VERTEX", {});
             out.At(10, v.at);
             if (v.bulge != 0) out.Real(42, v.bulge);
         }
-        Begin(out, "SEQEND", {});
+        Begin(out, entity, "SEQEND", {});
     }
 };
 

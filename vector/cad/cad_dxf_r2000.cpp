@@ -83,8 +83,7 @@ public:
         m_out.Tag(0, "ENDSEC");
         Tables();
         Blocks();
-        Entities entities(m_nextHandle);
-        WriteEntities(m_out, m_drawing, entities);
+        WriteEntities(m_out, m_drawing, Entities());
         Objects();
         m_out.Tag(0, "EOF");
         return m_out.Take();
@@ -298,18 +297,19 @@ private:
     // subclass markers; polylines as LWPOLYLINE.
     class Entities : public Dialect {
     public:
-        explicit Entities(unsigned& nextHandle) : m_nextHandle(nextHandle) {}
-        void Begin(TagWriter& out, std::string_view type, std::string_view subclass) override {
+        // Entity e's handle is kFirstEntity + e.
+        void Begin(TagWriter& out, std::size_t entity, std::string_view type,
+                   std::string_view subclass) const override {
             out.Tag(0, type);
-            out.Handle(5, m_nextHandle++);
+            out.Handle(5, kFirstEntity + static_cast<unsigned>(entity));
             out.Handle(330, kModelSpaceRecord);
             out.Tag(100, "AcDbEntity");
             out.Tag(8, kCadLayer);
             out.Tag(100, subclass);
         }
-        void Subclass(TagWriter& out, std::string_view name) override { out.Tag(100, name); }
-        void Polyline(TagWriter& out, const cad::Polyline& polyline) override {
-            Begin(out, "LWPOLYLINE", "AcDbPolyline");
+        void Subclass(TagWriter& out, std::string_view name) const override { out.Tag(100, name); }
+        void Polyline(TagWriter& out, std::size_t entity, const cad::Polyline& polyline) const override {
+            Begin(out, entity, "LWPOLYLINE", "AcDbPolyline");
             out.Int(90, static_cast<long>(polyline.vertices.size()));
             out.Int(70, polyline.closed ? 1 : 0);
             out.Real(43, 0);
@@ -318,9 +318,6 @@ private:
                 if (v.bulge != 0) out.Real(42, v.bulge);
             }
         }
-
-    private:
-        unsigned& m_nextHandle;
     };
 
     // The root dictionary with the (empty) group dictionary, the layouts
@@ -428,7 +425,6 @@ private:
 
     const cad::Drawing& m_drawing;
     TagWriter m_out;
-    unsigned m_nextHandle = kFirstEntity;
 };
 
 }  // namespace

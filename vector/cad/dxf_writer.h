@@ -47,6 +47,8 @@ public:
         Real(base, p.x);
         Real(base + 10, p.y);
     }
+    // Text another writer wrote, as it stands.
+    void Append(std::string_view text) { m_text.append(text); }
     std::string Take() { return std::move(m_text); }
 
 private:
@@ -62,20 +64,23 @@ private:
 // sheet when there is none.
 cad::Box ReportedExtents(const cad::Drawing& drawing);
 
-// What sets a dialect's entities apart.
+// What sets a dialect's entities apart. An entity is known by its place in
+// the file, counted from 0 over lines, arcs, circles, then polylines; parts
+// of the section may be written at once on several threads.
 class Dialect {
 public:
     virtual ~Dialect() = default;
-    // The tags that open an entity of the type, with its subclass where the
-    // dialect has subclasses.
-    virtual void Begin(TagWriter& out, std::string_view type, std::string_view subclass) = 0;
+    // The tags that open the entity of the type, with its subclass where
+    // the dialect has subclasses.
+    virtual void Begin(TagWriter& out, std::size_t entity, std::string_view type,
+                       std::string_view subclass) const = 0;
     // A further subclass marker within an entity, where the dialect has them.
-    virtual void Subclass(TagWriter& out, std::string_view name) = 0;
-    virtual void Polyline(TagWriter& out, const cad::Polyline& polyline) = 0;
+    virtual void Subclass(TagWriter& out, std::string_view name) const = 0;
+    virtual void Polyline(TagWriter& out, std::size_t entity, const cad::Polyline& polyline) const = 0;
 };
 
 // The ENTITIES section: lines, arcs, circles, then polylines.
-void WriteEntities(TagWriter& out, const cad::Drawing& drawing, Dialect& dialect);
+void WriteEntities(TagWriter& out, const cad::Drawing& drawing, const Dialect& dialect);
 
 // The whole file in each dialect.
 std::string R2000Text(const cad::Drawing& drawing);
