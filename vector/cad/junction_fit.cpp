@@ -446,11 +446,15 @@ public:
         });
         m_atCluster.resize(m_junctions.Clusters());
         for (std::size_t i = 0; i < m_work.size(); ++i) Index(i);
-        // Joining runs beside the map of the ink, which the search for
-        // circles and the check against the ink read later.
+        // The joins each junction offers are weighed on the threads; then
+        // the junctions join in turn, weighing again only where an earlier
+        // join changed the chains. Joining runs beside the map of the ink,
+        // which the search for circles and the check against the ink read.
+        std::vector<Joins> planned(m_junctions.Clusters());
+        ForEachItem(planned.size(), [&](std::size_t c) { planned[c] = JoinsAt(static_cast<int>(c)); });
         BothAtOnce(
-            [this] {
-                for (int c = 0; c < static_cast<int>(m_junctions.Clusters()); ++c) JoinAcross(c);
+            [&] {
+                for (std::size_t c = 0; c < planned.size(); ++c) JoinAcross(static_cast<int>(c), planned[c]);
             },
             [this] { BuildInk(); });
         ForEachItem(m_work.size(), [this](std::size_t i) {
@@ -565,15 +569,24 @@ private:
         DropUnclearPieces(w);
     }
 
-    // Chains that end at one junction and carry on each other's line or
-    // circle across it (strokes crossing at an X leave four ends and a short
-    // bridge between two junction pixels) become one chain, best fit first.
-    void JoinAcross(int cluster) {
-        if (m_junctions.Tangled(cluster)) return;
-        struct EndRef {
-            std::size_t work;
-            bool atStart;
+    // A chain's end at a junction.
+    struct EndRef {
+        std::size_t work;
+        bool atStart;
+        bool operator==(const EndRef&) const = default;
+    };
+    // The chains' ends at a junction, and the pairs of them that one line or
+    // circle fits across it, best fit first.
+    struct Joins {
+        std::vector<EndRef> ends;
+        struct Pair {
+            Refitted joined;
+            std::size_t a, b;  // in ends
         };
+        std::vector<Pair> pairs;
+    };
+
+    std::vector<EndRef> EndsAt(int cluster) const {
         std::vector<EndRef> ends;
         for (std::size_t i : m_atCluster[cluster]) {
             const Work& w = m_work[i];
@@ -581,22 +594,39 @@ private:
             if (w.startCluster == cluster) ends.push_back({i, true});
             if (w.endCluster == cluster) ends.push_back({i, false});
         }
-        struct Pair {
-            Refitted joined;
-            std::size_t a, b;
-        };
-        std::vector<Pair> pairs;
+        return ends;
+    }
+
+    Joins JoinsAt(int cluster) const {
+        Joins joins;
+        if (m_junctions.Tangled(cluster)) return joins;
+        joins.ends = EndsAt(cluster);
+        const std::vector<EndRef>& ends = joins.ends;
         for (std::size_t a = 0; a < ends.size(); ++a)
             for (std::size_t b = a + 1; b < ends.size(); ++b) {
                 // A chain's own two ends close it, when it has two pieces to join.
                 if (ends[a].work == ends[b].work && m_work[ends[a].work].pieces.size() < 3) continue;
                 if (const auto joined = JoinFit(ends[a].work, ends[a].atStart, ends[b].work, ends[b].atStart))
-                    pairs.push_back({*joined, a, b});
+                    joins.pairs.push_back({*joined, a, b});
             }
-        std::stable_sort(pairs.begin(), pairs.end(),
-                         [](const Pair& l, const Pair& r) { return l.joined.worst < r.joined.worst; });
+        std::stable_sort(
+            joins.pairs.begin(), joins.pairs.end(),
+            [](const Joins::Pair& l, const Joins::Pair& r) { return l.joined.worst < r.joined.worst; });
+        return joins;
+    }
+
+    // Chains that end at one junction and carry on each other's line or
+    // circle across it (strokes crossing at an X leave four ends and a short
+    // bridge between two junction pixels) become one chain, best fit first.
+    // `planned` holds the joins weighed before any junction joined: they
+    // stand while the same chains end here, which no longer holds once an
+    // earlier join made a new chain of one or closed it.
+    void JoinAcross(int cluster, Joins& planned) {
+        if (m_junctions.Tangled(cluster)) return;
+        if (EndsAt(cluster) != planned.ends) planned = JoinsAt(cluster);
+        const std::vector<EndRef>& ends = planned.ends;
         std::vector<bool> used(ends.size(), false);
-        for (const Pair& p : pairs) {
+        for (const Joins::Pair& p : planned.pairs) {
             // A chain joined at one end is no more: its other end, also here,
             // belongs to the chain it became.
             if (used[p.a] || used[p.b] || m_work[ends[p.a].work].dropped || m_work[ends[p.b].work].dropped)
