@@ -477,7 +477,6 @@ public:
         });
         std::vector<FittedChain> out;
         for (Work& w : m_work) Emit(w, out);
-        ForEachItem(m_work.size(), [this](std::size_t i) { m_work[i] = Work(); });
         for (const cad::Circle& c : m_circles) {
             FittedChain chain;
             chain.isCircle = true;
