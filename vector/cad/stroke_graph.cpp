@@ -219,6 +219,19 @@ public:
     unsigned Links(PixelIndex i) const { return m_pixels[i].links; }
     int Degree(PixelIndex i) const { return m_pixels[i].degree; }
 
+    // The pixels of no node with an adjacent direction not walked, in scan
+    // order; looked for in bands of rows on the worker threads.
+    std::vector<PixelIndex> NotWalked() const {
+        const std::vector<std::size_t> bands = RowBands(m_rowStart);
+        std::vector<std::vector<PixelIndex>> found(bands.size() - 1);
+        ForEachIndex(static_cast<int>(found.size()), [&](int k) {
+            for (PixelIndex i = m_rowStart[bands[k]]; i < m_rowStart[bands[k + 1]]; ++i)
+                if (m_pixels[i].node < 0 && (m_pixels[i].links & ~m_pixels[i].walked) != 0)
+                    found[k].push_back(i);
+        });
+        return Joined(found);
+    }
+
     // The walk's marks on pixel i: a bit per direction walked from or to it,
     // and the node it belongs to or -1.
     std::uint8_t& Walked(PixelIndex i) { return m_pixels[i].walked; }
@@ -399,10 +412,10 @@ public:
         m_points.reserve(4 * m_pixels.Edges());
         FindNodes();
         // Chains leaving every node (the ends and junctions are the nodes'
-        // pixels), then the rings no node lies on.
+        // pixels), then the rings no node lies on: pixels of no node with
+        // edges left, in scan order.
         for (PixelIndex i : m_pixels.EndsAndJunctions()) FollowAllFrom(i);
-        for (PixelIndex i = 0; i < m_pixels.Size(); ++i)
-            if (m_pixels.Node(i) < 0) FollowAllFrom(i);
+        for (PixelIndex i : m_pixels.NotWalked()) FollowAllFrom(i);
         return JoinThroughNodes();
     }
 
