@@ -108,8 +108,10 @@ void ForEachIndex(int n, const F& f) {
 // than this: linking them takes about two tenths of a millisecond, well
 // above the cost of handing a band to a worker.
 constexpr PixelIndex kMinBandPixels = 16384;
-// And segments are shared out in pieces of no fewer than this.
+// And segments are shared out in pieces of no fewer than this, and the
+// nodes whose chain ends are paired in bands of no fewer than this.
 constexpr int kMinPieceSegments = 4096;
+constexpr int kMinBandNodes = 1024;
 
 // Bands of rows of about equal numbers of pixels, as many as the threads
 // can share, where row r's pixels are [start[r], start[r + 1]): band k
@@ -565,6 +567,45 @@ private:
         return {length > 0 ? dx / length : 0, length > 0 ? dy / length : 0};
     }
 
+    // Room to pair the ends at one node in: the direction each leaves in,
+    // and the pairs that might join, by cosine.
+    struct Pairing {
+        struct Pair {
+            double cosine;
+            int a, b;
+        };
+        std::vector<Leaving> leaving;
+        std::vector<Pair> pairs;
+    };
+
+    // Pairs the chain ends `at` of one node, setting partner[] for those
+    // alone: two ends always join; of more, the pairs that continue each
+    // other most nearly straight, best first.
+    void PairEnds(std::span<const int> at, std::vector<int>& partner, Pairing& pairing) const {
+        if (at.size() == 2) {
+            partner[at[0]] = at[1];
+            partner[at[1]] = at[0];
+            return;
+        }
+        std::vector<Leaving>& leaving = pairing.leaving;
+        leaving.clear();
+        for (int end : at) leaving.push_back(EndOf(PointsOf(m_raw[end / 2]), end % 2 == 0));
+        auto& pairs = pairing.pairs;
+        pairs.clear();
+        for (std::size_t i = 0; i < leaving.size(); ++i)
+            for (std::size_t j = i + 1; j < leaving.size(); ++j) {
+                const double cosine = leaving[i].dx * leaving[j].dx + leaving[i].dy * leaving[j].dy;
+                if (cosine < -0.82) pairs.push_back({cosine, at[i], at[j]});
+            }
+        std::stable_sort(pairs.begin(), pairs.end(),
+                         [](const auto& l, const auto& r) { return l.cosine < r.cosine; });
+        for (const auto& p : pairs) {
+            if (partner[p.a] >= 0 || partner[p.b] >= 0) continue;
+            partner[p.a] = p.b;
+            partner[p.b] = p.a;
+        }
+    }
+
     // Pairs chain ends at every node: at a node of two ends they always join;
     // at a junction, the pairs that continue each other most nearly straight
     // (turning by less than about 35 degrees) join, best first. An end is
@@ -584,37 +625,15 @@ private:
             if (chains[id].startNode >= 0) ends[next[chains[id].startNode]++] = static_cast<int>(2 * id);
             if (chains[id].endNode >= 0) ends[next[chains[id].endNode]++] = static_cast<int>(2 * id + 1);
         }
-        // partner[end] = the end it joins, or -1.
+        // partner[end] = the end it joins, or -1. A node pairs only its own
+        // ends, so the nodes are shared among the worker threads.
         std::vector<int> partner(2 * chains.size(), -1);
-        struct Pair {
-            double cosine;
-            int a, b;
-        };
-        std::vector<Leaving> leaving;
-        std::vector<Pair> pairs;
-        for (std::size_t node = 0; node + 1 < first.size(); ++node) {
-            const std::span<const int> at(ends.data() + first[node], first[node + 1] - first[node]);
-            if (at.size() == 2) {
-                partner[at[0]] = at[1];
-                partner[at[1]] = at[0];
-                continue;
-            }
-            leaving.clear();
-            for (int end : at) leaving.push_back(EndOf(PointsOf(chains[end / 2]), end % 2 == 0));
-            pairs.clear();
-            for (std::size_t i = 0; i < leaving.size(); ++i)
-                for (std::size_t j = i + 1; j < leaving.size(); ++j) {
-                    const double cosine = leaving[i].dx * leaving[j].dx + leaving[i].dy * leaving[j].dy;
-                    if (cosine < -0.82) pairs.push_back({cosine, at[i], at[j]});
-                }
-            std::stable_sort(pairs.begin(), pairs.end(),
-                             [](const Pair& l, const Pair& r) { return l.cosine < r.cosine; });
-            for (const Pair& p : pairs) {
-                if (partner[p.a] >= 0 || partner[p.b] >= 0) continue;
-                partner[p.a] = p.b;
-                partner[p.b] = p.a;
-            }
-        }
+        ParallelRows(static_cast<int>(m_centres.size()), kMinBandNodes, [&](int begin, int end) {
+            Pairing pairing;
+            for (int node = begin; node < end; ++node)
+                PairEnds(std::span<const int>(ends.data() + first[node], first[node + 1] - first[node]),
+                         partner, pairing);
+        });
         StrokeGraph graph;
         graph.points.reserve(m_points.size());
         Assemble(chains, partner, graph);
