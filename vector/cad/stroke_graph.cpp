@@ -175,16 +175,16 @@ public:
     std::size_t Edges() const { return m_edges; }
     // The corner one pixel below and left of the segments' extent.
     Point Corner() const { return m_corner; }
-    Point At(PixelIndex i) const { return m_pixels[i].at; }
+    Point At(PixelIndex i) const { return m_at[i]; }
 
     // The pixel at (x, y), or kNoPixel.
     PixelIndex Find(int x, int y) const {
         const long long row = static_cast<long long>(y) - m_bottom;
         if (row < 0 || row + 1 >= static_cast<long long>(m_rowStart.size())) return kNoPixel;
-        const Pixel* first = m_pixels.get() + m_rowStart[static_cast<std::size_t>(row)];
-        const Pixel* last = m_pixels.get() + m_rowStart[static_cast<std::size_t>(row) + 1];
-        const Pixel* at = std::lower_bound(first, last, x, [](const Pixel& p, int v) { return p.at.x < v; });
-        return at != last && at->at.x == x ? static_cast<PixelIndex>(at - m_pixels.get()) : kNoPixel;
+        const Point* first = m_at.get() + m_rowStart[static_cast<std::size_t>(row)];
+        const Point* last = m_at.get() + m_rowStart[static_cast<std::size_t>(row) + 1];
+        const Point* at = std::lower_bound(first, last, x, [](const Point& p, int v) { return p.x < v; });
+        return at != last && at->x == x ? static_cast<PixelIndex>(at - m_at.get()) : kNoPixel;
     }
 
     // The pixel next to pixel i in direction d, which must be one of the
@@ -242,10 +242,10 @@ public:
     int Node(PixelIndex i) const { return m_pixels[i].node; }
 
 private:
-    // Every field is set when the pixel is linked (the list is made without
+    // What the walk reads of a pixel besides where it is, in 16 bytes. Every
+    // field is set when the pixel is linked (the list is made without
     // clearing, since all of it is written once).
     struct Pixel {
-        Point at;
         PixelIndex above;  // the first pixel of the row above at or right of x - 1
         PixelIndex below;  // the same in the row below
         int node;
@@ -330,6 +330,7 @@ private:
     // lists the ends and junctions.
     void Link(const Drawn& drawn) {
         m_size = m_rowStart.back();
+        m_at = std::make_unique_for_overwrite<Point[]>(m_size);
         m_pixels = std::make_unique_for_overwrite<Pixel[]>(m_size);
         const std::vector<std::size_t> bands = RowBands(m_rowStart);
         std::vector<std::size_t> ends(bands.size() - 1, 0);
@@ -378,8 +379,8 @@ private:
                     present |= 1u << directions[side.xs[j] - x + 1];
                 return side.first + side.at;
             };
+            m_at[first + i] = {x, y};
             Pixel& pixel = m_pixels[first + i];
-            pixel.at = {x, y};
             pixel.above = look(above, {3, 2, 1});
             pixel.below = look(below, {5, 6, 7});
             pixel.node = -1;
@@ -397,7 +398,8 @@ private:
     std::size_t m_edges = 0;
     int m_bottom = 0;                    // the lowest row
     std::vector<PixelIndex> m_rowStart;  // per row from m_bottom, its first pixel; then the end
-    std::unique_ptr<Pixel[]> m_pixels;   // in scan order
+    std::unique_ptr<Point[]> m_at;       // where each pixel is, in scan order
+    std::unique_ptr<Pixel[]> m_pixels;   // and the rest of it
     PixelIndex m_size = 0;
     std::vector<PixelIndex> m_nodal;  // the ends and junctions
 };
