@@ -409,10 +409,10 @@ public:
     explicit GraphWalker(PixelSet& pixels) : m_pixels(pixels) {}
 
     StrokeGraph Walk() {
-        // Every chain takes at least one edge, and writes a point per edge
-        // and at most three more; room for that much is set aside at once,
-        // so the lists never move, and the part never written costs nothing.
-        m_raw.reserve(m_pixels.Edges());
+        // Every chain writes a point per edge and at most three more; room
+        // for that much is set aside at once, so the list never moves, and
+        // the part never written costs nothing. The chains themselves are
+        // far fewer than the edges.
         m_points.reserve(4 * m_pixels.Edges());
         FindNodes();
         // Chains leaving every node (the ends and junctions are the nodes'
