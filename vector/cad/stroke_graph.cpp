@@ -14,6 +14,7 @@
 #include <span>
 #include <utility>
 
+#include "base/huge_pages.h"
 #include "base/parallel_rows.h"
 
 namespace lintra {
@@ -414,7 +415,14 @@ public:
         // the part never written costs nothing. The chains themselves are
         // far fewer than the edges.
         m_points.reserve(4 * m_pixels.Edges());
-        FindNodes();
+        // While the nodes are found, another thread has the pages of about a
+        // point per edge faulted in, so that the walk does not stop for them.
+        ForEachIndex(2, [&](int k) {
+            if (k == 0)
+                FindNodes();
+            else
+                PrefaultPages(m_points.data(), m_pixels.Edges() * sizeof(Point));
+        });
         // Chains leaving every node (the ends and junctions are the nodes'
         // pixels), then the rings no node lies on: pixels of no node with
         // edges left, in scan order.
