@@ -425,10 +425,20 @@ public:
         });
         // Chains leaving every node (the ends and junctions are the nodes'
         // pixels), then the rings no node lies on: pixels of no node with
-        // edges left, in scan order.
-        for (PixelIndex i : m_pixels.EndsAndJunctions()) FollowAllFrom(i);
+        // edges left, in scan order. The graph takes the chains' points
+        // again, joined, into room set aside like theirs, whose pages
+        // another thread has faulted in during the first walk.
+        StrokeGraph graph;
+        graph.points.reserve(m_points.capacity());
+        ForEachIndex(2, [&](int k) {
+            if (k == 0)
+                for (PixelIndex i : m_pixels.EndsAndJunctions()) FollowAllFrom(i);
+            else
+                PrefaultPages(graph.points.data(), m_pixels.Edges() * sizeof(Point));
+        });
         for (PixelIndex i : m_pixels.NotWalked()) FollowAllFrom(i);
-        return JoinThroughNodes();
+        JoinThroughNodes(graph);
+        return graph;
     }
 
     // Whether any node is a filled area.
@@ -619,8 +629,9 @@ private:
     // Pairs chain ends at every node: at a node of two ends they always join;
     // at a junction, the pairs that continue each other most nearly straight
     // (turning by less than about 35 degrees) join, best first. An end is
-    // 2 * chain + (0 at its start, 1 at its end).
-    StrokeGraph JoinThroughNodes() {
+    // 2 * chain + (0 at its start, 1 at its end). The joined chains go to
+    // the graph.
+    void JoinThroughNodes(StrokeGraph& graph) {
         const std::vector<RawChain>& chains = m_raw;
         // The ends at each node, in the order of their chains: node n's are
         // ends[first[n], first[n + 1]). A ring has none.
@@ -644,8 +655,6 @@ private:
                 PairEnds(std::span<const int>(ends.data() + first[node], first[node + 1] - first[node]),
                          partner, pairing);
         });
-        StrokeGraph graph;
-        graph.points.reserve(m_points.size());
         Assemble(chains, partner, graph);
         // The rings come last.
         for (const RawChain& raw : m_raw)
@@ -653,7 +662,6 @@ private:
                 graph.chains.push_back({graph.points.size(), raw.end - raw.begin, true, -1, -1, {}});
                 graph.points.insert(graph.points.end(), PointsOf(raw).begin(), PointsOf(raw).end());
             }
-        return graph;
     }
 
     // Follows the pairs from chain to chain into the graph's chains.
