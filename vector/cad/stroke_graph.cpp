@@ -31,6 +31,8 @@ constexpr std::size_t kLargestJunction = 12;
 //   3 2 1      (x - 1, y + 1)  (x, y + 1)  (x + 1, y + 1)
 //   4 . 0      (x - 1, y)                  (x + 1, y)
 //   5 6 7      (x - 1, y - 1)  (x, y - 1)  (x + 1, y - 1)
+// and kStep[d] is the step to the pixel in direction d.
+constexpr Point kStep[8] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
 
 using PixelIndex = std::uint32_t;
 constexpr PixelIndex kNoPixel = std::numeric_limits<PixelIndex>::max();
@@ -542,7 +544,10 @@ private:
         if (chain.startNode >= 0 && m_centres[chain.startNode] != m_pixels.At(from))
             m_points.push_back(m_centres[chain.startNode]);
         const std::size_t walkBegin = m_points.size();
-        m_points.push_back(m_pixels.At(from));
+        // Where the walk is follows from its steps, without reading the
+        // place of each pixel it comes to.
+        Point where = m_pixels.At(from);
+        m_points.push_back(where);
         int endNode = -1;
         PixelIndex previous = from;
         for (int dir = d;;) {
@@ -551,7 +556,8 @@ private:
                 chain.ring = true;
                 break;
             }
-            m_points.push_back(m_pixels.At(at));
+            where = {where.x + kStep[dir].x, where.y + kStep[dir].y};
+            m_points.push_back(where);
             if (m_pixels.Node(at) >= 0) {
                 endNode = m_pixels.Node(at);
                 break;
