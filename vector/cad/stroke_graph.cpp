@@ -661,6 +661,7 @@ private:
                 PairEnds(std::span<const int>(ends.data() + first[node], first[node + 1] - first[node]),
                          partner, pairing);
         });
+        graph.chains.reserve(chains.size());  // each takes one walked chain or more
         Assemble(chains, partner, graph);
         // The rings come last.
         for (const RawChain& raw : m_raw)
