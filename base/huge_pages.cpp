@@ -1,9 +1,11 @@
 #include "base/huge_pages.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace lintra {
@@ -11,6 +13,18 @@ namespace lintra {
 void AdviseHugePages(void* p, std::size_t bytes) noexcept {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     if (p != nullptr) madvise(p, bytes, MADV_HUGEPAGE);
+#else
+    (void)p, (void)bytes;
+#endif
+}
+
+void PrefaultPages(void* p, std::size_t bytes) noexcept {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto first = (reinterpret_cast<std::uintptr_t>(p) + page - 1) / page * page;
+    const auto last = (reinterpret_cast<std::uintptr_t>(p) + bytes) / page * page;
+    if (p != nullptr && last > first)
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
 #else
     (void)p, (void)bytes;
 #endif

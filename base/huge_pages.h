@@ -15,6 +15,12 @@ inline constexpr std::size_t kHugePage = std::size_t{2} << 20;
 // system without them changes nothing.
 void AdviseHugePages(void* p, std::size_t bytes) noexcept;
 
+// Has the system fault in at once the whole pages among the bytes from p
+// on, ready to be written, so that their first writes do not each stop for
+// a fault; a thread can do it ahead of the one that will write them. The
+// contents are left as they are; only advice, like the above.
+void PrefaultPages(void* p, std::size_t bytes) noexcept;
+
 // bytes (at least kHugePage) rounded up to whole huge pages, aligned to one
 // and advised, uninitialised, to be given back with free(); nullptr when the
 // memory cannot be had.

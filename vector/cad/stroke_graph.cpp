@@ -3,12 +3,19 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <memory>
+#include <numeric>
 #include <set>
 #include <span>
+#include <utility>
+
+#include "base/huge_pages.h"
+#include "base/parallel_rows.h"
 
 namespace lintra {
 
@@ -24,6 +31,8 @@ constexpr std::size_t kLargestJunction = 12;
 //   3 2 1      (x - 1, y + 1)  (x, y + 1)  (x + 1, y + 1)
 //   4 . 0      (x - 1, y)                  (x + 1, y)
 //   5 6 7      (x - 1, y - 1)  (x, y - 1)  (x + 1, y - 1)
+// and kStep[d] is the step to the pixel in direction d.
+constexpr Point kStep[8] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
 
 using PixelIndex = std::uint32_t;
 constexpr PixelIndex kNoPixel = std::numeric_limits<PixelIndex>::max();
@@ -34,6 +43,29 @@ struct Leaving {
     double dx = 0;
     double dy = 0;
 };
+
+// Of the directions a pixel has a neighbour in (a bit each), those it is
+// adjacent in: pixels are adjacent when they share a side, or a corner with
+// neither pixel beside both set.
+constexpr std::uint8_t Adjacent(unsigned present) {
+    unsigned links = present;
+    for (int d = 1; d < 8; d += 2)
+        if (present & ((1u << (d - 1)) | (1u << ((d + 1) % 8)))) links &= ~(1u << d);
+    return static_cast<std::uint8_t>(links);
+}
+
+// Per pattern of neighbours, the adjacent directions and how many there are.
+struct Adjacency {
+    std::uint8_t links = 0, degree = 0;
+};
+constexpr std::array<Adjacency, 256> kAdjacency = [] {
+    std::array<Adjacency, 256> table{};
+    for (unsigned present = 0; present < 256; ++present) {
+        table[present].links = Adjacent(present);
+        table[present].degree = static_cast<std::uint8_t>(std::popcount(table[present].links));
+    }
+    return table;
+}();
 
 // Calls visit(x, y) with every pixel of the segment: one per step along its
 // longer axis, the other coordinate rounded to the nearest pixel (halves away
@@ -67,6 +99,46 @@ void ForEachPixel(const CLineSegment& s, Visit visit) {
     }
 }
 
+// Calls f(k) for k = 0 .. n - 1 on the worker threads, each k once.
+template <typename F>
+void ForEachIndex(int n, const F& f) {
+    ParallelRows(n, 1, [&f](int begin, int end) {
+        for (int k = begin; k < end; ++k) f(k);
+    });
+}
+
+// Rows are shared out among the worker threads in bands of no fewer pixels
+// than this: linking them takes about two tenths of a millisecond, well
+// above the cost of handing a band to a worker.
+constexpr PixelIndex kMinBandPixels = 16384;
+// And segments are shared out in pieces of no fewer than this, and the
+// nodes whose chain ends are paired in bands of no fewer than this.
+constexpr int kMinPieceSegments = 4096;
+constexpr int kMinBandNodes = 1024;
+
+// Bands of rows of about equal numbers of pixels, as many as the threads
+// can share, where row r's pixels are [start[r], start[r + 1]): band k
+// covers rows [first[k], first[k + 1]).
+std::vector<std::size_t> RowBands(const std::vector<PixelIndex>& start) {
+    const std::size_t rows = start.size() - 1;
+    const int bands = BandCount(static_cast<int>(std::min<PixelIndex>(start.back(), INT_MAX)),
+                                static_cast<int>(kMinBandPixels), ThreadCount());
+    std::vector<std::size_t> first(static_cast<std::size_t>(bands) + 1, rows);
+    for (int k = 0; k < bands; ++k) {
+        const auto pixels = static_cast<PixelIndex>(std::uint64_t{start.back()} * k / bands);
+        first[k] = static_cast<std::size_t>(std::lower_bound(start.begin(), start.end() - 1, pixels) -
+                                            start.begin());
+    }
+    return first;
+}
+
+// The lists one after another.
+std::vector<PixelIndex> Joined(const std::vector<std::vector<PixelIndex>>& lists) {
+    std::vector<PixelIndex> joined;
+    for (const std::vector<PixelIndex>& list : lists) joined.insert(joined.end(), list.begin(), list.end());
+    return joined;
+}
+
 // The segments drawn as pixels, held as a list in scan order (by row, then
 // along the row) rather than on a grid, so that its memory follows the ink
 // and not the extent of the drawing: a page of strokes covers a few percent
@@ -74,6 +146,10 @@ void ForEachPixel(const CLineSegment& s, Visit visit) {
 // neighbours it has and where the run of them in the rows above and below
 // begins, so that finding a neighbour reads no other pixel, and the marks
 // the walk leaves on it.
+//
+// The pixels are drawn in pieces of the segment list and then worked out in
+// bands of rows, both on the worker threads; every row comes out the same
+// however the work is shared.
 class PixelSet {
 public:
     explicit PixelSet(const SegmentList& segments) {
@@ -87,35 +163,31 @@ public:
             maxY = std::max({maxY, s.y1, s.y2});
         }
         m_corner = {minX - 1, m_bottom - 1};
-        Draw(segments, minX, static_cast<std::size_t>(static_cast<long long>(maxX) - minX + 1),
-             static_cast<std::size_t>(static_cast<long long>(maxY) - m_bottom + 1));
-        FindRowNeighbours();
-        std::size_t ends = 0;
-        for (PixelIndex i = 0; i < Size(); ++i) {
-            Pixel& pixel = m_pixels[i];
-            pixel.present = Present(i);
-            pixel.links = Adjacent(pixel.present);
-            pixel.degree = static_cast<std::uint8_t>(std::popcount(pixel.links));
-            ends += pixel.degree;
-        }
-        m_edges = ends / 2;
+        const auto width = static_cast<std::size_t>(static_cast<long long>(maxX) - minX + 1);
+        const auto rows = static_cast<std::size_t>(static_cast<long long>(maxY) - m_bottom + 1);
+        Drawn drawn = Draw(segments, rows);
+        SortRows(drawn, minX, width);
+        Link(drawn);
     }
 
-    PixelIndex Size() const { return static_cast<PixelIndex>(m_pixels.size()); }
+    PixelIndex Size() const { return m_size; }
+    // The pixels with other than two adjacent pixels (ends and junctions),
+    // in scan order.
+    const std::vector<PixelIndex>& EndsAndJunctions() const { return m_nodal; }
     // The number of pairs of adjacent pixels.
     std::size_t Edges() const { return m_edges; }
     // The corner one pixel below and left of the segments' extent.
     Point Corner() const { return m_corner; }
-    Point At(PixelIndex i) const { return m_pixels[i].at; }
+    Point At(PixelIndex i) const { return m_at[i]; }
 
     // The pixel at (x, y), or kNoPixel.
     PixelIndex Find(int x, int y) const {
         const long long row = static_cast<long long>(y) - m_bottom;
         if (row < 0 || row + 1 >= static_cast<long long>(m_rowStart.size())) return kNoPixel;
-        const auto first = m_pixels.begin() + m_rowStart[static_cast<std::size_t>(row)];
-        const auto last = m_pixels.begin() + m_rowStart[static_cast<std::size_t>(row) + 1];
-        const auto at = std::lower_bound(first, last, x, [](const Pixel& p, int v) { return p.at.x < v; });
-        return at != last && at->at.x == x ? static_cast<PixelIndex>(at - m_pixels.begin()) : kNoPixel;
+        const Point* first = m_at.get() + m_rowStart[static_cast<std::size_t>(row)];
+        const Point* last = m_at.get() + m_rowStart[static_cast<std::size_t>(row) + 1];
+        const Point* at = std::lower_bound(first, last, x, [](const Point& p, int v) { return p.x < v; });
+        return at != last && at->x == x ? static_cast<PixelIndex>(at - m_at.get()) : kNoPixel;
     }
 
     // The pixel next to pixel i in direction d, which must be one of the
@@ -152,6 +224,19 @@ public:
     unsigned Links(PixelIndex i) const { return m_pixels[i].links; }
     int Degree(PixelIndex i) const { return m_pixels[i].degree; }
 
+    // The pixels of no node with an adjacent direction not walked, in scan
+    // order; looked for in bands of rows on the worker threads.
+    std::vector<PixelIndex> NotWalked() const {
+        const std::vector<std::size_t> bands = RowBands(m_rowStart);
+        std::vector<std::vector<PixelIndex>> found(bands.size() - 1);
+        ForEachIndex(static_cast<int>(found.size()), [&](int k) {
+            for (PixelIndex i = m_rowStart[bands[k]]; i < m_rowStart[bands[k + 1]]; ++i)
+                if (m_pixels[i].node < 0 && (m_pixels[i].links & ~m_pixels[i].walked) != 0)
+                    found[k].push_back(i);
+        });
+        return Joined(found);
+    }
+
     // The walk's marks on pixel i: a bit per direction walked from or to it,
     // and the node it belongs to or -1.
     std::uint8_t& Walked(PixelIndex i) { return m_pixels[i].walked; }
@@ -160,108 +245,166 @@ public:
     int Node(PixelIndex i) const { return m_pixels[i].node; }
 
 private:
+    // What the walk reads of a pixel besides where it is, in 16 bytes. Every
+    // field is set when the pixel is linked (the list is made without
+    // clearing, since all of it is written once).
     struct Pixel {
-        Point at;
-        PixelIndex above = kNoPixel;  // the first pixel of the row above at or right of x - 1
-        PixelIndex below = kNoPixel;  // the same in the row below
-        int node = -1;
-        std::uint8_t present = 0;  // a bit per direction with a neighbour
-        std::uint8_t links = 0;    // a bit per adjacent direction
-        std::uint8_t degree = 0;   // how many
-        std::uint8_t walked = 0;
+        PixelIndex above;  // the first pixel of the row above at or right of x - 1
+        PixelIndex below;  // the same in the row below
+        int node;
+        std::uint8_t present;  // a bit per direction with a neighbour
+        std::uint8_t links;    // a bit per adjacent direction
+        std::uint8_t degree;   // how many
+        std::uint8_t walked;
     };
 
-    // Draws the segments: every pixel once, in scan order. The pixels are
-    // counted per row and dealt out by row (a counting sort); then each row's
-    // are set as bits in a row's worth of bits, which read back in order
-    // gives them along the row and once each. A row's pixels are all read
-    // before it is written back, never past where it was dealt, so the one
-    // list serves for both.
-    void Draw(const SegmentList& segments, int left, std::size_t width, std::size_t rows) {
-        std::vector<PixelIndex> start(rows + 1, 0);
-        for (const CLineSegment& s : segments)
-            ForEachPixel(s, [&](int, int y) { ++start[static_cast<std::size_t>(y - m_bottom) + 1]; });
-        for (std::size_t row = 1; row <= rows; ++row) start[row] += start[row - 1];
-        m_pixels.resize(start.back());
-        std::vector<PixelIndex> next(start.begin(), start.end() - 1);
-        for (const CLineSegment& s : segments)
-            ForEachPixel(
-                s, [&](int x, int y) { m_pixels[next[static_cast<std::size_t>(y - m_bottom)]++].at.x = x; });
-        std::vector<std::uint64_t> bits((width + 63) / 64, 0);
-        m_rowStart.assign(rows + 1, 0);
-        PixelIndex kept = 0;
+    // The x of every pixel the segments draw, by row: row r's are
+    // xs[start[r], start[r + 1]).
+    struct Drawn {
+        std::vector<PixelIndex> start;
+        std::unique_ptr<int[]> xs;
+    };
+
+    // Draws the segments, dealing the pixels out by row (a counting sort).
+    // The segment list is cut into pieces, each counted with counts of its
+    // own per row, so that each piece fills its own stretch of every row.
+    Drawn Draw(const SegmentList& segments, std::size_t rows) const {
+        // The pieces' counts take no more memory than their segments.
+        const int pieces =
+            std::min(BandCount(static_cast<int>(std::min<std::size_t>(segments.size(), INT_MAX)),
+                               kMinPieceSegments, ThreadCount()),
+                     static_cast<int>(std::min<std::size_t>(segments.size() / rows + 1, INT_MAX)));
+        auto forEachPixel = [&](auto visit) {
+            ForEachIndex(pieces, [&](int k) {
+                const std::size_t n = segments.size();
+                for (std::size_t i = n * k / pieces, end = n * (k + 1) / pieces; i < end; ++i)
+                    ForEachPixel(segments[i],
+                                 [&](int x, int y) { visit(k, x, static_cast<std::size_t>(y - m_bottom)); });
+            });
+        };
+        // next[k * rows + r]: how many of row r piece k draws; then where the next one goes.
+        std::vector<PixelIndex> next(static_cast<std::size_t>(pieces) * rows, 0);
+        forEachPixel([&](int k, int, std::size_t row) { ++next[k * rows + row]; });
+        Drawn drawn;
+        drawn.start.resize(rows + 1);
+        PixelIndex total = 0;
         for (std::size_t row = 0; row < rows; ++row) {
-            std::size_t low = bits.size(), high = 0;
-            for (PixelIndex i = start[row]; i < start[row + 1]; ++i) {
-                const std::size_t x = static_cast<std::size_t>(m_pixels[i].at.x - left);
-                bits[x / 64] |= std::uint64_t{1} << (x % 64);
-                low = std::min(low, x / 64), high = std::max(high, x / 64);
-            }
-            for (std::size_t word = low; word <= high; ++word) {
-                for (std::uint64_t set = bits[word]; set != 0; set &= set - 1) {
-                    Pixel& pixel = m_pixels[kept++];
-                    pixel = Pixel{};
-                    pixel.at = {left + static_cast<int>(64 * word + std::countr_zero(set)),
-                                m_bottom + static_cast<int>(row)};
+            drawn.start[row] = total;
+            for (int k = 0; k < pieces; ++k) total += std::exchange(next[k * rows + row], total);
+        }
+        drawn.start[rows] = total;
+        drawn.xs = std::make_unique_for_overwrite<int[]>(total);
+        forEachPixel([&](int k, int x, std::size_t row) { drawn.xs[next[k * rows + row]++] = x; });
+        return drawn;
+    }
+
+    // Sorts each row's pixels along it and drops repeats, in place: row r's
+    // are then xs[start[r], start[r] + m_rowStart[r + 1] - m_rowStart[r]).
+    // A row's pixels are set as bits in a row's worth of bits, which read
+    // back in order gives them sorted and once each.
+    void SortRows(Drawn& drawn, int left, std::size_t width) {
+        const std::size_t rows = drawn.start.size() - 1;
+        m_rowStart.assign(rows + 1, 0);
+        const std::vector<std::size_t> bands = RowBands(drawn.start);
+        ForEachIndex(static_cast<int>(bands.size() - 1), [&](int k) {
+            std::vector<std::uint64_t> bits((width + 63) / 64, 0);
+            for (std::size_t row = bands[k]; row < bands[k + 1]; ++row) {
+                int* xs = drawn.xs.get() + drawn.start[row];
+                const PixelIndex count = drawn.start[row + 1] - drawn.start[row];
+                std::size_t low = bits.size(), high = 0;
+                for (PixelIndex i = 0; i < count; ++i) {
+                    const std::size_t x = static_cast<std::size_t>(xs[i] - left);
+                    bits[x / 64] |= std::uint64_t{1} << (x % 64);
+                    low = std::min(low, x / 64), high = std::max(high, x / 64);
                 }
-                bits[word] = 0;
+                PixelIndex kept = 0;
+                for (std::size_t word = low; word <= high; ++word) {
+                    for (std::uint64_t set = bits[word]; set != 0; set &= set - 1)
+                        xs[kept++] = left + static_cast<int>(64 * word + std::countr_zero(set));
+                    bits[word] = 0;
+                }
+                m_rowStart[row + 1] = kept;
             }
-            m_rowStart[row + 1] = kept;
-        }
-        m_pixels.resize(kept);
+        });
+        for (std::size_t row = 0; row < rows; ++row) m_rowStart[row + 1] += m_rowStart[row];
     }
 
-    // For each pixel, where the run of pixels from x - 1 on starts in the
-    // rows above and below: both rows are in x order, so one pass along
-    // each pair of rows finds them.
-    void FindRowNeighbours() {
+    // Sets every pixel out from the sorted rows, in bands of rows, and
+    // lists the ends and junctions.
+    void Link(const Drawn& drawn) {
+        m_size = m_rowStart.back();
+        m_at = std::make_unique_for_overwrite<Point[]>(m_size);
+        m_pixels = std::make_unique_for_overwrite<Pixel[]>(m_size);
+        const std::vector<std::size_t> bands = RowBands(m_rowStart);
+        std::vector<std::size_t> ends(bands.size() - 1, 0);
+        std::vector<std::vector<PixelIndex>> nodal(bands.size() - 1);
+        ForEachIndex(static_cast<int>(bands.size() - 1), [&](int k) {
+            for (std::size_t row = bands[k]; row < bands[k + 1]; ++row)
+                ends[k] += LinkRow(drawn, row, nodal[k]);
+        });
+        m_nodal = Joined(nodal);
+        m_edges = std::accumulate(ends.begin(), ends.end(), std::size_t{0}) / 2;
+    }
+
+    // Sets out the pixels of one row: where each is, where the run of
+    // pixels from x - 1 on starts in the rows above and below (both rows are
+    // in x order, so one pass along each finds them), the directions it has
+    // a neighbour in and those it is adjacent in. Adds those of other than
+    // two adjacent pixels to `nodal`; returns the sum of their degrees.
+    std::size_t LinkRow(const Drawn& drawn, std::size_t row, std::vector<PixelIndex>& nodal) {
         const std::size_t rows = m_rowStart.size() - 1;
-        for (std::size_t row = 0; row + 1 < rows; ++row) {
-            Match(row, row + 1, &Pixel::above);
-            Match(row + 1, row, &Pixel::below);
+        // A row beside this one: its pixels' x, and the first of them at or
+        // right of the present pixel's x - 1.
+        struct Beside {
+            const int* xs = nullptr;
+            PixelIndex first = kNoPixel, count = 0, at = 0;
+        };
+        auto beside = [&](std::size_t r) {
+            return Beside{drawn.xs.get() + drawn.start[r], m_rowStart[r], m_rowStart[r + 1] - m_rowStart[r],
+                          0};
+        };
+        Beside above = row + 1 < rows ? beside(row + 1) : Beside{};
+        Beside below = row > 0 ? beside(row - 1) : Beside{};
+        const int* xs = drawn.xs.get() + drawn.start[row];
+        const PixelIndex first = m_rowStart[row], count = m_rowStart[row + 1] - first;
+        const int y = m_bottom + static_cast<int>(row);
+        std::size_t ends = 0;
+        for (PixelIndex i = 0; i < count; ++i) {
+            const int x = xs[i];
+            unsigned present = 0;
+            if (i + 1 < count && xs[i + 1] == x + 1) present |= 1u << 0;
+            if (i > 0 && xs[i - 1] == x - 1) present |= 1u << 4;
+            // The directions to x - 1, x and x + 1 in the rows above and below.
+            auto look = [&](Beside& side, const int(&directions)[3]) {
+                if (side.first == kNoPixel) return kNoPixel;
+                while (side.at < side.count && side.xs[side.at] < x - 1) ++side.at;
+                for (PixelIndex j = side.at; j < side.count && side.xs[j] <= x + 1; ++j)
+                    present |= 1u << directions[side.xs[j] - x + 1];
+                return side.first + side.at;
+            };
+            m_at[first + i] = {x, y};
+            Pixel& pixel = m_pixels[first + i];
+            pixel.above = look(above, {3, 2, 1});
+            pixel.below = look(below, {5, 6, 7});
+            pixel.node = -1;
+            pixel.present = static_cast<std::uint8_t>(present);
+            pixel.links = kAdjacency[present].links;
+            pixel.degree = kAdjacency[present].degree;
+            pixel.walked = 0;
+            ends += pixel.degree;
+            if (pixel.degree != 2) nodal.push_back(first + i);
         }
-    }
-    void Match(std::size_t row, std::size_t other, PixelIndex Pixel::*field) {
-        PixelIndex j = m_rowStart[other];
-        const PixelIndex end = m_rowStart[other + 1];
-        for (PixelIndex i = m_rowStart[row]; i < m_rowStart[row + 1]; ++i) {
-            while (j < end && m_pixels[j].at.x < m_pixels[i].at.x - 1) ++j;
-            m_pixels[i].*field = j;
-        }
-    }
-
-    // The directions in which pixel i has a neighbour in the set.
-    std::uint8_t Present(PixelIndex i) const {
-        const Point p = m_pixels[i].at;
-        unsigned present = 0;
-        if (i + 1 < Size() && m_pixels[i + 1].at == Point{p.x + 1, p.y}) present |= 1u << 0;
-        if (i > 0 && m_pixels[i - 1].at == Point{p.x - 1, p.y}) present |= 1u << 4;
-        // The directions to x - 1, x and x + 1 in the rows above and below.
-        constexpr int kAbove[3] = {3, 2, 1}, kBelow[3] = {5, 6, 7};
-        for (int side = 0; side < 2; ++side) {
-            const int y = p.y + (side == 0 ? 1 : -1);
-            for (PixelIndex j = side == 0 ? m_pixels[i].above : m_pixels[i].below;
-                 j < Size() && m_pixels[j].at.y == y && m_pixels[j].at.x <= p.x + 1; ++j)
-                present |= 1u << (side == 0 ? kAbove : kBelow)[m_pixels[j].at.x - p.x + 1];
-        }
-        return static_cast<std::uint8_t>(present);
-    }
-
-    // Of the directions with a neighbour, those it is adjacent in: pixels
-    // are adjacent when they share a side, or a corner with neither pixel
-    // beside both set.
-    static std::uint8_t Adjacent(unsigned present) {
-        unsigned links = present;
-        for (int d = 1; d < 8; d += 2)
-            if (present & ((1u << (d - 1)) | (1u << ((d + 1) % 8)))) links &= ~(1u << d);
-        return static_cast<std::uint8_t>(links);
+        return ends;
     }
 
     Point m_corner;
     std::size_t m_edges = 0;
     int m_bottom = 0;                    // the lowest row
     std::vector<PixelIndex> m_rowStart;  // per row from m_bottom, its first pixel; then the end
-    std::vector<Pixel> m_pixels;         // in scan order
+    std::unique_ptr<Point[]> m_at;       // where each pixel is, in scan order
+    std::unique_ptr<Pixel[]> m_pixels;   // and the rest of it
+    PixelIndex m_size = 0;
+    std::vector<PixelIndex> m_nodal;  // the ends and junctions
 };
 
 class GraphWalker {
@@ -269,18 +412,35 @@ public:
     explicit GraphWalker(PixelSet& pixels) : m_pixels(pixels) {}
 
     StrokeGraph Walk() {
-        // Every chain takes at least one edge, and writes a point per edge
-        // and at most three more; room for that much is set aside at once,
-        // so the lists never move, and the part never written costs nothing.
-        m_raw.reserve(m_pixels.Edges());
+        // Every chain writes a point per edge and at most three more; room
+        // for that much is set aside at once, so the list never moves, and
+        // the part never written costs nothing. The chains themselves are
+        // far fewer than the edges.
         m_points.reserve(4 * m_pixels.Edges());
-        FindNodes();
-        // Chains leaving every node, then the rings no node lies on.
-        for (PixelIndex i = 0; i < m_pixels.Size(); ++i)
-            if (m_pixels.Node(i) >= 0) FollowAllFrom(i);
-        for (PixelIndex i = 0; i < m_pixels.Size(); ++i)
-            if (m_pixels.Node(i) < 0) FollowAllFrom(i);
-        return JoinThroughNodes();
+        // While the nodes are found, another thread has the pages of about a
+        // point per edge faulted in, so that the walk does not stop for them.
+        ForEachIndex(2, [&](int k) {
+            if (k == 0)
+                FindNodes();
+            else
+                PrefaultPages(m_points.data(), m_pixels.Edges() * sizeof(Point));
+        });
+        // Chains leaving every node (the ends and junctions are the nodes'
+        // pixels), then the rings no node lies on: pixels of no node with
+        // edges left, in scan order. The graph takes the chains' points
+        // again, joined, into room set aside like theirs, whose pages
+        // another thread has faulted in during the first walk.
+        StrokeGraph graph;
+        graph.points.reserve(m_points.capacity());
+        ForEachIndex(2, [&](int k) {
+            if (k == 0)
+                for (PixelIndex i : m_pixels.EndsAndJunctions()) FollowAllFrom(i);
+            else
+                PrefaultPages(graph.points.data(), m_pixels.Edges() * sizeof(Point));
+        });
+        for (PixelIndex i : m_pixels.NotWalked()) FollowAllFrom(i);
+        JoinThroughNodes(graph);
+        return graph;
     }
 
     // Whether any node is a filled area.
@@ -306,10 +466,9 @@ private:
     // pixels share one node, represented by its pixel nearest their centre.
     void FindNodes() {
         std::vector<PixelIndex> members;
-        for (PixelIndex first = 0; first < m_pixels.Size(); ++first) {
+        for (PixelIndex first : m_pixels.EndsAndJunctions()) {
             if (m_pixels.Node(first) >= 0) continue;
             const int degree = m_pixels.Degree(first);
-            if (degree == 2) continue;
             const int id = static_cast<int>(m_centres.size());
             members.assign(1, first);
             m_pixels.Node(first) = id;
@@ -385,7 +544,10 @@ private:
         if (chain.startNode >= 0 && m_centres[chain.startNode] != m_pixels.At(from))
             m_points.push_back(m_centres[chain.startNode]);
         const std::size_t walkBegin = m_points.size();
-        m_points.push_back(m_pixels.At(from));
+        // Where the walk is follows from its steps, without reading the
+        // place of each pixel it comes to.
+        Point where = m_pixels.At(from);
+        m_points.push_back(where);
         int endNode = -1;
         PixelIndex previous = from;
         for (int dir = d;;) {
@@ -394,7 +556,8 @@ private:
                 chain.ring = true;
                 break;
             }
-            m_points.push_back(m_pixels.At(at));
+            where = {where.x + kStep[dir].x, where.y + kStep[dir].y};
+            m_points.push_back(where);
             if (m_pixels.Node(at) >= 0) {
                 endNode = m_pixels.Node(at);
                 break;
@@ -430,11 +593,51 @@ private:
         return {length > 0 ? dx / length : 0, length > 0 ? dy / length : 0};
     }
 
+    // Room to pair the ends at one node in: the direction each leaves in,
+    // and the pairs that might join, by cosine.
+    struct Pairing {
+        struct Pair {
+            double cosine;
+            int a, b;
+        };
+        std::vector<Leaving> leaving;
+        std::vector<Pair> pairs;
+    };
+
+    // Pairs the chain ends `at` of one node, setting partner[] for those
+    // alone: two ends always join; of more, the pairs that continue each
+    // other most nearly straight, best first.
+    void PairEnds(std::span<const int> at, std::vector<int>& partner, Pairing& pairing) const {
+        if (at.size() == 2) {
+            partner[at[0]] = at[1];
+            partner[at[1]] = at[0];
+            return;
+        }
+        std::vector<Leaving>& leaving = pairing.leaving;
+        leaving.clear();
+        for (int end : at) leaving.push_back(EndOf(PointsOf(m_raw[end / 2]), end % 2 == 0));
+        auto& pairs = pairing.pairs;
+        pairs.clear();
+        for (std::size_t i = 0; i < leaving.size(); ++i)
+            for (std::size_t j = i + 1; j < leaving.size(); ++j) {
+                const double cosine = leaving[i].dx * leaving[j].dx + leaving[i].dy * leaving[j].dy;
+                if (cosine < -0.82) pairs.push_back({cosine, at[i], at[j]});
+            }
+        std::stable_sort(pairs.begin(), pairs.end(),
+                         [](const auto& l, const auto& r) { return l.cosine < r.cosine; });
+        for (const auto& p : pairs) {
+            if (partner[p.a] >= 0 || partner[p.b] >= 0) continue;
+            partner[p.a] = p.b;
+            partner[p.b] = p.a;
+        }
+    }
+
     // Pairs chain ends at every node: at a node of two ends they always join;
     // at a junction, the pairs that continue each other most nearly straight
     // (turning by less than about 35 degrees) join, best first. An end is
-    // 2 * chain + (0 at its start, 1 at its end).
-    StrokeGraph JoinThroughNodes() {
+    // 2 * chain + (0 at its start, 1 at its end). The joined chains go to
+    // the graph.
+    void JoinThroughNodes(StrokeGraph& graph) {
         const std::vector<RawChain>& chains = m_raw;
         // The ends at each node, in the order of their chains: node n's are
         // ends[first[n], first[n + 1]). A ring has none.
@@ -449,39 +652,16 @@ private:
             if (chains[id].startNode >= 0) ends[next[chains[id].startNode]++] = static_cast<int>(2 * id);
             if (chains[id].endNode >= 0) ends[next[chains[id].endNode]++] = static_cast<int>(2 * id + 1);
         }
-        // partner[end] = the end it joins, or -1.
+        // partner[end] = the end it joins, or -1. A node pairs only its own
+        // ends, so the nodes are shared among the worker threads.
         std::vector<int> partner(2 * chains.size(), -1);
-        struct Pair {
-            double cosine;
-            int a, b;
-        };
-        std::vector<Leaving> leaving;
-        std::vector<Pair> pairs;
-        for (std::size_t node = 0; node + 1 < first.size(); ++node) {
-            const std::span<const int> at(ends.data() + first[node], first[node + 1] - first[node]);
-            if (at.size() == 2) {
-                partner[at[0]] = at[1];
-                partner[at[1]] = at[0];
-                continue;
-            }
-            leaving.clear();
-            for (int end : at) leaving.push_back(EndOf(PointsOf(chains[end / 2]), end % 2 == 0));
-            pairs.clear();
-            for (std::size_t i = 0; i < leaving.size(); ++i)
-                for (std::size_t j = i + 1; j < leaving.size(); ++j) {
-                    const double cosine = leaving[i].dx * leaving[j].dx + leaving[i].dy * leaving[j].dy;
-                    if (cosine < -0.82) pairs.push_back({cosine, at[i], at[j]});
-                }
-            std::stable_sort(pairs.begin(), pairs.end(),
-                             [](const Pair& l, const Pair& r) { return l.cosine < r.cosine; });
-            for (const Pair& p : pairs) {
-                if (partner[p.a] >= 0 || partner[p.b] >= 0) continue;
-                partner[p.a] = p.b;
-                partner[p.b] = p.a;
-            }
-        }
-        StrokeGraph graph;
-        graph.points.reserve(m_points.size());
+        ParallelRows(static_cast<int>(m_centres.size()), kMinBandNodes, [&](int begin, int end) {
+            Pairing pairing;
+            for (int node = begin; node < end; ++node)
+                PairEnds(std::span<const int>(ends.data() + first[node], first[node + 1] - first[node]),
+                         partner, pairing);
+        });
+        graph.chains.reserve(chains.size());  // each takes one walked chain or more
         Assemble(chains, partner, graph);
         // The rings come last.
         for (const RawChain& raw : m_raw)
@@ -489,7 +669,6 @@ private:
                 graph.chains.push_back({graph.points.size(), raw.end - raw.begin, true, -1, -1, {}});
                 graph.points.insert(graph.points.end(), PointsOf(raw).begin(), PointsOf(raw).end());
             }
-        return graph;
     }
 
     // Follows the pairs from chain to chain into the graph's chains.
