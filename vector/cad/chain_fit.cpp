@@ -175,7 +175,9 @@ private:
         std::optional<ArcShape> arc = ArcThrough(m_p[i], m_p[(i + k) / 2], m_p[k]);
         if (!arc || arc->sweep > 1.75 * std::numbers::pi) return std::nullopt;
         const double slack = m_tolerance / arc->radius;
-        for (int n = i + 1; n < k; ++n) {
+        // From k back, as LineError does: whether every point fits does not
+        // depend on the order, and a miss is nearly always at the far end.
+        for (int n = k - 1; n > i; --n) {
             const CadPoint p = m_p[n];
             const double distance = Distance(p, arc->centre);
             if (std::abs(distance - arc->radius) > m_tolerance) return std::nullopt;
