@@ -84,8 +84,10 @@ public:
 
     std::vector<cad::Vertex> Fit(std::vector<std::size_t>& pointOf) {
         const int last = static_cast<int>(m_p.size()) - 1;
+        // Most chains have a few pieces: room for them at once.
         std::vector<int> ends{0};
         std::vector<double> bulges;
+        ends.reserve(8), bulges.reserve(8);
         for (int i = 0; i < last;) {
             const int line = Longest(i + 1, [&](int j) { return LineFits(i, j); });
             // An arc is worth its bulge when it reaches at least three pixels
@@ -106,6 +108,8 @@ public:
         }
         PlaceCorners(ends, bulges);
         std::vector<cad::Vertex> vertices;
+        vertices.reserve(ends.size());
+        pointOf.reserve(ends.size());
         for (std::size_t n = 0; n < ends.size(); ++n) {
             vertices.push_back({m_p[ends[n]], n < bulges.size() ? bulges[n] : 0.0});
             pointOf.push_back(static_cast<std::size_t>(ends[n]));

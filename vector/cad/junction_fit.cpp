@@ -483,10 +483,21 @@ public:
             chain.circle = c;
             out.push_back(std::move(chain));
         }
+        Release();
         return out;
     }
 
 private:
+    // Frees the work, the largest blocks first: the pixel lists, then the
+    // pieces' pixels, then the many small lists. On the A4 page that took
+    // about half as long as freeing it chain by chain (2 ms against 4).
+    void Release() {
+        for (Work& w : m_work) std::vector<CadPoint>().swap(w.fit.points);
+        for (Work& w : m_work)
+            for (Piece& p : w.pieces) std::vector<CadPoint>().swap(p.clear);
+        for (Work& w : m_work) w = Work();
+    }
+
     FittedChain FirstFit(const StrokeChain& chain) const {
         std::span<const Point> points = m_graph.PointsOf(chain);
         // A loop out of a junction and back into it is fitted as a ring, so
@@ -539,6 +550,8 @@ private:
         const FittedChain& f = w.fit;
         if (f.vertices.size() < 2) return;
         const std::size_t count = w.closed ? f.vertices.size() : f.vertices.size() - 1;
+        w.vertex.reserve(count + 1);
+        w.pieces.reserve(count);
         for (std::size_t k = 0; k <= count; ++k) w.vertex.push_back(f.points[f.pointOf[k]]);
         for (std::size_t k = 0; k < count; ++k) {
             Piece piece;
