@@ -96,7 +96,7 @@ def main():
     if a.doc:
         text = open(a.doc, encoding="utf-8").read()
         section = (f"{BEGIN}\n`bench/cad_compare.py`, {a.runs} runs, medians; the drawing from "
-                   f"{' '.join(STEPS)} then `cad=` (tolerance 1 px), potrace on the binarised picture.\n\n"
+                   f"{' '.join(STEPS)} then `cad=` (the fit tolerance from the measured stroke width), potrace on the binarised picture.\n\n"
                    f"{table}\n{END}")
         if BEGIN in text:
             text = re.sub(re.escape(BEGIN) + ".*?" + re.escape(END), lambda _: section, text, flags=re.S)
