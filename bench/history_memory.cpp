@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/unattended_platform.h"
 #include "docview/commands.h"
 #include "docview/doc.h"
 #include "docview/history.h"
@@ -21,35 +22,6 @@
 
 namespace lintra {
 namespace {
-
-// Nobody in front of it: Open answers with the page, the parameter dialog
-// is a reporter the run drives, everything else is declined.
-class Unattended : public UserInterface, public ConverterRunner {
-public:
-    std::string file;
-    std::vector<ParamReporter> dialogs;
-
-    void ShowMessage(const std::string& text, const std::string&) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return file; }
-    std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-    void InvalidateView() override {}
-    void SetBusy(bool) override {}
-    void SetDocumentTitle(const std::string&) override {}
-    bool ChooseCadOptions(const PictureGeometry&, CadExportSettings&) override { return false; }
-    void ShowStatus(const std::string&, const std::vector<std::string>&) override {}
-    std::string TempDirectory() override { return std::filesystem::temp_directory_path().string(); }
-    std::string ProgramDirectory() override { return {}; }
-    ProcessOutcome Run(const std::string&, const std::vector<std::string>&,
-                       std::chrono::milliseconds) override {
-        return ProcessOutcome::FailedToStart;
-    }
-    void OpenParamDialog(std::function<void(int)> report) override {
-        dialogs.emplace_back(std::move(report));
-    }
-    void ReportFileError(const FileError& error) override { std::fprintf(stderr, "%s\n", error.what()); }
-};
 
 // Resident memory of this process in kB, from /proc.
 long ResidentKb() {
@@ -68,7 +40,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: lintra-history-memory PAGE.bmp\n");
         return 2;
     }
-    Unattended ui;
+    bench::UnattendedPlatform ui;
     ui.file = argv[1];
     CLintraDoc doc(ui);
     CLintraView view(doc, ui, ui);

@@ -17,6 +17,7 @@
 
 #include "bench/bench_page.h"
 #include "bench/page_bmp.h"
+#include "bench/unattended_platform.h"
 #include "docview/commands.h"
 #include "docview/doc.h"
 #include "docview/param_reporter.h"
@@ -24,32 +25,6 @@
 
 namespace lintra::bench {
 namespace {
-
-// A user interface with no one in front of it: Open answers with one file,
-// every other dialog is cancelled, messages are counted; there is no
-// converter (only 8-bit pages are opened here).
-class UnattendedPlatform : public UserInterface, public ConverterRunner {
-public:
-    std::string file;
-    int messages = 0;
-
-    void ShowMessage(const std::string&, const std::string&) override { ++messages; }
-    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return file; }
-    std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-    void InvalidateView() override {}
-    void SetBusy(bool) override {}
-    void SetDocumentTitle(const std::string&) override {}
-    bool ChooseCadOptions(const PictureGeometry&, CadExportSettings&) override { return true; }
-    void ShowStatus(const std::string&, const std::vector<std::string>&) override {}
-    std::string TempDirectory() override { return std::filesystem::temp_directory_path().string(); }
-    std::string ProgramDirectory() override { return {}; }
-    ProcessOutcome Run(const std::string&, const std::vector<std::string>&,
-                       std::chrono::milliseconds) override {
-        return ProcessOutcome::FailedToStart;
-    }
-    void OpenParamDialog(std::function<void(int)>) override {}
-    void ReportFileError(const FileError&) override { ++messages; }
-};
 
 // A view holding the page prepared by the given commands, with the
 // parameter dialog of dialogCommand open and its base saved.
